@@ -1,0 +1,33 @@
+#include "cli/functions_command.hpp"
+
+#include <fmt/format.h>
+
+#include <cstdio>
+
+#include "common/automation/interface.hpp"
+#include "common/text_compare.hpp"
+#include "riskfn/frame/classes.hpp"
+
+namespace cli {
+
+int run_functions(const std::string& class_name) {
+  bool found = false;
+  for (const kx::Interface* interface : riskfn::class_interfaces()) {
+    const std::string qualified = "riskfn." + interface->class_name();
+    if (!class_name.empty() && !kx::equals_ignore_case(class_name, interface->class_name()) &&
+        !kx::equals_ignore_case(class_name, qualified)) {
+      continue;
+    }
+    if (found) fmt::print("\n");
+    found = true;
+    fmt::print("{}\n", qualified);
+    for (const kx::Member& member : interface->members()) fmt::print("  {}\n", kx::describe(member));
+  }
+  if (!found) {
+    fmt::print(stderr, "kx: no class named '{}'; try 'kx functions' for the list\n", class_name);
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace cli

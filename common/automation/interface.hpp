@@ -1,0 +1,72 @@
+// The published interface of a class: its members in interface order, each with its
+// parameters, declared types and result. Declared once; used by dispatch, `kx functions`,
+// the server and the tests.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "common/object.hpp"
+#include "common/value.hpp"
+
+namespace kx {
+
+enum class DeclaredType { Double, Single, Int16, Int32, Byte, Boolean, Text, Variant, Object, Void };
+
+// The platform's name of a declared type ("Double", "Integer", "Long", "String", ...).
+std::string_view declared_type_name(DeclaredType type);
+
+struct Parameter {
+  std::string name;
+  DeclaredType type = DeclaredType::Variant;
+  bool by_reference = false;
+  bool optional = false;
+  Value default_value;  // used when an optional argument is omitted
+};
+
+enum class MemberKind { Method, Property };
+
+// Runs a method on an object with arguments already in declared order; by-reference
+// arguments are written back into `arguments`.
+using Invoker = std::function<Value(Object& object, std::span<Value> arguments)>;
+using Getter = std::function<Value(const Object& object)>;
+using Setter = std::function<void(Object& object, const Value& value)>;
+
+struct Member {
+  std::string name;
+  MemberKind kind = MemberKind::Method;
+  std::vector<Parameter> parameters;
+  DeclaredType result = DeclaredType::Void;
+  std::size_t required_count = 0;  // parameters before the first optional one
+  Invoker invoke;
+  Getter get;
+  Setter put;
+};
+
+class Interface {
+ public:
+  explicit Interface(std::string class_name) : class_name_(std::move(class_name)) {}
+
+  const std::string& class_name() const { return class_name_; }
+  const std::vector<Member>& members() const { return members_; }
+  // Case-insensitive, as the platform resolves names; nullptr when there is no such member.
+  const Member* find(std::string_view name) const;
+
+  void add(Member member);
+
+ private:
+  std::string class_name_;
+  std::vector<Member> members_;
+  std::unordered_map<std::string, std::size_t> index_;  // lower-case name -> member
+};
+
+// A member's signature as users read it: "kxNORMAL(Mean As Variant, …) As Double".
+std::string describe(const Member& member);
+
+}  // namespace kx

@@ -1,0 +1,131 @@
+// Calls by name: conversion to declared types, defaults, write-back and failures.
+#include "common/automation/dispatch.hpp"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "common/automation/binding.hpp"
+
+namespace kx {
+namespace {
+
+// A small published class standing for a component.
+class Sample : public Object {
+ public:
+  const Interface* automation_interface() const override {
+    static const Interface interface = [] {
+      InterfaceBuilder<Sample> builder("Sample");
+      builder.property("Factor", DeclaredType::Double, [](const Sample& s) { return Value(s.factor); },
+                       [](Sample& s, const Value& v) { s.factor = to_double(v); });
+      builder.property("Name", DeclaredType::Text, [](const Sample&) { return Value("sample"); }, nullptr);
+      builder.method<&Sample::Scale>("Scale", {"x", "times"});
+      builder.method<&Sample::Bump>("Bump", {"counter", optional("step", 1.0)});
+      builder.method<&Sample::Describe>("Describe", {"anything", "label"});
+      builder.method<&Sample::Narrow>("Narrow", {"small", "large", "tiny", "flag"});
+      builder.method<&Sample::Reset>("Reset", {});
+      return builder.build();
+    }();
+    return &interface;
+  }
+
+  double Scale(double x, std::int16_t times) { return factor * x * times; }
+  void Bump(std::int32_t& counter, double step) { counter += static_cast<std::int32_t>(step); }
+  Value Describe(Value anything, std::string& label) {
+    label = "seen";
+    return anything.is_missing() ? Value("missing") : anything;
+  }
+  double Narrow(std::int16_t small, std::int32_t large, std::uint8_t tiny, bool flag) {
+    return small + large + tiny + (flag ? 1000.0 : 0.0);
+  }
+  void Reset() { factor = 1.0; }
+
+  double factor = 1.0;
+};
+
+std::int32_t failure_number_of_call(Object& object, const char* name, std::vector<Value> arguments) {
+  try {
+    call_by_name(object, name, arguments);
+  } catch (const Failure& failure) {
+    return failure.number();
+  }
+  return -1;
+}
+
+TEST(Dispatch, ConvertsEachArgumentToItsDeclaredType) {
+  Sample sample;
+  std::vector<Value> arguments = {"2.5", 2.5};  // 2.5 as a 16-bit integer rounds to 2
+  EXPECT_EQ(call_by_name(sample, "Scale", arguments), Value(5.0));
+  std::vector<Value> booleans = {true, 3.0};
+  EXPECT_EQ(call_by_name(sample, "scale", booleans), Value(-3.0));
+  std::vector<Value> narrow = {"7", 70000.0, 200.0, "True"};
+  EXPECT_EQ(call_by_name(sample, "Narrow", narrow), Value(7.0 + 70000 + 200 + 1000));
+}
+
+TEST(Dispatch, FailsTheCallOnAFailedConversion) {
+  Sample sample;
+  const std::tuple<const char*, const char*, std::vector<Value>, std::int32_t> cases[] = {
+      {"text that is no number", "Scale", {"abc", 1.0}, error::kTypeMismatch},
+      {"error value as a double", "Scale", {ErrorValue{7}, 1.0}, error::kTypeMismatch},
+      {"16-bit overflow", "Scale", {1.0, 32768.0}, error::kOverflow},
+      {"16-bit underflow", "Scale", {1.0, -32769.0}, error::kOverflow},
+      {"32-bit overflow", "Narrow", {1.0, 2147483648.0, 1.0, false}, error::kOverflow},
+      {"byte overflow", "Narrow", {1.0, 1.0, 256.0, false}, error::kOverflow},
+      {"no such member", "Nothing", {}, error::kNoSuchMember},
+      {"too many arguments", "Scale", {1.0, 1.0, 1.0}, error::kWrongArgumentCount},
+      {"required typed argument omitted", "Scale", {1.0}, error::kArgumentNotOptional},
+      {"required typed argument as marker", "Scale", {Value::missing(), 1.0}, error::kArgumentNotOptional},
+  };
+  for (const auto& [label, name, arguments, expected] : cases) {
+    SCOPED_TRACE(label);
+    EXPECT_EQ(failure_number_of_call(sample, name, arguments), expected);
+  }
+}
+
+TEST(Dispatch, WritesByReferenceArgumentsBack) {
+  Sample sample;
+  std::vector<Value> arguments = {Value(41.0)};
+  call_by_name(sample, "Bump", arguments);
+  EXPECT_EQ(arguments[0], Value(42.0));
+
+  std::vector<Value> with_step = {Value(1.0), Value(10.0)};
+  call_by_name(sample, "Bump", with_step);
+  EXPECT_EQ(with_step[0], Value(11.0));
+  EXPECT_EQ(with_step[1], Value(10.0));  // by value: untouched
+
+  std::vector<Value> text = {Value(3.0), Value("before")};
+  EXPECT_EQ(call_by_name(sample, "Describe", text), Value(3.0));
+  EXPECT_EQ(text[1], Value("seen"));
+}
+
+TEST(Dispatch, FillsOmittedArguments) {
+  Sample sample;
+  std::vector<Value> optional_omitted = {Value(5.0), Value::missing()};
+  call_by_name(sample, "Bump", optional_omitted);
+  EXPECT_EQ(optional_omitted[0], Value(6.0));
+
+  // An omitted variant receives the missing-argument marker, even when required.
+  std::vector<Value> variant_omitted = {Value::missing(), Value("x")};
+  EXPECT_EQ(call_by_name(sample, "Describe", variant_omitted), Value("missing"));
+}
+
+TEST(Dispatch, ReadsAndSetsProperties) {
+  Sample sample;
+  set_property(sample, "factor", Value("3"));
+  EXPECT_EQ(get_property(sample, "Factor"), Value(3.0));
+  std::vector<Value> arguments = {2.0, 1.0};
+  EXPECT_EQ(call_by_name(sample, "Scale", arguments), Value(6.0));
+  EXPECT_THROW(set_property(sample, "Name", Value("other")), Failure);
+  EXPECT_THROW(get_property(sample, "Scale"), Failure);
+  EXPECT_THROW(set_property(sample, "Factor", Value("x")), Failure);
+}
+
+TEST(Dispatch, DescribesMembersWithDeclaredTypes) {
+  Sample sample;
+  EXPECT_EQ(describe(find_member(sample, "Bump")), "Bump(ByRef counter As Long, Optional ByVal step As Double = 1)");
+  EXPECT_EQ(describe(find_member(sample, "Scale")), "Scale(ByVal x As Double, ByVal times As Integer) As Double");
+  EXPECT_EQ(describe(find_member(sample, "Factor")), "Property Factor As Double");
+}
+
+}  // namespace
+}  // namespace kx
