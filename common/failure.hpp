@@ -21,6 +21,14 @@ inline constexpr std::int32_t kNoSuchMember = 438;
 inline constexpr std::int32_t kArgumentNotOptional = 449;
 inline constexpr std::int32_t kWrongArgumentCount = 450;
 inline constexpr std::int32_t kHostFailure = 1004;  // a host operation that cannot be carried out
+// The worksheet's own error values, as a host function returns them.
+inline constexpr std::int32_t kXlDiv0 = 2007;   // #DIV/0!
+inline constexpr std::int32_t kXlNA = 2042;     // #N/A
+inline constexpr std::int32_t kXlName = 2029;   // #NAME?
+inline constexpr std::int32_t kXlNull = 2000;   // #NULL!
+inline constexpr std::int32_t kXlNum = 2036;    // #NUM!
+inline constexpr std::int32_t kXlRef = 2023;    // #REF!
+inline constexpr std::int32_t kXlValue = 2015;  // #VALUE!
 // The platform's "parameter not found" code, carried by the missing-argument marker.
 inline constexpr std::int32_t kParamNotFound = static_cast<std::int32_t>(0x80020004u);
 }  // namespace error
