@@ -1,1 +1,0 @@
-#include "host/document/cell.hpp"

@@ -1,0 +1,93 @@
+#include "host/document/sheet.hpp"
+
+#include <algorithm>
+
+#include "host/document/address.hpp"
+#include "host/document/book.hpp"
+#include "host/document/cell_range.hpp"
+
+namespace host {
+namespace {
+
+void check_cell(std::int32_t row, std::int32_t column) {
+  if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) {
+    throw kx::Failure(kx::error::kHostFailure, "Cell (" + std::to_string(row) + ", " + std::to_string(column) + ") lies outside the sheet");
+  }
+}
+
+const kx::Value kEmpty;
+
+}  // namespace
+
+kx::RangeRef Sheet::range(std::string_view address) {
+  const auto area = parse_address(address);
+  if (!area) throw kx::Failure(kx::error::kHostFailure, "\"" + std::string(address) + "\" is no cell address");
+  std::shared_ptr<Sheet> target = std::static_pointer_cast<Sheet>(shared_from_this());
+  if (!area->sheet.empty()) {
+    const auto owner = book();
+    if (!owner) throw kx::Failure(kx::error::kHostFailure, "The sheet belongs to no workbook");
+    target = owner->sheet(area->sheet);
+  }
+  return target->area(area->top, area->left, area->bottom, area->right);
+}
+
+kx::RangeRef Sheet::cells(std::int32_t row, std::int32_t column) { return area(row, column, row, column); }
+
+kx::RangeRef Sheet::area(std::int32_t top, std::int32_t left, std::int32_t bottom, std::int32_t right) {
+  check_cell(top, left);
+  check_cell(bottom, right);
+  return std::make_shared<CellRange>(std::static_pointer_cast<Sheet>(shared_from_this()), top, left, bottom - top + 1, right - left + 1);
+}
+
+const Cell* Sheet::find(std::int32_t row, std::int32_t column) const {
+  const auto found = cells_.find(key(row, column));
+  return found == cells_.end() ? nullptr : &found->second;
+}
+
+Cell& Sheet::cell(std::int32_t row, std::int32_t column) {
+  check_cell(row, column);
+  return cells_[key(row, column)];
+}
+
+const kx::Value& Sheet::value(std::int32_t row, std::int32_t column) const {
+  const Cell* found = find(row, column);
+  return found ? found->value : kEmpty;
+}
+
+void Sheet::set_value(std::int32_t row, std::int32_t column, kx::Value value) {
+  if (value.is_empty()) {
+    clear(row, column);
+    return;
+  }
+  Cell& target = cell(row, column);
+  target = Cell{};
+  target.value = std::move(value);
+}
+
+void Sheet::set_formula(std::int32_t row, std::int32_t column, std::string text) {
+  Cell& target = cell(row, column);
+  target = Cell{};
+  target.formula_text = std::move(text);
+}
+
+void Sheet::clear(std::int32_t row, std::int32_t column) { cells_.erase(key(row, column)); }
+
+void Sheet::for_each_cell(const std::function<void(std::int32_t, std::int32_t, Cell&)>& visit) {
+  for (auto& [packed, cell] : cells_) {
+    visit(static_cast<std::int32_t>(packed >> 32), static_cast<std::int32_t>(packed & 0xffffffffu), cell);
+  }
+}
+
+std::int32_t Sheet::last_row() const {
+  std::int32_t last = 0;
+  for (const auto& entry : cells_) last = std::max(last, static_cast<std::int32_t>(entry.first >> 32));
+  return last;
+}
+
+std::int32_t Sheet::last_column() const {
+  std::int32_t last = 0;
+  for (const auto& entry : cells_) last = std::max(last, static_cast<std::int32_t>(entry.first & 0xffffffffu));
+  return last;
+}
+
+}  // namespace host

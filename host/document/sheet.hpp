@@ -1,0 +1,57 @@
+// A sheet of a workbook: sparse cells, each a value or a formula.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "common/host_services.hpp"
+#include "host/document/cell.hpp"
+
+namespace host {
+
+class Book;
+
+class Sheet : public kx::Worksheet {
+ public:
+  Sheet(std::string name, std::weak_ptr<Book> book) : name_(std::move(name)), book_(std::move(book)) {}
+
+  std::string name() const override { return name_; }
+  void rename(std::string name) { name_ = std::move(name); }
+  std::shared_ptr<Book> book() const { return book_.lock(); }
+
+  // An address on this sheet, or on another sheet of the same workbook when it names one.
+  kx::RangeRef range(std::string_view address) override;
+  kx::RangeRef cells(std::int32_t row, std::int32_t column) override;
+  kx::RangeRef area(std::int32_t top, std::int32_t left, std::int32_t bottom, std::int32_t right);
+
+  // nullptr for a cell never written.
+  const Cell* find(std::int32_t row, std::int32_t column) const;
+  Cell& cell(std::int32_t row, std::int32_t column);
+  const kx::Value& value(std::int32_t row, std::int32_t column) const;
+  void set_value(std::int32_t row, std::int32_t column, kx::Value value);
+  // Keeps the formula text; the formula engine parses it and fills in the value.
+  void set_formula(std::int32_t row, std::int32_t column, std::string text);
+  void clear(std::int32_t row, std::int32_t column);
+
+  std::size_t cell_count() const { return cells_.size(); }
+  // Every written cell, in no particular order.
+  void for_each_cell(const std::function<void(std::int32_t row, std::int32_t column, Cell& cell)>& visit);
+  // The last used row and column (0 when the sheet is empty).
+  std::int32_t last_row() const;
+  std::int32_t last_column() const;
+
+ private:
+  static std::uint64_t key(std::int32_t row, std::int32_t column) {
+    return (static_cast<std::uint64_t>(row) << 32) | static_cast<std::uint32_t>(column);
+  }
+
+  std::string name_;
+  std::weak_ptr<Book> book_;
+  std::unordered_map<std::uint64_t, Cell> cells_;
+};
+
+}  // namespace host
