@@ -9,7 +9,9 @@
 namespace host {
 
 // Computes a worksheet function. Raises kx::Failure carrying the worksheet error number
-// (#NUM!, #VALUE!, #DIV/0!, #N/A, #REF!) when it cannot compute.
+// (#NUM!, #VALUE!, #DIV/0!, #N/A, #REF!) when it cannot compute. A function of single numbers
+// given an array or a several-cell range computes cell by cell and returns an array, with the
+// error value in each cell that cannot be computed.
 kx::Value compute_worksheet_fn(kx::WorksheetFn fn, std::span<const kx::Value> arguments);
 
 }  // namespace host

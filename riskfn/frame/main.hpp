@@ -2,7 +2,9 @@
 // calls Initialize, and then calls the worksheet functions from cell formulas.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <string>
 
 #include "common/host_services.hpp"
 #include "common/object.hpp"
@@ -42,6 +44,47 @@ class Main : public kx::Object {
 
   // The host application held in Application; fails with 91 when it is no application.
   kx::Application& host() const;
+
+  // Model markers and rounding, untrapped.
+  kx::Value kxOUTPUT();
+  kx::Value kxLOCK();
+  kx::Value kxNAME(kx::Value& CellName, std::int16_t& ItemNum);
+  double utRoundDLL(kx::Value& Value, std::int16_t& numDigits);
+
+  // The sampling functions: distribution parameters, then corFactor (a uniform, or an error
+  // value to draw one) and ModeSheet ("ShowMode" for the deterministic value). Each traps its
+  // failures; a numeric result reports any failure as type mismatch (13).
+  kx::Value kxBETA(double scaleP, double shapeP, kx::Value& corFactor, std::string& ModeSheet);
+  kx::Value kxBETAGEN(double scaleP, double shapeP, kx::Value& corFactor, std::string& ModeSheet, double& LowVal,
+                      double& UpVal);
+  std::int16_t kxBINOMIAL(kx::Value& Trials, double& Success, kx::Value& corFactor, std::string& ModeSheet);
+  double kxCHI2(kx::Value& Degrees, kx::Value& corFactor, std::string& ModeSheet);
+  double kxDISCRETE(kx::Value& RngValues, kx::Value& RngProbs, kx::Value& corFactor, std::string& ModeSheet);
+  double kxERF(kx::Value& Mean, kx::Value& corFactor, std::string& ModeSheet);
+  double kxERLANG(double& scaleP, double& shapeP, kx::Value& corFactor, std::string& ModeSheet);
+  double kxEXPON(double& Mean, kx::Value& corFactor, std::string& ModeSheet);
+  kx::Value kxEXTVAL(double ModalValue, double StDeviation, kx::Value& corFactor, std::string& ModeSheet);
+  // Returns shapeP in place of any failure.
+  kx::Value kxGAMMA(double scaleP, double shapeP, kx::Value& corFactor, std::string& ModeSheet);
+  double kxGAUSSINV(double& Mean, double& scaleP, kx::Value& corFactor, std::string& ModeSheet);
+  kx::Value kxGEO(kx::Value& Trials, kx::Value& corFactor, std::string& ModeSheet);
+  double kxHYPERGEO(kx::Value& Sample, kx::Value& Defects, kx::Value& BatchSize, kx::Value& corFactor,
+                    std::string& ModeSheet);
+  kx::Value kxINTUNI(kx::Value& LowVal, kx::Value& UpVal, kx::Value& corFactor, std::string& ModeSheet);
+  double kxLOGISTIC(kx::Value& Mean, kx::Value& StDeviation, kx::Value& corFactor, std::string& ModeSheet);
+  double kxLOGNORMAL(double& Mean, double& StDeviation, kx::Value& corFactor, std::string& ModeSheet);
+  double kxNEGBIN(kx::Value& Failures, kx::Value& Successes, kx::Value& corFactor, std::string& ModeSheet);
+  double kxNORMAL(kx::Value& Mean, kx::Value& StDeviation, kx::Value& corFactor, std::string& ModeSheet);
+  double kxPARETO(kx::Value& Location, kx::Value& ModalValue, kx::Value& corFactor, std::string& ModeSheet);
+  double kxPARETO2(kx::Value& Location, kx::Value& ModalValue, kx::Value& corFactor, std::string& ModeSheet);
+  kx::Value kxPERT(kx::Value& Low, kx::Value& ML, kx::Value& High, kx::Value& corFactor, std::string& ModeSheet);
+  kx::Value kxPOISSON(double& Mean, kx::Value& corFactor, std::string& ModeSheet);
+  kx::Value kxRANDBETWEEN(double LowVal, double UpVal, kx::Value& corFactor, std::string& ModeSheet);
+  double kxRAYLEIGH(kx::Value& scaleP, kx::Value& corFactor, std::string& ModeSheet);
+  double kxSTUDENT(kx::Value& Degrees, kx::Value& corFactor, std::string& ModeSheet);
+  kx::Value kxTRI(double& LowVal, double& ModalValue, double& UpVal, kx::Value& corFactor, std::string& ModeSheet);
+  kx::Value kxUNIFORM(double& LowVal, double& UpVal, kx::Value& corFactor, std::string& ModeSheet);
+  double kxWEIBULL(kx::Value& Life, kx::Value& shapeP, kx::Value& corFactor, std::string& ModeSheet);
 
  protected:
   Main() = default;

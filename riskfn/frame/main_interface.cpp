@@ -46,6 +46,41 @@ kx::Interface main_interface() {
       .property("ChangeStats", DeclaredType::Object, [](const Main& m) { return child_value(m.change_stats()); },
                 [](Main& m, const Value& v) { m.set_change_stats(child_from<ChangeStats>(v)); })
       .method<&Main::Initialize>("Initialize", {});
+  builder.method<&Main::kxOUTPUT>("kxOUTPUT", {})
+      .method<&Main::kxLOCK>("kxLOCK", {})
+      .method<&Main::kxNAME>("kxNAME", {"CellName", kx::optional("ItemNum", 0)})
+      .method<&Main::utRoundDLL>("utRoundDLL", {"Value", kx::optional("numDigits", 0)});
+  // The sampling functions, alphabetically; every one ends with corFactor and ModeSheet, and
+  // kxBETAGEN's optional bounds follow them.
+  builder.method<&Main::kxBETA>("kxBETA", {"scaleP", "shapeP", "corFactor", "ModeSheet"})
+      .method<&Main::kxBETAGEN>("kxBETAGEN", {"scaleP", "shapeP", "corFactor", "ModeSheet",
+                                              kx::optional("LowVal", 0.0), kx::optional("UpVal", 0.0)})
+      .method<&Main::kxBINOMIAL>("kxBINOMIAL", {"Trials", "Success", "corFactor", "ModeSheet"})
+      .method<&Main::kxCHI2>("kxCHI2", {"Degrees", "corFactor", "ModeSheet"})
+      .method<&Main::kxDISCRETE>("kxDISCRETE", {"RngValues", "RngProbs", "corFactor", "ModeSheet"})
+      .method<&Main::kxERF>("kxERF", {"Mean", "corFactor", "ModeSheet"})
+      .method<&Main::kxERLANG>("kxERLANG", {"scaleP", "shapeP", "corFactor", "ModeSheet"})
+      .method<&Main::kxEXPON>("kxEXPON", {"Mean", "corFactor", "ModeSheet"})
+      .method<&Main::kxEXTVAL>("kxEXTVAL", {"ModalValue", "StDeviation", "corFactor", "ModeSheet"})
+      .method<&Main::kxGAMMA>("kxGAMMA", {"scaleP", "shapeP", "corFactor", "ModeSheet"})
+      .method<&Main::kxGAUSSINV>("kxGAUSSINV", {"Mean", "scaleP", "corFactor", "ModeSheet"})
+      .method<&Main::kxGEO>("kxGEO", {"Trials", "corFactor", "ModeSheet"})
+      .method<&Main::kxHYPERGEO>("kxHYPERGEO", {"Sample", "Defects", "BatchSize", "corFactor", "ModeSheet"})
+      .method<&Main::kxINTUNI>("kxINTUNI", {"LowVal", "UpVal", "corFactor", "ModeSheet"})
+      .method<&Main::kxLOGISTIC>("kxLOGISTIC", {"Mean", "StDeviation", "corFactor", "ModeSheet"})
+      .method<&Main::kxLOGNORMAL>("kxLOGNORMAL", {"Mean", "StDeviation", "corFactor", "ModeSheet"})
+      .method<&Main::kxNEGBIN>("kxNEGBIN", {"Failures", "Successes", "corFactor", "ModeSheet"})
+      .method<&Main::kxNORMAL>("kxNORMAL", {"Mean", "StDeviation", "corFactor", "ModeSheet"})
+      .method<&Main::kxPARETO>("kxPARETO", {"Location", "ModalValue", "corFactor", "ModeSheet"})
+      .method<&Main::kxPARETO2>("kxPARETO2", {"Location", "ModalValue", "corFactor", "ModeSheet"})
+      .method<&Main::kxPERT>("kxPERT", {"Low", "ML", "High", "corFactor", "ModeSheet"})
+      .method<&Main::kxPOISSON>("kxPOISSON", {"Mean", "corFactor", "ModeSheet"})
+      .method<&Main::kxRANDBETWEEN>("kxRANDBETWEEN", {"LowVal", "UpVal", "corFactor", "ModeSheet"})
+      .method<&Main::kxRAYLEIGH>("kxRAYLEIGH", {"scaleP", "corFactor", "ModeSheet"})
+      .method<&Main::kxSTUDENT>("kxSTUDENT", {"Degrees", "corFactor", "ModeSheet"})
+      .method<&Main::kxTRI>("kxTRI", {"LowVal", "ModalValue", "UpVal", "corFactor", "ModeSheet"})
+      .method<&Main::kxUNIFORM>("kxUNIFORM", {"LowVal", "UpVal", "corFactor", "ModeSheet"})
+      .method<&Main::kxWEIBULL>("kxWEIBULL", {"Life", "shapeP", "corFactor", "ModeSheet"});
   return builder.build();
 }
 

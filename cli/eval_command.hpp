@@ -1,0 +1,24 @@
+// `kx eval [--sheet FILE]... [--seed S] [--digits N] FORMULA...`: evaluates formulas against
+// the loaded workbooks with the components started as the add-in starts them.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+struct EvalOptions {
+  std::vector<std::string> sheets;      // workbook files, the first one active
+  std::optional<std::uint64_t> seed;    // reproducible sampling
+  std::string language = "GBR";         // the add-in's language
+  int digits = 15;                      // significant digits of printed numbers
+  std::vector<std::string> formulas;
+};
+
+// Prints each formula's value on its own line(s); returns the exit status: 1 when a formula
+// does not parse, a call fails or a workbook cannot be read.
+int run_eval(const EvalOptions& options);
+
+}  // namespace cli

@@ -1,0 +1,71 @@
+#include "host/files/book_builder.hpp"
+
+#include <cmath>
+
+#include "host/document/address.hpp"
+
+namespace host {
+
+BookBuilder::BookBuilder(std::string book_name, const ReadLimits& limits)
+    : book_(Book::create(std::move(book_name))), limits_(limits) {}
+
+Sheet& BookBuilder::add_sheet(std::string name) {
+  if (name.empty()) fail_reading("a sheet has no name");
+  if (book_->find_sheet(name)) fail_reading("two sheets are named \"" + name + "\"");
+  return *book_->add_sheet(std::move(name));
+}
+
+void BookBuilder::set_value(Sheet& sheet, std::int32_t row, std::int32_t column, kx::Value value) {
+  if (value.is_empty()) return;
+  if (value.is_number() && !std::isfinite(value.number())) value = kx::ErrorValue{kx::error::kXlNum};
+  charge(sheet, row, column, value.is_text() ? static_cast<std::int64_t>(value.text().size()) : 0);
+  sheet.set_value(row, column, std::move(value));
+}
+
+void BookBuilder::set_formula(Sheet& sheet, std::int32_t row, std::int32_t column, std::string text, kx::Value cached) {
+  if (text.empty()) fail_reading("the formula of " + cell_name(sheet, row, column) + " is empty");
+  if (cached.is_number() && !std::isfinite(cached.number())) cached = kx::ErrorValue{kx::error::kXlNum};
+  const auto cached_bytes = cached.is_text() ? static_cast<std::int64_t>(cached.text().size()) : 0;
+  charge(sheet, row, column, static_cast<std::int64_t>(text.size()) + cached_bytes);
+  sheet.set_formula(row, column, std::move(text));
+  sheet.cell(row, column).value = std::move(cached);
+}
+
+void BookBuilder::charge_cells(std::int64_t count) {
+  if (count > limits_.max_cells - cells_) {
+    fail_reading("it holds more than " + std::to_string(limits_.max_cells) + " cells");
+  }
+  cells_ += count;
+}
+
+void BookBuilder::check_text(std::int64_t bytes) const {
+  if (bytes > limits_.max_text_bytes - text_bytes_) {
+    fail_reading("its texts and formulas take more than " + std::to_string(limits_.max_text_bytes) + " bytes");
+  }
+}
+
+void BookBuilder::charge(const Sheet& sheet, std::int32_t row, std::int32_t column, std::int64_t text_bytes) {
+  if (row < 1 || row > kMaxRows) {
+    fail_reading("sheet \"" + sheet.name() + "\" has more rows than a sheet holds (" + std::to_string(kMaxRows) + ")");
+  }
+  if (column < 1 || column > kMaxColumns) {
+    fail_reading("sheet \"" + sheet.name() + "\" has more columns than a sheet holds (" + std::to_string(kMaxColumns) +
+                 ")");
+  }
+  charge_cells(1);
+  check_text(text_bytes);
+  text_bytes_ += text_bytes;
+}
+
+std::shared_ptr<Book> BookBuilder::finish() {
+  if (book_->sheets().empty()) fail_reading("it holds no sheet");
+  return book_;
+}
+
+std::string BookBuilder::cell_name(const Sheet& sheet, std::int32_t row, std::int32_t column) {
+  return sheet.name() + "!" + column_letters(column) + std::to_string(row);
+}
+
+void fail_reading(const std::string& message) { throw kx::Failure(kx::error::kHostFailure, message); }
+
+}  // namespace host

@@ -1,0 +1,25 @@
+// Dates and times of workbook files as the numbers a spreadsheet keeps for them:
+// days since an origin, the time of day as the fraction.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace host {
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+std::int64_t civil_day(std::int64_t year, int month, int day);
+
+// The origin spreadsheets count dates from, so that 1900-03-01 is day 61.
+inline const std::int64_t kSpreadsheetOrigin = civil_day(1899, 12, 30);
+
+// Days since 1970-01-01 of an ISO date with an optional time ("2024-03-01",
+// "2024-03-01T12:30:00.5"); nullopt when the text is no such date.
+std::optional<double> parse_iso_date_time(std::string_view text);
+
+// Days of an ISO duration as .ods files give times ("PT12H30M00S", "P1DT2H", "-PT1H");
+// nullopt when the text is no such duration.
+std::optional<double> parse_iso_duration(std::string_view text);
+
+}  // namespace host

@@ -1,0 +1,302 @@
+// The .xlsx reader: orcus unpacks and parses the file and hands every cell to the
+// import interfaces below, which write it into the workbook. Formula texts are kept as
+// the file has them; they are already in the A1 form the host keeps.
+#include "host/files/xlsx_reader.hpp"
+
+#include <orcus/orcus_xlsx.hpp>
+#include <orcus/spreadsheet/import_interface.hpp>
+
+#include <algorithm>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+#include "common/text_compare.hpp"
+#include "host/document/address.hpp"
+#include "host/files/book_builder.hpp"
+#include "host/files/date_values.hpp"
+#include "host/files/formula_text.hpp"
+#include "host/files/zip_check.hpp"
+
+namespace host {
+namespace {
+
+namespace ss = orcus::spreadsheet;
+
+// orcus counts rows and columns from 0.
+std::int32_t one_based(std::int64_t index, std::int32_t count) {
+  if (index < 0 || index >= count) fail_reading("a cell lies outside the sheet");
+  return static_cast<std::int32_t>(index + 1);
+}
+
+class SharedStrings final : public ss::iface::import_shared_strings {
+ public:
+  explicit SharedStrings(const BookBuilder& builder) : builder_(builder) {}
+
+  std::size_t append(std::string_view text) override { return store(text); }
+  std::size_t add(std::string_view text) override { return store(text); }
+  // Rich text keeps its characters; fonts and colours are no concern of the host.
+  void set_segment_font(std::size_t) override {}
+  void set_segment_bold(bool) override {}
+  void set_segment_italic(bool) override {}
+  void set_segment_font_name(std::string_view) override {}
+  void set_segment_font_size(double) override {}
+  void set_segment_font_color(ss::color_elem_t, ss::color_elem_t, ss::color_elem_t, ss::color_elem_t) override {}
+  void append_segment(std::string_view text) override {
+    builder_.check_text(bytes_ + static_cast<std::int64_t>(segments_.size() + text.size()));
+    segments_.append(text);
+  }
+  std::size_t commit_segments() override {
+    const std::size_t index = store(segments_);
+    segments_.clear();
+    return index;
+  }
+
+  const std::string& at(std::size_t index) const {
+    if (index >= strings_.size()) {
+      fail_reading("a cell names shared text " + std::to_string(index) + ", which the file does not hold");
+    }
+    return strings_[index];
+  }
+
+ private:
+  std::size_t store(std::string_view text) {
+    // Each text costs its object too, so that a million empty texts count.
+    bytes_ += static_cast<std::int64_t>(text.size() + sizeof(std::string));
+    builder_.check_text(bytes_);
+    strings_.emplace_back(text);
+    return strings_.size() - 1;
+  }
+
+  const BookBuilder& builder_;
+  std::vector<std::string> strings_;
+  std::string segments_;
+  std::int64_t bytes_ = 0;
+};
+
+class SheetImport;
+
+// One formula cell at a time: orcus sets its parts, then commits.
+class FormulaImport final : public ss::iface::import_formula {
+ public:
+  explicit FormulaImport(SheetImport& sheet) : sheet_(sheet) {}
+
+  void set_position(ss::row_t row, ss::col_t column) override {
+    row_ = row;
+    column_ = column;
+  }
+  void set_formula(ss::formula_grammar_t, std::string_view formula) override { text_ = std::string(formula); }
+  void set_shared_formula_index(std::size_t index) override { shared_index_ = index; }
+  void set_result_string(std::string_view value) override { cached_ = std::string(value); }
+  void set_result_value(double value) override { cached_ = value; }
+  void set_result_bool(bool value) override { cached_ = value; }
+  void set_result_empty() override { cached_ = kx::Value(); }
+  void commit() override;
+
+ private:
+  SheetImport& sheet_;
+  ss::row_t row_ = 0;
+  ss::col_t column_ = 0;
+  std::string text_;
+  std::optional<std::size_t> shared_index_;
+  kx::Value cached_;
+};
+
+class ArrayFormulaImport final : public ss::iface::import_array_formula {
+ public:
+  explicit ArrayFormulaImport(SheetImport& sheet) : sheet_(sheet) {}
+
+  void set_range(const ss::range_t& range) override { range_ = range; }
+  void set_formula(ss::formula_grammar_t, std::string_view formula) override { text_ = std::string(formula); }
+  // Results come per cell of the range, counted from its top-left cell, which alone keeps one.
+  void set_result_string(ss::row_t row, ss::col_t column, std::string_view value) override {
+    if (row == 0 && column == 0) cached_ = std::string(value);
+  }
+  void set_result_value(ss::row_t row, ss::col_t column, double value) override {
+    if (row == 0 && column == 0) cached_ = value;
+  }
+  void set_result_bool(ss::row_t row, ss::col_t column, bool value) override {
+    if (row == 0 && column == 0) cached_ = value;
+  }
+  void set_result_empty(ss::row_t, ss::col_t) override {}
+  void commit() override;
+
+ private:
+  SheetImport& sheet_;
+  ss::range_t range_{};
+  std::string text_;
+  kx::Value cached_;
+};
+
+class SheetImport final : public ss::iface::import_sheet {
+ public:
+  SheetImport(BookBuilder& builder, const SharedStrings& strings, Sheet& sheet)
+      : builder_(builder), strings_(strings), sheet_(sheet) {}
+
+  std::string name() const { return sheet_.name(); }
+
+  ss::iface::import_formula* get_formula() override { return &formula_; }
+  ss::iface::import_array_formula* get_array_formula() override { return &array_formula_; }
+
+  void set_auto(ss::row_t row, ss::col_t column, std::string_view text) override { put(row, column, std::string(text)); }
+  void set_string(ss::row_t row, ss::col_t column, ss::string_id_t index) override {
+    put(row, column, strings_.at(index));
+  }
+  void set_value(ss::row_t row, ss::col_t column, double value) override { put(row, column, value); }
+  void set_bool(ss::row_t row, ss::col_t column, bool value) override { put(row, column, value); }
+  void set_date_time(ss::row_t row, ss::col_t column, int year, int month, int day, int hour, int minute,
+                     double second) override {
+    if (month < 1 || month > 12 || day < 1 || day > 31) fail_reading("a cell holds no valid date");
+    const double days = static_cast<double>(civil_day(year, month, day) - kSpreadsheetOrigin);
+    put(row, column, days + (hour * 3600.0 + minute * 60.0 + second) / 86400.0);
+  }
+  void set_format(ss::row_t, ss::col_t, std::size_t) override {}
+  void set_format(ss::row_t, ss::col_t, ss::row_t, ss::col_t, std::size_t) override {}
+  void fill_down_cells(ss::row_t row, ss::col_t column, ss::row_t count) override {
+    const auto source_row = one_based(row, kMaxRows);
+    const auto source_column = one_based(column, kMaxColumns);
+    const Cell* source = sheet_.find(source_row, source_column);
+    if (source == nullptr) return;
+    const Cell copy = *source;
+    for (std::int64_t offset = 1; offset <= count; ++offset) {
+      const auto target_row = one_based(row + offset, kMaxRows);
+      if (copy.has_formula()) {
+        builder_.set_formula(sheet_, target_row, source_column,
+                             shift_references(copy.formula_text, static_cast<std::int32_t>(offset), 0), copy.value);
+      } else {
+        builder_.set_value(sheet_, target_row, source_column, copy.value);
+      }
+    }
+  }
+  ss::range_size_t get_sheet_size() const override { return {kMaxRows, kMaxColumns}; }
+
+  void commit_formula(ss::row_t row, ss::col_t column, std::string text, std::optional<std::size_t> shared_index,
+                      kx::Value cached) {
+    const auto at_row = one_based(row, kMaxRows);
+    const auto at_column = one_based(column, kMaxColumns);
+    if (!text.empty()) {
+      if (shared_index) shared_[*shared_index] = SharedFormula{at_row, at_column, text};
+      builder_.set_formula(sheet_, at_row, at_column, std::move(text), std::move(cached));
+      return;
+    }
+    if (shared_index) {
+      // The cells a shared formula fills carry only its number; the text is the first cell's, moved.
+      const auto found = shared_.find(*shared_index);
+      if (found == shared_.end()) {
+        fail_reading(BookBuilder::cell_name(sheet_, at_row, at_column) + " uses a shared formula that no cell before it holds");
+      }
+      const SharedFormula& origin = found->second;
+      builder_.set_formula(sheet_, at_row, at_column,
+                           shift_references(origin.text, at_row - origin.row, at_column - origin.column),
+                           std::move(cached));
+      return;
+    }
+    // A formula element without a formula keeps the value it shows.
+    builder_.set_value(sheet_, at_row, at_column, std::move(cached));
+  }
+
+  void commit_array_formula(const ss::range_t& range, std::string text, kx::Value cached) {
+    // The formula sits in the top-left cell; the engine spills its result over the rest.
+    builder_.set_formula(sheet_, one_based(range.first.row, kMaxRows), one_based(range.first.column, kMaxColumns),
+                         std::move(text), std::move(cached));
+  }
+
+ private:
+  struct SharedFormula {
+    std::int32_t row;
+    std::int32_t column;
+    std::string text;
+  };
+
+  void put(ss::row_t row, ss::col_t column, kx::Value value) {
+    builder_.set_value(sheet_, one_based(row, kMaxRows), one_based(column, kMaxColumns), std::move(value));
+  }
+
+  BookBuilder& builder_;
+  const SharedStrings& strings_;
+  Sheet& sheet_;
+  FormulaImport formula_{*this};
+  ArrayFormulaImport array_formula_{*this};
+  std::unordered_map<std::size_t, SharedFormula> shared_;
+};
+
+void FormulaImport::commit() {
+  sheet_.commit_formula(row_, column_, std::move(text_), shared_index_, std::move(cached_));
+  text_.clear();
+  shared_index_.reset();
+  cached_ = kx::Value();
+}
+
+void ArrayFormulaImport::commit() {
+  sheet_.commit_array_formula(range_, std::move(text_), std::move(cached_));
+  text_.clear();
+  cached_ = kx::Value();
+}
+
+// Reads the cell ranges of shared and array formulas ("C1:C3").
+class ReferenceResolver final : public ss::iface::import_reference_resolver {
+ public:
+  ss::src_address_t resolve_address(std::string_view address) override {
+    const Area area = parse(address);
+    return {0, area.top - 1, area.left - 1};
+  }
+  ss::src_range_t resolve_range(std::string_view range) override {
+    const Area area = parse(range);
+    return {{0, area.top - 1, area.left - 1}, {0, area.bottom - 1, area.right - 1}};
+  }
+
+ private:
+  static Area parse(std::string_view text) {
+    const auto area = parse_address(text);
+    if (!area) fail_reading("\"" + std::string(text) + "\" is no cell range");
+    return *area;
+  }
+};
+
+class XlsxImport final : public ss::iface::import_factory {
+ public:
+  explicit XlsxImport(BookBuilder& builder) : builder_(builder), strings_(builder) {}
+
+  ss::iface::import_shared_strings* get_shared_strings() override { return &strings_; }
+  ss::iface::import_reference_resolver* get_reference_resolver(ss::formula_ref_context_t) override {
+    return &resolver_;
+  }
+  ss::iface::import_sheet* append_sheet(ss::sheet_t, std::string_view name) override {
+    Sheet& sheet = builder_.add_sheet(std::string(name));
+    sheets_.push_back(std::make_unique<SheetImport>(builder_, strings_, sheet));
+    return sheets_.back().get();
+  }
+  ss::iface::import_sheet* get_sheet(std::string_view name) override {
+    for (const auto& sheet : sheets_) {
+      if (kx::equals_ignore_case(sheet->name(), name)) return sheet.get();
+    }
+    return nullptr;
+  }
+  ss::iface::import_sheet* get_sheet(ss::sheet_t index) override {
+    return index >= 0 && static_cast<std::size_t>(index) < sheets_.size() ? sheets_[index].get() : nullptr;
+  }
+  void finalize() override {}
+
+ private:
+  BookBuilder& builder_;
+  SharedStrings strings_;
+  ReferenceResolver resolver_;
+  std::vector<std::unique_ptr<SheetImport>> sheets_;
+};
+
+}  // namespace
+
+std::shared_ptr<Book> read_xlsx(std::string_view content, const std::string& book_name, const ReadLimits& limits) {
+  const auto parts = check_zip_archive(content, limits.max_file_bytes);
+  // Without its table of contents orcus finds nothing to read, and says nothing.
+  if (std::find(parts.begin(), parts.end(), "[Content_Types].xml") == parts.end()) {
+    fail_reading("it holds no [Content_Types].xml, so it is no .xlsx workbook");
+  }
+  BookBuilder builder(book_name, limits);
+  XlsxImport factory(builder);
+  orcus::orcus_xlsx filter(&factory);
+  filter.read_stream(content);
+  return builder.finish();
+}
+
+}  // namespace host

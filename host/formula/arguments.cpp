@@ -1,0 +1,33 @@
+#include "host/formula/arguments.hpp"
+
+#include <variant>
+
+#include "host/formula/cell_walk.hpp"
+#include "host/formula/evaluator.hpp"
+
+namespace host {
+
+bool Arguments::given(std::size_t index) const {
+  return index < nodes_.size() && !std::holds_alternative<Omitted>(tree_[nodes_[index]].data);
+}
+
+kx::Value Arguments::value(std::size_t index) const { return evaluator_.value(tree_, nodes_[index]); }
+
+void Arguments::for_each(std::size_t index, ValueVisitor visit) const {
+  const Node& node = tree_[nodes_[index]];
+  if (const auto* reference = std::get_if<ReferenceNode>(&node.data); reference && reference->sheet) {
+    for_each_cell_in(*reference->sheet, reference->reference,
+                     [&](std::int32_t, std::int32_t, const kx::Value& cell) { return visit(cell, false); });
+    return;
+  }
+  const kx::Value value = evaluator_.value(tree_, nodes_[index]);
+  if (!value.is_array()) {
+    visit(value, true);
+    return;
+  }
+  for (const kx::Value& element : value.array().values()) {
+    if (!visit(element, false)) return;
+  }
+}
+
+}  // namespace host

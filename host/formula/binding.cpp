@@ -1,0 +1,84 @@
+#include "host/formula/binding.hpp"
+
+#include <variant>
+
+#include "common/failure.hpp"
+#include "host/document/book.hpp"
+#include "host/document/spreadsheet.hpp"
+#include "host/formula/function_table.hpp"
+
+namespace host {
+namespace {
+
+std::string argument_count_text(const Function& function) {
+  if (function.min_arguments == function.max_arguments) {
+    return std::to_string(function.min_arguments) + (function.min_arguments == 1 ? " argument" : " arguments");
+  }
+  if (function.max_arguments == kMaxArguments) return "at least " + std::to_string(function.min_arguments) + " arguments";
+  return std::to_string(function.min_arguments) + " to " + std::to_string(function.max_arguments) + " arguments";
+}
+
+Sheet* resolve_sheet(const Reference& reference, Sheet& home, const Spreadsheet& application, std::string& problem) {
+  std::shared_ptr<Book> book = home.book();
+  if (!reference.book.empty()) {
+    book = application.find_book(reference.book);
+    if (!book) {
+      problem = "no open workbook is named \"" + reference.book + "\"";
+      return nullptr;
+    }
+  }
+  if (reference.sheet.empty()) {
+    if (reference.book.empty()) return &home;
+    problem = "the reference names workbook \"" + reference.book + "\" but no sheet";
+    return nullptr;
+  }
+  if (!book) {
+    problem = "the formula's sheet belongs to no workbook";
+    return nullptr;
+  }
+  auto sheet = book->find_sheet(reference.sheet);
+  if (!sheet) problem = "workbook " + book->name() + " has no sheet named \"" + reference.sheet + "\"";
+  return sheet.get();
+}
+
+void bind_call(Call& call, const FunctionTable& functions, std::vector<BindingProblem>& problems, std::size_t offset) {
+  call.function = nullptr;
+  const Function* function = functions.find(call.name);
+  if (function == nullptr) {
+    call.unbound_error = kx::error::kXlName;
+    problems.push_back({offset, "unknown function " + call.name});
+    return;
+  }
+  const std::size_t count = call.arguments.size();
+  if (count < function->min_arguments || count > function->max_arguments) {
+    call.unbound_error = kx::error::kXlValue;
+    std::string message = function->name + " takes " + argument_count_text(*function) + ", not " + std::to_string(count);
+    if (function->kind == Function::Kind::Member && function->max_arguments == 0) {
+      message = function->name + " is a property and takes no arguments";
+    }
+    problems.push_back({offset, std::move(message)});
+    return;
+  }
+  call.function = function;
+}
+
+}  // namespace
+
+std::vector<BindingProblem> bind_formula(SyntaxTree& tree, Sheet& home, const Spreadsheet& application,
+                                         const FunctionTable& functions) {
+  std::vector<BindingProblem> problems;
+  for (Node& node : tree.nodes) {
+    if (auto* reference = std::get_if<ReferenceNode>(&node.data)) {
+      std::string problem;
+      reference->sheet = resolve_sheet(reference->reference, home, application, problem);
+      if (reference->sheet == nullptr) problems.push_back({node.offset, std::move(problem)});
+    } else if (auto* call = std::get_if<Call>(&node.data)) {
+      bind_call(*call, functions, problems, node.offset);
+    } else if (const auto* name = std::get_if<UnknownName>(&node.data)) {
+      problems.push_back({node.offset, "unknown name " + name->name + " (only cell references, functions, TRUE and FALSE are known)"});
+    }
+  }
+  return problems;
+}
+
+}  // namespace host

@@ -1,0 +1,60 @@
+// Which formula cells read which, the order that computes every cell after what it reads,
+// and the circular references that have no such order.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "host/formula/reference.hpp"
+
+namespace host {
+
+class Sheet;
+
+// A rectangle on a known sheet.
+struct SheetArea {
+  const Sheet* sheet = nullptr;
+  Reference area;  // book and sheet names unused
+
+  bool intersects(const SheetArea& other) const {
+    return sheet == other.sheet && area.top <= other.area.bottom && other.area.top <= area.bottom &&
+           area.left <= other.area.right && other.area.left <= area.right;
+  }
+};
+
+// One formula cell as the graph sees it.
+struct GraphCell {
+  const Sheet* sheet = nullptr;
+  std::int32_t row = 0;
+  std::int32_t column = 0;
+  std::vector<SheetArea> reads;     // every reference of the formula
+  std::optional<SheetArea> spill;   // where its last array result spilled, anchor included
+};
+
+class DependencyGraph {
+ public:
+  // A cell reads another when one of its references covers that cell or a cell its array
+  // result spilled into. Works without recursion, so a chain of a million cells is fine.
+  explicit DependencyGraph(std::span<const GraphCell> cells);
+
+  // The cells not on a circular reference, each after every cell it reads.
+  std::span<const std::uint32_t> order() const { return order_; }
+  // The formula cells that `cell` reads.
+  std::span<const std::uint32_t> precedents(std::uint32_t cell) const {
+    return std::span<const std::uint32_t>(edges_).subspan(offsets_[cell], offsets_[cell + 1] - offsets_[cell]);
+  }
+  // Each circular reference as its cells, in the order they were given.
+  const std::vector<std::vector<std::uint32_t>>& cycles() const { return cycles_; }
+
+ private:
+  void order_by_strong_components(std::size_t count);
+
+  std::vector<std::uint32_t> offsets_;  // precedents of cell i: edges_[offsets_[i] .. offsets_[i+1])
+  std::vector<std::uint32_t> edges_;
+  std::vector<std::uint32_t> order_;
+  std::vector<std::vector<std::uint32_t>> cycles_;
+};
+
+}  // namespace host

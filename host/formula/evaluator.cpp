@@ -1,0 +1,182 @@
+#include "host/formula/evaluator.hpp"
+
+#include <cmath>
+#include <exception>
+#include <new>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "common/automation/dispatch.hpp"
+#include "common/reporting.hpp"
+#include "host/document/address.hpp"
+#include "host/document/spreadsheet.hpp"
+#include "host/formula/arguments.hpp"
+#include "host/formula/builtins.hpp"
+#include "host/formula/cell_walk.hpp"
+#include "host/formula/coercion.hpp"
+#include "host/formula/formula_errors.hpp"
+#include "host/formula/function_table.hpp"
+#include "host/formula/limits.hpp"
+#include "host/formula/operators.hpp"
+
+namespace host {
+namespace {
+
+template <class... Cases>
+struct Overloaded : Cases... {
+  using Cases::operator()...;
+};
+template <class... Cases>
+Overloaded(Cases...) -> Overloaded<Cases...>;
+
+std::string describe_area(const Sheet& sheet, const Reference& area) {
+  return sheet.name() + "!" + format_address(area.top, area.left, area.bottom, area.right);
+}
+
+void check_array_size(std::int64_t cells, const std::string& what) {
+  if (cells > kMaxFormulaArrayCells) {
+    throw LimitExceeded(what + " has " + std::to_string(cells) + " cells, more than the " +
+                        std::to_string(kMaxFormulaArrayCells) + " a formula may read as an array");
+  }
+}
+
+}  // namespace
+
+kx::Value Evaluator::evaluate(const SyntaxTree& tree) {
+  try {
+    kx::Value result = value(tree, tree.root);
+    if (result.is_object()) return kx::ErrorValue{kx::error::kXlValue};
+    return result;
+  } catch (const LimitExceeded& limit) {
+    return remember({}, limit.number(), limit.what(), kx::error::kXlNum);
+  } catch (const std::bad_alloc&) {
+    return remember({}, kx::error::kOutOfMemory, "out of memory while evaluating the formula", kx::error::kXlNum);
+  } catch (const std::exception& failure) {
+    return remember({}, kx::failure_number_of(failure), failure.what(), kx::error::kXlValue);
+  }
+}
+
+kx::Value Evaluator::value(const SyntaxTree& tree, NodeId id) {
+  return std::visit(Overloaded{
+                        [&](const ReferenceNode& node) { return reference_value(node); },
+                        [&](const Constant& node) { return node.value; },
+                        [&](const Chain& node) { return chain(tree, node); },
+                        [&](const Call& node) { return range_value(call(tree, node)); },
+                        [&](const Unary& node) { return apply_unary(node.op, value(tree, node.operand)); },
+                        [&](const Omitted&) { return kx::Value::missing(); },
+                        [&](const UnknownName&) { return kx::Value(kx::ErrorValue{kx::error::kXlName}); },
+                    },
+                    tree[id].data);
+}
+
+kx::Value Evaluator::argument(const SyntaxTree& tree, NodeId id) {
+  const Node& node = tree[id];
+  if (const auto* reference = std::get_if<ReferenceNode>(&node.data)) {
+    if (reference->sheet == nullptr) return kx::ErrorValue{kx::error::kXlRef};
+    const Reference& area = reference->reference;
+    return reference->sheet->area(area.top, area.left, area.bottom, area.right);
+  }
+  if (const auto* called = std::get_if<Call>(&node.data)) return call(tree, *called);
+  return value(tree, id);
+}
+
+kx::Value Evaluator::reference_value(const ReferenceNode& node) {
+  if (node.sheet == nullptr) return kx::ErrorValue{kx::error::kXlRef};
+  const Reference& area = node.reference;
+  if (area.single_cell()) return node.sheet->value(area.top, area.left);
+  check_array_size(area.cell_count(), "the range " + describe_area(*node.sheet, area));
+  kx::Array array(static_cast<std::size_t>(area.row_count()), static_cast<std::size_t>(area.column_count()));
+  for_each_cell_in(*node.sheet, area, [&](std::int32_t row, std::int32_t column, const kx::Value& cell) {
+    array.at(static_cast<std::size_t>(row - area.top), static_cast<std::size_t>(column - area.left)) = cell;
+    return true;
+  });
+  return array;
+}
+
+kx::Value Evaluator::chain(const SyntaxTree& tree, const Chain& chain) {
+  kx::Value result = value(tree, chain.first);
+  for (const Chain::Link& link : chain.links) result = apply_binary(link.op, result, value(tree, link.operand));
+  return result;
+}
+
+kx::Value Evaluator::call(const SyntaxTree& tree, const Call& call) {
+  if (call.function == nullptr) return kx::ErrorValue{call.unbound_error};
+  switch (call.function->kind) {
+    case Function::Kind::Builtin: return call_builtin(tree, call);
+    case Function::Kind::Worksheet: return call_worksheet(tree, call);
+    case Function::Kind::Member: return call_member(tree, call);
+  }
+  return kx::ErrorValue{kx::error::kXlName};
+}
+
+kx::Value Evaluator::call_builtin(const SyntaxTree& tree, const Call& call) {
+  const Arguments arguments(*this, tree, call.arguments);
+  try {
+    return call.function->builtin->run(arguments);
+  } catch (const ErrorResult& error) {
+    return kx::ErrorValue{error.number()};
+  } catch (const LimitExceeded&) {
+    throw;
+  } catch (const kx::Failure& failure) {
+    return kx::ErrorValue{worksheet_error_of(failure.number())};
+  }
+}
+
+// As a member of the application: a worksheet function that cannot compute gives its error
+// value, which the formula passes on.
+kx::Value Evaluator::call_worksheet(const SyntaxTree& tree, const Call& call) {
+  std::vector<kx::Value> arguments;
+  arguments.reserve(call.arguments.size());
+  for (const NodeId id : call.arguments) {
+    arguments.push_back(argument(tree, id));
+    // A worksheet function reads a range whole, cell by cell or as one array.
+    if (arguments.back().is_range()) {
+      const kx::Range& range = *arguments.back().range();
+      check_array_size(range.count(), "the range " + range.address());
+    }
+  }
+  // Trailing empty places are arguments not given.
+  while (!arguments.empty() && arguments.back().is_missing()) arguments.pop_back();
+  try {
+    return application_.call(call.function->worksheet, arguments);
+  } catch (const std::exception& failure) {
+    return remember(call.function->name, kx::failure_number_of(failure), failure.what(), kx::error::kXlValue);
+  }
+}
+
+// Through the automation layer, as the add-in's cell formulas reach the components. A failed
+// call shows as #VALUE! in the cell, as the spreadsheet shows a failing add-in function.
+kx::Value Evaluator::call_member(const SyntaxTree& tree, const Call& call) {
+  std::vector<kx::Value> arguments;
+  arguments.reserve(call.arguments.size());
+  for (const NodeId id : call.arguments) arguments.push_back(argument(tree, id));
+  const Function& function = *call.function;
+  kx::Value result;
+  try {
+    result = kx::call_member(*function.object, *function.member, arguments);
+  } catch (const kx::Failure& failure) {
+    return remember(function.name, failure.number(), failure.what(), kx::error::kXlValue);
+  } catch (const std::exception& failure) {
+    return remember(function.name, kx::failure_number_of(failure), failure.what(), kx::error::kXlValue);
+  }
+  if (result.is_number() && !std::isfinite(result.number())) {
+    return remember(function.name, kx::error::kOverflow, "the result is not a finite number", kx::error::kXlNum);
+  }
+  return result;
+}
+
+kx::Value Evaluator::range_value(const kx::Value& result) {
+  if (!result.is_range()) return result;
+  const kx::Range& range = *result.range();
+  check_array_size(range.count(), "the range " + range.address());
+  return range.value();
+}
+
+kx::Value Evaluator::remember(std::string_view function, std::int32_t number, std::string message,
+                              std::int32_t error_value) {
+  if (!failure_) failure_ = CallFailure{std::string(function), number, std::move(message)};
+  return kx::ErrorValue{error_value};
+}
+
+}  // namespace host

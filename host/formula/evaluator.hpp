@@ -1,0 +1,57 @@
+// Evaluates a bound syntax tree. Errors are values, as in a spreadsheet; a component call
+// that fails gives #VALUE! to the formula and is remembered, so that a caller such as
+// `kx eval` can say which call failed and why.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "common/value.hpp"
+#include "host/formula/syntax_tree.hpp"
+
+namespace host {
+
+class Spreadsheet;
+
+// A call that failed, or a limit a formula ran into.
+struct CallFailure {
+  std::string function;  // the function's name; empty for a limit of the engine
+  std::int32_t number = 0;
+  std::string message;
+};
+
+class Evaluator {
+ public:
+  explicit Evaluator(Spreadsheet& application) : application_(application) {}
+
+  // The formula's value: a single value or an array. References to several cells read as
+  // arrays; a result that is an object is #VALUE!.
+  kx::Value evaluate(const SyntaxTree& tree);
+
+  // The first failure since the last take, if any.
+  std::optional<CallFailure> take_failure() { return std::exchange(failure_, std::nullopt); }
+
+  // A node's value, with references to several cells read as arrays.
+  kx::Value value(const SyntaxTree& tree, NodeId id);
+  // A node as an argument of a worksheet function or a component: a reference stays a range.
+  kx::Value argument(const SyntaxTree& tree, NodeId id);
+
+ private:
+  kx::Value reference_value(const ReferenceNode& node);
+  kx::Value chain(const SyntaxTree& tree, const Chain& chain);
+  kx::Value call(const SyntaxTree& tree, const Call& call);
+  kx::Value call_builtin(const SyntaxTree& tree, const Call& call);
+  kx::Value call_worksheet(const SyntaxTree& tree, const Call& call);
+  kx::Value call_member(const SyntaxTree& tree, const Call& call);
+  // A range returned by a function, read as its value.
+  kx::Value range_value(const kx::Value& result);
+  kx::Value remember(std::string_view function, std::int32_t number, std::string message, std::int32_t error_value);
+
+  Spreadsheet& application_;
+  std::optional<CallFailure> failure_;
+};
+
+}  // namespace host

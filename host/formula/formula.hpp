@@ -1,0 +1,45 @@
+// A cell's formula: its text, parsed once and bound to the workbook, kept with the cell.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/formula/syntax_tree.hpp"
+
+namespace host {
+
+class Sheet;
+class Spreadsheet;
+class FunctionTable;
+
+// Something wrong with a formula's text: where (a 1-based column) and what.
+struct FormulaProblem {
+  std::size_t column = 0;
+  std::string message;
+};
+
+class Formula {
+ public:
+  // Parses `text`. A text that does not parse becomes a formula that evaluates to #NAME?,
+  // with the parse error as its problem; this never raises.
+  explicit Formula(std::string text);
+
+  const std::string& text() const { return text_; }
+  const SyntaxTree& tree() const { return tree_; }
+  // The parse error, or what binding could not resolve.
+  const std::vector<FormulaProblem>& problems() const { return problems_; }
+  bool parsed() const { return parsed_; }
+
+  // (Re)binds references and calls for a formula that lives on `home`.
+  void bind(Sheet& home, const Spreadsheet& application, const FunctionTable& functions);
+
+ private:
+  std::string text_;
+  SyntaxTree tree_;
+  bool parsed_ = false;
+  std::vector<FormulaProblem> problems_;
+};
+
+}  // namespace host

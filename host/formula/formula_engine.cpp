@@ -1,0 +1,100 @@
+// Loading the workbooks' formulas and evaluating formulas typed outside any cell.
+#include "host/formula/formula_engine.hpp"
+
+#include <algorithm>
+#include <map>
+#include <tuple>
+#include <variant>
+
+#include "host/document/address.hpp"
+#include "host/formula/binding.hpp"
+#include "host/formula/parse_error.hpp"
+#include "host/formula/parser.hpp"
+
+namespace host {
+namespace {
+
+std::vector<SheetArea> references_of(const SyntaxTree& tree) {
+  std::vector<SheetArea> reads;
+  for (const Node& node : tree.nodes) {
+    if (const auto* reference = std::get_if<ReferenceNode>(&node.data); reference && reference->sheet) {
+      reads.push_back({reference->sheet, reference->reference});
+    }
+  }
+  return reads;
+}
+
+// "Sheet1!B2", as problems and cycles name a cell.
+std::string cell_label(const Sheet& sheet, std::int32_t row, std::int32_t column) {
+  return sheet.name() + "!" + column_letters(column) + std::to_string(row);
+}
+
+}  // namespace
+
+FormulaEngine::FormulaEngine(std::shared_ptr<Spreadsheet> application, std::vector<kx::ObjectRef> function_providers)
+    : application_(std::move(application)), functions_(std::move(function_providers)), evaluator_(*application_) {}
+
+void FormulaEngine::load() {
+  // Spill areas survive a reload, so that the cells an earlier result spilled into stay known as ours.
+  std::map<std::tuple<const Sheet*, std::int32_t, std::int32_t>, SheetArea> spills;
+  for (const GraphCell& place : places_) {
+    if (place.spill) spills.emplace(std::make_tuple(place.sheet, place.row, place.column), *place.spill);
+  }
+  places_.clear();
+  states_.clear();
+  problems_.clear();
+  graph_.reset();
+
+  // In workbook, sheet, row and column order, so that problems and cycles come out in reading order.
+  for (const auto& book : application_->books()) {
+    for (const auto& sheet : book->sheets()) {
+      std::vector<std::tuple<std::int32_t, std::int32_t, Cell*>> formulas;
+      sheet->for_each_cell([&](std::int32_t row, std::int32_t column, Cell& cell) {
+        if (cell.has_formula()) formulas.emplace_back(row, column, &cell);
+      });
+      std::sort(formulas.begin(), formulas.end());
+      for (const auto& [row, column, cell] : formulas) {
+        if (!cell->formula || cell->formula->text() != cell->formula_text) {
+          cell->formula = std::make_shared<Formula>(cell->formula_text);
+        }
+        cell->formula->bind(*sheet, *application_, functions_);
+        for (const FormulaProblem& problem : cell->formula->problems()) {
+          problems_.push_back({cell_label(*sheet, row, column), problem});
+        }
+        GraphCell place{sheet.get(), row, column, references_of(cell->formula->tree()), std::nullopt};
+        if (const auto found = spills.find(std::make_tuple(sheet.get(), row, column)); found != spills.end()) {
+          place.spill = found->second;
+        }
+        places_.push_back(std::move(place));
+        states_.push_back(CellState{sheet.get(), cell->formula, false, true});
+      }
+    }
+  }
+}
+
+std::vector<std::vector<std::string>> FormulaEngine::cycles() const {
+  std::vector<std::vector<std::string>> named;
+  if (!graph_) return named;
+  for (const auto& cycle : graph_->cycles()) {
+    std::vector<std::string> cells;
+    for (const std::uint32_t index : cycle) cells.push_back(cell_label(*places_[index].sheet, places_[index].row, places_[index].column));
+    named.push_back(std::move(cells));
+  }
+  return named;
+}
+
+FormulaEngine::Evaluation FormulaEngine::evaluate(std::string_view text) {
+  SyntaxTree tree = parse_formula(text);
+  const auto book = application_->active_book();
+  if (book->sheets().empty()) throw kx::Failure(kx::error::kHostFailure, "Workbook " + book->name() + " has no sheet");
+  Sheet& home = *book->sheets().front();
+  const auto problems = bind_formula(tree, home, *application_, functions_);
+  if (!problems.empty()) throw ParseError(text, problems.front().offset, problems.front().message);
+  // No cell calls: a component that marks its caller volatile marks nothing.
+  application_->set_calling_cell(std::nullopt);
+  evaluator_.take_failure();
+  kx::Value value = evaluator_.evaluate(tree);
+  return Evaluation{std::move(value), evaluator_.take_failure()};
+}
+
+}  // namespace host

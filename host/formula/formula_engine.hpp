@@ -1,0 +1,87 @@
+// The formula engine of the host: parses and binds the formulas of the open workbooks once,
+// keeps the order in which they must be computed, recalculates them (volatile cells every
+// time), spills array results, and evaluates formulas typed outside any cell.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/object.hpp"
+#include "common/value.hpp"
+#include "host/document/spreadsheet.hpp"
+#include "host/formula/dependency_graph.hpp"
+#include "host/formula/evaluator.hpp"
+#include "host/formula/formula.hpp"
+#include "host/formula/function_table.hpp"
+
+namespace host {
+
+class FormulaEngine {
+ public:
+  // The members of each function provider's interface become functions of the formulas,
+  // after the builtins and the host's worksheet functions.
+  explicit FormulaEngine(std::shared_ptr<Spreadsheet> application, std::vector<kx::ObjectRef> function_providers = {});
+
+  // Parses every formula of the open workbooks that is new or changed, binds all of them
+  // again and marks them to be computed. Call after opening a workbook or writing formulas;
+  // the order is computed again at the next recalculation.
+  void load();
+
+  // Formulas that do not parse or name something unknown; they evaluate to error values.
+  struct CellProblem {
+    std::string cell;  // "Sheet1!B2"
+    FormulaProblem problem;
+  };
+  const std::vector<CellProblem>& problems() const { return problems_; }
+
+  // Computes the cells whose formula is new, the volatile cells, and every cell that reads
+  // one of those, in dependency order. Cells on a circular reference show error 522.
+  void recalculate();
+  // Computes every formula cell.
+  void recalculate_all();
+
+  // The circular references found by the last recalculation, each as its cells ("Sheet1!A1").
+  std::vector<std::vector<std::string>> cycles() const;
+
+  struct Evaluation {
+    kx::Value value;                       // an array result stays an array
+    std::optional<CallFailure> failure;    // the first call that failed, if any
+  };
+  // Evaluates a formula as if typed into a cell of the active workbook's first sheet that no
+  // formula reads: nothing spills and nothing is stored. Raises ParseError for a formula that
+  // does not parse or names an unknown function or sheet, with the column of the problem.
+  Evaluation evaluate(std::string_view text);
+
+  const FunctionTable& functions() const { return functions_; }
+  Spreadsheet& application() const { return *application_; }
+
+ private:
+  struct CellState {
+    Sheet* sheet = nullptr;
+    std::shared_ptr<Formula> formula;
+    bool is_volatile = false;
+    bool dirty = true;
+  };
+
+  void build_order();
+  void run(bool everything);
+  void compute(std::uint32_t index);
+  // After a pass: did a spill change where other formulas read?
+  bool spill_changes_reach_readers() const;
+
+  std::shared_ptr<Spreadsheet> application_;
+  FunctionTable functions_;
+  Evaluator evaluator_;
+  std::vector<GraphCell> places_;  // where each formula cell is, what it reads, where it spilled
+  std::vector<CellState> states_;
+  std::vector<CellProblem> problems_;
+  std::optional<DependencyGraph> graph_;
+  std::vector<char> computed_;                   // per pass: was the cell computed
+  std::vector<SheetArea> changed_spills_;        // per pass: spill areas that moved, old and new
+};
+
+}  // namespace host

@@ -1,0 +1,104 @@
+// Recalculation: the order is computed once and kept until the formulas or the shape of a
+// spilled result change; each pass walks that order and computes what needs it.
+#include <algorithm>
+
+#include "host/formula/formula_engine.hpp"
+#include "host/formula/formula_errors.hpp"
+#include "host/formula/spill.hpp"
+
+namespace host {
+namespace {
+
+// A spill that moves changes which cells read which; the order is then computed again and
+// the pass repeated. Results that keep changing shape are left after this many passes.
+constexpr int kMaxPasses = 4;
+
+}  // namespace
+
+void FormulaEngine::recalculate() { run(false); }
+
+void FormulaEngine::recalculate_all() { run(true); }
+
+void FormulaEngine::build_order() {
+  graph_.emplace(places_);
+  for (const auto& cycle : graph_->cycles()) {
+    for (const std::uint32_t index : cycle) {
+      GraphCell& place = places_[index];
+      Sheet& sheet = *states_[index].sheet;
+      if (place.spill) clear_spill(sheet, *place.spill);
+      place.spill.reset();
+      sheet.cell(place.row, place.column).value = kx::ErrorValue{kErrCircularReference};
+      states_[index].dirty = false;
+    }
+  }
+}
+
+void FormulaEngine::run(bool everything) {
+  for (int pass = 0; pass < kMaxPasses; ++pass) {
+    if (!graph_) build_order();
+    computed_.assign(places_.size(), 0);
+    changed_spills_.clear();
+    for (const std::uint32_t index : graph_->order()) {
+      const CellState& state = states_[index];
+      bool needed = everything || state.dirty || state.is_volatile;
+      if (!needed) {
+        for (const std::uint32_t precedent : graph_->precedents(index)) {
+          if (computed_[precedent]) {
+            needed = true;
+            break;
+          }
+        }
+      }
+      if (!needed) continue;
+      compute(index);
+      computed_[index] = 1;
+    }
+    if (changed_spills_.empty()) return;
+    const bool rerun = spill_changes_reach_readers();
+    graph_.reset();
+    if (!rerun) return;
+    everything = true;
+  }
+}
+
+void FormulaEngine::compute(std::uint32_t index) {
+  CellState& state = states_[index];
+  GraphCell& place = places_[index];
+  const CellRef self{place.sheet, place.row, place.column};
+  application_->set_calling_cell(self);
+  const std::size_t marked = application_->volatile_cells().size();
+  const kx::Value result = evaluator_.evaluate(state.formula->tree());
+  application_->set_calling_cell(std::nullopt);
+  evaluator_.take_failure();  // in a cell a failed call shows as its error value
+  if (application_->volatile_cells().size() != marked) state.is_volatile = state.is_volatile || application_->is_volatile(self);
+  state.dirty = false;
+
+  std::optional<SheetArea> spill = write_result(*state.sheet, place.row, place.column, result, place.spill);
+  const auto same = [](const std::optional<SheetArea>& a, const std::optional<SheetArea>& b) {
+    if (a.has_value() != b.has_value()) return false;
+    if (!a) return true;
+    return a->area.top == b->area.top && a->area.left == b->area.left && a->area.bottom == b->area.bottom &&
+           a->area.right == b->area.right;
+  };
+  if (!same(spill, place.spill)) {
+    if (place.spill) changed_spills_.push_back(*place.spill);
+    if (spill) changed_spills_.push_back(*spill);
+    place.spill = spill;
+  }
+}
+
+bool FormulaEngine::spill_changes_reach_readers() const {
+  for (const GraphCell& place : places_) {
+    for (const SheetArea& read : place.reads) {
+      for (const SheetArea& changed : changed_spills_) {
+        // A reader of the anchor cell alone reads it with or without a spill.
+        const bool anchor_only = read.area.single_cell() && read.area.top == changed.area.top &&
+                                 read.area.left == changed.area.left;
+        if (read.intersects(changed) && !anchor_only) return true;
+      }
+    }
+  }
+  return false;
+}
+
+}  // namespace host

@@ -1,0 +1,34 @@
+// The criterion of SumIf and CountIf: a value to equal, or a comparison written as text
+// (">5", "<=2", "<>x", "=abc", "abc"), with the wildcards * and ? (~ escapes them).
+#pragma once
+
+#include <string>
+#include <variant>
+
+#include "common/value.hpp"
+
+namespace host::worksheet {
+
+class Criterion {
+ public:
+  // A criterion given as a number, boolean, text, empty value or one-cell range.
+  explicit Criterion(const kx::Value& criterion);
+
+  // Whether a cell of the tested range meets the criterion; cells holding errors never do.
+  bool matches(const kx::Value& cell) const;
+
+ private:
+  enum class Comparison { kEqual, kNotEqual, kLess, kLessOrEqual, kGreater, kGreaterOrEqual };
+  // The empty operand of "", "=" and "<>", which test for blank cells.
+  struct Blank {
+    bool empty_text_counts = false;  // "" also takes cells holding the empty text
+  };
+
+  bool equals(const kx::Value& cell) const;
+  bool compares(const kx::Value& cell) const;
+
+  Comparison comparison_ = Comparison::kEqual;
+  std::variant<double, bool, std::string, Blank> operand_;
+};
+
+}  // namespace host::worksheet

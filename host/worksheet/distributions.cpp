@@ -1,0 +1,295 @@
+// Inverse and cumulative distributions and the chi-squared test, computed by Boost.Math under
+// the host's policy; each function applies the spreadsheet's own domain rules first.
+#include <algorithm>
+#include <boost/math/distributions/beta.hpp>
+#include <boost/math/distributions/binomial.hpp>
+#include <boost/math/distributions/chi_squared.hpp>
+#include <boost/math/distributions/exponential.hpp>
+#include <boost/math/distributions/gamma.hpp>
+#include <boost/math/distributions/hypergeometric.hpp>
+#include <boost/math/distributions/negative_binomial.hpp>
+#include <boost/math/distributions/normal.hpp>
+#include <boost/math/distributions/poisson.hpp>
+#include <boost/math/distributions/students_t.hpp>
+#include <boost/math/distributions/weibull.hpp>
+#include <boost/math/special_functions/beta.hpp>
+#include <cmath>
+#include <limits>
+#include <string_view>
+
+#include "host/worksheet/arguments.hpp"
+#include "host/worksheet/boost_policy.hpp"
+#include "host/worksheet/families.hpp"
+
+namespace host::worksheet {
+namespace {
+
+namespace bm = boost::math;
+
+using Normal = bm::normal_distribution<double, BoostPolicy>;
+using Beta = bm::beta_distribution<double, BoostPolicy>;
+using Gamma = bm::gamma_distribution<double, BoostPolicy>;
+using StudentsT = bm::students_t_distribution<double, BoostPolicy>;
+using ChiSquared = bm::chi_squared_distribution<double, BoostPolicy>;
+using Binomial = bm::binomial_distribution<double, BoostPolicy>;
+using Exponential = bm::exponential_distribution<double, BoostPolicy>;
+using Poisson = bm::poisson_distribution<double, BoostPolicy>;
+using Weibull = bm::weibull_distribution<double, BoostPolicy>;
+using Hypergeometric = bm::hypergeometric_distribution<double, BoostPolicyInLongDouble>;
+using NegativeBinomial = bm::negative_binomial_distribution<double, BoostPolicy>;
+
+// The chi-squared functions refuse degrees of freedom from 10^10 on, as the spreadsheet does.
+constexpr double kMaxChiDegrees = 1e10;
+
+template <class Distribution>
+double density_or_cumulative(const Distribution& distribution, double x, bool cumulative) {
+  return cumulative ? bm::cdf(distribution, x) : bm::pdf(distribution, x);
+}
+
+bool is_probability(double p) { return p >= 0.0 && p <= 1.0; }
+
+// A count the discrete distributions take as an unsigned whole number.
+unsigned count_arg(double whole, std::string_view what) {
+  check_domain(whole >= 0.0 && whole <= std::numeric_limits<unsigned>::max(), what);
+  return static_cast<unsigned>(whole);
+}
+
+}  // namespace
+
+kx::Value norm_inv(Arguments args) {
+  const double p = number_arg(args[0]);
+  const double mean = number_arg(args[1]);
+  const double sd = number_arg(args[2]);
+  check_domain(p > 0.0 && p < 1.0, "the probability must lie strictly between 0 and 1");
+  check_domain(sd > 0.0, "the standard deviation must be positive");
+  return bm::quantile(Normal(mean, sd), p);
+}
+
+kx::Value norm_s_inv(Arguments args) {
+  const double p = number_arg(args[0]);
+  check_domain(p > 0.0 && p < 1.0, "the probability must lie strictly between 0 and 1");
+  return bm::quantile(Normal(), p);
+}
+
+kx::Value beta_inv(Arguments args) {
+  const double p = number_arg(args[0]);
+  const double alpha = number_arg(args[1]);
+  const double beta = number_arg(args[2]);
+  const double lower = number_or(args[3], 0.0);
+  const double upper = number_or(args[4], 1.0);
+  check_domain(is_probability(p), "the probability must lie between 0 and 1");
+  check_domain(alpha > 0.0 && beta > 0.0, "alpha and beta must be positive");
+  check_domain(lower < upper, "the lower bound must lie below the upper bound");
+  return lower + (upper - lower) * bm::quantile(Beta(alpha, beta), p);
+}
+
+kx::Value gamma_inv(Arguments args) {
+  const double p = number_arg(args[0]);
+  const double alpha = number_arg(args[1]);
+  const double beta = number_arg(args[2]);
+  check_domain(is_probability(p), "the probability must lie between 0 and 1");
+  check_domain(alpha > 0.0 && beta > 0.0, "alpha and beta must be positive");
+  return bm::quantile(Gamma(alpha, beta), p);
+}
+
+kx::Value t_inv(Arguments args) {
+  const double p = number_arg(args[0]);
+  const double degrees = whole_arg(args[1]);
+  check_domain(is_probability(p), "the probability must lie between 0 and 1");
+  check_domain(degrees >= 1.0, "the degrees of freedom must be at least 1");
+  check_domain(p > 0.0, "the t for a probability of 0 is infinite");
+  // p = P(|T| > t) = I_x(df/2, 1/2) with x = df/(df + t^2). Solving for x and 1 - x together
+  // keeps every digit of a small t when p is near 1, which Boost's quantile of the upper tail
+  // p/2, then close to 1/2, does not (6e-7 relative at p = 0.999999).
+  double complement_of_x = 0.0;
+  const double x = bm::ibeta_inv(degrees / 2.0, 0.5, p, &complement_of_x, BoostPolicy());
+  return std::sqrt(degrees * complement_of_x / x);
+}
+
+kx::Value chi_inv(Arguments args) {
+  const double p = number_arg(args[0]);
+  const double degrees = whole_arg(args[1]);
+  check_domain(is_probability(p), "the probability must lie between 0 and 1");
+  check_domain(degrees >= 1.0 && degrees < kMaxChiDegrees, "the degrees of freedom must lie between 1 and 10^10");
+  return bm::quantile(bm::complement(ChiSquared(degrees), p));
+}
+
+kx::Value crit_binom(Arguments args) {
+  const double trials = whole_arg(args[0]);
+  const double p = number_arg(args[1]);
+  const double alpha = number_arg(args[2]);
+  check_domain(trials >= 0.0, "the number of trials must not be negative");
+  check_domain(is_probability(p), "the probability of success must lie between 0 and 1");
+  check_domain(is_probability(alpha), "the criterion must lie between 0 and 1");
+  const Binomial binomial(trials, p);
+  const auto reaches = [&](double k) { return k >= 0.0 && bm::cdf(binomial, k) >= alpha; };
+  // Boost's rounded-up quantile comes from a root search and may miss by a step, and far in a
+  // tail many counts share a cumulative probability of 1 in double. So the guess only starts a
+  // search for the smallest k with cdf(k) >= alpha: steps doubling away from it bracket the
+  // answer, bisection finds it. Throughout, not reaches(below) and reaches(above).
+  const double guess = std::clamp(bm::quantile(binomial, alpha), 0.0, trials);
+  double below = guess - 1.0;
+  double above = guess;
+  if (reaches(guess)) {
+    for (double step = 1.0; reaches(below); step *= 2.0) {
+      above = below;
+      below = std::max(-1.0, above - step);
+    }
+  } else {
+    for (double step = 1.0; !reaches(above); step *= 2.0) {
+      below = above;
+      above = std::min(trials, below + step);
+    }
+  }
+  while (above - below > 1.0) {
+    const double middle = std::floor((below + above) / 2.0);
+    (reaches(middle) ? above : below) = middle;
+  }
+  return above;
+}
+
+kx::Value norm_dist(Arguments args) {
+  const double x = number_arg(args[0]);
+  const double mean = number_arg(args[1]);
+  const double sd = number_arg(args[2]);
+  const bool cumulative = flag_arg(args[3]);
+  check_domain(sd > 0.0, "the standard deviation must be positive");
+  // Through the standard score: Boost's density squares sd, which underflows for tiny sd.
+  const double z = (x - mean) / sd;
+  return cumulative ? bm::cdf(Normal(), z) : bm::pdf(Normal(), z) / sd;
+}
+
+kx::Value norm_s_dist(Arguments args) { return bm::cdf(Normal(), number_arg(args[0])); }
+
+kx::Value gamma_dist(Arguments args) {
+  const double x = number_arg(args[0]);
+  const double alpha = number_arg(args[1]);
+  const double beta = number_arg(args[2]);
+  const bool cumulative = flag_arg(args[3]);
+  check_domain(x >= 0.0, "x must not be negative");
+  check_domain(alpha > 0.0 && beta > 0.0, "alpha and beta must be positive");
+  if (x == 0.0) {
+    // Boost's density is 0 there for every shape, though it is infinite below shape 1 and
+    // 1/beta at shape 1; its cumulative overflows computing the gamma function of a large shape.
+    if (cumulative) return 0.0;
+    check_domain(alpha >= 1.0, "the density is infinite at 0 for alpha below 1");
+    return alpha == 1.0 ? 1.0 / beta : 0.0;
+  }
+  return density_or_cumulative(Gamma(alpha, beta), x, cumulative);
+}
+
+kx::Value binom_dist(Arguments args) {
+  const double k = whole_arg(args[0]);
+  const double trials = whole_arg(args[1]);
+  const double p = number_arg(args[2]);
+  const bool cumulative = flag_arg(args[3]);
+  check_domain(k >= 0.0 && k <= trials, "the number of successes must lie between 0 and the number of trials");
+  check_domain(is_probability(p), "the probability of success must lie between 0 and 1");
+  return density_or_cumulative(Binomial(trials, p), k, cumulative);
+}
+
+kx::Value expon_dist(Arguments args) {
+  const double x = number_arg(args[0]);
+  const double lambda = number_arg(args[1]);
+  const bool cumulative = flag_arg(args[2]);
+  check_domain(x >= 0.0, "x must not be negative");
+  check_domain(lambda > 0.0, "lambda must be positive");
+  return density_or_cumulative(Exponential(lambda), x, cumulative);
+}
+
+kx::Value poisson_dist(Arguments args) {
+  const double k = whole_arg(args[0]);
+  const double mean = number_arg(args[1]);
+  const bool cumulative = flag_arg(args[2]);
+  check_domain(k >= 0.0, "the number of events must not be negative");
+  check_domain(mean >= 0.0, "the mean must not be negative");
+  // Boost needs a positive mean; with mean 0 every event count but 0 is impossible.
+  if (mean == 0.0) return cumulative || k == 0.0 ? 1.0 : 0.0;
+  return density_or_cumulative(Poisson(mean), k, cumulative);
+}
+
+kx::Value weibull_dist(Arguments args) {
+  const double x = number_arg(args[0]);
+  const double shape = number_arg(args[1]);
+  const double scale = number_arg(args[2]);
+  const bool cumulative = flag_arg(args[3]);
+  check_domain(x >= 0.0, "x must not be negative");
+  check_domain(shape > 0.0 && scale > 0.0, "the shape and the scale must be positive");
+  return density_or_cumulative(Weibull(shape, scale), x, cumulative);
+}
+
+kx::Value beta_dist(Arguments args) {
+  const double x = number_arg(args[0]);
+  const double alpha = number_arg(args[1]);
+  const double beta = number_arg(args[2]);
+  const double lower = number_or(args[3], 0.0);
+  const double upper = number_or(args[4], 1.0);
+  check_domain(alpha > 0.0 && beta > 0.0, "alpha and beta must be positive");
+  check_domain(lower < upper, "the lower bound must lie below the upper bound");
+  check_domain(x >= lower && x <= upper, "x must lie between the bounds");
+  return bm::cdf(Beta(alpha, beta), (x - lower) / (upper - lower));
+}
+
+kx::Value hyp_geom_dist(Arguments args) {
+  const double k = whole_arg(args[0]);
+  const double sample = whole_arg(args[1]);
+  const double successes = whole_arg(args[2]);
+  const double population = whole_arg(args[3]);
+  check_domain(population > 0.0, "the population must be positive");
+  check_domain(sample >= 0.0 && sample <= population, "the sample must lie between 0 and the population");
+  check_domain(successes >= 0.0 && successes <= population,
+               "the successes in the population must lie between 0 and the population");
+  check_domain(k >= std::max(0.0, sample - population + successes) && k <= std::min(sample, successes),
+               "the successes in the sample are impossible for this sample and population");
+  const Hypergeometric distribution(count_arg(successes, "the population is too large"),
+                                    count_arg(sample, "the sample is too large"),
+                                    count_arg(population, "the population is too large"));
+  return bm::pdf(distribution, count_arg(k, "the successes in the sample are too many"));
+}
+
+kx::Value neg_binom_dist(Arguments args) {
+  const double failures = whole_arg(args[0]);
+  const double successes = whole_arg(args[1]);
+  const double p = number_arg(args[2]);
+  check_domain(failures >= 0.0, "the number of failures must not be negative");
+  check_domain(successes >= 1.0, "the number of successes must be at least 1");
+  check_domain(is_probability(p), "the probability of success must lie between 0 and 1");
+  return bm::pdf(NegativeBinomial(successes, p), failures);
+}
+
+kx::Value t_dist(Arguments args) {
+  const double x = number_arg(args[0]);
+  const double degrees = whole_arg(args[1]);
+  const double tails = whole_arg(args[2]);
+  check_domain(x >= 0.0, "x must not be negative");
+  check_domain(degrees >= 1.0, "the degrees of freedom must be at least 1");
+  check_domain(tails == 1.0 || tails == 2.0, "tails must be 1 or 2");
+  return tails * bm::cdf(bm::complement(StudentsT(degrees), x));
+}
+
+kx::Value chi_test(Arguments args) {
+  const Grid actual(args[0]);
+  const Grid expected(args[1]);
+  if (actual.rows() != expected.rows() || actual.columns() != expected.columns()) {
+    raise_error(kx::error::kXlNA, "the observed and expected tables must have the same shape");
+  }
+  // A table compares rows with columns; a single row or column is a goodness-of-fit test.
+  const double rows = static_cast<double>(actual.rows());
+  const double columns = static_cast<double>(actual.columns());
+  const double degrees = rows > 1.0 && columns > 1.0 ? (rows - 1.0) * (columns - 1.0) : rows * columns - 1.0;
+  if (degrees < 1.0) raise_error(kx::error::kXlNA, "the test needs at least two cells");
+  double statistic = 0.0;
+  for (std::size_t i = 0; i < actual.size(); ++i) {
+    // Pairs where either cell is no number take no part, as texts and empty cells are ignored.
+    if (!holds_number(actual.at(i)) || !holds_number(expected.at(i))) continue;
+    const double observed = actual.at(i).number();
+    const double wanted = expected.at(i).number();
+    if (wanted == 0.0) raise_error(kx::error::kXlDiv0, "an expected count is 0");
+    check_domain(wanted > 0.0, "the expected counts must be positive");
+    statistic += (observed - wanted) * (observed - wanted) / wanted;
+  }
+  check_domain(std::isfinite(statistic), "the test statistic is too large");
+  return bm::cdf(bm::complement(ChiSquared(degrees), statistic));
+}
+
+}  // namespace host::worksheet

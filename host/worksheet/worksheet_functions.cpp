@@ -1,0 +1,208 @@
+// The dispatch table of the worksheet functions and the boundary every call passes: argument
+// count, cell-by-cell evaluation over arrays, and failures turned into worksheet errors.
+#include "host/worksheet/worksheet_functions.hpp"
+
+#include <algorithm>
+#include <array>
+#include <boost/math/policies/error_handling.hpp>
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "host/worksheet/arguments.hpp"
+#include "host/worksheet/families.hpp"
+
+namespace host {
+namespace {
+
+using kx::WorksheetFn;
+using worksheet::Arguments;
+using worksheet::Grid;
+
+// How a function takes arrays and ranges.
+enum class Takes {
+  kSingleValues,  // each argument is one value; given arrays, the function is computed cell by cell
+  kArrays,        // arrays and ranges are arguments in their own right
+};
+
+constexpr int kUnlimited = std::numeric_limits<int>::max();
+// The most arguments a function of fixed arity takes (BETAINV and BetaDist).
+constexpr std::size_t kMostFixed = 5;
+
+struct FunctionRow {
+  WorksheetFn fn;
+  int fewest;  // arguments the function needs
+  int most;    // arguments it accepts; the omitted ones reach it as the missing-argument marker
+  Takes takes;
+  kx::Value (*compute)(Arguments);
+};
+
+using enum Takes;
+namespace ws = worksheet;
+
+// In the order of kx::WorksheetFn.
+constexpr std::array<FunctionRow, kx::kWorksheetFnCount> kFunctions = {{
+    {WorksheetFn::NormInv, 3, 3, kSingleValues, ws::norm_inv},
+    {WorksheetFn::NormSInv, 1, 1, kSingleValues, ws::norm_s_inv},
+    {WorksheetFn::BetaInv, 3, 5, kSingleValues, ws::beta_inv},
+    {WorksheetFn::GammaInv, 3, 3, kSingleValues, ws::gamma_inv},
+    {WorksheetFn::TInv, 2, 2, kSingleValues, ws::t_inv},
+    {WorksheetFn::ChiInv, 2, 2, kSingleValues, ws::chi_inv},
+    {WorksheetFn::CritBinom, 3, 3, kSingleValues, ws::crit_binom},
+    {WorksheetFn::NormDist, 4, 4, kSingleValues, ws::norm_dist},
+    {WorksheetFn::NormSDist, 1, 1, kSingleValues, ws::norm_s_dist},
+    {WorksheetFn::GammaDist, 4, 4, kSingleValues, ws::gamma_dist},
+    {WorksheetFn::BinomDist, 4, 4, kSingleValues, ws::binom_dist},
+    {WorksheetFn::ExponDist, 3, 3, kSingleValues, ws::expon_dist},
+    {WorksheetFn::Poisson, 3, 3, kSingleValues, ws::poisson_dist},
+    {WorksheetFn::Weibull, 4, 4, kSingleValues, ws::weibull_dist},
+    {WorksheetFn::BetaDist, 3, 5, kSingleValues, ws::beta_dist},
+    {WorksheetFn::HypGeomDist, 4, 4, kSingleValues, ws::hyp_geom_dist},
+    {WorksheetFn::NegBinomDist, 3, 3, kSingleValues, ws::neg_binom_dist},
+    {WorksheetFn::TDist, 3, 3, kSingleValues, ws::t_dist},
+    {WorksheetFn::ChiTest, 2, 2, kArrays, ws::chi_test},
+    {WorksheetFn::GammaLn, 1, 1, kSingleValues, ws::gamma_ln},
+    {WorksheetFn::Ln, 1, 1, kSingleValues, ws::natural_log},
+    {WorksheetFn::Log, 1, 2, kSingleValues, ws::log_to_base},
+    {WorksheetFn::Pi, 0, 0, kSingleValues, ws::pi_constant},
+    {WorksheetFn::Fact, 1, 1, kSingleValues, ws::factorial},
+    {WorksheetFn::Floor, 2, 2, kSingleValues, ws::floor_to_multiple},
+    {WorksheetFn::Round, 2, 2, kSingleValues, ws::round_digits},
+    {WorksheetFn::RoundUp, 2, 2, kSingleValues, ws::round_up_digits},
+    {WorksheetFn::RoundDown, 2, 2, kSingleValues, ws::round_down_digits},
+    {WorksheetFn::Sum, 1, kUnlimited, kArrays, ws::sum},
+    {WorksheetFn::Count, 1, kUnlimited, kArrays, ws::count},
+    {WorksheetFn::Min, 1, kUnlimited, kArrays, ws::minimum},
+    {WorksheetFn::Max, 1, kUnlimited, kArrays, ws::maximum},
+    {WorksheetFn::Average, 1, kUnlimited, kArrays, ws::average},
+    {WorksheetFn::Stdev, 1, kUnlimited, kArrays, ws::stdev},
+    {WorksheetFn::Stdevp, 1, kUnlimited, kArrays, ws::stdevp},
+    {WorksheetFn::Var, 1, kUnlimited, kArrays, ws::var},
+    {WorksheetFn::Varp, 1, kUnlimited, kArrays, ws::varp},
+    {WorksheetFn::SumSq, 1, kUnlimited, kArrays, ws::sum_sq},
+    {WorksheetFn::SumXMY2, 2, 2, kArrays, ws::sum_x_m_y2},
+    {WorksheetFn::SumProduct, 1, kUnlimited, kArrays, ws::sum_product},
+    {WorksheetFn::SumIf, 2, 3, kArrays, ws::sum_if},
+    {WorksheetFn::CountIf, 2, 2, kArrays, ws::count_if},
+    {WorksheetFn::Rank, 2, 3, kArrays, ws::rank},
+    {WorksheetFn::Index, 2, 3, kArrays, ws::index_of},
+    {WorksheetFn::Transpose, 1, 1, kArrays, ws::transpose},
+    {WorksheetFn::MMult, 2, 2, kArrays, ws::m_mult},
+    {WorksheetFn::MInverse, 1, 1, kArrays, ws::m_inverse},
+    {WorksheetFn::LinEst, 1, 2, kArrays, ws::lin_est},
+}};
+
+constexpr bool rows_are_well_formed() {
+  for (std::size_t i = 0; i < kFunctions.size(); ++i) {
+    const FunctionRow& row = kFunctions[i];
+    if (static_cast<std::size_t>(row.fn) != i) return false;
+    if (row.most != kUnlimited && row.most > static_cast<int>(kMostFixed)) return false;
+  }
+  return true;
+}
+static_assert(rows_are_well_formed(), "kFunctions must list every worksheet function in enum order");
+
+// A number the function computed must be finite: an overflow is #NUM!, as in the spreadsheet.
+void check_finite(const kx::Value& result) {
+  if (result.is_number()) worksheet::check_domain(std::isfinite(result.number()), "the result is too large");
+  if (!result.is_array()) return;
+  for (const kx::Value& cell : result.array().values()) check_finite(cell);
+}
+
+// Runs the computation, with Boost's failures (raised under the host's policy) made #NUM!.
+kx::Value computed(const FunctionRow& row, Arguments args) {
+  try {
+    kx::Value result = row.compute(args);
+    check_finite(result);
+    return result;
+  } catch (const kx::Failure&) {
+    throw;
+  } catch (const std::domain_error& failure) {
+    worksheet::raise_error(kx::error::kXlNum, failure.what());
+  } catch (const std::overflow_error& failure) {
+    worksheet::raise_error(kx::error::kXlNum, failure.what());
+  } catch (const boost::math::evaluation_error& failure) {
+    worksheet::raise_error(kx::error::kXlNum, failure.what());
+  } catch (const boost::math::rounding_error& failure) {
+    worksheet::raise_error(kx::error::kXlNum, failure.what());
+  }
+}
+
+bool holds_several_cells(const kx::Value& argument) {
+  return (argument.is_array() || argument.is_range()) && Grid(argument).size() > 1;
+}
+
+// A function of single values over arrays: the result has the largest extent of the arrays;
+// a single row or column is repeated across, and a cell beyond a smaller array is #N/A.
+kx::Value computed_cell_by_cell(const FunctionRow& row, Arguments args) {
+  std::vector<std::optional<Grid>> grids;
+  std::size_t rows = 1;
+  std::size_t columns = 1;
+  for (const kx::Value& argument : args) {
+    if (!holds_several_cells(argument)) {
+      grids.emplace_back();
+      continue;
+    }
+    const Grid& grid = grids.emplace_back(argument).value();
+    rows = std::max(rows, grid.rows());
+    columns = std::max(columns, grid.columns());
+  }
+  kx::Array results(rows, columns);
+  std::vector<kx::Value> cell_args(args.begin(), args.end());
+  for (std::size_t i = 0; i < rows; ++i) {
+    for (std::size_t j = 0; j < columns; ++j) {
+      for (std::size_t a = 0; a < args.size(); ++a) {
+        if (!grids[a]) continue;
+        const Grid& grid = *grids[a];
+        const std::size_t r = grid.rows() == 1 ? 0 : i;
+        const std::size_t c = grid.columns() == 1 ? 0 : j;
+        cell_args[a] =
+            r < grid.rows() && c < grid.columns() ? grid.at(r, c) : kx::Value(kx::ErrorValue{kx::error::kXlNA});
+      }
+      try {
+        results.at(i, j) = computed(row, cell_args);
+      } catch (const kx::Failure& failure) {
+        results.at(i, j) = kx::ErrorValue{failure.number()};
+      }
+    }
+  }
+  return results;
+}
+
+std::string arity_text(const FunctionRow& row) {
+  if (row.most == kUnlimited) return "at least " + std::to_string(row.fewest);
+  if (row.fewest == row.most) return std::to_string(row.fewest);
+  return std::to_string(row.fewest) + " to " + std::to_string(row.most);
+}
+
+}  // namespace
+
+kx::Value compute_worksheet_fn(kx::WorksheetFn fn, std::span<const kx::Value> arguments) {
+  const FunctionRow& row = kFunctions.at(static_cast<std::size_t>(fn));
+  const auto count = static_cast<long long>(arguments.size());
+  if (count < row.fewest || count > row.most) {
+    worksheet::raise_error(kx::error::kXlValue, std::string(kx::worksheet_fn_name(fn)) + " takes " + arity_text(row) +
+                                                    " arguments, not " + std::to_string(count));
+  }
+  // Arguments left off the end reach the function as omitted ones.
+  std::array<kx::Value, kMostFixed> padded;
+  Arguments given = arguments;
+  if (row.most != kUnlimited) {
+    std::copy(arguments.begin(), arguments.end(), padded.begin());
+    std::fill(padded.begin() + count, padded.begin() + row.most, kx::Value::missing());
+    given = Arguments(padded.data(), static_cast<std::size_t>(row.most));
+  }
+  try {
+    if (row.takes == kSingleValues && std::any_of(given.begin(), given.end(), holds_several_cells)) {
+      return computed_cell_by_cell(row, given);
+    }
+    return computed(row, given);
+  } catch (const kx::Failure& failure) {
+    throw kx::Failure(failure.number(), std::string(kx::worksheet_fn_name(fn)) + ": " + failure.what());
+  }
+}
+
+}  // namespace host

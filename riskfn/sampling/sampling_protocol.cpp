@@ -1,0 +1,57 @@
+#include "riskfn/sampling/sampling_protocol.hpp"
+
+#include "common/checked_math.hpp"
+#include "common/uniform_generator.hpp"
+
+namespace riskfn::sampling {
+namespace {
+
+// A cell reference passed as a variant stands for the cell's value.
+kx::Value scalar_of(const kx::Value& value) {
+  if (value.is_range() && value.range()->count() == 1) return value.range()->value();
+  return value;
+}
+
+// A variate leaves as a finite number; -0 becomes 0 so that no cell shows "-0".
+kx::Value finished(kx::Value result) {
+  if (!result.is_number()) return result;
+  return kx::checked::finite(result.number()) + 0.0;
+}
+
+}  // namespace
+
+kx::Value Parameter::value() const { return variant_ ? scalar_of(*variant_) : kx::Value(*number_); }
+
+void Parameter::replace(double number) const {
+  if (number_ == nullptr) throw kx::Failure(kx::error::kInvalidCall, "Only a declared double can be written back");
+  *number_ = number;
+}
+
+double uniform_from(const kx::Value& corFactor) {
+  if (corFactor.is_error()) return kx::uniform_generator().next();
+  if (!corFactor.is_range()) return kx::to_double(corFactor);
+  const kx::Value cell = scalar_of(corFactor);
+  return cell.is_error() ? kx::uniform_generator().next() : kx::to_double(cell);
+}
+
+double host_ln(kx::Application& host, double x) { return number_of(host.call(kx::WorksheetFn::Ln, {x})); }
+
+kx::Value sample(kx::Application& host, const SamplingRule& rule, const Parameters& parameters,
+                 const kx::Value& corFactor, const std::string& ModeSheet) {
+  host.mark_volatile();
+  // Every call reseeds, whatever it returns, so that recalculations never repeat a stream.
+  kx::uniform_generator().reseed();
+  const auto bad_bounds = [&] { return kx::Value(kx::ErrorValue{kx::error::kBadBounds}); };
+  if (rule.bounds_test == BoundsTest::kBeforeShowMode && !rule.bounds_hold(parameters)) return bad_bounds();
+
+  double u = 0.0;
+  if (rule.uniform_before_show_mode) u = uniform_from(corFactor);
+  if (ModeSheet == kShowMode || (!rule.also_deterministic.empty() && ModeSheet == rule.also_deterministic)) {
+    return finished(rule.deterministic(parameters, host));
+  }
+  if (rule.bounds_test == BoundsTest::kBeforeUniform && !rule.bounds_hold(parameters)) return bad_bounds();
+  if (!rule.uniform_before_show_mode) u = uniform_from(corFactor);
+  return finished(rule.variate(parameters, u, host));
+}
+
+}  // namespace riskfn::sampling

@@ -1,0 +1,138 @@
+// `kx eval` as users run it: the built kx program, its output, error messages and exit status.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The kx program built beside this test program (build/cli/kx next to build/tests/kx_tests).
+fs::path kx_program() { return fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "cli" / "kx"; }
+
+std::string quoted(const std::string& text) {
+  std::string result = "'";
+  for (const char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return result + "'";
+}
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+Outcome run_kx(const std::vector<std::string>& arguments) {
+  const fs::path errors = fs::temp_directory_path() / ("kx_eval_test_" + std::to_string(getpid()) + ".err");
+  std::string command = quoted(kx_program().string());
+  for (const std::string& argument : arguments) command += " " + quoted(argument);
+  command += " 2>" + quoted(errors.string()) + " </dev/null";
+  Outcome run;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buffer[4096];
+  for (std::size_t read = 0; (read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, read);
+  const int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::ifstream file(errors);
+  std::stringstream text;
+  text << file.rdbuf();
+  run.err = text.str();
+  fs::remove(errors);
+  return run;
+}
+
+TEST(EvalCommand, TheProgramIsBuilt) { ASSERT_TRUE(fs::exists(kx_program())) << kx_program(); }
+
+TEST(EvalCommand, PrintsEachValueOnItsOwnLine) {
+  struct Case {
+    const char* label;
+    std::vector<std::string> arguments;
+    const char* out;
+  };
+  const Case cases[] = {
+      {"the example", {"eval", "NORMINV(0.975,0,1)"}, "1.95996398454005\n"},
+      {"general form", {"eval", "1/3", "1E20", "=2^53", "-0.000123"}, "0.333333333333333\n1E+20\n9.00719925474099E+15\n-0.000123\n"},
+      {"round trip", {"eval", "--digits", "17", "0.1", "1/3", "2^53"}, "0.10000000000000001\n0.33333333333333331\n9.007199254740992E+15\n"},
+      {"few digits", {"eval", "--digits", "3", "2/3", "12345"}, "0.667\n12300\n"},
+      {"kinds", {"eval", "\"text\"", "TRUE", "A1", "#N/A", "1/0"}, "text\nTRUE\n\n#ERR(2042)\n#ERR(2007)\n"},
+      {"arrays", {"eval", "{1,2;3,4}", "{\"a\",TRUE}"}, "1\t2\n3\t4\na\tTRUE\n"},
+      {"components", {"eval", "kxNORMAL(100,15,0.5,\"\")", "_xll.kxNORMAL(100,15,,\"ShowMode\")"}, "100\n100\n"},
+      {"language", {"eval", "--lang", "ita", "1+1"}, "2\n"},
+      {"language before the command", {"--lang", "GER", "eval", "1+1"}, "2\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const Outcome run = run_kx(c.arguments);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_EQ(run.err, "");
+  }
+}
+
+TEST(EvalCommand, FailuresGoToStandardErrorWithStatusOne) {
+  struct Case {
+    const char* label;
+    std::vector<std::string> arguments;
+    const char* out;
+    const char* err_begin;
+    const char* err_end;
+  };
+  const Case cases[] = {
+      {"failed call", {"eval", "1+1", "kxNORMAL(\"abc\",15,,\"\")", "3"}, "2\n", "kx: kxNORMAL failed: ", "(error 13)\n"},
+      {"parse error", {"eval", "1+"}, "", "kx: cannot read the formula 1+ at column 3: ", "\n"},
+      {"unknown function", {"eval", "NOSUCH(1)"}, "", "kx: cannot read the formula NOSUCH(1) at column 1: unknown function NOSUCH", "\n"},
+      {"too large a range", {"eval", "A:B"}, "", "kx: the range Sheet1!$A$1:$B$1048576 has 2097152 cells", "(error 7)\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const Outcome run = run_kx(c.arguments);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_EQ(run.err.rfind(c.err_begin, 0), 0u) << run.err;
+    EXPECT_TRUE(run.err.size() >= std::string(c.err_end).size() &&
+                run.err.compare(run.err.size() - std::string(c.err_end).size(), std::string::npos, c.err_end) == 0)
+        << run.err;
+  }
+  EXPECT_NE(run_kx({"eval", "--lang", "XX", "1"}).status, 0);
+  EXPECT_NE(run_kx({"eval", "--digits", "18", "1"}).status, 0);
+}
+
+TEST(EvalCommand, ASeedRepeatsTheSampling) {
+  const std::vector<std::string> arguments = {"eval", "--seed", "7", "kxNORMAL(0,1,,\"\")", "kxUNIFORM(0,1,,\"\")"};
+  const Outcome first = run_kx(arguments);
+  const Outcome second = run_kx(arguments);
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_EQ(first.out, second.out);
+  EXPECT_NE(first.out, run_kx({"eval", "--seed", "8", "kxNORMAL(0,1,,\"\")", "kxUNIFORM(0,1,,\"\")"}).out);
+}
+
+TEST(EvalCommand, EvaluatesAgainstAWorkbookFile) {
+  const fs::path directory = fs::temp_directory_path() / ("kx_eval_test_" + std::to_string(getpid()));
+  fs::create_directories(directory);
+  const fs::path model = directory / "model.csv";
+  std::ofstream(model) << "1,2\n=A1+B1,=A2*10\n=A2+97,=A3+A2\n";
+  const Outcome run = run_kx({"eval", "--sheet", model.string(), "A2", "B2", "SUM(A1:B2)", "model!B3", "{1,2}+A1:B1"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "3\n30\n36\n103\n2\t4\n");
+  EXPECT_EQ(run.err, "");
+
+  const fs::path cyclic = directory / "cyclic.csv";
+  std::ofstream(cyclic) << "=B1,=A1\n";
+  const Outcome warned = run_kx({"eval", "--sheet", cyclic.string(), "A1"});
+  EXPECT_EQ(warned.status, 0);
+  EXPECT_EQ(warned.out, "#ERR(522)\n");
+  EXPECT_EQ(warned.err, "kx: warning: circular reference through cyclic!A1, cyclic!B1\n");
+  fs::remove_all(directory);
+}
+
+}  // namespace
+}  // namespace cli

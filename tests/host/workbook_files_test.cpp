@@ -1,0 +1,378 @@
+// Reading workbook files: CSV text, the workbooks made by tests/data/make_workbooks.py,
+// the formula texts of both file formats, and the failures a user meets.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include <unistd.h>
+
+#include "host/document/address.hpp"
+#include "host/files/date_values.hpp"
+#include "host/files/formula_text.hpp"
+#include "host/files/workbook_files.hpp"
+
+namespace host {
+namespace {
+
+using kx::Value;
+
+const std::string kDataDir = KX_TEST_DATA_DIR;
+
+std::string file_bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+// What a cell must hold: a value, or a formula text with the result the file stored.
+struct ExpectedCell {
+  ExpectedCell(std::string at, Value shown, std::string text = "")
+      : address(std::move(at)), value(std::move(shown)), formula(std::move(text)) {}
+  std::string address;
+  Value value;
+  std::string formula;
+};
+
+ExpectedCell formula(std::string address, std::string text, Value cached = Value()) {
+  return {std::move(address), std::move(cached), std::move(text)};
+}
+
+void expect_cells(const Sheet& sheet, const std::vector<ExpectedCell>& expected) {
+  for (const auto& cell : expected) {
+    SCOPED_TRACE(cell.address);
+    const auto area = parse_address(cell.address);
+    ASSERT_TRUE(area);
+    const Cell* found = sheet.find(area->top, area->left);
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->formula_text, cell.formula);
+    EXPECT_EQ(found->value, cell.value);
+  }
+  EXPECT_EQ(sheet.cell_count(), expected.size());
+}
+
+std::string failure_message(const std::function<void()>& action, std::int32_t* number = nullptr) {
+  try {
+    action();
+  } catch (const kx::Failure& failure) {
+    if (number != nullptr) *number = failure.number();
+    return failure.what();
+  }
+  return "(no failure)";
+}
+
+TEST(CsvReader, ReadsFieldsAsTheSpreadsheetDoes) {
+  struct Case {
+    const char* label;
+    std::string content;
+    std::vector<ExpectedCell> cells;
+  };
+  const Case cases[] = {
+      {"numbers", "1,2.5,-3e2, 12 \n", {{"A1", 1.0}, {"B1", 2.5}, {"C1", -300.0}, {"D1", 12.0}}},
+      {"texts and booleans", "abc,TRUE,false,True,yes\n",
+       {{"A1", "abc"}, {"B1", true}, {"C1", false}, {"D1", true}, {"E1", "yes"}}},
+      {"empty fields stay empty", "a,,c\n,,\n,\"\",x", {{"A1", "a"}, {"C1", "c"}, {"C3", "x"}}},
+      {"quoted comma", "\"a,b\",c", {{"A1", "a,b"}, {"B1", "c"}}},
+      {"doubled quotes", "\"say \"\"hi\"\"\",\"\"\"\"", {{"A1", "say \"hi\""}, {"B1", "\""}}},
+      {"line break inside quotes", "\"two\nlines\",x\r\n\"cr\r\nlf\",y",
+       {{"A1", "two\nlines"}, {"B1", "x"}, {"A2", "cr\r\nlf"}, {"B2", "y"}}},
+      {"CRLF records", "1,2\r\n3,4\r\n", {{"A1", 1.0}, {"B1", 2.0}, {"A2", 3.0}, {"B2", 4.0}}},
+      {"LF records without a last break", "1\n2", {{"A1", 1.0}, {"A2", 2.0}}},
+      {"CR records", "1\r2\r", {{"A1", 1.0}, {"A2", 2.0}}},
+      {"empty lines keep their rows", "a\n\n\nb\n", {{"A1", "a"}, {"A4", "b"}}},
+      {"byte order mark", "\xEF\xBB\xBF" "id,1", {{"A1", "id"}, {"B1", 1.0}}},
+      {"formulas lose their equals sign", "=SUM(A2:A3),\"=1+2\"\n1\n2",
+       {formula("A1", "SUM(A2:A3)"), formula("B1", "1+2"), {"A2", 1.0}, {"A3", 2.0}}},
+      {"a lone equals sign is text", "=,==", {{"A1", "="}, formula("B1", "=")}},
+      {"quoted numbers are numbers", "\"42\",\" 7 \"", {{"A1", 42.0}, {"B1", 7.0}}},
+      {"no number the sheet cannot hold", "1e999,inf,nan,-infinity,0x10",
+       {{"A1", "1e999"}, {"B1", "inf"}, {"C1", "nan"}, {"D1", "-infinity"}, {"E1", "0x10"}}},
+      {"text after a closing quote", "\"ab\"cd,e", {{"A1", "abcd"}, {"B1", "e"}}},
+      {"a quote inside an unquoted field", "a\"b,c", {{"A1", "a\"b"}, {"B1", "c"}}},
+      {"UTF-8 text", "caf\xC3\xA9,\xE2\x82\xAC", {{"A1", "caf\xC3\xA9"}, {"B1", "\xE2\x82\xAC"}}},
+      {"an empty file", "", {}},
+      {"empty fields past the sheet's edge", std::string(20000, ',') + "\n" + std::string(2'000'000, '\n'), {}},
+      {"the last row and column", std::string(16383, ',') + "x", {{"XFD1", "x"}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    const auto book = read_workbook(c.content, WorkbookFormat::Csv, "data.csv");
+    EXPECT_EQ(book->name(), "data.csv");
+    ASSERT_EQ(book->sheets().size(), 1u);
+    EXPECT_EQ(book->sheets()[0]->name(), "data");
+    expect_cells(*book->sheets()[0], c.cells);
+  }
+}
+
+TEST(CsvReader, RefusesWhatItCannotHold) {
+  struct Case {
+    const char* label;
+    std::string content;
+    ReadLimits limits;
+    const char* message;
+  };
+  ReadLimits few_cells;
+  few_cells.max_cells = 3;
+  ReadLimits little_text;
+  little_text.max_text_bytes = 10;
+  ReadLimits small_file;
+  small_file.max_file_bytes = 4;
+  const Case cases[] = {
+      {"unclosed quote", "a\n\"b,c\nd", {}, "line 2: a quoted field is not closed"},
+      {"too many columns", std::string(16384, ',') + "x", {}, "line 1: more columns than a sheet holds (16384)"},
+      {"too many rows", std::string(1048576, '\n') + "x", {}, "line 1048577: more rows than a sheet holds (1048576)"},
+      {"too many cells", "1,2,3,4", few_cells, "it holds more than 3 cells"},
+      {"too much text", "abcdefghijklmnop", little_text, "its texts and formulas take more than 10 bytes"},
+      {"too large a file", "12345", small_file, "the file is larger than 4 bytes"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    std::int32_t number = 0;
+    const auto message = failure_message([&] { read_workbook(c.content, WorkbookFormat::Csv, "data.csv", c.limits); },
+                                         &number);
+    EXPECT_EQ(message, std::string("Cannot read \"data.csv\": ") + c.message);
+    EXPECT_EQ(number, kx::error::kHostFailure);
+  }
+}
+
+// The cells make_workbooks.py wrote, as it lists them in workbooks_expected.json.
+Value expected_value(const nlohmann::json& typed) {
+  if (typed.is_null()) return Value();
+  const std::string kind = typed["kind"];
+  if (kind == "number") return typed["value"].get<double>();
+  if (kind == "boolean") return typed["value"].get<bool>();
+  if (kind == "error") return kx::ErrorValue{typed["value"].get<std::int32_t>()};
+  return typed["value"].get<std::string>();
+}
+
+void expect_same(const Value& actual, const Value& expected) {
+  // Day numbers of dates and times are sums of fractions of a day.
+  constexpr double kTolerance = 1e-12;
+  if (expected.is_number() && actual.is_number()) {
+    EXPECT_NEAR(actual.number(), expected.number(), kTolerance * std::max(1.0, std::fabs(expected.number())));
+  } else {
+    EXPECT_EQ(actual, expected);
+  }
+}
+
+TEST(WorkbookFiles, HoldWhatTheScriptWrote) {
+  std::ifstream in(kDataDir + "/workbooks_expected.json");
+  ASSERT_TRUE(in);
+  const auto workbooks = nlohmann::json::parse(in);
+  for (const auto& [file, cells] : workbooks.items()) {
+    SCOPED_TRACE(file);
+    const auto book = load_workbook(kDataDir + "/" + file);
+    EXPECT_EQ(book->name(), file);
+    std::vector<std::string> sheet_order;
+    std::map<std::string, std::size_t> cells_per_sheet;
+    for (const auto& cell : cells) {
+      const std::string sheet_name = cell["sheet"];
+      const std::string address = cell["cell"];
+      SCOPED_TRACE(sheet_name + "!" + address);
+      if (cells_per_sheet[sheet_name]++ == 0) sheet_order.push_back(sheet_name);
+      const auto sheet = book->find_sheet(sheet_name);
+      ASSERT_NE(sheet, nullptr);
+      const auto area = parse_address(address);
+      ASSERT_TRUE(area);
+      const Cell* found = sheet->find(area->top, area->left);
+      ASSERT_NE(found, nullptr);
+      if (!cell.contains("formula")) {
+        EXPECT_FALSE(found->has_formula());
+        expect_same(found->value, expected_value(cell["value"]));
+        continue;
+      }
+      EXPECT_EQ(found->formula_text, cell["formula"].get<std::string>());
+      const Value cached = expected_value(cell["cached"]);
+      // orcus hands no boolean result of an .xlsx formula on; the engine computes it anyway.
+      if (file.ends_with(".xlsx") && cached.is_boolean() && found->value.is_empty()) continue;
+      expect_same(found->value, cached);
+    }
+    std::vector<std::string> names;
+    for (const auto& sheet : book->sheets()) {
+      names.push_back(sheet->name());
+      EXPECT_EQ(sheet->cell_count(), cells_per_sheet[sheet->name()]) << sheet->name();
+    }
+    EXPECT_EQ(names, sheet_order);
+  }
+}
+
+TEST(WorkbookFiles, FailuresNameTheFileAndTheReason) {
+  const auto scratch = std::filesystem::temp_directory_path() / ("kx_workbook_files_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(scratch / "folder.csv");
+  const auto write = [&](const std::string& name, const std::string& content) {
+    std::ofstream(scratch / name, std::ios::binary) << content;
+    return (scratch / name).string();
+  };
+  const std::string xlsx = file_bytes(kDataDir + "/model.xlsx");
+  const std::string ods = file_bytes(kDataDir + "/model.ods");
+  struct Case {
+    const char* label;
+    std::string path;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"missing file", (scratch / "missing.csv").string(), "there is no such file"},
+      {"directory", (scratch / "folder.csv").string(), "it is a directory"},
+      {"other type", write("model.txt", "1,2"), "\".txt\" files are not supported (use .csv, .xlsx or .ods)"},
+      {"no extension", write("model", "1,2"), "files without an extension are not supported (use .csv, .xlsx or .ods)"},
+      {"no zip archive", write("text.xlsx", "1,2\n3,4\n"), "it is no zip archive"},
+      {"cut-off archive", write("cut.ods", ods.substr(0, ods.size() - 10)), "its zip directory is damaged"},
+      {"an .xlsx named .ods", write("model.ods", xlsx), "it holds no content.xml, so it is no .ods workbook"},
+      {"an .ods named .xlsx", write("model.xlsx", ods), "it holds no [Content_Types].xml, so it is no .xlsx workbook"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    std::int32_t number = 0;
+    EXPECT_EQ(failure_message([&] { load_workbook(c.path); }, &number), "Cannot read \"" + c.path + "\": " + c.reason);
+    EXPECT_EQ(number, kx::error::kHostFailure);
+  }
+  // What orcus finds malformed it says in its own words, after the file type.
+  const auto broken = kDataDir + "/broken.xlsx";
+  const auto message = failure_message([&] { load_workbook(broken); });
+  EXPECT_TRUE(message.starts_with("Cannot read \"" + broken + "\": it is no valid .xlsx workbook (")) << message;
+  std::filesystem::remove_all(scratch);
+}
+
+TEST(WorkbookFiles, KeepWithinTheLimits) {
+  struct Case {
+    const char* label;
+    std::string file;
+    WorkbookFormat format;
+    ReadLimits limits;
+    const char* reason;
+  };
+  ReadLimits few_cells;
+  few_cells.max_cells = 5;
+  // Both files are smaller than their limit, and unpack to more.
+  ReadLimits xlsx_parts;
+  xlsx_parts.max_file_bytes = 3000;
+  ReadLimits ods_parts;
+  ods_parts.max_file_bytes = 2000;
+  ReadLimits little_text;
+  little_text.max_text_bytes = 40;
+  const Case cases[] = {
+      {"xlsx cells", "model.xlsx", WorkbookFormat::Xlsx, few_cells, "it holds more than 5 cells"},
+      {"ods cells", "model.ods", WorkbookFormat::Ods, few_cells, "it holds more than 5 cells"},
+      {"rows and cells repeated over the sheet", "repeats.ods", WorkbookFormat::Ods, few_cells,
+       "it holds more than 5 cells"},
+      {"an array formula over the sheet", "big_array.ods", WorkbookFormat::Ods, {}, "it holds more than 10000000 cells"},
+      {"xlsx unpacked size", "model.xlsx", WorkbookFormat::Xlsx, xlsx_parts, "it unpacks to more than 3000 bytes"},
+      {"ods unpacked size", "model.ods", WorkbookFormat::Ods, ods_parts, "it unpacks to more than 2000 bytes"},
+      {"xlsx text", "model.xlsx", WorkbookFormat::Xlsx, little_text,
+       "its texts and formulas take more than 40 bytes"},
+      {"ods text", "model.ods", WorkbookFormat::Ods, little_text, "its texts and formulas take more than 40 bytes"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    const std::string content = file_bytes(kDataDir + "/" + c.file);
+    EXPECT_EQ(failure_message([&] { read_workbook(content, c.format, c.file, c.limits); }),
+              "Cannot read \"" + c.file + "\": " + c.reason);
+  }
+}
+
+TEST(FormulaText, SharedFormulasMoveTheirRelativeReferences) {
+  struct Case {
+    const char* formula;
+    std::int32_t rows;
+    std::int32_t columns;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"A1+$A$1", 1, 1, "B2+$A$1"},
+      {"A$1+$A1", 2, 3, "D$1+$A3"},
+      {"A1:B2", 1, 1, "B2:C3"},
+      {"SUM(A:A)+SUM($A:B)", 0, 2, "SUM(C:C)+SUM($A:D)"},
+      {"SUM(1:2)+SUM($1:$2)", 3, 0, "SUM(4:5)+SUM($1:$2)"},
+      {"\"A1\"&A1", 1, 0, "\"A1\"&A2"},
+      {"'My A1'!A1+Sheet1!B2", 1, 1, "'My A1'!B2+Sheet1!C3"},
+      {"LOG10(A1)+_xlfn.NORM.S.INV(B1)", 1, 0, "LOG10(A2)+_xlfn.NORM.S.INV(B2)"},
+      {"1.5E+3*A1+.5", 1, 0, "1.5E+3*A2+.5"},
+      {"#DIV/0!+#N/A+A1", 1, 0, "#DIV/0!+#N/A+A2"},
+      {"[1]Sheet1!A1+Table1[Col]", 1, 0, "[1]Sheet1!A2+Table1[Col]"},
+      {"TRUE+rate_2+A1", 1, 0, "TRUE+rate_2+A2"},
+      {"A1", -1, 0, "#REF!"},
+      {"XFD1+A:A", 0, 1, "#REF!+B:B"},
+      {"A1048576", 1, 0, "#REF!"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.formula);
+    EXPECT_EQ(shift_references(c.formula, c.rows, c.columns), c.expected);
+  }
+}
+
+TEST(FormulaText, OpenFormulasBecomeA1Formulas) {
+  struct Case {
+    const char* formula;
+    std::optional<std::string> expected;
+  };
+  const Case cases[] = {
+      {"of:=[.A1]+[.B2]", "A1+B2"},
+      {"of:=SUM([.A1:.B3];[$Sheet2.C1])", "SUM(A1:B3,Sheet2!C1)"},
+      {"of:=[$'My Sheet'.$A$1:.$B$2]", "'My Sheet'!$A$1:$B$2"},
+      {"of:=[$'It''s'.A1]", "'It''s'!A1"},
+      {"of:=[$Sheet1.A1:$Sheet1.B2]", "Sheet1!A1:B2"},
+      {"of:=[Sheet1.A1]", "Sheet1!A1"},
+      {"of:=[.A:.B]", "A:B"},
+      {"of:={1;2|3;4}", "{1,2;3,4}"},
+      {"of:=IF([.A1]>0;\"a;b\";\"c|d\")", "IF(A1>0,\"a;b\",\"c|d\")"},
+      {"of:=kxNORMAL(100;15;;\"\")", "kxNORMAL(100,15,,\"\")"},
+      {"of:=[.A1:.B2]![.B1:.C3]", "A1:B2 B1:C3"},
+      {"of:=COM.MICROSOFT.NORM.S.INV(0.5)+LEGACY.NORMSINV(0.5)", "NORM.S.INV(0.5)+NORMSINV(0.5)"},
+      {"of:=#N/A", "#N/A"},
+      {"of:=[.#REF!]+1", "#REF!+1"},
+      {"of:=1.5E-3*[.A1]", "1.5E-3*A1"},
+      {"msoxl:=SUM(A1:A3)", "SUM(A1:A3)"},
+      {"=[.A1]", "A1"},
+      {"of:SUM([.A1])", std::nullopt},
+      {"of:=", std::nullopt},
+      {"of:=['file:///x.ods'#$Sheet1.A1]", std::nullopt},
+      {"of:=[$Sheet1.A1:$Sheet2.B2]", std::nullopt},
+      {"of:=[.A1]~[.B1]", std::nullopt},
+      {"of:=[.A1", std::nullopt},
+      {"of:=[.XFE1]", std::nullopt},
+      {"of:=[.A1:.B]", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.formula);
+    EXPECT_EQ(open_formula_to_a1(c.formula), c.expected);
+  }
+}
+
+TEST(FormulaText, SheetNamesAreQuotedWhenTheyMustBe) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Inputs", "Inputs"},       {"_x2", "_x2"},   {"Model Sheet", "'Model Sheet'"}, {"It's", "'It''s'"},
+      {"A1", "'A1'"},             {"R1C1", "'R1C1'"}, {"R", "'R'"},                    {"2024", "'2024'"},
+      {"TRUE", "'TRUE'"},         {"caf\xC3\xA9", "'caf\xC3\xA9'"}, {"a.b", "'a.b'"},
+  };
+  for (const auto& [name, expected] : cases) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(sheet_prefix_name(name), expected);
+  }
+}
+
+TEST(DateValues, ReadOnlyRealDatesAndDurations) {
+  // Leap days are checked against the calendar; the durations are whole fractions of a day.
+  EXPECT_TRUE(parse_iso_date_time("2024-02-29"));
+  EXPECT_EQ(parse_iso_duration("P1DT6H"), 1.25);
+  EXPECT_EQ(parse_iso_duration("-PT12H"), -0.5);
+  EXPECT_EQ(parse_iso_duration("PT90M"), 0.0625);
+  EXPECT_EQ(parse_iso_duration("PT43200.0S"), 0.5);
+  for (const char* bad : {"", "2023-02-29", "1900-02-29", "2024-13-01", "2024-00-10", "2024-1-1x", "2024-03-01T25:00",
+                          "2024-03-01T12:60", "2024-03-01 12:00", "-2024-03-01", "99999999999-01-01"}) {
+    SCOPED_TRACE(bad);
+    EXPECT_FALSE(parse_iso_date_time(bad));
+  }
+  for (const char* bad : {"", "P", "PT", "T12H", "PT12", "P1Y", "PT1H2", "PT-1H", "PT1.5H"}) {
+    SCOPED_TRACE(bad);
+    EXPECT_FALSE(parse_iso_duration(bad));
+  }
+}
+
+}  // namespace
+}  // namespace host
