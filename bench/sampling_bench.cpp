@@ -260,6 +260,8 @@ class SideBySideReporter : public benchmark::ConsoleReporter {
 
   void Finalize() override {
     ConsoleReporter::Finalize();
+    const double reseed = nanoseconds_["reseed+draw"];
+    std::printf("\nA reseed and a draw alone, which every call makes: %.1f ns\n", reseed);
     std::printf("\n%-16s %10s %12s %7s %16s %7s\n", "function", "call ns", "bare ns", "ratio", "bare promoting", "ratio");
     for (const Row& row : rows()) {
       const std::string name = row.function;
@@ -279,6 +281,12 @@ class SideBySideReporter : public benchmark::ConsoleReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
+  benchmark::RegisterBenchmark("reseed+draw", [](benchmark::State& state) {
+    for (auto _ : state) {
+      kx::uniform_generator().reseed();
+      benchmark::DoNotOptimize(u());
+    }
+  })->Unit(benchmark::kNanosecond);
   for (const Row& row : rows()) {
     const std::string name = row.function;
     benchmark::RegisterBenchmark((name + "/call").c_str(), [row](benchmark::State& state) {

@@ -87,6 +87,8 @@ void check_xml_part(std::string_view xml, std::string_view part_name) {
     const auto rest = xml.substr(open);
     std::size_t end = std::string_view::npos;
     bool check_references = true;
+    // orcus asserts that a comment leaves more than three characters after its "<!--".
+    if (rest.starts_with("<!--") && rest.size() < 8) fail_reading(where + " breaks off inside markup");
     if (rest.starts_with("<!--") || rest.starts_with("<![CDATA[")) {
       // Comments and CDATA sections hold no references.
       const std::string_view closing = rest.starts_with("<!--") ? "-->" : "]]>";

@@ -15,7 +15,9 @@ kx::Value scalar_of(const kx::Value& value) {
 // A variate leaves as a finite number; -0 becomes 0 so that no cell shows "-0".
 kx::Value finished(kx::Value result) {
   if (!result.is_number()) return result;
-  return kx::checked::finite(result.number()) + 0.0;
+  const double variate = kx::checked::finite(result.number());
+  if (variate == 0.0) return 0.0;
+  return result;
 }
 
 }  // namespace

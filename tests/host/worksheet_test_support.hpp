@@ -154,16 +154,17 @@ inline std::vector<ReferenceCase> reference_cases(const std::string& section) {
 }
 
 // Compares a result with a reference matrix: each cell within `tolerance` relative to the
-// largest reference value, so that cells near zero are held to the scale of the whole result.
+// largest reference value of its column. A column is the natural scale: the columns of an
+// inverse carry the scales of the matrix's rows, and cells near zero are held to their column.
 inline void expect_matrix_near(const Value& result, const std::vector<std::vector<double>>& expected,
                                double tolerance) {
-  double scale = 0.0;
+  std::vector<double> scale(expected.front().size(), 0.0);
   for (const auto& row : expected) {
-    for (double v : row) scale = std::max(scale, std::fabs(v));
+    for (std::size_t j = 0; j < row.size(); ++j) scale[j] = std::max(scale[j], std::fabs(row[j]));
   }
   if (expected.size() == 1 && expected.front().size() == 1 && !result.is_array()) {
     ASSERT_TRUE(result.is_number());
-    EXPECT_LE(std::fabs(result.number() - expected[0][0]), tolerance * scale) << "got " << result.number();
+    EXPECT_LE(std::fabs(result.number() - expected[0][0]), tolerance * scale[0]) << "got " << result.number();
     return;
   }
   ASSERT_TRUE(result.is_array());
@@ -173,7 +174,7 @@ inline void expect_matrix_near(const Value& result, const std::vector<std::vecto
   for (std::size_t i = 0; i < expected.size(); ++i) {
     for (std::size_t j = 0; j < expected[i].size(); ++j) {
       ASSERT_TRUE(cells.at(i, j).is_number());
-      EXPECT_LE(std::fabs(cells.at(i, j).number() - expected[i][j]), tolerance * scale)
+      EXPECT_LE(std::fabs(cells.at(i, j).number() - expected[i][j]), tolerance * scale[j])
           << "cell " << i + 1 << "," << j + 1 << " got " << cells.at(i, j).number();
     }
   }
