@@ -97,23 +97,25 @@ std::string xlsx(const std::string& sheet, const std::string& shared_strings) {
   const std::string package = "http://schemas.openxmlformats.org/package/2006/";
   return zip({
       {"[Content_Types].xml",
-       "<Types xmlns=\"" + package + "content-types\">"
-       "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-       "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-       "<Override PartName=\"/xl/workbook.xml\" "
-       "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
-       "<Override PartName=\"/xl/worksheets/sheet1.xml\" "
-       "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>"
-       "<Override PartName=\"/xl/sharedStrings.xml\" "
-       "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/>"
-       "</Types>"},
+       "<Types xmlns=\"" + package +
+           "content-types\">"
+           "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+           "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+           "<Override PartName=\"/xl/workbook.xml\" "
+           "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+           "<Override PartName=\"/xl/worksheets/sheet1.xml\" "
+           "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>"
+           "<Override PartName=\"/xl/sharedStrings.xml\" "
+           "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/>"
+           "</Types>"},
       {"_rels/.rels", "<Relationships xmlns=\"" + package + "relationships\"><Relationship Id=\"rId1\" Type=\"" +
                           std::string(kRelations) + "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"},
       {"xl/workbook.xml", "<workbook xmlns=\"" + std::string(kMain) + "\" xmlns:r=\"" + std::string(kRelations) +
                               "\"><sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
       {"xl/_rels/workbook.xml.rels",
        "<Relationships xmlns=\"" + package + "relationships\"><Relationship Id=\"rId1\" Type=\"" +
-           std::string(kRelations) + "/worksheet\" Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId2\" Type=\"" +
+           std::string(kRelations) +
+           "/worksheet\" Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId2\" Type=\"" +
            std::string(kRelations) + "/sharedStrings\" Target=\"sharedStrings.xml\"/></Relationships>"},
       {"xl/worksheets/sheet1.xml", sheet},
       {"xl/sharedStrings.xml", shared_strings},

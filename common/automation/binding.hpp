@@ -73,7 +73,7 @@ struct Declared<ObjectRef> {
 template <class T>
 Value to_value(T&& result) {
   using Plain = std::decay_t<T>;
-  if constexpr (std::is_same_v<Plain, float> || std::is_integral_v<Plain> && !std::is_same_v<Plain, bool>) {
+  if constexpr (std::is_same_v<Plain, float> || (std::is_integral_v<Plain> && !std::is_same_v<Plain, bool>)) {
     return Value(static_cast<double>(result));
   } else if constexpr (std::is_same_v<Plain, ObjectRef>) {
     return result ? Value(result) : Value();

@@ -32,10 +32,14 @@ void BookBuilder::set_formula(Sheet& sheet, std::int32_t row, std::int32_t colum
 }
 
 void BookBuilder::charge_cells(std::int64_t count) {
+  check_cells(count);
+  cells_ += count;
+}
+
+void BookBuilder::check_cells(std::int64_t count) const {
   if (count > limits_.max_cells - cells_) {
     fail_reading("it holds more than " + std::to_string(limits_.max_cells) + " cells");
   }
-  cells_ += count;
 }
 
 void BookBuilder::check_text(std::int64_t bytes) const {

@@ -30,6 +30,8 @@ class BookBuilder {
   // Counts cells a reader holds aside (for instance to remember which cells an array
   // formula covers) against the same budget as written cells.
   void charge_cells(std::int64_t count);
+  // Fails when this many cells, still to be written, would break the limit.
+  void check_cells(std::int64_t count) const;
   // Fails when a text of this many bytes, still to be stored, would break the limit.
   void check_text(std::int64_t bytes) const;
 

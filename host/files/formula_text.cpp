@@ -10,8 +10,8 @@ namespace {
 
 // The worksheet error literals; their "!" and "/" must not read as operators.
 constexpr std::array<std::string_view, 15> kErrorLiterals = {
-    "#NULL!", "#DIV/0!", "#VALUE!", "#REF!",  "#NAME?", "#NUM!",     "#N/A",      "#GETTING_DATA",
-    "#SPILL!", "#CALC!", "#FIELD!", "#BLOCKED!", "#CONNECT!", "#BUSY!", "#UNKNOWN!"};
+    "#NULL!",  "#DIV/0!", "#VALUE!", "#REF!",     "#NAME?",    "#NUM!",  "#N/A",     "#GETTING_DATA",
+    "#SPILL!", "#CALC!",  "#FIELD!", "#BLOCKED!", "#CONNECT!", "#BUSY!", "#UNKNOWN!"};
 
 bool is_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -103,7 +103,9 @@ std::optional<CellPart> parse_cell_part(std::string_view text) {
 }
 
 bool is_cell(const CellPart& part) { return part.column != 0 && part.row != 0; }
-bool same_kind(const CellPart& a, const CellPart& b) { return (a.column == 0) == (b.column == 0) && (a.row == 0) == (b.row == 0); }
+bool same_kind(const CellPart& a, const CellPart& b) {
+  return (a.column == 0) == (b.column == 0) && (a.row == 0) == (b.row == 0);
+}
 
 std::string format_cell_part(const CellPart& part) {
   std::string text;
@@ -184,7 +186,7 @@ std::optional<std::string> open_reference_to_a1(std::string_view inside) {
     // A reference into another file ("'file:///x.ods'#$Sheet1.A1") has no A1 form;
     // a deleted one ("#REF!", ".#REF!") is the error it shows.
     return kx::to_upper_ascii(inside).find("#REF!") != std::string::npos ? std::optional<std::string>("#REF!")
-                                                                        : std::nullopt;
+                                                                         : std::nullopt;
   }
   std::size_t colon = std::string_view::npos;
   for (std::size_t i = 0; i < inside.size(); ++i) {
@@ -293,9 +295,8 @@ std::string shift_references(std::string_view formula, std::int32_t rows, std::i
       if (second && !is_cell(*part) && same_kind(*part, *second)) {
         const auto moved_first = shifted(*part, rows, columns);
         const auto moved_second = shifted(*second, rows, columns);
-        result += moved_first && moved_second
-                      ? format_cell_part(*moved_first) + ":" + format_cell_part(*moved_second)
-                      : std::string("#REF!");
+        result += moved_first && moved_second ? format_cell_part(*moved_first) + ":" + format_cell_part(*moved_second)
+                                              : std::string("#REF!");
         i = second_end;
         continue;
       }
@@ -366,8 +367,14 @@ std::optional<std::string> open_formula_to_a1(std::string_view formula) {
       continue;
     }
     switch (c) {
-      case '{': in_array = true; result += c; break;
-      case '}': in_array = false; result += c; break;
+      case '{':
+        in_array = true;
+        result += c;
+        break;
+      case '}':
+        in_array = false;
+        result += c;
+        break;
       // The argument separator, and inside an array constant the column separator.
       case ';': result += ','; break;
       case '|':

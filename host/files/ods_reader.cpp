@@ -4,13 +4,12 @@
 // too far left and writes a repeated row only once.
 #include "host/files/ods_reader.hpp"
 
+#include <algorithm>
+#include <charconv>
 #include <orcus/sax_ns_parser.hpp>
 #include <orcus/xml_namespace.hpp>
 #include <orcus/zip_archive.hpp>
 #include <orcus/zip_archive_stream.hpp>
-
-#include <algorithm>
-#include <charconv>
 #include <unordered_set>
 #include <vector>
 
@@ -19,6 +18,7 @@
 #include "host/files/book_builder.hpp"
 #include "host/files/date_values.hpp"
 #include "host/files/formula_text.hpp"
+#include "host/files/xml_check.hpp"
 #include "host/files/zip_check.hpp"
 
 namespace host {
@@ -41,7 +41,20 @@ Namespace namespace_of(orcus::xmlns_id_t id) {
 }
 
 // The elements the walk cares about; everything else only nests.
-enum class Element { Spreadsheet, Table, RowGroup, Row, Cell, Paragraph, Spaces, Tab, LineBreak, Annotation, NullDate, Other };
+enum class Element {
+  Spreadsheet,
+  Table,
+  RowGroup,
+  Row,
+  Cell,
+  Paragraph,
+  Spaces,
+  Tab,
+  LineBreak,
+  Annotation,
+  NullDate,
+  Other
+};
 
 Element element_of(Namespace ns, std::string_view name) {
   struct Entry {
@@ -137,9 +150,13 @@ class ContentHandler : public orcus::sax_ns_handler {
     const Element parent = stack_.empty() ? Element::Other : stack_.back();
     Element current = element_of(namespace_of(element.ns), element.name);
     switch (current) {
+      case Element::Spreadsheet:
+        // Only the document's own spreadsheet holds sheets, not one nested in a table.
+        if (sheet_ != nullptr || in_cell_) current = Element::Other;
+        break;
       case Element::Table:
         // Tables inside cells are drawings' business, not sheets.
-        if (parent == Element::Spreadsheet) {
+        if (parent == Element::Spreadsheet && sheet_ == nullptr) {
           start_table();
         } else {
           current = Element::Other;
@@ -180,14 +197,11 @@ class ContentHandler : public orcus::sax_ns_handler {
       case Element::LineBreak:
         if (collecting()) append_text("\n");
         break;
-      case Element::Annotation:
-        ++annotations_;
-        break;
+      case Element::Annotation: ++annotations_; break;
       case Element::NullDate:
         if (const auto origin = parse_iso_date_time(attribute_value(Namespace::Table, "date-value"))) origin_ = *origin;
         break;
-      default:
-        break;
+      default: break;
     }
     stack_.push_back(current);
     attributes_.clear();
@@ -344,6 +358,10 @@ class ContentHandler : public orcus::sax_ns_handler {
       fail_reading("sheet \"" + sheet_->name() + "\" has more rows than a sheet holds (" + std::to_string(kMaxRows) +
                    ")");
     }
+    // A repeated row multiplies its cells; a few bytes must not cost minutes before the limit says no.
+    std::int64_t cells = 0;
+    for (const PendingCell& cell : pending_) cells += cell.count;
+    builder_.check_cells(cells * row_repeat_);
     for (std::int64_t row = first_row; row < first_row + row_repeat_; ++row) {
       for (const PendingCell& cell : pending_) {
         for (std::int32_t column = cell.column; column < cell.column + cell.count; ++column) {
@@ -401,6 +419,7 @@ std::shared_ptr<Book> read_ods(std::string_view content, const std::string& book
   std::size_t size = xml.size();
   while (size > 0 && xml[size - 1] == 0) --size;
   xml.push_back(0);
+  check_xml_part(std::string_view(reinterpret_cast<const char*>(xml.data()), size), "content.xml");
 
   BookBuilder builder(book_name, limits);
   ContentHandler handler(builder);

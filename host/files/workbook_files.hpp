@@ -16,9 +16,9 @@ enum class WorkbookFormat { Csv, Xlsx, Ods };
 // Bounds that keep a small hostile file from asking for gigabytes; a reader that meets
 // one fails with a message naming it.
 struct ReadLimits {
-  std::int64_t max_cells = 10'000'000;           // cells written, all sheets together
-  std::int64_t max_text_bytes = 512LL << 20;     // texts and formula texts together
-  std::int64_t max_file_bytes = 1LL << 30;       // the file, and each part unpacked from it
+  std::int64_t max_cells = 10'000'000;        // cells written, all sheets together
+  std::int64_t max_text_bytes = 512LL << 20;  // texts and formula texts together
+  std::int64_t max_file_bytes = 1LL << 30;    // the file, and each part unpacked from it
 };
 
 // The format named by a path's extension, compared without case; nullopt for any other.

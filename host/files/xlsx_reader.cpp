@@ -3,11 +3,12 @@
 // the file has them; they are already in the A1 form the host keeps.
 #include "host/files/xlsx_reader.hpp"
 
-#include <orcus/orcus_xlsx.hpp>
-#include <orcus/spreadsheet/import_interface.hpp>
-
 #include <algorithm>
 #include <optional>
+#include <orcus/orcus_xlsx.hpp>
+#include <orcus/spreadsheet/import_interface.hpp>
+#include <orcus/zip_archive.hpp>
+#include <orcus/zip_archive_stream.hpp>
 #include <unordered_map>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "host/files/book_builder.hpp"
 #include "host/files/date_values.hpp"
 #include "host/files/formula_text.hpp"
+#include "host/files/xml_check.hpp"
 #include "host/files/zip_check.hpp"
 
 namespace host {
@@ -138,7 +140,9 @@ class SheetImport final : public ss::iface::import_sheet {
   ss::iface::import_formula* get_formula() override { return &formula_; }
   ss::iface::import_array_formula* get_array_formula() override { return &array_formula_; }
 
-  void set_auto(ss::row_t row, ss::col_t column, std::string_view text) override { put(row, column, std::string(text)); }
+  void set_auto(ss::row_t row, ss::col_t column, std::string_view text) override {
+    put(row, column, std::string(text));
+  }
   void set_string(ss::row_t row, ss::col_t column, ss::string_id_t index) override {
     put(row, column, strings_.at(index));
   }
@@ -183,7 +187,8 @@ class SheetImport final : public ss::iface::import_sheet {
       // The cells a shared formula fills carry only its number; the text is the first cell's, moved.
       const auto found = shared_.find(*shared_index);
       if (found == shared_.end()) {
-        fail_reading(BookBuilder::cell_name(sheet_, at_row, at_column) + " uses a shared formula that no cell before it holds");
+        fail_reading(BookBuilder::cell_name(sheet_, at_row, at_column) +
+                     " uses a shared formula that no cell before it holds");
       }
       const SharedFormula& origin = found->second;
       builder_.set_formula(sheet_, at_row, at_column,
@@ -284,6 +289,24 @@ class XlsxImport final : public ss::iface::import_factory {
   std::vector<std::unique_ptr<SheetImport>> sheets_;
 };
 
+// orcus parses the parts it needs on its own, so every part that is XML is looked at first.
+void check_xml_parts(std::string_view content, const std::vector<std::string>& parts) {
+  orcus::zip_archive_stream_blob stream(reinterpret_cast<const std::uint8_t*>(content.data()), content.size());
+  orcus::zip_archive archive(&stream);
+  archive.load();
+  std::vector<unsigned char> data;
+  for (const auto& name : parts) {
+    data.clear();
+    if (!archive.read_file_entry(name, data)) continue;
+    const std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
+    const auto first = text.find_first_not_of(" \t\r\n");
+    const bool xml_named = name.ends_with(".xml") || name.ends_with(".rels");
+    if (xml_named || (first != std::string_view::npos && text[first] == '<') || text.starts_with("\xEF\xBB\xBF")) {
+      check_xml_part(text, name);
+    }
+  }
+}
+
 }  // namespace
 
 std::shared_ptr<Book> read_xlsx(std::string_view content, const std::string& book_name, const ReadLimits& limits) {
@@ -292,6 +315,7 @@ std::shared_ptr<Book> read_xlsx(std::string_view content, const std::string& boo
   if (std::find(parts.begin(), parts.end(), "[Content_Types].xml") == parts.end()) {
     fail_reading("it holds no [Content_Types].xml, so it is no .xlsx workbook");
   }
+  check_xml_parts(content, parts);
   BookBuilder builder(book_name, limits);
   XlsxImport factory(builder);
   orcus::orcus_xlsx filter(&factory);

@@ -33,7 +33,8 @@ std::size_t markup_end(std::string_view xml, std::size_t from) {
 }
 
 bool is_name_start(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':' || static_cast<unsigned char>(c) >= 0x80;
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':' ||
+         static_cast<unsigned char>(c) >= 0x80;
 }
 
 bool is_name_char(char c) { return is_name_start(c) || (c >= '0' && c <= '9') || c == '.' || c == '-'; }

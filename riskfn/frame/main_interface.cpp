@@ -53,8 +53,8 @@ kx::Interface main_interface() {
   // The sampling functions, alphabetically; every one ends with corFactor and ModeSheet, and
   // kxBETAGEN's optional bounds follow them.
   builder.method<&Main::kxBETA>("kxBETA", {"scaleP", "shapeP", "corFactor", "ModeSheet"})
-      .method<&Main::kxBETAGEN>("kxBETAGEN", {"scaleP", "shapeP", "corFactor", "ModeSheet",
-                                              kx::optional("LowVal", 0.0), kx::optional("UpVal", 0.0)})
+      .method<&Main::kxBETAGEN>("kxBETAGEN", {"scaleP", "shapeP", "corFactor", "ModeSheet", kx::optional("LowVal", 0.0),
+                                              kx::optional("UpVal", 0.0)})
       .method<&Main::kxBINOMIAL>("kxBINOMIAL", {"Trials", "Success", "corFactor", "ModeSheet"})
       .method<&Main::kxCHI2>("kxCHI2", {"Degrees", "corFactor", "ModeSheet"})
       .method<&Main::kxDISCRETE>("kxDISCRETE", {"RngValues", "RngProbs", "corFactor", "ModeSheet"})

@@ -67,97 +67,113 @@ std::size_t checked_position(std::size_t position) {
 
 // Trials n, Success p. The deterministic value is the mode, the lower one when there are two.
 constexpr SamplingRule kBinomial = {
-    .deterministic = [](const Parameters& p, Application&) {
-      const double v = (p[0] + 1.0) * p[1];
-      return Value(v == std::floor(v) ? kx::round_half_even(v - 0.5) : std::floor(v));
-    },
-    .variate = [](const Parameters& p, double u, Application& host) {
-      // The host has no binomial of probability 0; a tiny one gives the same variates.
-      if (p[1] == 0.0) p.at(1).replace(0.0000001);
-      return host.call(WorksheetFn::CritBinom, {p[0], p[1], u});
-    },
+    .deterministic =
+        [](const Parameters& p, Application&) {
+          const double v = (p[0] + 1.0) * p[1];
+          return Value(v == std::floor(v) ? kx::round_half_even(v - 0.5) : std::floor(v));
+        },
+    .variate =
+        [](const Parameters& p, double u, Application& host) {
+          // A Success of exactly 0 becomes 0.0000001 and is written back, as callers know it; the
+          // variate stays 0 but for a u within about Trials * 1e-7 of 1.
+          if (p[1] == 0.0) p.at(1).replace(0.0000001);
+          return host.call(WorksheetFn::CritBinom, {p[0], p[1], u});
+        },
 };
 
 // RngValues, RngProbs. The variate is the value at the first position whose cumulative
 // probability exceeds u, so a u below 0 gives the first value.
 constexpr SamplingRule kDiscrete = {
-    .deterministic = [](const Parameters& p, Application& host) {
-      const Value probabilities_argument = p.at(1).value();
-      const double most_likely = number_of(host.call(WorksheetFn::Max, {probabilities_argument}));
-      const Table values(p.at(0).value());
-      const Table probabilities(probabilities_argument);
-      for (std::size_t position = 1; position <= probabilities.size(); ++position) {
-        if (kx::to_double(probabilities[checked_position(position)]) >= most_likely) return values[position];
-      }
-      throw kx::Failure(kx::error::kSubscriptOutOfRange, "No probability of the table reaches its maximum");
-    },
-    .variate = [](const Parameters& p, double u, Application&) {
-      const Table values(p.at(0).value());
-      const Table probabilities(p.at(1).value());
-      double cumulative = 0.0;
-      for (std::size_t position = 1; position <= probabilities.size(); ++position) {
-        cumulative += kx::to_double(probabilities[checked_position(position)]);
-        if (cumulative > u) return values[position];
-      }
-      throw kx::Failure(kx::error::kSubscriptOutOfRange, "The probabilities of the table sum to no more than u");
-    },
+    .deterministic =
+        [](const Parameters& p, Application& host) {
+          const Value probabilities_argument = p.at(1).value();
+          const double most_likely = number_of(host.call(WorksheetFn::Max, {probabilities_argument}));
+          const Table values(p.at(0).value());
+          const Table probabilities(probabilities_argument);
+          for (std::size_t position = 1; position <= probabilities.size(); ++position) {
+            if (kx::to_double(probabilities[checked_position(position)]) >= most_likely) return values[position];
+          }
+          throw kx::Failure(kx::error::kSubscriptOutOfRange, "No probability of the table reaches its maximum");
+        },
+    .variate =
+        [](const Parameters& p, double u, Application&) {
+          const Table values(p.at(0).value());
+          const Table probabilities(p.at(1).value());
+          double cumulative = 0.0;
+          for (std::size_t position = 1; position <= probabilities.size(); ++position) {
+            cumulative += kx::to_double(probabilities[checked_position(position)]);
+            if (cumulative > u) return values[position];
+          }
+          throw kx::Failure(kx::error::kSubscriptOutOfRange, "The probabilities of the table sum to no more than u");
+        },
 };
 
 // Trials is the success probability p; the variate counts the failures before the first
 // success, through -Ln(1 - u) so that it grows with u.
 constexpr SamplingRule kGeometric = {
     .deterministic = [](const Parameters&, Application&) { return Value(0.0); },
-    .variate = [](const Parameters& p, double u, Application& host) {
-      return Value(std::floor(checked::div(host_ln(host, 1.0 - u), host_ln(host, 1.0 - p[0]))));
-    },
+    .variate =
+        [](const Parameters& p, double u, Application& host) {
+          return Value(std::floor(checked::div(host_ln(host, 1.0 - u), host_ln(host, 1.0 - p[0]))));
+        },
 };
 
 // Sample n, Defects K, BatchSize N; the deterministic value is the mode.
 constexpr SamplingRule kHypergeometric = {
-    .deterministic = [](const Parameters& p, Application&) {
-      return Value(kx::round_half_even(checked::div((p[0] + 1.0) * (p[1] + 1.0), p[2] + 2.0)));
-    },
-    .variate = [](const Parameters& p, double u, Application& host) {
-      const double sample = p[0];
-      const double defects = p[1];
-      const double batch = p[2];
-      const double mean = checked::div(sample * defects, batch);
-      // A batch of one, or a sample or defect count at either end, has no spread at all.
-      const double spread = sample * defects * (batch - sample) * (batch - defects);
-      const double variance = spread == 0.0 ? 0.0 : checked::div(spread, checked::mul(batch * batch, batch - 1.0));
-      const double first = std::max(sample + defects - batch, 0.0);
-      const double last = std::min(sample, defects);
-      const double limit = std::max(first, std::min(search_limit(mean, checked::sqrt(variance)), std::floor(last)));
-      return Value(cumulative_search(u, std::ceil(first), limit, [&](double x) {
-        return number_of(host.call(WorksheetFn::HypGeomDist, {x, sample, defects, batch}));
-      }));
-    },
+    .deterministic =
+        [](const Parameters& p, Application&) {
+          return Value(kx::round_half_even(checked::div((p[0] + 1.0) * (p[1] + 1.0), p[2] + 2.0)));
+        },
+    .variate =
+        [](const Parameters& p, double u, Application& host) {
+          const double sample = p[0];
+          const double defects = p[1];
+          const double batch = p[2];
+          const double mean = checked::div(sample * defects, batch);
+          // A batch of one, or a sample or defect count at either end, has no spread at all.
+          const double spread = sample * defects * (batch - sample) * (batch - defects);
+          const double variance = spread == 0.0 ? 0.0 : checked::div(spread, checked::mul(batch * batch, batch - 1.0));
+          const double first = std::max(sample + defects - batch, 0.0);
+          const double last = std::min(sample, defects);
+          const double limit = std::max(first, std::min(search_limit(mean, checked::sqrt(variance)), std::floor(last)));
+          return Value(cumulative_search(u, std::ceil(first), limit, [&](double x) {
+            return number_of(host.call(WorksheetFn::HypGeomDist, {x, sample, defects, batch}));
+          }));
+        },
 };
 
 // LowVal, UpVal: whole numbers from LowVal to UpVal, equally likely.
 constexpr SamplingRule kIntegerUniform = {
     .deterministic = [](const Parameters& p, Application&) { return Value(kx::round_half_even((p[0] + p[1]) / 2.0)); },
-    .variate = [](const Parameters& p, double u, Application& host) {
-      const double low = p[0];
-      return Value(low + number_of(host.call(WorksheetFn::Floor, {u * (p[1] - low + 1.0), 1.0})));
-    },
+    .variate =
+        [](const Parameters& p, double u, Application& host) {
+          const double low = p[0];
+          const double scaled = u * (p[1] - low + 1.0);
+          double whole = number_of(host.call(WorksheetFn::Floor, {scaled, 1.0}));
+          // The host floors the number as shown to 15 digits, so a u a hair below 1 would reach
+          // UpVal + 1; a floor is never above its argument.
+          if (whole > scaled) whole -= 1.0;
+          return Value(low + whole);
+        },
 };
 
 // Failures r is the number of successes that ends the experiment, Successes p the success
 // probability; the variate counts the failures before it.
 constexpr SamplingRule kNegativeBinomial = {
-    .deterministic = [](const Parameters& p, Application&) {
-      return Value(kx::round_half_even(checked::div((p[0] - 1.0) * (1.0 - p[1]), p[1])));
-    },
-    .variate = [](const Parameters& p, double u, Application& host) {
-      const double successes = p[0];
-      const double probability = p[1];
-      const double mean = checked::div(successes * (1.0 - probability), probability);
-      const double sd = checked::sqrt(checked::div(successes * (1.0 - probability), probability * probability));
-      return Value(cumulative_search(u, 0.0, std::max(search_limit(mean, sd), 0.0), [&](double x) {
-        return number_of(host.call(WorksheetFn::NegBinomDist, {x, successes, probability}));
-      }));
-    },
+    .deterministic =
+        [](const Parameters& p, Application&) {
+          return Value(kx::round_half_even(checked::div((p[0] - 1.0) * (1.0 - p[1]), p[1])));
+        },
+    .variate =
+        [](const Parameters& p, double u, Application& host) {
+          const double successes = p[0];
+          const double probability = p[1];
+          const double mean = checked::div(successes * (1.0 - probability), probability);
+          const double sd = checked::sqrt(checked::div(successes * (1.0 - probability), probability * probability));
+          return Value(cumulative_search(u, 0.0, std::max(search_limit(mean, sd), 0.0), [&](double x) {
+            return number_of(host.call(WorksheetFn::NegBinomDist, {x, successes, probability}));
+          }));
+        },
 };
 
 // Below a large mean's start: the smallest k whose cumulative probability reaches u, from the
@@ -234,13 +250,15 @@ constexpr SamplingRule kRandBetween = {
 using sampling::sample;
 
 std::int16_t Main::kxBINOMIAL(Value& Trials, double& Success, Value& corFactor, std::string& ModeSheet) {
-  return kx::trapped_numeric<std::int16_t>(
-      [&] { return sample(host(), kBinomial, {Trials, Success}, corFactor, ModeSheet); });
+  return kx::trapped_numeric<std::int16_t>([&] {
+    return sample(host(), kBinomial, {Trials, Success}, corFactor, ModeSheet);
+  });
 }
 
 double Main::kxDISCRETE(Value& RngValues, Value& RngProbs, Value& corFactor, std::string& ModeSheet) {
-  return kx::trapped_numeric<double>(
-      [&] { return sample(host(), kDiscrete, {RngValues, RngProbs}, corFactor, ModeSheet); });
+  return kx::trapped_numeric<double>([&] {
+    return sample(host(), kDiscrete, {RngValues, RngProbs}, corFactor, ModeSheet);
+  });
 }
 
 Value Main::kxGEO(Value& Trials, Value& corFactor, std::string& ModeSheet) {
@@ -248,8 +266,9 @@ Value Main::kxGEO(Value& Trials, Value& corFactor, std::string& ModeSheet) {
 }
 
 double Main::kxHYPERGEO(Value& Sample, Value& Defects, Value& BatchSize, Value& corFactor, std::string& ModeSheet) {
-  return kx::trapped_numeric<double>(
-      [&] { return sample(host(), kHypergeometric, {Sample, Defects, BatchSize}, corFactor, ModeSheet); });
+  return kx::trapped_numeric<double>([&] {
+    return sample(host(), kHypergeometric, {Sample, Defects, BatchSize}, corFactor, ModeSheet);
+  });
 }
 
 Value Main::kxINTUNI(Value& LowVal, Value& UpVal, Value& corFactor, std::string& ModeSheet) {
@@ -257,8 +276,9 @@ Value Main::kxINTUNI(Value& LowVal, Value& UpVal, Value& corFactor, std::string&
 }
 
 double Main::kxNEGBIN(Value& Failures, Value& Successes, Value& corFactor, std::string& ModeSheet) {
-  return kx::trapped_numeric<double>(
-      [&] { return sample(host(), kNegativeBinomial, {Failures, Successes}, corFactor, ModeSheet); });
+  return kx::trapped_numeric<double>([&] {
+    return sample(host(), kNegativeBinomial, {Failures, Successes}, corFactor, ModeSheet);
+  });
 }
 
 Value Main::kxPOISSON(double& Mean, Value& corFactor, std::string& ModeSheet) {

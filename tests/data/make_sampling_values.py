@@ -167,12 +167,15 @@ add("hypergeometric, support from 6", "kxHYPERGEO", [8, 8, 10, 0.5, SAMPLE],
     discrete_quantile(stats.hypergeom(10, 8, 8), 0.5))
 add("integer uniform", "kxINTUNI", [1, 6, 0.4, SAMPLE], discrete_quantile(stats.randint(1, 7), 0.4))
 add("integer uniform near 1", "kxINTUNI", [1, 6, 0.999, SAMPLE], 6)
+add("integer uniform a hair below 1", "kxINTUNI", [1, 6, 0.9999999999999999, SAMPLE], 1 + math.floor(0.9999999999999999 * 6))
 add("negative binomial", "kxNEGBIN", [5, 0.4, 0.6, SAMPLE], discrete_quantile(stats.nbinom(5, 0.4), 0.6))
 add("negative binomial, u in the mass of 0", "kxNEGBIN", [5, 0.4, 0.005, SAMPLE],
     discrete_quantile(stats.nbinom(5, 0.4), 0.005))
 add("poisson at u 0", "kxPOISSON", [2, 0, SAMPLE], 0)
 add("poisson", "kxPOISSON", [4.5, 0.7, SAMPLE], discrete_quantile(stats.poisson(4.5), 0.7))
 add("poisson, large mean", "kxPOISSON", [250, 0.3, SAMPLE], discrete_quantile(stats.poisson(250), 0.3))
+add("poisson, large mean, below the start of the sum", "kxPOISSON", [250, 0.0005, SAMPLE],
+    discrete_quantile(stats.poisson(250), 0.0005))
 add("poisson, u next to 1", "kxPOISSON", [4.5, 1 - 1e-8, SAMPLE], discrete_quantile(stats.poisson(4.5), 1 - 1e-8))
 add("randbetween", "kxRANDBETWEEN", [2, 7, 0.3, SAMPLE], 2 + 5 * 0.3)
 add("randbetween, negative lower bound", "kxRANDBETWEEN", [-4, 6, 0.25, SAMPLE], -1.5)

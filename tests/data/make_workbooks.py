@@ -18,6 +18,8 @@ Writes beside this script:
                          across it: 17 billion cells from a few hundred bytes;
   big_array.ods          an array formula claiming the whole sheet;
   broken.xlsx            a sheet whose XML breaks off;
+  fuzz/*.xlsx, fuzz/*.ods  XML that once crashed a reader (found by the fuzz targets),
+                         as an .xlsx sheet and as an .ods content part;
   workbooks_expected.json  for each of the first four files, every cell a reader must give: its value,
                          or its formula in the A1 form without "=" and the result the
                          file stored (null when it stored none).
@@ -494,6 +496,41 @@ def make_broken_xlsx():
     make_xlsx(os.path.join(HERE, "broken.xlsx"), [("Sheet1", '<row r="1"><c r="A1"><v>1</v></c></row><row r="2"><c r=')], [])
 
 
+# XML fragments on which orcus 0.17's parser read past the end of its text or aborted.
+FUZZ_FINDINGS = [
+    ("attribute_entity", '<c r="&p;'),
+    ("quote_in_reference", '<c r="&">;</c>'),
+    ("large_character", "<c>&#x50FFFF;</c>"),
+    ("trailing_entities", "<v>&p;&p;"),
+    ("empty_comment", "<!---->"),
+]
+
+# content.xml on which the .ods reader wrote to a sheet it had already closed: a second
+# spreadsheet nested in a cell.
+NESTED_SPREADSHEET = (
+    '<?x?>\n<o xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" '
+    'xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"n="1.">fi<office:spreadsheet>tt>'
+    '<table:table table:name="s"><table:table-row><table:table-cell office:value-type="boolean"'
+    'office:boolean-value="true">"<office:document-content i=""><office:body><office:spreadsheet>'
+    '<table:table table:name="t1"></table:table></office:spreadsheet></office:body></office:document-content>>'
+    "</table:table-cell></table:table-row>")
+
+
+def make_fuzz_findings():
+    folder = os.path.join(HERE, "fuzz")
+    os.makedirs(folder, exist_ok=True)
+    for name, xml in FUZZ_FINDINGS:
+        make_xlsx(os.path.join(folder, name + ".xlsx"), [("Sheet1", "")], [])
+        # The sheet part is replaced whole, so the fragment is all orcus sees of it.
+        path = os.path.join(folder, name + ".xlsx")
+        with zipfile.ZipFile(path) as archive:
+            parts = [(info.filename, archive.read(info.filename).decode("utf-8")) for info in archive.infolist()]
+        write_zip(path, [(part, xml if part == "xl/worksheets/sheet1.xml" else data, True) for part, data in parts])
+        write_zip(os.path.join(folder, name + ".ods"), [("mimetype", ODS_MIMETYPE, False), ("content.xml", xml, True)])
+    write_zip(os.path.join(folder, "nested_spreadsheet.ods"),
+              [("mimetype", ODS_MIMETYPE, False), ("content.xml", NESTED_SPREADSHEET, True)])
+
+
 def make_hostile_ods():
     """Files whose few bytes ask for more cells than any reader should hold."""
     value = '<table:table-cell office:value-type="float" office:value="1"><text:p>1</text:p></table:table-cell>'
@@ -515,6 +552,7 @@ if __name__ == "__main__":
     make_layout_ods(os.path.join(HERE, "layout.ods"))
     make_hostile_ods()
     make_broken_xlsx()
+    make_fuzz_findings()
     with open(os.path.join(HERE, "workbooks_expected.json"), "w", encoding="utf-8") as out:
         json.dump(EXPECTED, out, indent=1, ensure_ascii=False)
         out.write("\n")

@@ -1,6 +1,9 @@
 // Reading workbook files: CSV text, the workbooks made by tests/data/make_workbooks.py,
 // the formula texts of both file formats, and the failures a user meets.
+#include "host/files/workbook_files.hpp"
+
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -10,12 +13,9 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include <unistd.h>
-
 #include "host/document/address.hpp"
 #include "host/files/date_values.hpp"
 #include "host/files/formula_text.hpp"
-#include "host/files/workbook_files.hpp"
 
 namespace host {
 namespace {
@@ -75,23 +75,30 @@ TEST(CsvReader, ReadsFieldsAsTheSpreadsheetDoes) {
   };
   const Case cases[] = {
       {"numbers", "1,2.5,-3e2, 12 \n", {{"A1", 1.0}, {"B1", 2.5}, {"C1", -300.0}, {"D1", 12.0}}},
-      {"texts and booleans", "abc,TRUE,false,True,yes\n",
+      {"texts and booleans",
+       "abc,TRUE,false,True,yes\n",
        {{"A1", "abc"}, {"B1", true}, {"C1", false}, {"D1", true}, {"E1", "yes"}}},
       {"empty fields stay empty", "a,,c\n,,\n,\"\",x", {{"A1", "a"}, {"C1", "c"}, {"C3", "x"}}},
       {"quoted comma", "\"a,b\",c", {{"A1", "a,b"}, {"B1", "c"}}},
       {"doubled quotes", "\"say \"\"hi\"\"\",\"\"\"\"", {{"A1", "say \"hi\""}, {"B1", "\""}}},
-      {"line break inside quotes", "\"two\nlines\",x\r\n\"cr\r\nlf\",y",
+      {"line break inside quotes",
+       "\"two\nlines\",x\r\n\"cr\r\nlf\",y",
        {{"A1", "two\nlines"}, {"B1", "x"}, {"A2", "cr\r\nlf"}, {"B2", "y"}}},
       {"CRLF records", "1,2\r\n3,4\r\n", {{"A1", 1.0}, {"B1", 2.0}, {"A2", 3.0}, {"B2", 4.0}}},
       {"LF records without a last break", "1\n2", {{"A1", 1.0}, {"A2", 2.0}}},
       {"CR records", "1\r2\r", {{"A1", 1.0}, {"A2", 2.0}}},
       {"empty lines keep their rows", "a\n\n\nb\n", {{"A1", "a"}, {"A4", "b"}}},
-      {"byte order mark", "\xEF\xBB\xBF" "id,1", {{"A1", "id"}, {"B1", 1.0}}},
-      {"formulas lose their equals sign", "=SUM(A2:A3),\"=1+2\"\n1\n2",
+      {"byte order mark",
+       "\xEF\xBB\xBF"
+       "id,1",
+       {{"A1", "id"}, {"B1", 1.0}}},
+      {"formulas lose their equals sign",
+       "=SUM(A2:A3),\"=1+2\"\n1\n2",
        {formula("A1", "SUM(A2:A3)"), formula("B1", "1+2"), {"A2", 1.0}, {"A3", 2.0}}},
       {"a lone equals sign is text", "=,==", {{"A1", "="}, formula("B1", "=")}},
       {"quoted numbers are numbers", "\"42\",\" 7 \"", {{"A1", 42.0}, {"B1", 7.0}}},
-      {"no number the sheet cannot hold", "1e999,inf,nan,-infinity,0x10",
+      {"no number the sheet cannot hold",
+       "1e999,inf,nan,-infinity,0x10",
        {{"A1", "1e999"}, {"B1", "inf"}, {"C1", "nan"}, {"D1", "-infinity"}, {"E1", "0x10"}}},
       {"text after a closing quote", "\"ab\"cd,e", {{"A1", "abcd"}, {"B1", "e"}}},
       {"a quote inside an unquoted field", "a\"b,c", {{"A1", "a\"b"}, {"B1", "c"}}},
@@ -134,8 +141,8 @@ TEST(CsvReader, RefusesWhatItCannotHold) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     std::int32_t number = 0;
-    const auto message = failure_message([&] { read_workbook(c.content, WorkbookFormat::Csv, "data.csv", c.limits); },
-                                         &number);
+    const auto message =
+        failure_message([&] { read_workbook(c.content, WorkbookFormat::Csv, "data.csv", c.limits); }, &number);
     EXPECT_EQ(message, std::string("Cannot read \"data.csv\": ") + c.message);
     EXPECT_EQ(number, kx::error::kHostFailure);
   }
@@ -259,13 +266,20 @@ TEST(WorkbookFiles, KeepWithinTheLimits) {
   const Case cases[] = {
       {"xlsx cells", "model.xlsx", WorkbookFormat::Xlsx, few_cells, "it holds more than 5 cells"},
       {"ods cells", "model.ods", WorkbookFormat::Ods, few_cells, "it holds more than 5 cells"},
-      {"rows and cells repeated over the sheet", "repeats.ods", WorkbookFormat::Ods, few_cells,
-       "it holds more than 5 cells"},
-      {"an array formula over the sheet", "big_array.ods", WorkbookFormat::Ods, {}, "it holds more than 10000000 cells"},
+      // 17 billion cells from a few hundred bytes are refused before any is written.
+      {"rows and cells repeated over the sheet",
+       "repeats.ods",
+       WorkbookFormat::Ods,
+       {},
+       "it holds more than 10000000 cells"},
+      {"an array formula over the sheet",
+       "big_array.ods",
+       WorkbookFormat::Ods,
+       {},
+       "it holds more than 10000000 cells"},
       {"xlsx unpacked size", "model.xlsx", WorkbookFormat::Xlsx, xlsx_parts, "it unpacks to more than 3000 bytes"},
       {"ods unpacked size", "model.ods", WorkbookFormat::Ods, ods_parts, "it unpacks to more than 2000 bytes"},
-      {"xlsx text", "model.xlsx", WorkbookFormat::Xlsx, little_text,
-       "its texts and formulas take more than 40 bytes"},
+      {"xlsx text", "model.xlsx", WorkbookFormat::Xlsx, little_text, "its texts and formulas take more than 40 bytes"},
       {"ods text", "model.ods", WorkbookFormat::Ods, little_text, "its texts and formulas take more than 40 bytes"},
   };
   for (const auto& c : cases) {
@@ -273,6 +287,40 @@ TEST(WorkbookFiles, KeepWithinTheLimits) {
     const std::string content = file_bytes(kDataDir + "/" + c.file);
     EXPECT_EQ(failure_message([&] { read_workbook(content, c.format, c.file, c.limits); }),
               "Cannot read \"" + c.file + "\": " + c.reason);
+  }
+}
+
+// Inputs the fuzz targets found crashing orcus's XML parser, kept as made by make_workbooks.py.
+TEST(WorkbookFiles, FuzzFindingsFailCleanly) {
+  constexpr std::string_view kSheetPart = "its part xl/worksheets/sheet1.xml ";
+  constexpr std::string_view kContentPart = "its part content.xml ";
+  struct Case {
+    const char* file;
+    std::string reason;  // empty: the file loads
+  };
+  const Case cases[] = {
+      {"attribute_entity.xlsx", std::string(kSheetPart) + "breaks off inside markup"},
+      {"attribute_entity.ods", std::string(kContentPart) + "breaks off inside markup"},
+      {"quote_in_reference.xlsx", std::string(kSheetPart) + "holds an \"&\" that starts no reference"},
+      {"quote_in_reference.ods", std::string(kContentPart) + "holds an \"&\" that starts no reference"},
+      {"large_character.xlsx", std::string(kSheetPart) + "holds an \"&\" that starts no reference"},
+      {"large_character.ods", std::string(kContentPart) + "holds an \"&\" that starts no reference"},
+      {"trailing_entities.xlsx", std::string(kSheetPart) + "breaks off after its last markup"},
+      {"trailing_entities.ods", std::string(kContentPart) + "breaks off after its last markup"},
+      {"empty_comment.ods", std::string(kContentPart) + "breaks off inside markup"},
+      // orcus reads the part with the zero byte that ends its buffer, which gives the comment room.
+      {"empty_comment.xlsx", ""},
+      // The spreadsheet nested in a cell holds no sheets; the cell keeps its value.
+      {"nested_spreadsheet.ods", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const auto path = kDataDir + "/fuzz/" + c.file;
+    if (c.reason.empty()) {
+      EXPECT_EQ(load_workbook(path)->sheets().size(), 1u);
+      continue;
+    }
+    EXPECT_EQ(failure_message([&] { load_workbook(path); }), "Cannot read \"" + path + "\": " + c.reason);
   }
 }
 
@@ -346,9 +394,17 @@ TEST(FormulaText, OpenFormulasBecomeA1Formulas) {
 
 TEST(FormulaText, SheetNamesAreQuotedWhenTheyMustBe) {
   const std::pair<const char*, const char*> cases[] = {
-      {"Inputs", "Inputs"},       {"_x2", "_x2"},   {"Model Sheet", "'Model Sheet'"}, {"It's", "'It''s'"},
-      {"A1", "'A1'"},             {"R1C1", "'R1C1'"}, {"R", "'R'"},                    {"2024", "'2024'"},
-      {"TRUE", "'TRUE'"},         {"caf\xC3\xA9", "'caf\xC3\xA9'"}, {"a.b", "'a.b'"},
+      {"Inputs", "Inputs"},
+      {"_x2", "_x2"},
+      {"Model Sheet", "'Model Sheet'"},
+      {"It's", "'It''s'"},
+      {"A1", "'A1'"},
+      {"R1C1", "'R1C1'"},
+      {"R", "'R'"},
+      {"2024", "'2024'"},
+      {"TRUE", "'TRUE'"},
+      {"caf\xC3\xA9", "'caf\xC3\xA9'"},
+      {"a.b", "'a.b'"},
   };
   for (const auto& [name, expected] : cases) {
     SCOPED_TRACE(name);

@@ -71,10 +71,14 @@ TEST_F(SamplingTest, EachFunctionReportsFailuresInItsOwnWay) {
       {"randbetween with equal bounds", "kxRANDBETWEEN", {5.0, 5.0, 0.5, ""}, error_value(error::kBadBounds)},
       {"randbetween with crossed bounds", "kxRANDBETWEEN", {6.0, 5.0, kMissing, ""}, error_value(error::kBadBounds)},
       {"triangular with the mode below", "kxTRI", {5.0, 3.0, 10.0, 0.5, ""}, error_value(error::kBadBounds)},
-      {"triangular with the mode below, ShowMode", "kxTRI", {5.0, 3.0, 10.0, kMissing, kShowMode},
+      {"triangular with the mode below, ShowMode",
+       "kxTRI",
+       {5.0, 3.0, 10.0, kMissing, kShowMode},
        error_value(error::kBadBounds)},
       {"triangular with the mode above", "kxTRI", {0.0, 12.0, 10.0, 0.5, ""}, error_value(error::kBadBounds)},
-      {"triangular with the mode above, ShowMode", "kxTRI", {0.0, 12.0, 10.0, kMissing, kShowMode},
+      {"triangular with the mode above, ShowMode",
+       "kxTRI",
+       {0.0, 12.0, 10.0, kMissing, kShowMode},
        error_value(error::kBadBounds)},
       {"triangular without width", "kxTRI", {5.0, 5.0, 5.0, 0.5, ""}, error_value(error::kBadBounds)},
       {"uniform beyond the largest double", "kxUNIFORM", {-1e308, 1e308, 0.5, ""}, error_value(error::kOverflow)},
@@ -86,10 +90,14 @@ TEST_F(SamplingTest, EachFunctionReportsFailuresInItsOwnWay) {
       {"binomial beyond 32767", "kxBINOMIAL", {100000.0, 0.5, 0.5, ""}, failed_call()},
       {"chi-square of negative degrees", "kxCHI2", {-3.0, 0.5, ""}, failed_call()},
       {"chi-square reads its uniform even for ShowMode", "kxCHI2", {5.0, "abc", kShowMode}, failed_call()},
-      {"discrete whose probabilities do not reach u", "kxDISCRETE", {values, kx::Array::vector({0.2, 0.3}, 1), 0.5, ""},
+      {"discrete whose probabilities do not reach u",
+       "kxDISCRETE",
+       {values, kx::Array::vector({0.2, 0.3}, 1), 0.5, ""},
        failed_call()},
-      {"discrete with fewer values than probabilities", "kxDISCRETE",
-       {kx::Array::vector(std::vector<Value>{1.0}, 1), kx::Array::vector({0.2, 0.8}, 1), 0.5, ""}, failed_call()},
+      {"discrete with fewer values than probabilities",
+       "kxDISCRETE",
+       {kx::Array::vector(std::vector<Value>{1.0}, 1), kx::Array::vector({0.2, 0.8}, 1), 0.5, ""},
+       failed_call()},
       {"erf of h 0", "kxERF", {0.0, 0.5, ""}, failed_call()},
       {"erlang with a negative shape", "kxERLANG", {-1.0, 2.0, 0.5, ""}, failed_call()},
       {"exponential at u 1", "kxEXPON", {5.0, 1.0, ""}, failed_call()},
@@ -114,6 +122,16 @@ TEST_F(SamplingTest, EachFunctionReportsFailuresInItsOwnWay) {
     SCOPED_TRACE(c.label);
     expect_outcome(c.outcome, [&] { return call(c.function, c.arguments); });
   }
+}
+
+TEST_F(SamplingTest, DiscreteCountsPositionsUpTo32767) {
+  constexpr std::size_t kSize = 40000;
+  std::vector<Value> positions;
+  for (std::size_t i = 1; i <= kSize; ++i) positions.push_back(static_cast<double>(i));
+  const Value values = kx::Array::vector(positions, 1);
+  const Value probabilities = kx::Array::vector(std::vector<Value>(kSize, 1.0 / kSize), 1);
+  EXPECT_EQ(call("kxDISCRETE", {values, probabilities, 0.50001, ""}), Value(20001.0));
+  expect_outcome(failed_call(), [&] { return call("kxDISCRETE", {values, probabilities, 0.9, ""}); });
 }
 
 TEST_F(SamplingTest, WithoutAnApplicationTheFailureIsReportedToo) {

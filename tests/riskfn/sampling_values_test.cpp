@@ -80,17 +80,20 @@ TEST_F(SamplingTest, ValuesMatchTheIndependentReference) {
   for (const auto& reference : cases) {
     SCOPED_TRACE(reference.label);
     const Value result = call(reference.function, reference.arguments);
-    ASSERT_TRUE(result.is_number()) << describe_value(result);
+    if (!result.is_number()) {
+      ADD_FAILURE() << "returned " << describe_value(result);
+      continue;
+    }
     EXPECT_NEAR(result.number(), reference.expected, kRelativeTolerance * std::max(1.0, std::fabs(reference.expected)));
   }
 }
 
 TEST_F(SamplingTest, EveryFunctionHasReferenceValuesForBothModes) {
-  const char* functions[] = {"kxBETA",     "kxBETAGEN", "kxBINOMIAL", "kxCHI2",        "kxERF",      "kxERLANG",
-                             "kxEXPON",    "kxEXTVAL",  "kxGAMMA",    "kxGAUSSINV",    "kxGEO",      "kxHYPERGEO",
-                             "kxINTUNI",   "kxLOGISTIC", "kxLOGNORMAL", "kxNEGBIN",    "kxNORMAL",   "kxPARETO",
-                             "kxPARETO2",  "kxPERT",    "kxPOISSON",  "kxRANDBETWEEN", "kxRAYLEIGH", "kxSTUDENT",
-                             "kxTRI",      "kxUNIFORM", "kxWEIBULL"};  // kxDISCRETE takes tables: below
+  const char* functions[] = {"kxBETA",    "kxBETAGEN",  "kxBINOMIAL",  "kxCHI2",        "kxERF",      "kxERLANG",
+                             "kxEXPON",   "kxEXTVAL",   "kxGAMMA",     "kxGAUSSINV",    "kxGEO",      "kxHYPERGEO",
+                             "kxINTUNI",  "kxLOGISTIC", "kxLOGNORMAL", "kxNEGBIN",      "kxNORMAL",   "kxPARETO",
+                             "kxPARETO2", "kxPERT",     "kxPOISSON",   "kxRANDBETWEEN", "kxRAYLEIGH", "kxSTUDENT",
+                             "kxTRI",     "kxUNIFORM",  "kxWEIBULL"};  // kxDISCRETE takes tables: below
   const auto cases = reference_cases();
   for (const char* function : functions) {
     SCOPED_TRACE(function);
@@ -98,8 +101,10 @@ TEST_F(SamplingTest, EveryFunctionHasReferenceValuesForBothModes) {
       return std::find(c.arguments.begin(), c.arguments.end(), Value(kShowMode)) != c.arguments.end();
     };
     const auto of_function = [&](const ReferenceCase& c) { return c.function == function; };
-    EXPECT_TRUE(std::any_of(cases.begin(), cases.end(), [&](const auto& c) { return of_function(c) && is_show_mode(c); }));
-    EXPECT_TRUE(std::any_of(cases.begin(), cases.end(), [&](const auto& c) { return of_function(c) && !is_show_mode(c); }));
+    EXPECT_TRUE(
+        std::any_of(cases.begin(), cases.end(), [&](const auto& c) { return of_function(c) && is_show_mode(c); }));
+    EXPECT_TRUE(
+        std::any_of(cases.begin(), cases.end(), [&](const auto& c) { return of_function(c) && !is_show_mode(c); }));
   }
 }
 
