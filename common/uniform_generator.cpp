@@ -2,6 +2,10 @@
 
 #include <chrono>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <x86intrin.h>
+#endif
+
 namespace kx {
 namespace {
 
@@ -13,8 +17,14 @@ std::uint64_t mix(std::uint64_t x) {
   return x ^ (x >> 31);
 }
 
+// The processor's time-stamp counter where there is one: a reseed happens at every sampling
+// call, and reading it costs a few nanoseconds against some twenty for the system clock.
 std::uint64_t clock_ticks() {
-  return static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+#if defined(__x86_64__) || defined(__i386__)
+  return __rdtsc();
+#else
+  return static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+#endif
 }
 
 }  // namespace

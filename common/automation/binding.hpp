@@ -142,7 +142,7 @@ struct MethodTraits<method> {
   }
 
   template <std::size_t... I>
-  static void write_back(std::span<Value> arguments, std::tuple<std::decay_t<A>...>& converted) {
+  static void write_back([[maybe_unused]] std::span<Value> arguments, [[maybe_unused]] std::tuple<std::decay_t<A>...>& converted) {
     ((std::is_lvalue_reference_v<A> && !std::is_const_v<std::remove_reference_t<A>>
           ? void(arguments[I] = to_value(std::get<I>(converted)))
           : void()),

@@ -39,6 +39,22 @@ double cumulative_search(double u, double first, double limit, const std::functi
   return limit;
 }
 
+// Walks longer than this many values would take seconds of host calls.
+constexpr double kLongestWalk = 100000.0;
+
+// The smallest x in [first, limit] whose cumulative probability reaches u, by bisection on the
+// cumulative function; the limit when even F(limit) stays below u.
+double cumulative_bisection(double u, double first, double limit, const std::function<double(double)>& cumulative_of) {
+  if (cumulative_of(limit) < u) return limit;
+  double low = first - 1.0;  // F(low) < u, or below the support
+  double high = limit;        // F(high) >= u
+  while (high - low > 1.0) {
+    const double middle = std::floor(low + (high - low) / 2.0);
+    (cumulative_of(middle) >= u ? high : low) = middle;
+  }
+  return high;
+}
+
 // The search limit m + W with W = m + 6 s written as a whole number.
 double search_limit(double mean, double sd) { return std::floor(mean + formatted_whole(mean + 6.0 * sd)); }
 
@@ -170,7 +186,15 @@ constexpr SamplingRule kNegativeBinomial = {
           const double probability = p[1];
           const double mean = checked::div(successes * (1.0 - probability), probability);
           const double sd = checked::sqrt(checked::div(successes * (1.0 - probability), probability * probability));
-          return Value(cumulative_search(u, 0.0, std::max(search_limit(mean, sd), 0.0), [&](double x) {
+          const double limit = std::max(search_limit(mean, sd), 0.0);
+          if (limit > kLongestWalk) {
+            // A tiny p puts the mass far out: bisect on the cumulative function instead of walking
+            // there. F(x) is the regularized incomplete beta I_p(r, x + 1).
+            return Value(cumulative_bisection(u, 0.0, limit, [&](double x) {
+              return number_of(host.call(WorksheetFn::BetaDist, {probability, successes, x + 1.0}));
+            }));
+          }
+          return Value(cumulative_search(u, 0.0, limit, [&](double x) {
             return number_of(host.call(WorksheetFn::NegBinomDist, {x, successes, probability}));
           }));
         },

@@ -2,6 +2,8 @@
 // reseeding, the forms of corFactor and ModeSheet, written-back arguments, utRoundDLL's failures.
 #include <gtest/gtest.h>
 
+#include <boost/math/distributions/negative_binomial.hpp>
+
 #include <cmath>
 #include <functional>
 #include <optional>
@@ -263,6 +265,21 @@ TEST_F(SamplingTest, SearchesBeyondTheirMassReturnTheLimit) {
   const double mean = 5.0 * 0.6 / 0.4;
   const double sd = std::sqrt(5.0 * 0.6 / 0.16);
   EXPECT_EQ(call("kxNEGBIN", {5.0, 0.4, 1.5, ""}), Value(std::floor(mean + std::round(mean + 6.0 * sd))));
+}
+
+TEST_F(SamplingTest, NegativeBinomialWithATinyProbabilityAnswersAtOnce) {
+  // The mass lies around r(1 - p)/p = 1e9: walking there value by value never ends.
+  const double probability = 1e-9;
+  double previous = -1.0;
+  for (const double u : {0.001, 0.25, 0.5, 0.75, 0.999}) {
+    SCOPED_TRACE(u);
+    const Value result = call("kxNEGBIN", {1.0, probability, u, ""});
+    ASSERT_TRUE(result.is_number()) << describe_value(result);
+    const double expected = boost::math::quantile(boost::math::negative_binomial(1.0, probability), u);
+    EXPECT_NEAR(result.number(), std::ceil(expected), 1.0);
+    EXPECT_GE(result.number(), previous);
+    previous = result.number();
+  }
 }
 
 TEST_F(SamplingTest, UtRoundDLLFailsTheCall) {
