@@ -60,7 +60,8 @@ std::optional<double> parse_number(std::string_view text, char decimal_separator
     if (std::strtod(plain.c_str(), nullptr) == 0.0) return 0.0;
     return std::nullopt;
   }
-  if (status != std::errc()) return std::nullopt;
+  // from_chars reads "inf" and "nan", which are no numbers a cell can hold.
+  if (status != std::errc() || !std::isfinite(result)) return std::nullopt;
   return result;
 }
 

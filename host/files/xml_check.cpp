@@ -1,6 +1,7 @@
 #include "host/files/xml_check.hpp"
 
 #include <charconv>
+#include <cstdint>
 #include <string>
 
 #include "host/files/book_builder.hpp"

@@ -39,6 +39,8 @@ TEST(ToDouble, RejectsWhatIsNoNumberWithTypeMismatch) {
       {"empty text", ""},
       {"trailing garbage", "12x"},
       {"huge text", "1e400"},
+      {"infinity", "inf"},
+      {"not a number", "nan"},
       {"error value", ErrorValue{7}},
       {"missing marker", Value::missing()},
       {"array", Array(2, 2)},
