@@ -8,11 +8,8 @@
 
 namespace cli {
 
-// The general form with `digits` significant digits (1 to 17): 15 is the spreadsheet's own
-// general form, 17 is enough to read the same double back.
-std::string format_number(double number, int digits = 15);
-
-// One line per row for an array, without the final newline.
+// Numbers with `digits` significant digits (15 the general form, 17 round-trip); one line
+// per row for an array, without the final newline.
 std::string value_text(const kx::Value& value, int digits = 15);
 
 }  // namespace cli

@@ -1,6 +1,7 @@
 // Conversions between cell values and the declared types.
 #include "common/conversions.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cfenv>
 #include <charconv>
@@ -139,20 +140,19 @@ double round_half_even(double x) {
   return result;
 }
 
-std::string format_general(double number, char decimal_separator) {
+std::string format_general(double number, char decimal_separator, int significant_digits) {
   if (number == 0.0) return "0";
-  char digits[32];
-  // 15 significant digits in scientific form, then laid out by the magnitude.
-  std::snprintf(digits, sizeof digits, "%.14e", number);
+  char digits[48];
+  // The significant digits in scientific form, then laid out by the magnitude.
+  std::snprintf(digits, sizeof digits, "%.*e", std::clamp(significant_digits, 1, 17) - 1, number);
   std::string_view text(digits);
   const bool negative = text.front() == '-';
   if (negative) text.remove_prefix(1);
   const std::size_t e = text.find('e');
   int exponent = 0;
   std::from_chars(text.data() + e + 1 + (text[e + 1] == '+'), text.data() + text.size(), exponent);
-  std::string mantissa;
-  mantissa += text[0];
-  mantissa += text.substr(2, e - 2);
+  std::string mantissa(1, text[0]);
+  if (e > 2) mantissa += text.substr(2, e - 2);
   while (mantissa.size() > 1 && mantissa.back() == '0') mantissa.pop_back();
 
   std::string result = negative ? "-" : "";
@@ -162,7 +162,7 @@ std::string format_general(double number, char decimal_separator) {
       result += decimal_separator;
       result += mantissa.substr(1);
     }
-    char tail[8];
+    char tail[16];
     std::snprintf(tail, sizeof tail, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
     return result + tail;
   }

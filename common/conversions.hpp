@@ -30,8 +30,9 @@ std::string to_text(const Value& value, char decimal_separator = '.');
 double round_half_even(double x);
 
 // The general form of a number: up to 15 significant digits, no grouping, an exponent
-// only for very large or very small magnitudes ("1E+20", "1.5E-10").
-std::string format_general(double number, char decimal_separator = '.');
+// only for very large or very small magnitudes ("1E+20", "1.5E-10"). Other digit counts
+// (1 to 17) lay out the same way; 17 reads back as the same double.
+std::string format_general(double number, char decimal_separator = '.', int significant_digits = 15);
 
 // Ordering of cell values as the spreadsheet sorts them: numbers (empty counts as 0)
 // before texts (compared without case) before booleans. Error values cannot be compared.

@@ -179,6 +179,10 @@ TEST(ToText, GivesTheGeneralForm) {
     EXPECT_EQ(to_text(input), expected);
   }
   EXPECT_EQ(to_text(2.5, ','), "2,5");
+  // Round-trip precision for tools that print more digits than the general form.
+  EXPECT_EQ(format_general(0.1, '.', 17), "0.10000000000000001");
+  EXPECT_EQ(format_general(1.0 / 3.0, '.', 17), "0.33333333333333331");
+  EXPECT_EQ(format_general(2.0, '.', 17), "2");
   EXPECT_THROW(to_text(ErrorValue{13}), Failure);
 }
 
