@@ -6,6 +6,7 @@
 
 #include <exception>
 #include <new>
+#include <string>
 #include <stdexcept>
 #include <type_traits>
 
@@ -43,8 +44,9 @@ Result trapped_numeric(Body&& body) {
     } else {
       return to_int16(result);
     }
-  } catch (const std::exception&) {
-    throw Failure(error::kTypeMismatch, "Type mismatch: the result is an error value");
+  } catch (const std::exception& caught) {
+    throw Failure(error::kTypeMismatch, std::string("Type mismatch: a numeric result cannot hold the failure (") +
+                                            caught.what() + ")");
   }
 }
 
