@@ -83,18 +83,18 @@ Value to_value(T&& result) {
 }
 
 // One parameter as declared: its name and, when optional, its default.
-struct ParamSpec {
-  ParamSpec(const char* parameter_name) : name(parameter_name) {}
+struct ParameterDeclaration {
+  ParameterDeclaration(const char* parameter_name) : name(parameter_name) {}
   std::string name;
   bool optional = false;
   Value default_value = Value::missing();
 };
 
-inline ParamSpec optional(const char* name, Value default_value = Value::missing()) {
-  ParamSpec spec(name);
-  spec.optional = true;
-  spec.default_value = std::move(default_value);
-  return spec;
+inline ParameterDeclaration optional(const char* name, Value default_value = Value::missing()) {
+  ParameterDeclaration declaration(name);
+  declaration.optional = true;
+  declaration.default_value = std::move(default_value);
+  return declaration;
 }
 
 namespace detail {
@@ -108,14 +108,14 @@ struct MethodTraits<method> {
   using Result = R;
   static constexpr std::size_t kArity = sizeof...(A);
 
-  static std::vector<Parameter> parameters(std::initializer_list<ParamSpec> specs) {
-    if (specs.size() != kArity) throw std::logic_error("parameter names do not match the C++ signature");
+  static std::vector<Parameter> parameters(std::initializer_list<ParameterDeclaration> declarations) {
+    if (declarations.size() != kArity) throw std::logic_error("parameter names do not match the C++ signature");
     std::vector<Parameter> result;
     const DeclaredType types[] = {Declared<std::decay_t<A>>::kType..., DeclaredType::Void};
     const bool by_reference[] = {(std::is_lvalue_reference_v<A> && !std::is_const_v<std::remove_reference_t<A>>)..., false};
     std::size_t i = 0;
-    for (const ParamSpec& spec : specs) {
-      result.push_back(Parameter{spec.name, types[i], by_reference[i], spec.optional, spec.default_value});
+    for (const ParameterDeclaration& declaration : declarations) {
+      result.push_back(Parameter{declaration.name, types[i], by_reference[i], declaration.optional, declaration.default_value});
       ++i;
     }
     return result;
@@ -158,7 +158,7 @@ class InterfaceBuilder {
   explicit InterfaceBuilder(std::string class_name) : interface_(std::move(class_name)) {}
 
   template <auto function>
-  InterfaceBuilder& method(std::string name, std::initializer_list<ParamSpec> parameters) {
+  InterfaceBuilder& method(std::string name, std::initializer_list<ParameterDeclaration> parameters) {
     using Traits = detail::MethodTraits<function>;
     static_assert(std::is_base_of_v<typename Traits::Class, C>);
     Member member;

@@ -1007,10 +1007,10 @@ def truncated(fn, args):
 
 
 def evaluate(fn, args):
-    spec = FUNCTIONS[fn]
+    entry = FUNCTIONS[fn]
     if USE_MP:
-        return spec["mp"](*args)
-    v = spec["sp"](*args)
+        return entry["mp"](*args)
+    v = entry["sp"](*args)
     return float(v)
 
 
@@ -1060,9 +1060,9 @@ def format_arg(a):
 
 def reference(fn, args):
     """(expected text, condition, scipy relative difference) or raises Skip."""
-    spec = FUNCTIONS[fn]
+    entry = FUNCTIONS[fn]
     targs = truncated(fn, args)
-    if spec["error"](*targs):
+    if entry["error"](*targs):
         return "ERR", None, None
     if USE_MP:
         mp.dps = WORK_DIGITS
@@ -1084,7 +1084,7 @@ def reference(fn, args):
         raise Skip(f"ill-conditioned ({cond:.3g})")
     with np.errstate(all="ignore"):
         try:
-            sp_value = float(spec["sp"](*targs))
+            sp_value = float(entry["sp"](*targs))
         except Skip:
             sp_value = math.nan
     if value == 0:
