@@ -1007,10 +1007,10 @@ def truncated(fn, args):
 
 
 def evaluate(fn, args):
-    entry = FUNCTIONS[fn]
+    definition = FUNCTIONS[fn]
     if USE_MP:
-        return entry["mp"](*args)
-    v = entry["sp"](*args)
+        return definition["mp"](*args)
+    v = definition["sp"](*args)
     return float(v)
 
 
@@ -1060,9 +1060,9 @@ def format_arg(a):
 
 def reference(fn, args):
     """(expected text, condition, scipy relative difference) or raises Skip."""
-    entry = FUNCTIONS[fn]
+    definition = FUNCTIONS[fn]
     targs = truncated(fn, args)
-    if entry["error"](*targs):
+    if definition["error"](*targs):
         return "ERR", None, None
     if USE_MP:
         mp.dps = WORK_DIGITS
@@ -1084,7 +1084,7 @@ def reference(fn, args):
         raise Skip(f"ill-conditioned ({cond:.3g})")
     with np.errstate(all="ignore"):
         try:
-            sp_value = float(entry["sp"](*targs))
+            sp_value = float(definition["sp"](*targs))
         except Skip:
             sp_value = math.nan
     if value == 0:
