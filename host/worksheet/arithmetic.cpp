@@ -136,8 +136,14 @@ kx::Value floor_to_multiple(Arguments args) {
   const double quotient = x / step;
   check_domain(std::isfinite(quotient), "the number is too many steps away from 0");
   // On the shown digits 0.3 is a multiple of 0.1, though 0.3/0.1 is a hair below 3 in binary.
-  const double multiples = std::floor(shown_value(quotient));
-  return shown_value(multiples * step);
+  // Only a quotient within 15-digit rounding of the whole number above can move: others skip
+  // the costly decimal snap.
+  const bool near_whole = std::ceil(quotient) - quotient <= 1e-13 * std::fabs(quotient);
+  const double multiples = std::floor(near_whole ? shown_value(quotient) : quotient);
+  const double result = multiples * step;
+  // Whole steps give exact products below 2^53; others are shown on 15 digits.
+  const bool exact = step == std::trunc(step) && std::fabs(result) < 0x1p53;
+  return exact ? result : shown_value(result);
 }
 
 kx::Value round_digits(Arguments args) { return rounded(args, Direction::kHalfAwayFromZero); }
