@@ -92,7 +92,7 @@ class Main : public kx::Object {
  private:
   kx::Value application_;
   kx::Value this_workbook_;
-  std::shared_ptr<kx::Application> host_;  // Application_ seen as the host, kept with it
+  std::shared_ptr<kx::Application> host_;  // Application seen as the host, kept in step with it
   std::shared_ptr<PDF> pdf_;
   std::shared_ptr<Tools> tools_;
   std::shared_ptr<CheckParam> check_param_;
