@@ -16,7 +16,7 @@ kx::Value Arguments::value(std::size_t index) const { return evaluator_.value(tr
 void Arguments::for_each(std::size_t index, ValueVisitor visit) const {
   const Node& node = tree_[nodes_[index]];
   if (const auto* reference = std::get_if<ReferenceNode>(&node.data); reference && reference->sheet) {
-    for_each_cell_in(*reference->sheet, reference->reference,
+    for_each_cell_in(*reference->sheet, reference->area,
                      [&](std::int32_t, std::int32_t, const kx::Value& cell) { return visit(cell, false); });
     return;
   }

@@ -41,15 +41,16 @@ Sheet* resolve_sheet(const Reference& reference, Sheet& home, const Spreadsheet&
   return sheet.get();
 }
 
-void bind_call(Call& call, const FunctionTable& functions, std::vector<BindingProblem>& problems, std::size_t offset) {
+void bind_call(Call& call, const std::string& name, const FunctionTable& functions,
+               std::vector<BindingProblem>& problems, std::size_t offset) {
   call.function = nullptr;
-  const Function* function = functions.find(call.name);
+  const Function* function = functions.find(name);
   if (function == nullptr) {
     call.unbound_error = kx::error::kXlName;
-    problems.push_back({offset, "unknown function " + call.name});
+    problems.push_back({offset, "unknown function " + name});
     return;
   }
-  const std::size_t count = call.arguments.size();
+  const std::size_t count = call.arguments.count;
   if (count < function->min_arguments || count > function->max_arguments) {
     call.unbound_error = kx::error::kXlValue;
     std::string message = function->name + " takes " + argument_count_text(*function) + ", not " + std::to_string(count);
@@ -70,12 +71,12 @@ std::vector<BindingProblem> bind_formula(SyntaxTree& tree, Sheet& home, const Sp
   for (Node& node : tree.nodes) {
     if (auto* reference = std::get_if<ReferenceNode>(&node.data)) {
       std::string problem;
-      reference->sheet = resolve_sheet(reference->reference, home, application, problem);
+      reference->sheet = resolve_sheet(tree.references[reference->written], home, application, problem);
       if (reference->sheet == nullptr) problems.push_back({node.offset, std::move(problem)});
     } else if (auto* call = std::get_if<Call>(&node.data)) {
-      bind_call(*call, functions, problems, node.offset);
+      bind_call(*call, tree.names[call->name], functions, problems, node.offset);
     } else if (const auto* name = std::get_if<UnknownName>(&node.data)) {
-      problems.push_back({node.offset, "unknown name " + name->name + " (only cell references, functions, TRUE and FALSE are known)"});
+      problems.push_back({node.offset, "unknown name " + tree.names[name->name] + " (only cell references, functions, TRUE and FALSE are known)"});
     }
   }
   return problems;

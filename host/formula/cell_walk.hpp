@@ -15,8 +15,8 @@ namespace host {
 // Calls visit(row, column, value) for the cells of `area` on `sheet` in row order; a false
 // return stops the walk. When the rectangle is larger than the number of written cells only
 // the written ones are visited, so that A:A costs what the sheet holds, not a million lookups.
-template <class Visit>
-void for_each_cell_in(Sheet& sheet, const Reference& area, Visit&& visit) {
+template <class Area, class Visit>
+void for_each_cell_in(Sheet& sheet, const Area& area, Visit&& visit) {
   if (area.cell_count() <= static_cast<std::int64_t>(sheet.cell_count())) {
     for (std::int32_t row = area.top; row <= area.bottom; ++row) {
       for (std::int32_t column = area.left; column <= area.right; ++column) {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <exception>
 #include <new>
+#include <span>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -30,7 +31,7 @@ struct Overloaded : Cases... {
 template <class... Cases>
 Overloaded(Cases...) -> Overloaded<Cases...>;
 
-std::string describe_area(const Sheet& sheet, const Reference& area) {
+std::string describe_area(const Sheet& sheet, const CellArea& area) {
   return sheet.name() + "!" + format_address(area.top, area.left, area.bottom, area.right);
 }
 
@@ -39,6 +40,25 @@ void check_array_size(std::int64_t cells, const std::string& what) {
     throw LimitExceeded(what + " has " + std::to_string(cells) + " cells, more than the " +
                         std::to_string(kMaxFormulaArrayCells) + " a formula may read as an array");
   }
+}
+
+const kx::Value& constant_of(const SyntaxTree& tree, const Constant& node) { return tree.constants[node.index]; }
+
+std::span<const ChainLink> links_of(const SyntaxTree& tree, const Chain& chain) {
+  return {tree.links.data() + chain.links.first, chain.links.count};
+}
+
+std::span<const NodeId> arguments_of(const SyntaxTree& tree, const Call& call) {
+  return {tree.arguments.data() + call.arguments.first, call.arguments.count};
+}
+
+// The value of a constant or of a reference to one cell, without a copy; null for any other node.
+const kx::Value* value_in_place(const SyntaxTree& tree, NodeId id) {
+  const Node& node = tree[id];
+  if (const auto* constant = std::get_if<Constant>(&node.data)) return &constant_of(tree, *constant);
+  const auto* reference = std::get_if<ReferenceNode>(&node.data);
+  if (reference == nullptr || reference->sheet == nullptr || !reference->area.single_cell()) return nullptr;
+  return &reference->sheet->value(reference->area.top, reference->area.left);
 }
 
 }  // namespace
@@ -60,7 +80,7 @@ kx::Value Evaluator::evaluate(const SyntaxTree& tree) {
 kx::Value Evaluator::value(const SyntaxTree& tree, NodeId id) {
   return std::visit(Overloaded{
                         [&](const ReferenceNode& node) { return reference_value(node); },
-                        [&](const Constant& node) { return node.value; },
+                        [&](const Constant& node) { return constant_of(tree, node); },
                         [&](const Chain& node) { return chain(tree, node); },
                         [&](const Call& node) { return range_value(call(tree, node)); },
                         [&](const Unary& node) { return apply_unary(node.op, value(tree, node.operand)); },
@@ -74,7 +94,7 @@ kx::Value Evaluator::argument(const SyntaxTree& tree, NodeId id) {
   const Node& node = tree[id];
   if (const auto* reference = std::get_if<ReferenceNode>(&node.data)) {
     if (reference->sheet == nullptr) return kx::ErrorValue{kx::error::kXlRef};
-    const Reference& area = reference->reference;
+    const CellArea& area = reference->area;
     return reference->sheet->area(area.top, area.left, area.bottom, area.right);
   }
   if (const auto* called = std::get_if<Call>(&node.data)) return call(tree, *called);
@@ -83,7 +103,7 @@ kx::Value Evaluator::argument(const SyntaxTree& tree, NodeId id) {
 
 kx::Value Evaluator::reference_value(const ReferenceNode& node) {
   if (node.sheet == nullptr) return kx::ErrorValue{kx::error::kXlRef};
-  const Reference& area = node.reference;
+  const CellArea& area = node.area;
   if (area.single_cell()) return node.sheet->value(area.top, area.left);
   check_array_size(area.cell_count(), "the range " + describe_area(*node.sheet, area));
   kx::Array array(static_cast<std::size_t>(area.row_count()), static_cast<std::size_t>(area.column_count()));
@@ -96,7 +116,14 @@ kx::Value Evaluator::reference_value(const ReferenceNode& node) {
 
 kx::Value Evaluator::chain(const SyntaxTree& tree, const Chain& chain) {
   kx::Value result = value(tree, chain.first);
-  for (const Chain::Link& link : chain.links) result = apply_binary(link.op, result, value(tree, link.operand));
+  for (const ChainLink& link : links_of(tree, chain)) {
+    // A cell or a constant is read where it lives: copying each operand costs more than the arithmetic.
+    if (const kx::Value* operand = value_in_place(tree, link.operand)) {
+      result = apply_binary(link.op, result, *operand);
+    } else {
+      result = apply_binary(link.op, result, value(tree, link.operand));
+    }
+  }
   return result;
 }
 
@@ -111,7 +138,7 @@ kx::Value Evaluator::call(const SyntaxTree& tree, const Call& call) {
 }
 
 kx::Value Evaluator::call_builtin(const SyntaxTree& tree, const Call& call) {
-  const Arguments arguments(*this, tree, call.arguments);
+  const Arguments arguments(*this, tree, arguments_of(tree, call));
   try {
     return call.function->builtin->run(arguments);
   } catch (const ErrorResult& error) {
@@ -127,8 +154,8 @@ kx::Value Evaluator::call_builtin(const SyntaxTree& tree, const Call& call) {
 // value, which the formula passes on.
 kx::Value Evaluator::call_worksheet(const SyntaxTree& tree, const Call& call) {
   std::vector<kx::Value> arguments;
-  arguments.reserve(call.arguments.size());
-  for (const NodeId id : call.arguments) {
+  arguments.reserve(call.arguments.count);
+  for (const NodeId id : arguments_of(tree, call)) {
     arguments.push_back(argument(tree, id));
     // A worksheet function reads a range whole, cell by cell or as one array.
     if (arguments.back().is_range()) {
@@ -149,8 +176,8 @@ kx::Value Evaluator::call_worksheet(const SyntaxTree& tree, const Call& call) {
 // call shows as #VALUE! in the cell, as the spreadsheet shows a failing add-in function.
 kx::Value Evaluator::call_member(const SyntaxTree& tree, const Call& call) {
   std::vector<kx::Value> arguments;
-  arguments.reserve(call.arguments.size());
-  for (const NodeId id : call.arguments) arguments.push_back(argument(tree, id));
+  arguments.reserve(call.arguments.count);
+  for (const NodeId id : arguments_of(tree, call)) arguments.push_back(argument(tree, id));
   const Function& function = *call.function;
   kx::Value result;
   try {
@@ -166,7 +193,7 @@ kx::Value Evaluator::call_member(const SyntaxTree& tree, const Call& call) {
   return result;
 }
 
-kx::Value Evaluator::range_value(const kx::Value& result) {
+kx::Value Evaluator::range_value(kx::Value result) {
   if (!result.is_range()) return result;
   const kx::Range& range = *result.range();
   check_array_size(range.count(), "the range " + range.address());

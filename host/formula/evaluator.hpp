@@ -47,7 +47,7 @@ class Evaluator {
   kx::Value call_worksheet(const SyntaxTree& tree, const Call& call);
   kx::Value call_member(const SyntaxTree& tree, const Call& call);
   // A range returned by a function, read as its value.
-  kx::Value range_value(const kx::Value& result);
+  kx::Value range_value(kx::Value result);
   kx::Value remember(std::string_view function, std::int32_t number, std::string message, std::int32_t error_value);
 
   Spreadsheet& application_;

@@ -12,7 +12,10 @@ Formula::Formula(std::string text) : text_(std::move(text)) {
     tree_ = parse_formula(text_);
     parsed_ = true;
   } catch (const ParseError& error) {
-    tree_.nodes.push_back(Node{Constant{kx::ErrorValue{kx::error::kXlName}}, 0});
+    tree_ = SyntaxTree{};
+    const kx::Value name_error = kx::ErrorValue{kx::error::kXlName};
+    tree_.constants.assign(1, name_error);
+    tree_.nodes.push_back(Node{Constant{0}, 0});
     tree_.root = 0;
     problems_.push_back({error.column(), error.what()});
   }

@@ -18,7 +18,7 @@ std::vector<SheetArea> references_of(const SyntaxTree& tree) {
   std::vector<SheetArea> reads;
   for (const Node& node : tree.nodes) {
     if (const auto* reference = std::get_if<ReferenceNode>(&node.data); reference && reference->sheet) {
-      reads.push_back({reference->sheet, reference->reference});
+      reads.push_back({reference->sheet, tree.references[reference->written]});
     }
   }
   return reads;

@@ -54,12 +54,33 @@ class Parser {
 
   std::string describe(const Token& token) const {
     if (token.kind == TokenKind::End) return "end of formula";
-    return "'" + std::string(text_.substr(token.offset, token.length)) + "'";
+    std::string quoted(1, '\'');
+    quoted.append(text_.substr(token.offset, token.length));
+    quoted.push_back('\'');
+    return quoted;
   }
 
   NodeId add(Node node) {
     tree_.nodes.push_back(std::move(node));
     return static_cast<NodeId>(tree_.nodes.size() - 1);
+  }
+
+  NodeId add_constant(kx::Value value, std::size_t offset) {
+    tree_.constants.push_back(std::move(value));
+    return add(Node{Constant{static_cast<std::uint32_t>(tree_.constants.size() - 1)}, offset});
+  }
+
+  std::uint32_t add_name(std::string name) {
+    tree_.names.push_back(std::move(name));
+    return static_cast<std::uint32_t>(tree_.names.size() - 1);
+  }
+
+  // Appends a list gathered while its elements were parsed: nested lists fill the tables first.
+  template <class Entry>
+  static Run append(std::vector<Entry>& table, const std::vector<Entry>& entries) {
+    const Run run{static_cast<std::uint32_t>(table.size()), static_cast<std::uint32_t>(entries.size())};
+    table.insert(table.end(), entries.begin(), entries.end());
+    return run;
   }
 
   // Guards each level of nesting; the parser recurses a fixed number of frames per level.
@@ -82,7 +103,7 @@ class Parser {
     if (level == kLevels.size()) return unary();
     const std::size_t offset = peek().offset;
     const NodeId first = expression(level + 1);
-    Chain chain{first, {}};
+    std::vector<ChainLink> links;
     for (;;) {
       const Level* found = nullptr;
       for (const Level& candidate : kLevels[level]) {
@@ -90,10 +111,10 @@ class Parser {
       }
       if (found == nullptr) break;
       ++at_;
-      chain.links.push_back({found->op, expression(level + 1)});
+      links.push_back({found->op, expression(level + 1)});
     }
-    if (chain.links.empty()) return first;
-    return add(Node{std::move(chain), offset});
+    if (links.empty()) return first;
+    return add(Node{Chain{first, append(tree_.links, links)}, offset});
   }
 
   NodeId unary() {
@@ -120,12 +141,16 @@ class Parser {
   NodeId primary() {
     const std::size_t offset = peek().offset;
     switch (peek().kind) {
-      case TokenKind::Number: return add(Node{Constant{take().number}, offset});
-      case TokenKind::Text: return add(Node{Constant{take().text}, offset});
-      case TokenKind::Boolean: return add(Node{Constant{take().boolean}, offset});
-      case TokenKind::Error: return add(Node{Constant{kx::ErrorValue{take().error}}, offset});
-      case TokenKind::Reference: return add(Node{ReferenceNode{take().reference}, offset});
-      case TokenKind::Name: return add(Node{UnknownName{take().text}, offset});
+      case TokenKind::Number: return add_constant(take().number, offset);
+      case TokenKind::Text: return add_constant(take().text, offset);
+      case TokenKind::Boolean: return add_constant(take().boolean, offset);
+      case TokenKind::Error: return add_constant(kx::ErrorValue{take().error}, offset);
+      case TokenKind::Reference: {
+        tree_.references.push_back(take().reference);
+        const auto written = static_cast<std::uint32_t>(tree_.references.size() - 1);
+        return add(Node{ReferenceNode{CellArea::of(tree_.references.back()), written}, offset});
+      }
+      case TokenKind::Name: return add(Node{UnknownName{add_name(take().text)}, offset});
       case TokenKind::Function: return call();
       case TokenKind::LeftBrace: return array_constant();
       case TokenKind::LeftParen: {
@@ -141,22 +166,26 @@ class Parser {
 
   NodeId call() {
     const std::size_t offset = peek().offset;
-    Call node{take().text, {}, nullptr};
+    const std::string name = take().text;
+    Call node;
+    node.name = add_name(name);
     Nesting nesting(*this);
     if (!accept(TokenKind::LeftParen)) fail("expected '(' after the function name");
-    if (accept(TokenKind::RightParen)) return add(Node{std::move(node), offset});
+    if (accept(TokenKind::RightParen)) return add(Node{node, offset});
+    std::vector<NodeId> arguments;
     for (;;) {
-      if (node.arguments.size() == kMaxArguments) fail("more than " + std::to_string(kMaxArguments) + " arguments");
+      if (arguments.size() == kMaxArguments) fail("more than " + std::to_string(kMaxArguments) + " arguments");
       // An empty place between separators is an omitted argument.
       if (peek().kind == TokenKind::Comma || peek().kind == TokenKind::RightParen) {
-        node.arguments.push_back(add(Node{Omitted{}, peek().offset}));
+        arguments.push_back(add(Node{Omitted{}, peek().offset}));
       } else {
-        node.arguments.push_back(expression(0));
+        arguments.push_back(expression(0));
       }
       if (accept(TokenKind::RightParen)) break;
-      if (!accept(TokenKind::Comma)) fail("expected ',' or ')' in the arguments of " + node.name + " but found " + describe(peek()));
+      if (!accept(TokenKind::Comma)) fail("expected ',' or ')' in the arguments of " + name + " but found " + describe(peek()));
     }
-    return add(Node{std::move(node), offset});
+    node.arguments = append(tree_.arguments, arguments);
+    return add(Node{node, offset});
   }
 
   // {1,2;3,4}: ',' between columns, ';' or '|' between rows, constants only.
@@ -180,7 +209,7 @@ class Parser {
     }
     kx::Array array(elements.size() / columns, columns);
     for (std::size_t i = 0; i < elements.size(); ++i) array.at(i) = std::move(elements[i]);
-    return add(Node{Constant{kx::Value(std::move(array))}, offset});
+    return add_constant(kx::Value(std::move(array)), offset);
   }
 
   kx::Value array_element() {

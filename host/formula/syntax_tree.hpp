@@ -25,17 +25,40 @@ enum class Operator : std::uint8_t {
   Negate, Identity, Percent,
 };
 
-// A number, text, boolean, error value or array constant.
+// A rectangle of cells, as evaluation reads it.
+struct CellArea {
+  std::int32_t top = 1;
+  std::int32_t left = 1;
+  std::int32_t bottom = 1;
+  std::int32_t right = 1;
+
+  static CellArea of(const Reference& reference) {
+    return {reference.top, reference.left, reference.bottom, reference.right};
+  }
+  bool single_cell() const { return top == bottom && left == right; }
+  std::int32_t row_count() const { return bottom - top + 1; }
+  std::int32_t column_count() const { return right - left + 1; }
+  std::int64_t cell_count() const { return std::int64_t{row_count()} * column_count(); }
+  bool contains(std::int32_t row, std::int32_t column) const {
+    return row >= top && row <= bottom && column >= left && column <= right;
+  }
+};
+
+// Nodes stay small, so that a recalculation walks few cache lines: what has a variable size
+// (texts, names, argument and operand lists) lives in the tree's side tables, indexed here.
+
+// A number, text, boolean, error value or array constant: an index into the tree's constants.
 struct Constant {
-  kx::Value value;
+  std::uint32_t index = 0;
 };
 
 // An argument place left empty, as in NORMINV(0.5,,1): the missing-argument marker.
 struct Omitted {};
 
 struct ReferenceNode {
-  Reference reference;
-  Sheet* sheet = nullptr;  // set by binding; stays null for a sheet that does not exist (#REF!)
+  CellArea area;
+  std::uint32_t written = 0;  // the reference as written, names included: an index into the tree's references
+  Sheet* sheet = nullptr;     // set by binding; stays null for a sheet that does not exist (#REF!)
 };
 
 // Negation, unary plus, percent.
@@ -46,26 +69,33 @@ struct Unary {
 
 // Operands of one precedence level joined left to right: a+b-c is one chain, so that a long
 // sum does not nest and the evaluator recurses only as deep as the parentheses go.
+struct ChainLink {
+  Operator op;
+  NodeId operand;
+};
+
+// A run of entries in one of the tree's side tables.
+struct Run {
+  std::uint32_t first = 0;
+  std::uint32_t count = 0;
+};
+
 struct Chain {
-  struct Link {
-    Operator op;
-    NodeId operand;
-  };
   NodeId first;
-  std::vector<Link> links;
+  Run links;  // in the tree's links
 };
 
 struct Call {
-  std::string name;  // as written, prefixes included
-  std::vector<NodeId> arguments;
   const Function* function = nullptr;  // set by binding
+  std::uint32_t name = 0;              // in the tree's names, as written, prefixes included
+  Run arguments;                       // in the tree's arguments
   std::int32_t unbound_error = 0;      // without a function: #NAME? or, for a wrong argument count, #VALUE!
 };
 
 // A name that is neither a function call, a reference nor a boolean: the engine has no
 // defined names, so it evaluates to #NAME?.
 struct UnknownName {
-  std::string name;
+  std::uint32_t name = 0;  // in the tree's names
 };
 
 struct Node {
@@ -74,8 +104,20 @@ struct Node {
 };
 
 struct SyntaxTree {
+  // Out of line, so that the code that moves and frees the side tables is compiled once, not in
+  // every file that holds a tree.
+  SyntaxTree();
+  SyntaxTree(SyntaxTree&&) noexcept;
+  SyntaxTree& operator=(SyntaxTree&&) noexcept;
+  ~SyntaxTree();
+
   std::vector<Node> nodes;
   NodeId root = 0;
+  std::vector<kx::Value> constants;
+  std::vector<Reference> references;
+  std::vector<std::string> names;
+  std::vector<ChainLink> links;
+  std::vector<NodeId> arguments;
 
   const Node& operator[](NodeId id) const { return nodes[id]; }
   Node& operator[](NodeId id) { return nodes[id]; }
