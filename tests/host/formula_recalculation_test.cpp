@@ -1,5 +1,6 @@
 // Recalculation: dependency order, what a recalculation computes, volatile cells, circular
 // references, and array results spilling into the cells around them.
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,7 +19,7 @@ TEST_F(FormulaTest, CellsAreComputedAfterWhatTheyReadWhateverOrderTheyWereWritte
   formula("B1", "=B2*2");
   formula("B2", "=B3*2");
   formula("B3", "=1");
-  for (int row = 10; row >= 2; --row) formula("A" + std::to_string(row), "=A" + std::to_string(row - 1) + "+1");
+  for (int row = 10; row >= 2; --row) formula(fmt::format("A{}", row), fmt::format("=A{}+1", row - 1));
   set("A1", 1.0);
   formula("C1", "=SUM(A1:A10)+B1");
   engine().load();
