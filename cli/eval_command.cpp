@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "cli/progress_line.hpp"
 #include "cli/value_text.hpp"
 #include "common/failure.hpp"
 #include "common/uniform_generator.hpp"
@@ -56,6 +57,7 @@ int run_eval(const EvalOptions& options) {
   if (options.seed) kx::uniform_generator().set_fixed_seed(*options.seed);
   host::Session session({riskfn::create_object("Main")});
   host::set_addin_language(session.application(), options.language);
+  const ProgressLine progress(session.application());
   try {
     for (const std::string& path : options.sheets) session.open(host::load_workbook(path));
   } catch (const kx::Failure& failure) {

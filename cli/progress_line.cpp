@@ -1,0 +1,25 @@
+#include "cli/progress_line.hpp"
+
+#include <fmt/format.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace cli {
+
+ProgressLine::ProgressLine(host::Spreadsheet& application) : application_(application) {
+  if (isatty(fileno(stderr)) == 0) return;
+  application_.on_status_bar([this](std::string_view text) {
+    // Carriage return and erase-line: the next text replaces this one in place.
+    fmt::print(stderr, "\r\033[K{}", text);
+    std::fflush(stderr);
+    shown_ = true;
+  });
+}
+
+ProgressLine::~ProgressLine() {
+  application_.on_status_bar(nullptr);
+  if (shown_) fmt::print(stderr, "\r\033[K");
+}
+
+}  // namespace cli
