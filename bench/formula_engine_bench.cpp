@@ -34,8 +34,9 @@ void growth(host::Sheet& sheet, int cells) {
   sheet.set_value(1, 2, 100.0);
   for (int row = 2; row <= cells + 1; ++row) {
     sheet.set_value(row, 3, static_cast<double>(row));
-    sheet.set_formula(row, 2, "=IF(C" + std::to_string(row) + ">0,B" + std::to_string(row - 1) + "*(1+$A$1)+C" +
-                                   std::to_string(row) + "/2,0)");
+    sheet.set_formula(row, 2,
+                      "=IF(C" + std::to_string(row) + ">0,B" + std::to_string(row - 1) + "*(1+$A$1)+C" +
+                          std::to_string(row) + "/2,0)");
   }
 }
 
@@ -48,8 +49,8 @@ void recalculate(benchmark::State& state, Fill fill) {
   engine.load();
   engine.recalculate();  // computes the order once
   for (auto _ : state) engine.recalculate_all();
-  state.counters["per_cell"] =
-      benchmark::Counter(static_cast<double>(cells), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["per_cell"] = benchmark::Counter(
+      static_cast<double>(cells), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_Chain(benchmark::State& state) { recalculate(state, chain); }

@@ -22,7 +22,8 @@ namespace {
 // error values, and a formula given on the command line may not read them at all.
 void report_workbook_problems(host::FormulaEngine& engine) {
   for (const auto& problem : engine.problems()) {
-    fmt::print(stderr, "kx: warning: {}: {} (column {})\n", problem.cell, problem.problem.message, problem.problem.column);
+    fmt::print(stderr, "kx: warning: {}: {} (column {})\n", problem.cell, problem.problem.message,
+               problem.problem.column);
   }
   for (const auto& cycle : engine.cycles()) {
     fmt::print(stderr, "kx: warning: circular reference through {}\n", fmt::join(cycle, ", "));

@@ -10,10 +10,10 @@
 namespace cli {
 
 struct EvalOptions {
-  std::vector<std::string> sheets;      // workbook files, the first one active
-  std::optional<std::uint64_t> seed;    // reproducible sampling
-  std::string language = "GBR";         // the add-in's language
-  int digits = 15;                      // significant digits of printed numbers
+  std::vector<std::string> sheets;    // workbook files, the first one active
+  std::optional<std::uint64_t> seed;  // reproducible sampling
+  std::string language = "GBR";       // the add-in's language
+  int digits = 15;                    // significant digits of printed numbers
   std::vector<std::string> formulas;
 };
 

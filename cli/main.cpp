@@ -1,7 +1,7 @@
 // kx: the command-line tool through which people use the components.
-#include <CLI/CLI.hpp>
 #include <fmt/format.h>
 
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -18,11 +18,13 @@ int main(int argc, char** argv) {
 
   std::string language = "GBR";
   app.add_option("--lang", language, "The add-in's language for texts: GBR, ITA, ESP, FRA or GER")
-      ->transform(CLI::IsMember(std::vector<std::string>(std::begin(host::kLanguageCodes), std::end(host::kLanguageCodes)),
-                                CLI::ignore_case));
+      ->transform(
+          CLI::IsMember(std::vector<std::string>(std::begin(host::kLanguageCodes), std::end(host::kLanguageCodes)),
+                        CLI::ignore_case));
 
   std::string class_name;
-  auto* functions = app.add_subcommand("functions", "List each class's interface: members, parameters and declared types");
+  auto* functions =
+      app.add_subcommand("functions", "List each class's interface: members, parameters and declared types");
   functions->add_option("CLASS", class_name, "Only this class (Main, PDF, Tools, CheckParam, ChangeStats)");
 
   cli::EvalOptions eval_options;

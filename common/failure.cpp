@@ -22,7 +22,6 @@ std::string error_description(std::int32_t number) {
 
 Failure::Failure(std::int32_t number) : Failure(number, error_description(number)) {}
 
-Failure::Failure(std::int32_t number, const std::string& message)
-    : std::runtime_error(message), number_(number) {}
+Failure::Failure(std::int32_t number, const std::string& message) : std::runtime_error(message), number_(number) {}
 
 }  // namespace kx

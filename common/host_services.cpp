@@ -9,13 +9,12 @@ namespace kx {
 namespace {
 
 constexpr std::array<std::string_view, kWorksheetFnCount> kNames = {
-    "NormInv", "NormSInv", "BetaInv", "GammaInv", "TInv", "ChiInv", "CritBinom",
-    "NormDist", "NormSDist", "GammaDist", "BinomDist", "ExponDist", "Poisson", "Weibull", "BetaDist",
-    "HypGeomDist", "NegBinomDist", "TDist", "ChiTest",
-    "GammaLn", "Ln", "Log", "Pi", "Fact", "Floor", "Round", "RoundUp", "RoundDown",
-    "Sum", "Count", "Min", "Max", "Average", "Stdev", "Stdevp", "Var", "Varp", "SumSq", "SumXMY2", "SumProduct",
-    "SumIf", "CountIf", "Rank",
-    "Index", "Transpose", "MMult", "MInverse", "LinEst",
+    "NormInv",      "NormSInv",  "BetaInv",   "GammaInv",  "TInv",      "ChiInv",  "CritBinom", "NormDist",
+    "NormSDist",    "GammaDist", "BinomDist", "ExponDist", "Poisson",   "Weibull", "BetaDist",  "HypGeomDist",
+    "NegBinomDist", "TDist",     "ChiTest",   "GammaLn",   "Ln",        "Log",     "Pi",        "Fact",
+    "Floor",        "Round",     "RoundUp",   "RoundDown", "Sum",       "Count",   "Min",       "Max",
+    "Average",      "Stdev",     "Stdevp",    "Var",       "Varp",      "SumSq",   "SumXMY2",   "SumProduct",
+    "SumIf",        "CountIf",   "Rank",      "Index",     "Transpose", "MMult",   "MInverse",  "LinEst",
 };
 
 }  // namespace
@@ -31,7 +30,8 @@ std::optional<WorksheetFn> find_worksheet_fn(std::string_view name) {
 
 RangeRef Range::item(std::int64_t index) const {
   const std::int64_t columns = column_count();
-  if (index < 1 || columns <= 0) throw Failure(error::kHostFailure, "Range item " + std::to_string(index) + " is outside the range");
+  if (index < 1 || columns <= 0)
+    throw Failure(error::kHostFailure, "Range item " + std::to_string(index) + " is outside the range");
   const auto row = static_cast<std::int32_t>((index - 1) / columns + 1);
   const auto column = static_cast<std::int32_t>((index - 1) % columns + 1);
   return cells(row, column);

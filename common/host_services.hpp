@@ -57,13 +57,54 @@ class Workbook : public Object {
 
 // The worksheet functions the components call, by their host names.
 enum class WorksheetFn {
-  NormInv, NormSInv, BetaInv, GammaInv, TInv, ChiInv, CritBinom,
-  NormDist, NormSDist, GammaDist, BinomDist, ExponDist, Poisson, Weibull, BetaDist,
-  HypGeomDist, NegBinomDist, TDist, ChiTest,
-  GammaLn, Ln, Log, Pi, Fact, Floor, Round, RoundUp, RoundDown,
-  Sum, Count, Min, Max, Average, Stdev, Stdevp, Var, Varp, SumSq, SumXMY2, SumProduct,
-  SumIf, CountIf, Rank,
-  Index, Transpose, MMult, MInverse, LinEst,
+  NormInv,
+  NormSInv,
+  BetaInv,
+  GammaInv,
+  TInv,
+  ChiInv,
+  CritBinom,
+  NormDist,
+  NormSDist,
+  GammaDist,
+  BinomDist,
+  ExponDist,
+  Poisson,
+  Weibull,
+  BetaDist,
+  HypGeomDist,
+  NegBinomDist,
+  TDist,
+  ChiTest,
+  GammaLn,
+  Ln,
+  Log,
+  Pi,
+  Fact,
+  Floor,
+  Round,
+  RoundUp,
+  RoundDown,
+  Sum,
+  Count,
+  Min,
+  Max,
+  Average,
+  Stdev,
+  Stdevp,
+  Var,
+  Varp,
+  SumSq,
+  SumXMY2,
+  SumProduct,
+  SumIf,
+  CountIf,
+  Rank,
+  Index,
+  Transpose,
+  MMult,
+  MInverse,
+  LinEst,
 };
 inline constexpr int kWorksheetFnCount = static_cast<int>(WorksheetFn::LinEst) + 1;
 
@@ -76,7 +117,9 @@ std::optional<WorksheetFn> find_worksheet_fn(std::string_view name);
 class WorksheetFunctionObject : public Object {
  public:
   virtual Value call(WorksheetFn fn, std::span<const Value> args) = 0;
-  Value call(WorksheetFn fn, std::initializer_list<Value> args) { return call(fn, std::span<const Value>(args.begin(), args.size())); }
+  Value call(WorksheetFn fn, std::initializer_list<Value> args) {
+    return call(fn, std::span<const Value>(args.begin(), args.size()));
+  }
 };
 
 class Application : public Object {
@@ -89,7 +132,9 @@ class Application : public Object {
   virtual std::shared_ptr<Workbook> workbook(std::string_view name) = 0;
   // A worksheet function as a member of the application: an error value when it cannot compute.
   virtual Value call(WorksheetFn fn, std::span<const Value> args) = 0;
-  Value call(WorksheetFn fn, std::initializer_list<Value> args) { return call(fn, std::span<const Value>(args.begin(), args.size())); }
+  Value call(WorksheetFn fn, std::initializer_list<Value> args) {
+    return call(fn, std::span<const Value>(args.begin(), args.size()));
+  }
   virtual std::shared_ptr<WorksheetFunctionObject> worksheet_function() = 0;
   // The user's decimal separator, for formatting and reading numbers.
   virtual char decimal_separator() const { return '.'; }

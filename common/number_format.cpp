@@ -22,7 +22,8 @@ Pattern parse_pattern(std::string_view pattern) {
     parsed.percent = true;
     rest.remove_suffix(1);
   }
-  if (rest.empty() || rest.front() != '0') throw Failure(error::kInvalidCall, "Unsupported number format \"" + std::string(pattern) + "\"");
+  if (rest.empty() || rest.front() != '0')
+    throw Failure(error::kInvalidCall, "Unsupported number format \"" + std::string(pattern) + "\"");
   rest.remove_prefix(1);
   if (!rest.empty()) {
     if (rest.front() != '.' || rest.size() < 2 || rest.find_first_not_of('0', 1) != std::string_view::npos) {
@@ -54,7 +55,7 @@ std::string format_number(double number, std::string_view pattern, char decimal_
   // Keep the digits down to 10^-decimals, rounding the first dropped digit away from zero.
   const int kept = exponent + 1 + format.decimals;
   if (kept < 0) {
-    digits = "0";
+    digits.assign(1, '0');
     exponent = -format.decimals;
   } else if (kept < static_cast<int>(digits.size())) {
     const bool round_up = digits[static_cast<std::size_t>(kept)] >= '5';
@@ -70,7 +71,7 @@ std::string format_number(double number, std::string_view pattern, char decimal_
       }
     }
     if (digits.empty()) {
-      digits = "0";
+      digits.assign(1, '0');
       exponent = -format.decimals;
     }
   }
@@ -80,10 +81,12 @@ std::string format_number(double number, std::string_view pattern, char decimal_
   std::string fraction;
   for (int position = std::max(exponent, 0); position >= -format.decimals; --position) {
     const int index = exponent - position;
-    const char digit = (index >= 0 && index < static_cast<int>(digits.size())) ? digits[static_cast<std::size_t>(index)] : '0';
+    const char digit =
+        (index >= 0 && index < static_cast<int>(digits.size())) ? digits[static_cast<std::size_t>(index)] : '0';
     (position >= 0 ? whole : fraction) += digit;
   }
-  const bool is_zero = whole.find_first_not_of('0') == std::string::npos && fraction.find_first_not_of('0') == std::string::npos;
+  const bool is_zero =
+      whole.find_first_not_of('0') == std::string::npos && fraction.find_first_not_of('0') == std::string::npos;
   std::string result = (number < 0 && !is_zero) ? "-" : "";
   result += whole;
   if (format.decimals > 0) {

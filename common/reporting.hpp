@@ -6,8 +6,8 @@
 
 #include <exception>
 #include <new>
-#include <string>
 #include <stdexcept>
+#include <string>
 #include <type_traits>
 
 #include "common/conversions.hpp"
@@ -45,8 +45,8 @@ Result trapped_numeric(Body&& body) {
       return to_int16(result);
     }
   } catch (const std::exception& caught) {
-    throw Failure(error::kTypeMismatch, std::string("Type mismatch: a numeric result cannot hold the failure (") +
-                                            caught.what() + ")");
+    throw Failure(error::kTypeMismatch,
+                  std::string("Type mismatch: a numeric result cannot hold the failure (") + caught.what() + ")");
   }
 }
 

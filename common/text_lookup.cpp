@@ -14,8 +14,8 @@ std::int32_t language_column(const std::string& code) {
   return 2;
 }
 
-std::string lookup_text(TextTables tables, const Value& application, const Value& this_workbook,
-                        std::int16_t tool, std::int32_t row) {
+std::string lookup_text(TextTables tables, const Value& application, const Value& this_workbook, std::int16_t tool,
+                        std::int32_t row) {
   const auto host = application_of(application);
   const auto addin = host->workbook(kAddinWorkbookName);
   const std::string code = to_text(addin->worksheet("matcov")->range("E2")->value());

@@ -22,7 +22,7 @@ std::int32_t language_column(const std::string& code);
 // The text at `row` of tool `tool` in the current language; the empty text for a tool
 // without a table. Traps nothing: a missing workbook, sheet or cell, or a cell that cannot
 // become a text, fails the call.
-std::string lookup_text(TextTables tables, const Value& application, const Value& this_workbook,
-                        std::int16_t tool, std::int32_t row);
+std::string lookup_text(TextTables tables, const Value& application, const Value& this_workbook, std::int16_t tool,
+                        std::int32_t row);
 
 }  // namespace kx

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <optional>
-
 #include <pcg_random.hpp>
 
 namespace kx {

@@ -112,10 +112,12 @@ struct MethodTraits<method> {
     if (declarations.size() != kArity) throw std::logic_error("parameter names do not match the C++ signature");
     std::vector<Parameter> result;
     const DeclaredType types[] = {Declared<std::decay_t<A>>::kType..., DeclaredType::Void};
-    const bool by_reference[] = {(std::is_lvalue_reference_v<A> && !std::is_const_v<std::remove_reference_t<A>>)..., false};
+    const bool by_reference[] = {(std::is_lvalue_reference_v<A> && !std::is_const_v<std::remove_reference_t<A>>)...,
+                                 false};
     std::size_t i = 0;
     for (const ParameterDeclaration& declaration : declarations) {
-      result.push_back(Parameter{declaration.name, types[i], by_reference[i], declaration.optional, declaration.default_value});
+      result.push_back(
+          Parameter{declaration.name, types[i], by_reference[i], declaration.optional, declaration.default_value});
       ++i;
     }
     return result;
@@ -142,7 +144,8 @@ struct MethodTraits<method> {
   }
 
   template <std::size_t... I>
-  static void write_back([[maybe_unused]] std::span<Value> arguments, [[maybe_unused]] std::tuple<std::decay_t<A>...>& converted) {
+  static void write_back([[maybe_unused]] std::span<Value> arguments,
+                         [[maybe_unused]] std::tuple<std::decay_t<A>...>& converted) {
     ((std::is_lvalue_reference_v<A> && !std::is_const_v<std::remove_reference_t<A>>
           ? void(arguments[I] = to_value(std::get<I>(converted)))
           : void()),
@@ -183,7 +186,8 @@ class InterfaceBuilder {
     member.kind = MemberKind::Property;
     member.result = type;
     member.get = [get = std::move(get)](const Object& object) { return get(static_cast<const C&>(object)); };
-    if (put) member.put = [put = std::move(put)](Object& object, const Value& value) { put(static_cast<C&>(object), value); };
+    if (put)
+      member.put = [put = std::move(put)](Object& object, const Value& value) { put(static_cast<C&>(object), value); };
     interface_.add(std::move(member));
     return *this;
   }

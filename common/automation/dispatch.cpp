@@ -40,7 +40,8 @@ Value prepared_argument(const Member& member, std::size_t index, std::span<Value
 
 Value call_member(Object& object, const Member& member, std::span<Value> arguments) {
   if (member.kind != MemberKind::Method) {
-    if (!arguments.empty()) throw Failure(error::kWrongArgumentCount, "Wrong number of arguments: " + member.name + " is a property");
+    if (!arguments.empty())
+      throw Failure(error::kWrongArgumentCount, "Wrong number of arguments: " + member.name + " is a property");
     return member.get(object);
   }
   const std::size_t count = member.parameters.size();
@@ -74,7 +75,8 @@ Value call_by_name(Object& object, std::string_view name, std::span<Value> argum
 
 Value get_property(const Object& object, std::string_view name) {
   const Member& member = find_member(object, name);
-  if (member.kind != MemberKind::Property) throw Failure(error::kNoSuchMember, std::string(name) + " is a method, not a property");
+  if (member.kind != MemberKind::Property)
+    throw Failure(error::kNoSuchMember, std::string(name) + " is a method, not a property");
   return member.get(object);
 }
 

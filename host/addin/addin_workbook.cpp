@@ -53,7 +53,8 @@ void load_text_sheet(Sheet& sheet, std::string_view tsv) {
 
 std::shared_ptr<Book> make_addin_workbook(std::string_view language) {
   auto book = Book::create(kx::kAddinWorkbookName);
-  for (const AddinTextSheet& texts : addin_text_sheets()) load_text_sheet(*book->add_sheet(std::string(texts.name)), texts.tsv);
+  for (const AddinTextSheet& texts : addin_text_sheets())
+    load_text_sheet(*book->add_sheet(std::string(texts.name)), texts.tsv);
   book->add_sheet("matcov")->set_value(2, 5, kx::Value(std::string(language)));
   return book;
 }

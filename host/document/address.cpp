@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include <fmt/format.h>
+
 namespace host {
 namespace {
 
@@ -88,8 +90,8 @@ std::optional<Area> parse_address(std::string_view address) {
 }
 
 std::string format_address(std::int32_t top, std::int32_t left, std::int32_t bottom, std::int32_t right) {
-  std::string text = "$" + column_letters(left) + "$" + std::to_string(top);
-  if (top != bottom || left != right) text += ":$" + column_letters(right) + "$" + std::to_string(bottom);
+  std::string text = fmt::format("${}${}", column_letters(left), top);
+  if (top != bottom || left != right) text += fmt::format(":${}${}", column_letters(right), bottom);
   return text;
 }
 

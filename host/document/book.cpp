@@ -20,7 +20,8 @@ std::shared_ptr<Sheet> Book::find_sheet(std::string_view name) const {
 
 std::shared_ptr<Sheet> Book::sheet(std::string_view name) const {
   if (auto found = find_sheet(name)) return found;
-  throw kx::Failure(kx::error::kSubscriptOutOfRange, "Workbook " + name_ + " has no sheet \"" + std::string(name) + "\"");
+  throw kx::Failure(kx::error::kSubscriptOutOfRange,
+                    "Workbook " + name_ + " has no sheet \"" + std::string(name) + "\"");
 }
 
 std::shared_ptr<Sheet> Book::add_sheet(std::string name) {

@@ -5,27 +5,32 @@
 
 namespace host {
 
-CellRange::CellRange(std::shared_ptr<Sheet> sheet, std::int32_t top, std::int32_t left, std::int32_t rows, std::int32_t columns)
+CellRange::CellRange(std::shared_ptr<Sheet> sheet, std::int32_t top, std::int32_t left, std::int32_t rows,
+                     std::int32_t columns)
     : sheet_(std::move(sheet)), top_(top), left_(left), rows_(rows), columns_(columns) {}
 
 kx::RangeRef CellRange::cells(std::int32_t row, std::int32_t column) const {
   const std::int64_t absolute_row = std::int64_t{top_} + row - 1;
   const std::int64_t absolute_column = std::int64_t{left_} + column - 1;
   if (absolute_row < 1 || absolute_row > kMaxRows || absolute_column < 1 || absolute_column > kMaxColumns) {
-    throw kx::Failure(kx::error::kHostFailure, "Cells(" + std::to_string(row) + ", " + std::to_string(column) + ") of " + address() + " lies outside the sheet");
+    throw kx::Failure(kx::error::kHostFailure, "Cells(" + std::to_string(row) + ", " + std::to_string(column) +
+                                                   ") of " + address() + " lies outside the sheet");
   }
-  return std::make_shared<CellRange>(sheet_, static_cast<std::int32_t>(absolute_row), static_cast<std::int32_t>(absolute_column), 1, 1);
+  return std::make_shared<CellRange>(sheet_, static_cast<std::int32_t>(absolute_row),
+                                     static_cast<std::int32_t>(absolute_column), 1, 1);
 }
 
 kx::RangeRef CellRange::rows(std::int32_t index) const {
   const std::int64_t absolute = std::int64_t{top_} + index - 1;
-  if (absolute < 1 || absolute > kMaxRows) throw kx::Failure(kx::error::kHostFailure, "Rows(" + std::to_string(index) + ") lies outside the sheet");
+  if (absolute < 1 || absolute > kMaxRows)
+    throw kx::Failure(kx::error::kHostFailure, "Rows(" + std::to_string(index) + ") lies outside the sheet");
   return std::make_shared<CellRange>(sheet_, static_cast<std::int32_t>(absolute), left_, 1, columns_);
 }
 
 kx::RangeRef CellRange::columns(std::int32_t index) const {
   const std::int64_t absolute = std::int64_t{left_} + index - 1;
-  if (absolute < 1 || absolute > kMaxColumns) throw kx::Failure(kx::error::kHostFailure, "Columns(" + std::to_string(index) + ") lies outside the sheet");
+  if (absolute < 1 || absolute > kMaxColumns)
+    throw kx::Failure(kx::error::kHostFailure, "Columns(" + std::to_string(index) + ") lies outside the sheet");
   return std::make_shared<CellRange>(sheet_, top_, static_cast<std::int32_t>(absolute), rows_, 1);
 }
 
@@ -33,7 +38,8 @@ kx::Value CellRange::value() const {
   if (rows_ == 1 && columns_ == 1) return sheet_->value(top_, left_);
   if (count() > kMaxArrayCells) {
     throw kx::Failure(kx::error::kOutOfMemory, "Range " + address() + " has " + std::to_string(count()) +
-                                                   " cells, more than can be read at once (" + std::to_string(kMaxArrayCells) + ")");
+                                                   " cells, more than can be read at once (" +
+                                                   std::to_string(kMaxArrayCells) + ")");
   }
   kx::Array array(static_cast<std::size_t>(rows_), static_cast<std::size_t>(columns_));
   // Walk the written cells when they are fewer than the rectangle: ranges are often mostly empty.

@@ -11,7 +11,8 @@ namespace {
 
 void check_cell(std::int32_t row, std::int32_t column) {
   if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) {
-    throw kx::Failure(kx::error::kHostFailure, "Cell (" + std::to_string(row) + ", " + std::to_string(column) + ") lies outside the sheet");
+    throw kx::Failure(kx::error::kHostFailure,
+                      "Cell (" + std::to_string(row) + ", " + std::to_string(column) + ") lies outside the sheet");
   }
 }
 
@@ -36,7 +37,8 @@ kx::RangeRef Sheet::cells(std::int32_t row, std::int32_t column) { return area(r
 kx::RangeRef Sheet::area(std::int32_t top, std::int32_t left, std::int32_t bottom, std::int32_t right) {
   check_cell(top, left);
   check_cell(bottom, right);
-  return std::make_shared<CellRange>(std::static_pointer_cast<Sheet>(shared_from_this()), top, left, bottom - top + 1, right - left + 1);
+  return std::make_shared<CellRange>(std::static_pointer_cast<Sheet>(shared_from_this()), top, left, bottom - top + 1,
+                                     right - left + 1);
 }
 
 const Cell* Sheet::find(std::int32_t row, std::int32_t column) const {

@@ -73,7 +73,8 @@ std::shared_ptr<Book> Spreadsheet::add_book(std::string name) {
 }
 
 void Spreadsheet::add_book(std::shared_ptr<Book> book) {
-  if (find_book(book->name())) throw kx::Failure(kx::error::kHostFailure, "A workbook named \"" + book->name() + "\" is already open");
+  if (find_book(book->name()))
+    throw kx::Failure(kx::error::kHostFailure, "A workbook named \"" + book->name() + "\" is already open");
   books_.push_back(std::move(book));
 }
 

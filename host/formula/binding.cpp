@@ -14,7 +14,8 @@ std::string argument_count_text(const Function& function) {
   if (function.min_arguments == function.max_arguments) {
     return std::to_string(function.min_arguments) + (function.min_arguments == 1 ? " argument" : " arguments");
   }
-  if (function.max_arguments == kMaxArguments) return "at least " + std::to_string(function.min_arguments) + " arguments";
+  if (function.max_arguments == kMaxArguments)
+    return "at least " + std::to_string(function.min_arguments) + " arguments";
   return std::to_string(function.min_arguments) + " to " + std::to_string(function.max_arguments) + " arguments";
 }
 
@@ -53,7 +54,8 @@ void bind_call(Call& call, const std::string& name, const FunctionTable& functio
   const std::size_t count = call.arguments.count;
   if (count < function->min_arguments || count > function->max_arguments) {
     call.unbound_error = kx::error::kXlValue;
-    std::string message = function->name + " takes " + argument_count_text(*function) + ", not " + std::to_string(count);
+    std::string message =
+        function->name + " takes " + argument_count_text(*function) + ", not " + std::to_string(count);
     if (function->kind == Function::Kind::Member && function->max_arguments == 0) {
       message = function->name + " is a property and takes no arguments";
     }
@@ -76,7 +78,8 @@ std::vector<BindingProblem> bind_formula(SyntaxTree& tree, Sheet& home, const Sp
     } else if (auto* call = std::get_if<Call>(&node.data)) {
       bind_call(*call, tree.names[call->name], functions, problems, node.offset);
     } else if (const auto* name = std::get_if<UnknownName>(&node.data)) {
-      problems.push_back({node.offset, "unknown name " + tree.names[name->name] + " (only cell references, functions, TRUE and FALSE are known)"});
+      problems.push_back({node.offset, "unknown name " + tree.names[name->name] +
+                                           " (only cell references, functions, TRUE and FALSE are known)"});
     }
   }
   return problems;

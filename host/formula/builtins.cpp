@@ -77,7 +77,9 @@ Value scalar_mod(const Value& dividend, const Value& divisor) {
 
 Value mod(const Arguments& arguments) { return broadcast(arguments.value(0), arguments.value(1), scalar_mod); }
 
-Value power(const Arguments& arguments) { return apply_binary(Operator::Power, arguments.value(0), arguments.value(1)); }
+Value power(const Arguments& arguments) {
+  return apply_binary(Operator::Power, arguments.value(0), arguments.value(1));
+}
 
 Value scalar_not(const Value& value) {
   return guarded([&] { return Value(!logical_of(value)); });
@@ -92,7 +94,7 @@ Value choose_if(const Arguments& arguments) {
   if (condition.is_error()) return condition;
   const std::size_t branch = logical_of(condition) ? 1 : 2;
   if (branch >= arguments.count()) return false;  // IF(FALSE, x) is FALSE
-  if (!arguments.given(branch)) return 0.0;        // an empty place is 0
+  if (!arguments.given(branch)) return 0.0;       // an empty place is 0
   return arguments.value(branch);
 }
 

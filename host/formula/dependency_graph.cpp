@@ -25,14 +25,16 @@ class CellIndex {
  public:
   explicit CellIndex(std::span<const GraphCell> cells) {
     positions_.reserve(cells.size());
-    for (std::uint32_t i = 0; i < cells.size(); ++i) positions_.push_back({cells[i].sheet, cells[i].column, cells[i].row, i});
+    for (std::uint32_t i = 0; i < cells.size(); ++i)
+      positions_.push_back({cells[i].sheet, cells[i].column, cells[i].row, i});
     std::sort(positions_.begin(), positions_.end());
   }
 
   // Calls found(cell) for every formula cell inside `where`, visiting only the columns that hold one.
   template <class Found>
   void for_each_inside(const SheetArea& where, Found&& found) const {
-    auto at = std::lower_bound(positions_.begin(), positions_.end(), Position{where.sheet, where.area.left, where.area.top, 0});
+    auto at = std::lower_bound(positions_.begin(), positions_.end(),
+                               Position{where.sheet, where.area.left, where.area.top, 0});
     while (at != positions_.end() && at->sheet == where.sheet && at->column <= where.area.right) {
       if (at->row <= where.area.bottom) {
         found(at->cell);

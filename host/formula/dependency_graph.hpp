@@ -29,8 +29,8 @@ struct GraphCell {
   const Sheet* sheet = nullptr;
   std::int32_t row = 0;
   std::int32_t column = 0;
-  std::vector<SheetArea> reads;     // every reference of the formula
-  std::optional<SheetArea> spill;   // where its last array result spilled, anchor included
+  std::vector<SheetArea> reads;    // every reference of the formula
+  std::optional<SheetArea> spill;  // where its last array result spilled, anchor included
 };
 
 class DependencyGraph {

@@ -77,7 +77,8 @@ std::vector<std::vector<std::string>> FormulaEngine::cycles() const {
   if (!graph_) return named;
   for (const auto& cycle : graph_->cycles()) {
     std::vector<std::string> cells;
-    for (const std::uint32_t index : cycle) cells.push_back(cell_label(*places_[index].sheet, places_[index].row, places_[index].column));
+    for (const std::uint32_t index : cycle)
+      cells.push_back(cell_label(*places_[index].sheet, places_[index].row, places_[index].column));
     named.push_back(std::move(cells));
   }
   return named;

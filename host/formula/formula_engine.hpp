@@ -48,8 +48,8 @@ class FormulaEngine {
   std::vector<std::vector<std::string>> cycles() const;
 
   struct Evaluation {
-    kx::Value value;                       // an array result stays an array
-    std::optional<CallFailure> failure;    // the first call that failed, if any
+    kx::Value value;                     // an array result stays an array
+    std::optional<CallFailure> failure;  // the first call that failed, if any
   };
   // Evaluates a formula as if typed into a cell of the active workbook's first sheet that no
   // formula reads: nothing spills and nothing is stored. Raises ParseError for a formula that
@@ -80,8 +80,8 @@ class FormulaEngine {
   std::vector<CellState> states_;
   std::vector<CellProblem> problems_;
   std::optional<DependencyGraph> graph_;
-  std::vector<char> computed_;                   // per pass: was the cell computed
-  std::vector<SheetArea> changed_spills_;        // per pass: spill areas that moved, old and new
+  std::vector<char> computed_;             // per pass: was the cell computed
+  std::vector<SheetArea> changed_spills_;  // per pass: spill areas that moved, old and new
 };
 
 }  // namespace host

@@ -27,10 +27,10 @@ struct Function {
   std::size_t min_arguments = 0;
   std::size_t max_arguments = kMaxArguments;
 
-  const Builtin* builtin = nullptr;          // Builtin
-  kx::WorksheetFn worksheet{};               // Worksheet
-  kx::Object* object = nullptr;              // Member: the provider, kept alive by the table
-  const kx::Member* member = nullptr;        // Member
+  const Builtin* builtin = nullptr;    // Builtin
+  kx::WorksheetFn worksheet{};         // Worksheet
+  kx::Object* object = nullptr;        // Member: the provider, kept alive by the table
+  const kx::Member* member = nullptr;  // Member
 };
 
 class FunctionTable {

@@ -21,7 +21,9 @@ namespace {
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 // Names and unquoted sheet names: letters, digits, '_', '.', and any non-ASCII character.
-bool is_word_char(char c) { return is_letter(c) || is_digit(c) || c == '_' || c == '.' || static_cast<unsigned char>(c) >= 0x80; }
+bool is_word_char(char c) {
+  return is_letter(c) || is_digit(c) || c == '_' || c == '.' || static_cast<unsigned char>(c) >= 0x80;
+}
 bool is_word_start(char c) { return is_letter(c) || c == '_' || c == '\\' || static_cast<unsigned char>(c) >= 0x80; }
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -56,7 +58,9 @@ class Lexer {
   }
 
  private:
-  [[noreturn]] void fail(std::size_t offset, const std::string& message) const { throw ParseError(text_, offset, message); }
+  [[noreturn]] void fail(std::size_t offset, const std::string& message) const {
+    throw ParseError(text_, offset, message);
+  }
 
   char peek(std::size_t offset) const { return offset < text_.size() ? text_[offset] : '\0'; }
 

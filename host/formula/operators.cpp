@@ -158,9 +158,9 @@ kx::Value broadcast(const kx::Value& left, const kx::Value& right, ScalarBinary 
   const std::size_t rows = std::max(a.rows, b.rows);
   const std::size_t columns = std::max(a.columns, b.columns);
   if (static_cast<double>(rows) * static_cast<double>(columns) > static_cast<double>(kMaxFormulaArrayCells)) {
-    throw LimitExceeded("an operation on arrays of " + std::to_string(rows) + " rows and " +
-                          std::to_string(columns) + " columns exceeds the " + std::to_string(kMaxFormulaArrayCells) +
-                          " elements a formula may build");
+    throw LimitExceeded("an operation on arrays of " + std::to_string(rows) + " rows and " + std::to_string(columns) +
+                        " columns exceeds the " + std::to_string(kMaxFormulaArrayCells) +
+                        " elements a formula may build");
   }
   kx::Array result(rows, columns);
   for (std::size_t r = 0; r < rows; ++r) {

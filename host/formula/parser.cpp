@@ -21,9 +21,12 @@ struct Level {
 
 // The binary operators of each level, lowest precedence first.
 const std::vector<std::vector<Level>> kLevels = {
-    {{TokenKind::Equal, Operator::Equal}, {TokenKind::NotEqual, Operator::NotEqual},
-     {TokenKind::Less, Operator::Less}, {TokenKind::LessEqual, Operator::LessEqual},
-     {TokenKind::Greater, Operator::Greater}, {TokenKind::GreaterEqual, Operator::GreaterEqual}},
+    {{TokenKind::Equal, Operator::Equal},
+     {TokenKind::NotEqual, Operator::NotEqual},
+     {TokenKind::Less, Operator::Less},
+     {TokenKind::LessEqual, Operator::LessEqual},
+     {TokenKind::Greater, Operator::Greater},
+     {TokenKind::GreaterEqual, Operator::GreaterEqual}},
     {{TokenKind::Ampersand, Operator::Concatenate}},
     {{TokenKind::Plus, Operator::Add}, {TokenKind::Minus, Operator::Subtract}},
     {{TokenKind::Star, Operator::Multiply}, {TokenKind::Slash, Operator::Divide}},
@@ -182,7 +185,8 @@ class Parser {
         arguments.push_back(expression(0));
       }
       if (accept(TokenKind::RightParen)) break;
-      if (!accept(TokenKind::Comma)) fail("expected ',' or ')' in the arguments of " + name + " but found " + describe(peek()));
+      if (!accept(TokenKind::Comma))
+        fail("expected ',' or ')' in the arguments of " + name + " but found " + describe(peek()));
     }
     node.arguments = append(tree_.arguments, arguments);
     return add(Node{node, offset});
@@ -200,7 +204,8 @@ class Parser {
       elements.push_back(array_element());
       ++in_row;
       if (accept(TokenKind::Comma)) continue;
-      if (columns != 0 && in_row != columns) fail("every row of an array constant needs " + std::to_string(columns) + " values");
+      if (columns != 0 && in_row != columns)
+        fail("every row of an array constant needs " + std::to_string(columns) + " values");
       columns = in_row;
       in_row = 0;
       if (accept(TokenKind::RowSeparator)) continue;
@@ -225,7 +230,8 @@ class Parser {
       case TokenKind::Text: return take().text;
       case TokenKind::Boolean: return take().boolean;
       case TokenKind::Error: return kx::ErrorValue{take().error};
-      default: fail("an array constant holds only numbers, texts, TRUE/FALSE and error values; found " + describe(peek()));
+      default:
+        fail("an array constant holds only numbers, texts, TRUE/FALSE and error values; found " + describe(peek()));
     }
   }
 
@@ -240,7 +246,8 @@ class Parser {
 
 SyntaxTree parse_formula(std::string_view text) {
   if (text.size() > kMaxFormulaLength) {
-    throw ParseError(text, kMaxFormulaLength, "the formula is longer than " + std::to_string(kMaxFormulaLength) + " characters");
+    throw ParseError(text, kMaxFormulaLength,
+                     "the formula is longer than " + std::to_string(kMaxFormulaLength) + " characters");
   }
   // The leading '=' of a cell's formula is no operator; blank out just that character so that
   // offsets stay those of the text as written.

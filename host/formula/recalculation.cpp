@@ -70,7 +70,8 @@ void FormulaEngine::compute(std::uint32_t index) {
   const kx::Value result = evaluator_.evaluate(state.formula->tree());
   application_->set_calling_cell(std::nullopt);
   evaluator_.take_failure();  // in a cell a failed call shows as its error value
-  if (application_->volatile_cells().size() != marked) state.is_volatile = state.is_volatile || application_->is_volatile(self);
+  if (application_->volatile_cells().size() != marked)
+    state.is_volatile = state.is_volatile || application_->is_volatile(self);
   state.dirty = false;
 
   std::optional<SheetArea> spill = write_result(*state.sheet, place.row, place.column, result, place.spill);
@@ -92,8 +93,8 @@ bool FormulaEngine::spill_changes_reach_readers() const {
     for (const SheetArea& read : place.reads) {
       for (const SheetArea& changed : changed_spills_) {
         // A reader of the anchor cell alone reads it with or without a spill.
-        const bool anchor_only = read.area.single_cell() && read.area.top == changed.area.top &&
-                                 read.area.left == changed.area.left;
+        const bool anchor_only =
+            read.area.single_cell() && read.area.top == changed.area.top && read.area.left == changed.area.left;
         if (read.intersects(changed) && !anchor_only) return true;
       }
     }

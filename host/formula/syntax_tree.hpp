@@ -20,9 +20,21 @@ struct Function;
 using NodeId = std::uint32_t;
 
 enum class Operator : std::uint8_t {
-  Add, Subtract, Multiply, Divide, Power, Concatenate,
-  Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual,
-  Negate, Identity, Percent,
+  Add,
+  Subtract,
+  Multiply,
+  Divide,
+  Power,
+  Concatenate,
+  Equal,
+  NotEqual,
+  Less,
+  LessEqual,
+  Greater,
+  GreaterEqual,
+  Negate,
+  Identity,
+  Percent,
 };
 
 // A rectangle of cells, as evaluation reads it.

@@ -10,21 +10,44 @@
 namespace host {
 
 enum class TokenKind : std::uint8_t {
-  Number, Text, Boolean, Error, Reference, Function, Name,
-  Plus, Minus, Star, Slash, Caret, Ampersand, Percent,
-  Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual,
-  LeftParen, RightParen, Comma, RowSeparator, LeftBrace, RightBrace, End,
+  Number,
+  Text,
+  Boolean,
+  Error,
+  Reference,
+  Function,
+  Name,
+  Plus,
+  Minus,
+  Star,
+  Slash,
+  Caret,
+  Ampersand,
+  Percent,
+  Equal,
+  NotEqual,
+  Less,
+  LessEqual,
+  Greater,
+  GreaterEqual,
+  LeftParen,
+  RightParen,
+  Comma,
+  RowSeparator,
+  LeftBrace,
+  RightBrace,
+  End,
 };
 
 struct Token {
   TokenKind kind = TokenKind::End;
   std::size_t offset = 0;  // bytes from the start of the formula text
   std::size_t length = 0;
-  double number = 0;           // Number
-  bool boolean = false;        // Boolean
-  std::int32_t error = 0;      // Error: the error value's number
-  std::string text;            // Text (unescaped), Function and Name (as written)
-  host::Reference reference;   // Reference
+  double number = 0;          // Number
+  bool boolean = false;       // Boolean
+  std::int32_t error = 0;     // Error: the error value's number
+  std::string text;           // Text (unescaped), Function and Name (as written)
+  host::Reference reference;  // Reference
 };
 
 }  // namespace host

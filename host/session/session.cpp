@@ -14,12 +14,14 @@ std::shared_ptr<Spreadsheet> started_application() {
 }
 
 // What the add-in does with each component object it creates, in this order.
-std::vector<kx::ObjectRef> started(std::vector<kx::ObjectRef> components, const std::shared_ptr<Spreadsheet>& application,
+std::vector<kx::ObjectRef> started(std::vector<kx::ObjectRef> components,
+                                   const std::shared_ptr<Spreadsheet>& application,
                                    const std::shared_ptr<Book>& addin) {
   for (const kx::ObjectRef& component : components) {
     const kx::Interface* interface = component ? component->automation_interface() : nullptr;
     if (interface == nullptr) continue;
-    if (interface->find("Application")) kx::set_property(*component, "Application", kx::Value(kx::ObjectRef(application)));
+    if (interface->find("Application"))
+      kx::set_property(*component, "Application", kx::Value(kx::ObjectRef(application)));
     if (interface->find("ThisWorkbook")) kx::set_property(*component, "ThisWorkbook", kx::Value(kx::ObjectRef(addin)));
     if (interface->find("Initialize")) kx::call_by_name(*component, "Initialize", {});
   }

@@ -46,12 +46,15 @@ void set_root_value(ComponentChild& child, const kx::Value& value);
 template <class C>
 void ComponentChild::add_common_properties(kx::InterfaceBuilder<C>& builder) {
   builder
-      .property("Root", kx::DeclaredType::Object, [](const C& self) { return root_value(self); },
-                [](C& self, const kx::Value& value) { set_root_value(self, value); })
-      .property("Application", kx::DeclaredType::Variant, [](const C& self) { return self.application(); },
-                [](C& self, const kx::Value& value) { self.set_application(value); })
-      .property("ThisWorkbook", kx::DeclaredType::Variant, [](const C& self) { return self.this_workbook(); },
-                [](C& self, const kx::Value& value) { self.set_this_workbook(value); });
+      .property(
+          "Root", kx::DeclaredType::Object, [](const C& self) { return root_value(self); },
+          [](C& self, const kx::Value& value) { set_root_value(self, value); })
+      .property(
+          "Application", kx::DeclaredType::Variant, [](const C& self) { return self.application(); },
+          [](C& self, const kx::Value& value) { self.set_application(value); })
+      .property(
+          "ThisWorkbook", kx::DeclaredType::Variant, [](const C& self) { return self.this_workbook(); },
+          [](C& self, const kx::Value& value) { self.set_this_workbook(value); });
 }
 
 }  // namespace riskfn

@@ -3,9 +3,9 @@
 #include "common/automation/binding.hpp"
 #include "riskfn/frame/change_stats.hpp"
 #include "riskfn/frame/check_param.hpp"
+#include "riskfn/frame/main_interface.hpp"
 #include "riskfn/frame/pdf.hpp"
 #include "riskfn/frame/tools.hpp"
-#include "riskfn/frame/main_interface.hpp"
 
 namespace riskfn {
 

@@ -33,18 +33,24 @@ kx::Interface main_interface() {
   using kx::Value;
   kx::InterfaceBuilder<Main> builder("Main");
   builder
-      .property("Application", DeclaredType::Variant, [](const Main& m) { return m.application(); },
-                [](Main& m, const Value& v) { m.set_application(v); })
-      .property("ThisWorkbook", DeclaredType::Variant, [](const Main& m) { return m.this_workbook(); },
-                [](Main& m, const Value& v) { m.set_this_workbook(v); })
-      .property("PDF", DeclaredType::Object, [](const Main& m) { return child_value(m.pdf()); },
-                [](Main& m, const Value& v) { m.set_pdf(child_from<PDF>(v)); })
-      .property("Tools", DeclaredType::Object, [](const Main& m) { return child_value(m.tools()); },
-                [](Main& m, const Value& v) { m.set_tools(child_from<Tools>(v)); })
-      .property("CheckParam", DeclaredType::Object, [](const Main& m) { return child_value(m.check_param()); },
-                [](Main& m, const Value& v) { m.set_check_param(child_from<CheckParam>(v)); })
-      .property("ChangeStats", DeclaredType::Object, [](const Main& m) { return child_value(m.change_stats()); },
-                [](Main& m, const Value& v) { m.set_change_stats(child_from<ChangeStats>(v)); })
+      .property(
+          "Application", DeclaredType::Variant, [](const Main& m) { return m.application(); },
+          [](Main& m, const Value& v) { m.set_application(v); })
+      .property(
+          "ThisWorkbook", DeclaredType::Variant, [](const Main& m) { return m.this_workbook(); },
+          [](Main& m, const Value& v) { m.set_this_workbook(v); })
+      .property(
+          "PDF", DeclaredType::Object, [](const Main& m) { return child_value(m.pdf()); },
+          [](Main& m, const Value& v) { m.set_pdf(child_from<PDF>(v)); })
+      .property(
+          "Tools", DeclaredType::Object, [](const Main& m) { return child_value(m.tools()); },
+          [](Main& m, const Value& v) { m.set_tools(child_from<Tools>(v)); })
+      .property(
+          "CheckParam", DeclaredType::Object, [](const Main& m) { return child_value(m.check_param()); },
+          [](Main& m, const Value& v) { m.set_check_param(child_from<CheckParam>(v)); })
+      .property(
+          "ChangeStats", DeclaredType::Object, [](const Main& m) { return child_value(m.change_stats()); },
+          [](Main& m, const Value& v) { m.set_change_stats(child_from<ChangeStats>(v)); })
       .method<&Main::Initialize>("Initialize", {});
   builder.method<&Main::kxOUTPUT>("kxOUTPUT", {})
       .method<&Main::kxLOCK>("kxLOCK", {})

@@ -47,7 +47,7 @@ constexpr double kLongestWalk = 100000.0;
 double cumulative_bisection(double u, double first, double limit, const std::function<double(double)>& cumulative_of) {
   if (cumulative_of(limit) < u) return limit;
   double low = first - 1.0;  // F(low) < u, or below the support
-  double high = limit;        // F(high) >= u
+  double high = limit;       // F(high) >= u
   while (high - low > 1.0) {
     const double middle = std::floor(low + (high - low) / 2.0);
     (cumulative_of(middle) >= u ? high : low) = middle;

@@ -60,8 +60,12 @@ TEST(EvalCommand, PrintsEachValueOnItsOwnLine) {
   };
   const Case cases[] = {
       {"the example", {"eval", "NORMINV(0.975,0,1)"}, "1.95996398454005\n"},
-      {"general form", {"eval", "1/3", "1E20", "=2^53", "-0.000123"}, "0.333333333333333\n1E+20\n9.00719925474099E+15\n-0.000123\n"},
-      {"round trip", {"eval", "--digits", "17", "0.1", "1/3", "2^53"}, "0.10000000000000001\n0.33333333333333331\n9.007199254740992E+15\n"},
+      {"general form",
+       {"eval", "1/3", "1E20", "=2^53", "-0.000123"},
+       "0.333333333333333\n1E+20\n9.00719925474099E+15\n-0.000123\n"},
+      {"round trip",
+       {"eval", "--digits", "17", "0.1", "1/3", "2^53"},
+       "0.10000000000000001\n0.33333333333333331\n9.007199254740992E+15\n"},
       {"few digits", {"eval", "--digits", "3", "2/3", "12345"}, "0.667\n12300\n"},
       {"kinds", {"eval", "\"text\"", "TRUE", "A1", "#N/A", "1/0"}, "text\nTRUE\n\n#ERR(2042)\n#ERR(2007)\n"},
       {"arrays", {"eval", "{1,2;3,4}", "{\"a\",TRUE}"}, "1\t2\n3\t4\na\tTRUE\n"},
@@ -87,10 +91,22 @@ TEST(EvalCommand, FailuresGoToStandardErrorWithStatusOne) {
     const char* err_end;
   };
   const Case cases[] = {
-      {"failed call", {"eval", "1+1", "kxNORMAL(\"abc\",15,,\"\")", "3"}, "2\n", "kx: kxNORMAL failed: ", "(error 13)\n"},
+      {"failed call",
+       {"eval", "1+1", "kxNORMAL(\"abc\",15,,\"\")", "3"},
+       "2\n",
+       "kx: kxNORMAL failed: ",
+       "(error 13)\n"},
       {"parse error", {"eval", "1+"}, "", "kx: cannot read the formula 1+ at column 3: ", "\n"},
-      {"unknown function", {"eval", "NOSUCH(1)"}, "", "kx: cannot read the formula NOSUCH(1) at column 1: unknown function NOSUCH", "\n"},
-      {"too large a range", {"eval", "A:B"}, "", "kx: the range Sheet1!$A$1:$B$1048576 has 2097152 cells", "(error 7)\n"},
+      {"unknown function",
+       {"eval", "NOSUCH(1)"},
+       "",
+       "kx: cannot read the formula NOSUCH(1) at column 1: unknown function NOSUCH",
+       "\n"},
+      {"too large a range",
+       {"eval", "A:B"},
+       "",
+       "kx: the range Sheet1!$A$1:$B$1048576 has 2097152 cells",
+       "(error 7)\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);

@@ -17,15 +17,9 @@ struct NumberCase {
 
 TEST(ToDouble, AcceptsNumbersBooleansNumericTextAndEmpty) {
   const NumberCase cases[] = {
-      {"number", 2.5, 2.5},
-      {"true is -1", true, -1.0},
-      {"false is 0", false, 0.0},
-      {"empty is 0", Value(), 0.0},
-      {"numeric text", "12.5", 12.5},
-      {"blanks around text", "  -3e2 ", -300.0},
-      {"leading plus", "+7", 7.0},
-      {"leading point", ".5", 0.5},
-      {"tiny text underflows", "1e-400", 0.0},
+      {"number", 2.5, 2.5},         {"true is -1", true, -1.0},     {"false is 0", false, 0.0},
+      {"empty is 0", Value(), 0.0}, {"numeric text", "12.5", 12.5}, {"blanks around text", "  -3e2 ", -300.0},
+      {"leading plus", "+7", 7.0},  {"leading point", ".5", 0.5},   {"tiny text underflows", "1e-400", 0.0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
@@ -145,8 +139,8 @@ TEST(ToSingle, OverflowsBeyondTheSingleRange) {
 
 TEST(ToBoolean, FollowsThePlatform) {
   const std::tuple<const char*, Value, bool> cases[] = {
-      {"nonzero number", 0.1, true},   {"zero", 0.0, false},         {"empty", Value(), false},
-      {"text true", "True", true},     {"text FALSE", "FALSE", false}, {"numeric text", "2", true},
+      {"nonzero number", 0.1, true}, {"zero", 0.0, false},           {"empty", Value(), false},
+      {"text true", "True", true},   {"text FALSE", "FALSE", false}, {"numeric text", "2", true},
   };
   for (const auto& [label, input, expected] : cases) {
     SCOPED_TRACE(label);

@@ -16,9 +16,11 @@ class Sample : public Object {
   const Interface* automation_interface() const override {
     static const Interface interface = [] {
       InterfaceBuilder<Sample> builder("Sample");
-      builder.property("Factor", DeclaredType::Double, [](const Sample& s) { return Value(s.factor); },
-                       [](Sample& s, const Value& v) { s.factor = to_double(v); });
-      builder.property("Name", DeclaredType::Text, [](const Sample&) { return Value("sample"); }, nullptr);
+      builder.property(
+          "Factor", DeclaredType::Double, [](const Sample& s) { return Value(s.factor); },
+          [](Sample& s, const Value& v) { s.factor = to_double(v); });
+      builder.property(
+          "Name", DeclaredType::Text, [](const Sample&) { return Value("sample"); }, nullptr);
       builder.method<&Sample::Scale>("Scale", {"x", "times"});
       builder.method<&Sample::Bump>("Bump", {"counter", optional("step", 1.0)});
       builder.method<&Sample::Describe>("Describe", {"anything", "label"});

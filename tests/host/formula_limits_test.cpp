@@ -87,7 +87,8 @@ TEST_F(FormulaTest, HugeRangesAreWalkedOrRefusedButNeverAllocated) {
 
 TEST_F(FormulaTest, TextsStopGrowingAtTheCellLimit) {
   set("B1", "abc");
-  for (int row = 2; row <= 20; ++row) formula("B" + std::to_string(row), "=B" + std::to_string(row - 1) + "&B" + std::to_string(row - 1));
+  for (int row = 2; row <= 20; ++row)
+    formula("B" + std::to_string(row), "=B" + std::to_string(row - 1) + "&B" + std::to_string(row - 1));
   engine().load();
   engine().recalculate();
   EXPECT_EQ(at("B14").text().size(), 3u << 13);

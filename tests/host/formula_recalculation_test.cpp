@@ -31,10 +31,10 @@ TEST_F(FormulaTest, CellsAreComputedAfterWhatTheyReadWhateverOrderTheyWereWritte
 }
 
 TEST_F(FormulaTest, ARecalculationComputesVolatileCellsAndWhatReadsThem) {
-  formula("A1", "=kxTICK()");       // volatile
-  formula("A2", "=A1*10");          // reads a volatile cell
-  formula("A3", "=kxCOUNT(A2)");    // counts its computations
-  formula("B1", "=kxCOUNT(7)");     // reads nothing volatile
+  formula("A1", "=kxTICK()");     // volatile
+  formula("A2", "=A1*10");        // reads a volatile cell
+  formula("A3", "=kxCOUNT(A2)");  // counts its computations
+  formula("B1", "=kxCOUNT(7)");   // reads nothing volatile
   engine().load();
   engine().recalculate();
   EXPECT_EQ(at("A2"), Value(10.0));
@@ -64,8 +64,8 @@ TEST_F(FormulaTest, AFormulaEvaluatedOutsideACellMarksNoCellVolatile) {
 TEST_F(FormulaTest, CircularReferencesAreReportedWithTheirCells) {
   formula("A1", "=B1+1");
   formula("B1", "=A1+1");
-  formula("C1", "=A1*2");      // reads a cycle without being on it
-  formula("D1", "=D1");        // reads itself
+  formula("C1", "=A1*2");  // reads a cycle without being on it
+  formula("D1", "=D1");    // reads itself
   formula("E1", "=SUM(E1:E3)");
   formula("F1", "=1");
   engine().load();
@@ -94,7 +94,7 @@ TEST_F(FormulaTest, LongChainsAndLongCyclesNeedNoDeepRecursion) {
 }
 
 TEST_F(FormulaTest, ArrayResultsSpillAndTheirReadersFollow) {
-  formula("A1", "=SUM(C1:C2)");     // reads spilled cells only, and comes first in reading order
+  formula("A1", "=SUM(C1:C2)");  // reads spilled cells only, and comes first in reading order
   formula("B1", "={1,2;3,4}");
   formula("E5", "=kxSEQUENCE(3,1)");
   formula("A9", "=E7*100");
@@ -103,7 +103,7 @@ TEST_F(FormulaTest, ArrayResultsSpillAndTheirReadersFollow) {
   const struct {
     const char* cell;
     Value value;
-  } cases[] = {{"B1", 1.0}, {"C1", 2.0}, {"B2", 3.0}, {"C2", 4.0}, {"A1", 6.0},
+  } cases[] = {{"B1", 1.0}, {"C1", 2.0}, {"B2", 3.0}, {"C2", 4.0},  {"A1", 6.0},
                {"E5", 1.0}, {"E6", 2.0}, {"E7", 3.0}, {"A9", 300.0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.cell);

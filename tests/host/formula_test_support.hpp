@@ -25,10 +25,12 @@ class Probe : public kx::Object {
     static const kx::Interface interface = [] {
       kx::InterfaceBuilder<Probe> builder("Probe");
       builder
-          .property("Application", kx::DeclaredType::Variant, [](const Probe& p) { return p.application; },
-                    [](Probe& p, const kx::Value& v) { p.application = v; })
-          .property("ThisWorkbook", kx::DeclaredType::Variant, [](const Probe& p) { return p.this_workbook; },
-                    [](Probe& p, const kx::Value& v) { p.this_workbook = v; })
+          .property(
+              "Application", kx::DeclaredType::Variant, [](const Probe& p) { return p.application; },
+              [](Probe& p, const kx::Value& v) { p.application = v; })
+          .property(
+              "ThisWorkbook", kx::DeclaredType::Variant, [](const Probe& p) { return p.this_workbook; },
+              [](Probe& p, const kx::Value& v) { p.this_workbook = v; })
           .method<&Probe::Initialize>("Initialize", {})
           .method<&Probe::kxTICK>("kxTICK", {})
           .method<&Probe::kxCOUNT>("kxCOUNT", {kx::optional("Anything")})
@@ -53,7 +55,8 @@ class Probe : public kx::Object {
   std::string kxKIND(kx::Value argument, kx::Value) {
     if (argument.is_missing()) return "missing";
     if (argument.is_range()) {
-      return "range " + std::to_string(argument.range()->row_count()) + " " + std::to_string(argument.range()->column_count());
+      return "range " + std::to_string(argument.range()->row_count()) + " " +
+             std::to_string(argument.range()->column_count());
     }
     static const char* const kKinds[] = {"empty", "number", "boolean", "text", "error", "array", "range", "object"};
     return kKinds[static_cast<int>(argument.kind())];

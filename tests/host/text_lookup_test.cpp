@@ -1,10 +1,11 @@
 // Multilingual texts of both components through the add-in workbook built into the host.
+#include "common/text_lookup.hpp"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "common/automation/dispatch.hpp"
-#include "common/text_lookup.hpp"
 #include "host/addin/addin_workbook.hpp"
 #include "host/document/spreadsheet.hpp"
 #include "riskfn/frame/main.hpp"
@@ -31,7 +32,9 @@ class TextLookupTest : public ::testing::Test {
   std::string marketing_text(std::int16_t tool, std::int32_t row) {
     return kx::lookup_text(kx::TextTables::Marketing, Value(kx::ObjectRef(application)), Value(), tool, row);
   }
-  Value cell(const char* sheet, std::int32_t row, std::int32_t column) { return addin->sheet(sheet)->value(row, column); }
+  Value cell(const char* sheet, std::int32_t row, std::int32_t column) {
+    return addin->sheet(sheet)->value(row, column);
+  }
 
   std::shared_ptr<Spreadsheet> application = Spreadsheet::create();
   std::shared_ptr<Book> addin;

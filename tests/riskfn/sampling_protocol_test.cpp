@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <boost/math/distributions/negative_binomial.hpp>
-
 #include <cmath>
 #include <functional>
 #include <optional>
