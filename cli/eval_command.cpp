@@ -13,6 +13,7 @@
 #include "host/files/workbook_files.hpp"
 #include "host/formula/parse_error.hpp"
 #include "host/session/session.hpp"
+#include "mktfn/frame/classes.hpp"
 #include "riskfn/frame/classes.hpp"
 
 namespace cli {
@@ -56,7 +57,7 @@ bool evaluate_and_print(host::FormulaEngine& engine, const std::string& formula,
 
 int run_eval(const EvalOptions& options) {
   if (options.seed) kx::uniform_generator().set_fixed_seed(*options.seed);
-  host::Session session({riskfn::create_object("Main")});
+  host::Session session({riskfn::create_object("Main"), mktfn::create_object("Main")});
   host::set_addin_language(session.application(), options.language);
   const ProgressLine progress(session.application());
   try {

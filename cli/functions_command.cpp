@@ -3,25 +3,34 @@
 #include <fmt/format.h>
 
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 #include "common/automation/interface.hpp"
 #include "common/text_compare.hpp"
+#include "mktfn/frame/classes.hpp"
 #include "riskfn/frame/classes.hpp"
 
 namespace cli {
 
 int run_functions(const std::string& class_name) {
+  const std::pair<const char*, std::vector<const kx::Interface*>> components[] = {
+      {"riskfn", riskfn::class_interfaces()},
+      {"mktfn", mktfn::class_interfaces()},
+  };
   bool found = false;
-  for (const kx::Interface* interface : riskfn::class_interfaces()) {
-    const std::string qualified = "riskfn." + interface->class_name();
-    if (!class_name.empty() && !kx::equals_ignore_case(class_name, interface->class_name()) &&
-        !kx::equals_ignore_case(class_name, qualified)) {
-      continue;
+  for (const auto& [component, interfaces] : components) {
+    for (const kx::Interface* interface : interfaces) {
+      const std::string qualified = std::string(component) + "." + interface->class_name();
+      if (!class_name.empty() && !kx::equals_ignore_case(class_name, interface->class_name()) &&
+          !kx::equals_ignore_case(class_name, qualified)) {
+        continue;
+      }
+      if (found) fmt::print("\n");
+      found = true;
+      fmt::print("{}\n", qualified);
+      for (const kx::Member& member : interface->members()) fmt::print("  {}\n", kx::describe(member));
     }
-    if (found) fmt::print("\n");
-    found = true;
-    fmt::print("{}\n", qualified);
-    for (const kx::Member& member : interface->members()) fmt::print("  {}\n", kx::describe(member));
   }
   if (!found) {
     fmt::print(stderr, "kx: no class named '{}'; try 'kx functions' for the list\n", class_name);

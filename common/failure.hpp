@@ -17,6 +17,7 @@ inline constexpr std::int32_t kSubscriptOutOfRange = 9;
 inline constexpr std::int32_t kDivisionByZero = 11;
 inline constexpr std::int32_t kTypeMismatch = 13;
 inline constexpr std::int32_t kObjectNotSet = 91;
+inline constexpr std::int32_t kObjectRequired = 424;
 inline constexpr std::int32_t kNoSuchMember = 438;
 inline constexpr std::int32_t kArgumentNotOptional = 449;
 inline constexpr std::int32_t kWrongArgumentCount = 450;

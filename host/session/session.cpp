@@ -23,6 +23,8 @@ std::vector<kx::ObjectRef> started(std::vector<kx::ObjectRef> components,
     if (interface->find("Application"))
       kx::set_property(*component, "Application", kx::Value(kx::ObjectRef(application)));
     if (interface->find("ThisWorkbook")) kx::set_property(*component, "ThisWorkbook", kx::Value(kx::ObjectRef(addin)));
+    // The add-in tells the marketing component which number the host's value error carries.
+    if (interface->find("xlErrValue")) kx::set_property(*component, "xlErrValue", kx::Value(kx::error::kXlValue));
     if (interface->find("Initialize")) kx::call_by_name(*component, "Initialize", {});
   }
   return components;
