@@ -1,0 +1,33 @@
+// Numbers as the worksheet functions of Main read them: host worksheet functions called as
+// members of the application, and elements and cells of their arguments.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+
+#include "common/conversions.hpp"
+#include "common/host_services.hpp"
+#include "common/value.hpp"
+#include "mktfn/frame/conventions.hpp"
+
+namespace mktfn {
+
+// A host worksheet function used in arithmetic. Called as a member of the application it
+// answers an error value when it cannot compute, and arithmetic on that fails with type
+// mismatch (13).
+double host_number(kx::Application& host, kx::WorksheetFn fn, std::initializer_list<kx::Value> arguments);
+
+// X(i) of an argument as a number.
+inline double number_at(const kx::Value& argument, std::int64_t index) {
+  return kx::to_double(element(argument, index));
+}
+
+// Cells(row, column) of a range argument as a number.
+inline double number_at(const kx::Value& argument, std::int32_t row, std::int32_t column) {
+  return kx::to_double(cell(argument, row, column));
+}
+
+// A count kept in a 16-bit counter: past 32767 the call overflows.
+std::int16_t counter_limit(std::int64_t count);
+
+}  // namespace mktfn

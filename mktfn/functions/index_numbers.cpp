@@ -1,0 +1,83 @@
+// Price and quantity index numbers of a basket between an old and a new period: Laspeyres,
+// Paasche, Marshall-Edgeworth and Fisher, each 100 when nothing changed. None of them traps
+// its failures.
+#include <cstdint>
+
+#include "common/checked_math.hpp"
+#include "common/conversions.hpp"
+#include "mktfn/frame/conventions.hpp"
+#include "mktfn/frame/main.hpp"
+#include "mktfn/functions/host_numbers.hpp"
+
+namespace mktfn {
+namespace {
+
+using kx::Value;
+using kx::WorksheetFn;
+namespace checked = kx::checked;
+
+// 100 times the quotient, scaled after dividing so that equal sums give exactly 100.
+double index_of(double current, double base) { return checked::mul(100.0, checked::div(current, base)); }
+
+// Laspeyres and Paasche: one SumProduct for each period.
+double aggregate_index(kx::Application& host, const Value& current, const Value& base, const Value& weights) {
+  return index_of(host_number(host, WorksheetFn::SumProduct, {current, weights}),
+                  host_number(host, WorksheetFn::SumProduct, {base, weights}));
+}
+
+// Marshall-Edgeworth: the two periods' weights summed item by item over the n items of `sizing`.
+double edgeworth_index(const Value& current, const Value& base, const Value& old_weights, const Value& new_weights,
+                       const Value& sizing) {
+  const std::int32_t n = rows_count(sizing);
+  double current_total = 0.0;
+  double base_total = 0.0;
+  for (std::int32_t i = 1; i <= n; ++i) {
+    const double weight = checked::add(number_at(old_weights, i), number_at(new_weights, i));
+    current_total = checked::add(current_total, checked::mul(weight, number_at(current, i)));
+    base_total = checked::add(base_total, checked::mul(weight, number_at(base, i)));
+  }
+  return index_of(current_total, base_total);
+}
+
+// Fisher: the geometric mean of the Laspeyres and Paasche indices, on the same scale.
+double fisher_index(const Value& laspeyres, const Value& paasche) {
+  return checked::sqrt(checked::mul(kx::to_double(laspeyres), kx::to_double(paasche)));
+}
+
+}  // namespace
+
+kx::Value Main::kxLASP(kx::Value& Price_Old, kx::Value& Price_New, kx::Value& Quantity_Old) {
+  return aggregate_index(host(), Price_New, Price_Old, Quantity_Old);
+}
+
+kx::Value Main::kxPAASCHEP(kx::Value& Price_Old, kx::Value& Price_New, kx::Value& Quantity_New) {
+  return aggregate_index(host(), Price_New, Price_Old, Quantity_New);
+}
+
+kx::Value Main::kxEDGEP(kx::Value& Price_Old, kx::Value& Price_New, kx::Value& Quantity_Old, kx::Value& Quantity_New) {
+  return edgeworth_index(Price_New, Price_Old, Quantity_Old, Quantity_New, Quantity_Old);
+}
+
+kx::Value Main::kxFISHERP(kx::Value& Price_Old, kx::Value& Price_New, kx::Value& Quantity_Old,
+                          kx::Value& Quantity_New) {
+  return fisher_index(kxLASP(Price_Old, Price_New, Quantity_Old), kxPAASCHEP(Price_Old, Price_New, Quantity_New));
+}
+
+kx::Value Main::kxLASQ(kx::Value& Price_Old, kx::Value& Quantity_Old, kx::Value& Quantity_New) {
+  return aggregate_index(host(), Quantity_New, Quantity_Old, Price_Old);
+}
+
+kx::Value Main::kxPAASCHEQ(kx::Value& Price_New, kx::Value& Quantity_Old, kx::Value& Quantity_New) {
+  return aggregate_index(host(), Quantity_New, Quantity_Old, Price_New);
+}
+
+kx::Value Main::kxEDGEQ(kx::Value& Price_Old, kx::Value& Price_New, kx::Value& Quantity_Old, kx::Value& Quantity_New) {
+  return edgeworth_index(Quantity_New, Quantity_Old, Price_Old, Price_New, Quantity_Old);
+}
+
+kx::Value Main::kxFISHERQ(kx::Value& Price_Old, kx::Value& Price_New, kx::Value& Quantity_Old,
+                          kx::Value& Quantity_New) {
+  return fisher_index(kxLASQ(Price_Old, Quantity_Old, Quantity_New), kxPAASCHEQ(Price_New, Quantity_Old, Quantity_New));
+}
+
+}  // namespace mktfn

@@ -1,0 +1,91 @@
+// Price and quantity index numbers: the worked example, a basket against numpy, exactly 100
+// for unchanged figures, and the failures.
+#include <string>
+#include <vector>
+
+#include "tests/mktfn/marketing_fixture.hpp"
+
+namespace mktfn {
+namespace {
+
+using kx::Value;
+
+class IndexNumbersTest : public MarketingTest {
+ protected:
+  // The arguments each index takes, from the four columns of a basket.
+  std::vector<Value> arguments_of(const std::string& function, const Value& po, const Value& pn, const Value& qo,
+                                  const Value& qn) {
+    if (function == "kxLASP") return {po, pn, qo};
+    if (function == "kxPAASCHEP") return {po, pn, qn};
+    if (function == "kxLASQ") return {po, qo, qn};
+    if (function == "kxPAASCHEQ") return {pn, qo, qn};
+    return {po, pn, qo, qn};
+  }
+};
+
+const char* const kIndices[] = {"kxLASP", "kxPAASCHEP", "kxEDGEP", "kxFISHERP",
+                                "kxLASQ", "kxPAASCHEQ", "kxEDGEQ", "kxFISHERQ"};
+
+TEST_F(IndexNumbersTest, AgreeWithNumpy) {
+  std::int32_t left = 1;
+  for (const auto& basket : marketing_values()["index_numbers"]) {
+    const Value po = column(1, left, basket["price_old"].get<std::vector<double>>());
+    const Value pn = column(1, left + 1, basket["price_new"].get<std::vector<double>>());
+    const Value qo = column(1, left + 2, basket["quantity_old"].get<std::vector<double>>());
+    const Value qn = column(1, left + 3, basket["quantity_new"].get<std::vector<double>>());
+    left += 4;
+    for (const char* function : kIndices) {
+      SCOPED_TRACE(std::string(function) + " of basket " + std::to_string(left / 4));
+      const double expected = basket["expected"][function];
+      EXPECT_NEAR(call(function, arguments_of(function, po, pn, qo, qn)).number(), expected, 1e-12 * expected);
+    }
+  }
+}
+
+TEST_F(IndexNumbersTest, WorkedExample) {
+  const Value po = column(1, 1, {1, 2});
+  const Value pn = column(1, 2, {2, 2});
+  const Value qo = column(1, 3, {10, 10});
+  const Value qn = column(1, 4, {10, 20});
+  const double expected[] = {400.0 / 3.0, 120, 125,          std::sqrt(400.0 / 3.0 * 120),
+                             500.0 / 3.0, 150, 1100.0 / 7.0, std::sqrt(500.0 / 3.0 * 150)};
+  for (std::size_t i = 0; i < std::size(kIndices); ++i) {
+    SCOPED_TRACE(kIndices[i]);
+    EXPECT_NEAR(call(kIndices[i], arguments_of(kIndices[i], po, pn, qo, qn)).number(), expected[i], 1e-12);
+  }
+}
+
+TEST_F(IndexNumbersTest, UnchangedFiguresGiveExactly100) {
+  const Value prices = column(1, 1, {2.5, 4.1, 0.8, 12.0, 7.35});
+  const Value quantities = column(1, 2, {120, 80, 400, 15, 44});
+  for (const char* function : kIndices) {
+    SCOPED_TRACE(function);
+    EXPECT_EQ(call(function, arguments_of(function, prices, prices, quantities, quantities)), Value(100.0));
+  }
+}
+
+TEST_F(IndexNumbersTest, Failures) {
+  const Value prices = column(1, 1, {1, 2});
+  const Value zero = column(1, 2, {0, 0});
+  const Value longer = column(1, 3, {1, 2, 3});
+  const Value words = table(1, 4, {{"one"}, {"two"}});
+  struct Case {
+    const char* label;
+    const char* function;
+    std::vector<Value> arguments;
+    int failure;
+  };
+  const Case cases[] = {
+      {"no base value", "kxLASP", {zero, prices, prices}, kx::error::kDivisionByZero},
+      {"ranges of different lengths", "kxPAASCHEP", {prices, prices, longer}, kx::error::kTypeMismatch},
+      {"texts for prices", "kxEDGEP", {words, prices, prices, prices}, kx::error::kTypeMismatch},
+      {"Fisher of a failing Laspeyres", "kxFISHERQ", {prices, prices, zero, prices}, kx::error::kDivisionByZero},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    EXPECT_EQ(failure_of(c.function, c.arguments), c.failure);
+  }
+}
+
+}  // namespace
+}  // namespace mktfn
