@@ -1,54 +1,22 @@
 // `kx eval` as users run it: the built kx program, its output, error messages and exit status.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/cli/kx_program.hpp"
 
 namespace cli {
 namespace {
 
 namespace fs = std::filesystem;
 
-// The kx program built beside this test program (build/cli/kx next to build/tests/kx_tests).
-fs::path kx_program() { return fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "cli" / "kx"; }
-
-std::string quoted(const std::string& text) {
-  std::string result = "'";
-  for (const char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return result + "'";
-}
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-Outcome run_kx(const std::vector<std::string>& arguments) {
-  const fs::path errors = fs::temp_directory_path() / ("kx_eval_test_" + std::to_string(getpid()) + ".err");
-  std::string command = quoted(kx_program().string());
-  for (const std::string& argument : arguments) command += " " + quoted(argument);
-  command += " 2>" + quoted(errors.string()) + " </dev/null";
-  Outcome run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  for (std::size_t read = 0; (read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, read);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::ifstream file(errors);
-  std::stringstream text;
-  text << file.rdbuf();
-  run.err = text.str();
-  fs::remove(errors);
-  return run;
-}
+using testing::kx_program;
+using testing::Outcome;
+using testing::run_kx;
 
 TEST(EvalCommand, TheProgramIsBuilt) { ASSERT_TRUE(fs::exists(kx_program())) << kx_program(); }
 
