@@ -69,22 +69,13 @@ TEST_F(IndexNumbersTest, Failures) {
   const Value zero = column(1, 2, {0, 0});
   const Value longer = column(1, 3, {1, 2, 3});
   const Value words = table(1, 4, {{"one"}, {"two"}});
-  struct Case {
-    const char* label;
-    const char* function;
-    std::vector<Value> arguments;
-    int failure;
-  };
-  const Case cases[] = {
+  const FailureCase cases[] = {
       {"no base value", "kxLASP", {zero, prices, prices}, kx::error::kDivisionByZero},
       {"ranges of different lengths", "kxPAASCHEP", {prices, prices, longer}, kx::error::kTypeMismatch},
       {"texts for prices", "kxEDGEP", {words, prices, prices, prices}, kx::error::kTypeMismatch},
       {"Fisher of a failing Laspeyres", "kxFISHERQ", {prices, prices, zero, prices}, kx::error::kDivisionByZero},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.label);
-    EXPECT_EQ(failure_of(c.function, c.arguments), c.failure);
-  }
+  expect_failures(cases);
 }
 
 }  // namespace

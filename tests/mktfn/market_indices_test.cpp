@@ -95,13 +95,7 @@ TEST_F(MarketIndicesTest, EvolutionIndex) {
 
 TEST_F(MarketIndicesTest, SingleFigures) {
   const Value shares = column(1, 1, {0.5, 0.3, 0.2});
-  struct Case {
-    const char* label;
-    const char* function;
-    std::vector<Value> arguments;
-    double expected;
-  };
-  const Case cases[] = {
+  const NumberCase cases[] = {
       {"brand equity", "kxBEI", {0.2, 10.0, 12.0, 1.1}, 0.264},
       {"brand equity with profit", "kxBEI", {0.2, 10.0, 12.0, 1.1, 2.0}, 0.528},
       {"concentration", "kxHERF", {shares}, 0.38},
@@ -111,12 +105,16 @@ TEST_F(MarketIndicesTest, SingleFigures) {
       {"relative to the average", "kxRELATIVE", {30.0, row(6, 1, {30, 60, 90}), true}, 0.5},
       {"price premium", "kxPREMIUM", {12.0, 10.0}, 0.2},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.label);
-    EXPECT_NEAR(call(c.function, c.arguments).number(), c.expected, 1e-15);
-  }
-  EXPECT_EQ(failure_of("kxPREMIUM", {12.0, 0.0}), kx::error::kDivisionByZero);
-  EXPECT_EQ(failure_of("kxMSAR", {0.2, 0.0}), kx::error::kDivisionByZero);
+  expect_numbers(cases, 1e-15);
+  const FailureCase failures[] = {
+      {"premium over nothing", "kxPREMIUM", {12.0, 0.0}, kx::error::kDivisionByZero},
+      {"no advertising share", "kxMSAR", {0.2, 0.0}, kx::error::kDivisionByZero},
+      {"concentration of an error value",
+       "kxHERF",
+       {Value(kx::ErrorValue{kx::error::kXlNA})},
+       kx::error::kTypeMismatch},
+  };
+  expect_failures(failures);
 }
 
 TEST_F(MarketIndicesTest, PressureIndex) {

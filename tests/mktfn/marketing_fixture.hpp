@@ -8,6 +8,7 @@
 #include <fstream>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,24 @@ namespace mktfn {
 inline constexpr std::int32_t kValueError = kx::error::kXlValue;
 
 inline const kx::Value kMissing = kx::Value::missing();
+
+// A call and the number it gives.
+struct NumberCase {
+  const char* label;
+  const char* function;
+  std::vector<kx::Value> arguments;
+  double expected;
+};
+
+// A call that fails: the number of the failed call, or kGivesValueError when the xlErrValue
+// error value comes back as the result.
+inline constexpr int kGivesValueError = -1;
+struct FailureCase {
+  const char* label;
+  const char* function;
+  std::vector<kx::Value> arguments;
+  int failure;
+};
 
 class MarketingTest : public testing::Test {
  protected:
@@ -47,6 +66,24 @@ class MarketingTest : public testing::Test {
       return failure.number();
     }
     return -1;
+  }
+
+  void expect_numbers(std::span<const NumberCase> cases, double tolerance) {
+    for (const NumberCase& c : cases) {
+      SCOPED_TRACE(c.label);
+      EXPECT_NEAR(call(c.function, c.arguments).number(), c.expected, tolerance);
+    }
+  }
+  void expect_failures(std::span<const FailureCase> cases) {
+    for (const FailureCase& c : cases) {
+      SCOPED_TRACE(c.label);
+      if (c.failure == kGivesValueError) {
+        const kx::Value result = call(c.function, c.arguments);
+        EXPECT_TRUE(result.is_error() && result.error().number == kValueError);
+      } else {
+        EXPECT_EQ(failure_of(c.function, c.arguments), c.failure);
+      }
+    }
   }
 
   // Rows of cells written from (top, left) on, handed over as one range.

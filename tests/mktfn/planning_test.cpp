@@ -11,13 +11,7 @@ using kx::Value;
 class PlanningTest : public MarketingTest {};
 
 TEST_F(PlanningTest, SingleFigures) {
-  struct Case {
-    const char* label;
-    const char* function;
-    std::vector<Value> arguments;
-    double expected;
-  };
-  const Case cases[] = {
+  const NumberCase cases[] = {
       {"growth back", "kxGROWTHBACK", {110.0, 0.1}, 100},
       {"growth back after a total loss", "kxGROWTHBACK", {110.0, -1.0}, 0},
       {"growth back after more than a total loss", "kxGROWTHBACK", {110.0, -2.0}, 0},
@@ -42,10 +36,7 @@ TEST_F(PlanningTest, SingleFigures) {
       {"break-even quantity with commission", "kxBEPR", {10.0, 6.0, 400.0, 0.2}, 400 / (4 - 10 * double{0.2F})},
       {"break-even revenue with commission", "kxBEPR", {10.0, 6.0, 400.0, 0.2, true}, 4000 / (4 - 10 * double{0.2F})},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.label);
-    EXPECT_NEAR(call(c.function, c.arguments).number(), c.expected, 1e-12);
-  }
+  expect_numbers(cases, 1e-12);
 }
 
 TEST_F(PlanningTest, Tables) {
@@ -75,20 +66,14 @@ TEST_F(PlanningTest, Failures) {
   const Value one = table(1, 1, {{1.0}});
   const Value next_door = table(1, 2, {{2.0}});
   const Value elsewhere = table(3, 3, {{5.0}});
-  struct Case {
-    const char* label;
-    const char* function;
-    std::vector<Value> arguments;
-    int failure;  // -1: the xlErrValue error value comes back
-  };
-  const Case cases[] = {
-      {"growth from nothing", "kxGROWTH", {table(5, 1, {{0.0}}), one}, -1},
-      {"growth of a number, not a range", "kxGROWTH", {1.0, 2.0}, -1},
-      {"growth back of a text", "kxGROWTHBACK", {"much", 0.1}, -1},
-      {"interpolation between neighbours", "kxINTERPOLE", {one, next_door}, -1},
-      {"interpolation off the row and column", "kxINTERPOLE", {one, elsewhere}, -1},
-      {"interpolation of numbers", "kxINTERPOLE", {0.0, 100.0}, -1},
-      {"season starting after its end", "kxSEASON", {one, 2, 3}, -1},
+  const FailureCase cases[] = {
+      {"growth from nothing", "kxGROWTH", {table(5, 1, {{0.0}}), one}, kGivesValueError},
+      {"growth of a number, not a range", "kxGROWTH", {1.0, 2.0}, kGivesValueError},
+      {"growth back of a text", "kxGROWTHBACK", {"much", 0.1}, kGivesValueError},
+      {"interpolation between neighbours", "kxINTERPOLE", {one, next_door}, kGivesValueError},
+      {"interpolation off the row and column", "kxINTERPOLE", {one, elsewhere}, kGivesValueError},
+      {"interpolation of numbers", "kxINTERPOLE", {0.0, 100.0}, kGivesValueError},
+      {"season starting after its end", "kxSEASON", {one, 2, 3}, kGivesValueError},
       {"season without a length", "kxSEASON", {one}, kx::error::kDivisionByZero},
       {"compound growth from nothing", "kxCAGR", {121.0, 0.0}, kx::error::kDivisionByZero},
       {"compound growth of a negative ratio", "kxCAGR", {-121.0, 100.0}, kx::error::kInvalidCall},
@@ -98,14 +83,7 @@ TEST_F(PlanningTest, Failures) {
       {"long-run share without switching", "kxREBUY", {0.0, 1.0}, kx::error::kOverflow},
       {"buying rate too long", "kxBUYRATE", {1000.0, -0.5, 3000}, kx::error::kOverflow},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.label);
-    if (c.failure < 0) {
-      EXPECT_TRUE(is_value_error(call(c.function, c.arguments)));
-    } else {
-      EXPECT_EQ(failure_of(c.function, c.arguments), c.failure);
-    }
-  }
+  expect_failures(cases);
 }
 
 }  // namespace

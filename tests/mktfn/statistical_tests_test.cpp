@@ -119,21 +119,13 @@ TEST_F(StatisticalTestsTest, SampleSizesAgreeWithScipy) {
     rounded.emplace_back(true);
     EXPECT_EQ(call("kxSAMPLEMIN", rounded), Value(c["expected_text"].get<std::string>()));
   }
-  struct Case {
-    const char* label;
-    const char* function;
-    std::vector<Value> arguments;
+  const FailureCase failing[] = {
+      {"confidence of 1", "kxSAMPLE", {10000.0, 1.0, 0.05, 0.5}, kGivesValueError},
+      {"text for a population", "kxSAMPLE", {"many", 0.95, 0.05, 0.5}, kGivesValueError},
+      {"equal likelihoods", "kxSAMPLEMIN", {0.4, 0.4, 0.95}, kGivesValueError},
+      {"no mean", "kxVARc", {column(1, 1, {-1, 1})}, kGivesValueError},
   };
-  const Case failing[] = {
-      {"confidence of 1", "kxSAMPLE", {10000.0, 1.0, 0.05, 0.5}},
-      {"text for a population", "kxSAMPLE", {"many", 0.95, 0.05, 0.5}},
-      {"equal likelihoods", "kxSAMPLEMIN", {0.4, 0.4, 0.95}},
-      {"no mean", "kxVARc", {column(1, 1, {-1, 1})}},
-  };
-  for (const Case& c : failing) {
-    SCOPED_TRACE(c.label);
-    EXPECT_TRUE(is_value_error(call(c.function, c.arguments)));
-  }
+  expect_failures(failing);
 }
 
 TEST_F(StatisticalTestsTest, CoefficientOfVariationAgreesWithNumpy) {

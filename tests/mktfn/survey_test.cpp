@@ -30,24 +30,19 @@ TEST_F(SurveyTest, SatisfactionIndices) {
   const Value scores = column(1, 1, {3, 5, 4, 2});
   const Value weights = column(1, 2, {1, 1, 1, 2});
   const Value groups = table(1, 3, {{"north"}, {"north"}, {"north"}, {"south"}});
-  struct Case {
-    const char* label;
-    const char* function;
-    std::vector<Value> arguments;
-    double expected;
-  };
-  const Case cases[] = {
+  const NumberCase cases[] = {
       {"mean score 4 of 5, weight 1", "kxCSII", {column(6, 1, {4, 4}), column(6, 2, {1, 1}), 5}, 0.75},
       {"a group's means", "kxCSII", {scores, weights, 5, groups, "north"}, 0.75},
       {"another group", "kxCSII", {scores, weights, 5, groups, "south"}, 0.5},
       {"from frequencies", "kxCSIW", {column(8, 1, {0.1, 0.3, 0.6}), column(8, 2, {1, 2, 3})}, 2.5 / 3},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.label);
-    EXPECT_NEAR(call(c.function, c.arguments).number(), c.expected, 1e-15);
-  }
-  EXPECT_EQ(failure_of("kxCSII", {scores, weights, 1}), kx::error::kDivisionByZero);
-  EXPECT_EQ(failure_of("kxCSII", {scores, weights, 5, groups, "east"}), kx::error::kOverflow);
+  expect_numbers(cases, 1e-15);
+  const FailureCase failures[] = {
+      {"a one-point scale", "kxCSII", {scores, weights, 1}, kx::error::kDivisionByZero},
+      {"an empty group", "kxCSII", {scores, weights, 5, groups, "east"}, kx::error::kOverflow},
+      {"no weights", "kxCSIW", {column(8, 4, {0.5, 0.5}), column(8, 5, {0, 0})}, kx::error::kOverflow},
+  };
+  expect_failures(failures);
 }
 
 TEST_F(SurveyTest, TwoKeyLookups) {
