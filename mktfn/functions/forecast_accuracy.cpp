@@ -86,6 +86,7 @@ double Main::kxU(const kx::Value& Actual_Data, const kx::Value& Forecast_Data) {
 
 kx::Value Main::kxMAPE(kx::Value& Actual_Data, kx::Value& Forecast_Data) {
   const std::int16_t n = counter_limit(rows_count(Actual_Data));
+  require_length(Forecast_Data, n);
   double total = 0.0;
   for (std::int16_t i = 1; i <= n; ++i) {
     const double actual = number_at(Actual_Data, i);

@@ -14,6 +14,25 @@ double host_number(kx::Application& host, kx::WorksheetFn fn, std::initializer_l
   return kx::to_double(result);
 }
 
+void require_length(const kx::Value& argument, std::int64_t count) {
+  std::int64_t length = 1;
+  if (argument.is_range()) length = argument.range()->count();
+  if (argument.is_array()) length = static_cast<std::int64_t>(argument.array().size());
+  if (length < count) {
+    throw kx::Failure(kx::error::kTypeMismatch, "Type mismatch: an argument holds " + std::to_string(length) +
+                                                    " values where " + std::to_string(count) + " are needed");
+  }
+}
+
+void require_shape(const kx::Value& argument, std::int32_t rows, std::int32_t columns) {
+  const kx::Range& range = range_of(argument);
+  if (range.row_count() < rows || range.column_count() < columns) {
+    throw kx::Failure(kx::error::kTypeMismatch, "Type mismatch: " + range.address() + " has fewer than " +
+                                                    std::to_string(rows) + " rows or " + std::to_string(columns) +
+                                                    " columns");
+  }
+}
+
 std::int16_t counter_limit(std::int64_t count) {
   if (count > std::numeric_limits<std::int16_t>::max()) {
     throw kx::Failure(kx::error::kOverflow, "Overflow: more than 32767 elements for a 16-bit counter");

@@ -27,6 +27,12 @@ inline double number_at(const kx::Value& argument, std::int32_t row, std::int32_
   return kx::to_double(cell(argument, row, column));
 }
 
+// Reading an argument past its end would take cells the caller never gave, and a range sent to
+// the server by value does not carry them. These fail with type mismatch, as the host's sums of
+// arrays of different sizes do, when an argument is shorter than its partner.
+void require_length(const kx::Value& argument, std::int64_t count);
+void require_shape(const kx::Value& argument, std::int32_t rows, std::int32_t columns);
+
 // A count kept in a 16-bit counter: past 32767 the call overflows.
 std::int16_t counter_limit(std::int64_t count);
 

@@ -29,6 +29,7 @@ double aggregate_index(kx::Application& host, const Value& current, const Value&
 double edgeworth_index(const Value& current, const Value& base, const Value& old_weights, const Value& new_weights,
                        const Value& sizing) {
   const std::int32_t n = rows_count(sizing);
+  for (const Value* argument : {&current, &base, &old_weights, &new_weights}) require_length(*argument, n);
   double current_total = 0.0;
   double base_total = 0.0;
   for (std::int32_t i = 1; i <= n; ++i) {

@@ -35,6 +35,7 @@ Value development_index(const Main& main, const Value& sizes, const Value& figur
     const kx::Range& range = range_of(figures);
     const bool along_row = range.column_count() > 1;
     const std::int32_t n = along_row ? range.column_count() : range.row_count();
+    require_length(sizes, n);
     kx::Application& host = main.host();
     const double size_total = total_of(host, total_size, sizes);
     const double figure_total = total_of(host, total_figures, figures);
@@ -135,6 +136,7 @@ kx::Value Main::kxPRESS(const kx::Value& Contribution_Margin, const kx::Value& F
   const double margin_total = kx::to_single(host_number(host, WorksheetFn::Sum, {Contribution_Margin}));
   const double cost_total = kx::to_single(host_number(host, WorksheetFn::Sum, {Facility_Cost}));
   const std::int16_t n = counter_limit(rows_count(Contribution_Margin));
+  require_shape(Facility_Cost, n, 1);
   kx::Array indices(static_cast<std::size_t>(n), 1);
   for (std::int16_t i = 1; i <= n; ++i) {
     const double margin_share = checked::div(number_at(Contribution_Margin, i, 1), margin_total);
@@ -158,7 +160,9 @@ kx::Value Main::kxEI(kx::Value& Previous_Values, kx::Value& Last_Values, kx::Val
                                    host_number(host, WorksheetFn::Sum, {Previous_Values})) -
                       1.0;
     } else {
+      // Each market row holds the previous value, then the latest.
       market_rows = rows_count(Market_Values);
+      require_shape(Market_Values, 1, 2);
     }
     kx::Array indices(static_cast<std::size_t>(n), 1);
     for (std::int32_t i = 1; i <= n; ++i) {

@@ -28,6 +28,7 @@ kx::Value Main::kxGROWTH(kx::Value& Previous_Values, kx::Value& Latest_Values) {
   return trapped(*this, [&] {
     const std::int32_t rows = rows_count(Previous_Values);
     const std::int32_t columns = columns_count(Previous_Values);
+    require_shape(Latest_Values, rows, columns);
     kx::Array growth(static_cast<std::size_t>(rows), static_cast<std::size_t>(columns));
     for (std::int32_t i = 1; i <= rows; ++i) {
       for (std::int32_t j = 1; j <= columns; ++j) {
@@ -118,6 +119,7 @@ kx::Value Main::kxSEASON(kx::Value& Actual_Data, std::int16_t& Cycle_Length, std
 
 kx::Value Main::kxGRP(kx::Value& Reach, kx::Value& Frequency) {
   if (Reach.is_range() && Frequency.is_range() && rows_count(Reach) > 1 && rows_count(Frequency) > 1) {
+    require_length(Frequency, rows_count(Reach));
     double points = 0.0;
     for (std::int32_t i = 1; i <= rows_count(Reach); ++i) {
       points = checked::add(points, checked::mul(100.0, checked::mul(number_at(Reach, i), number_at(Frequency, i))));

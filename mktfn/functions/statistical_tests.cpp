@@ -46,8 +46,9 @@ bool is_numeric(const Value& value) {
 // A contingency table as the user laid it out: with a label row and a label column when the
 // cell in row 2, column 1 is no number.
 struct Contingency {
+  // A table of one row has no row of labels, whatever lies below it.
   explicit Contingency(const kx::Range& range)
-      : cells(cells_of(range)), labelled(!is_numeric(range.cells(2, 1)->value())) {}
+      : cells(cells_of(range)), labelled(range.row_count() > 1 && !is_numeric(range.cells(2, 1)->value())) {}
 
   std::size_t first() const { return labelled ? 1 : 0; }
   std::size_t data_rows() const { return cells.rows() - first(); }
@@ -177,6 +178,7 @@ kx::Value Main::kxSIGNIF(kx::Value& Test_Cell, kx::Value& Range_Sample, kx::Valu
     const std::int32_t k = std::max(tests.row_count(), tests.column_count());
     // Each sample is named by one lower-case letter; a 27th sample would have none.
     if (k > 26) return value_error();
+    require_length(Range_Sample, k);
     const double level = 1.0 - kx::to_double(Significance);
     kx::Application& app = host();
 

@@ -2,6 +2,7 @@
 // satisfaction indices, two-key average, count and sum over a table, and the customer-value
 // measures of relative performance and price.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "common/checked_math.hpp"
@@ -40,6 +41,12 @@ Lookup look_up(const Value& label1, const Value& column1, const Value& label2, c
   const std::int32_t second = kx::to_int32(column2);
   const std::int32_t searched = kx::to_int32(search_column);
   const std::int32_t rows = rows_count(database);
+  for (const std::int32_t column : {first, second, searched}) {
+    if (column < 1 || column > columns_count(database)) {
+      throw kx::Failure(kx::error::kSubscriptOutOfRange,
+                        "Subscript out of range: column " + std::to_string(column) + " lies outside the table");
+    }
+  }
   Lookup found;
   for (std::int32_t i = 1; i <= rows; ++i) {
     if (!same_value(cell(database, i, first), label1) || !same_value(cell(database, i, second), label2)) continue;

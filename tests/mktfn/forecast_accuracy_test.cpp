@@ -62,6 +62,7 @@ TEST_F(ForecastAccuracyTest, FailuresAsEachMeasureReportsThem) {
       {"ME of unequal lengths", "kxME", {actual, shorter}, kx::error::kTypeMismatch},
       {"MSE of unequal lengths", "kxMSE", {actual, shorter}, kx::error::kTypeMismatch},
       {"MAPE of a zero actual", "kxMAPE", {with_zero, actual}, kx::error::kDivisionByZero},
+      {"MAPE of a shorter forecast", "kxMAPE", {actual, shorter}, kx::error::kTypeMismatch},
       {"U without variance", "kxU", {flat, flat}, kx::error::kOverflow},
       {"DW of zero errors", "kxDW", {flat, flat}, kx::error::kOverflow},
       {"MAD of an array constant", "kxMAD", {constant, kMissing}, kx::error::kObjectRequired},

@@ -42,6 +42,8 @@ TEST_F(MarketIndicesTest, DevelopmentAndOpportunityIndices) {
   // An area without size, and a brand total of zero, give the error value.
   EXPECT_TRUE(is_value_error(call("kxBDI", {column(1, 5, {0, 50}), brand})));
   EXPECT_TRUE(is_value_error(call("kxMOI", {areas, column(1, 6, {0, 0}), category})));
+  // Fewer area sizes than figures: the cells below them were never given.
+  EXPECT_TRUE(is_value_error(call("kxBDI", {column(1, 7, {50}), brand})));
 }
 
 TEST_F(MarketIndicesTest, ShareTables) {
@@ -91,6 +93,7 @@ TEST_F(MarketIndicesTest, EvolutionIndex) {
     for (std::size_t i = 0; i < indices.size(); ++i) EXPECT_NEAR(indices[i], c.expected[i], 1e-12);
   }
   EXPECT_TRUE(is_value_error(call("kxEI", {previous, column(1, 3, {1, 2, 3})})));
+  EXPECT_TRUE(is_value_error(call("kxEI", {previous, last, column(6, 4, {1000})})));
 }
 
 TEST_F(MarketIndicesTest, SingleFigures) {
@@ -131,6 +134,7 @@ TEST_F(MarketIndicesTest, PressureIndex) {
   const std::vector<double> fine = numbers_in(call("kxPRESS", {column(1, 3, {0.1, 0.2}), costs}));
   EXPECT_EQ(fine[0], 0.1 / static_cast<double>(static_cast<float>(0.1 + 0.2)) / 0.5);
   EXPECT_EQ(failure_of("kxPRESS", {margins, column(1, 4, {0, 0})}), kx::error::kOverflow);
+  EXPECT_EQ(failure_of("kxPRESS", {margins, column(1, 5, {50})}), kx::error::kTypeMismatch);
 }
 
 }  // namespace

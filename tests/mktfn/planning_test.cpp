@@ -69,6 +69,11 @@ TEST_F(PlanningTest, Failures) {
   const FailureCase cases[] = {
       {"growth from nothing", "kxGROWTH", {table(5, 1, {{0.0}}), one}, kGivesValueError},
       {"growth of a number, not a range", "kxGROWTH", {1.0, 2.0}, kGivesValueError},
+      {"growth to a smaller table", "kxGROWTH", {table(7, 1, {{1.0, 2.0}}), one}, kGivesValueError},
+      {"rating points of a shorter schedule",
+       "kxGRP",
+       {column(9, 1, {0.6, 0.2, 0.1}), column(9, 2, {3, 2})},
+       kx::error::kTypeMismatch},
       {"growth back of a text", "kxGROWTHBACK", {"much", 0.1}, kGivesValueError},
       {"interpolation between neighbours", "kxINTERPOLE", {one, next_door}, kGivesValueError},
       {"interpolation off the row and column", "kxINTERPOLE", {one, elsewhere}, kGivesValueError},

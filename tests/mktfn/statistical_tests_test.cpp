@@ -82,6 +82,9 @@ TEST_F(StatisticalTestsTest, LabelledTablesKeepTheirLabelsAndDegrees) {
   // A given sample size divides in place of the table's total.
   EXPECT_EQ(call("kxEXPECT", {plain, 200.0}).array().at(0, 0), Value(12.5));
   EXPECT_TRUE(is_value_error(call("kxEXPECT", {table(8, 1, {{0.0, 0.0}, {0.0, 0.0}})})));
+  // A table of one row has no labels, whatever the cell below it holds.
+  table(12, 1, {{5.0, 15.0}, {"below"}});
+  EXPECT_EQ(numbers_in(call("kxEXPECT", {Value(sheet_->area(12, 1, 12, 2))})), (std::vector<double>{5, 15}));
 }
 
 TEST_F(StatisticalTestsTest, SignificanceLettersAgreeWithScipy) {
@@ -96,6 +99,7 @@ TEST_F(StatisticalTestsTest, SignificanceLettersAgreeWithScipy) {
     for (const Value& text : letters.array().values()) texts.push_back(text.text());
     EXPECT_EQ(texts, c["expected"].get<std::vector<std::string>>());
   }
+  EXPECT_TRUE(is_value_error(call("kxSIGNIF", {row(4, 1, {0.5, 0.3}), row(4, 3, {400}), 0.95})));
   // A pair that cannot be tested gives no letter: the sample of 0 cases here.
   const Value letters = call("kxSIGNIF", {column(5, 1, {0.5, 0.3}), column(5, 2, {400, 0}), 0.95});
   EXPECT_EQ(letters.array().at(0), Value(""));

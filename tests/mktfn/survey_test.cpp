@@ -73,6 +73,7 @@ TEST_F(SurveyTest, TwoKeyLookups) {
     EXPECT_EQ(call(c.function, {c.first, 1.0, c.second, 2.0, 3.0, database}), Value(c.expected));
   }
   EXPECT_EQ(failure_of("kxDBAVG", {"east", 1.0, "A", 2.0, 3.0, database}), kx::error::kOverflow);
+  EXPECT_EQ(failure_of("kxDBSUM", {"north", 1.0, "A", 2.0, 4.0, database}), kx::error::kSubscriptOutOfRange);
 }
 
 TEST_F(SurveyTest, CustomerValue) {
