@@ -110,8 +110,10 @@ kx::Value Main::kxCHIp(kx::Value& Observed, float Probability, bool& Full_Report
     // The statistic itself, rather than read back from a p-value that may underflow to 0.
     double statistic = 0.0;
     for (std::size_t i = 0; i < observed_counts.size(); ++i) {
-      const double o = kx::to_double(observed_counts.at(i));
-      const double e = kx::to_double(expected_counts.at(i));
+      // As in the host's test, a cell without a count takes no part.
+      if (!observed_counts.at(i).is_number() || !expected_counts.at(i).is_number()) continue;
+      const double o = observed_counts.at(i).number();
+      const double e = expected_counts.at(i).number();
       statistic = checked::add(statistic, checked::div(checked::mul(o - e, o - e), e));
     }
     const double critical = host_number(app, WorksheetFn::ChiInv, {static_cast<double>(Probability), degrees});
