@@ -86,6 +86,37 @@ class Main : public kx::Object {
   kx::Value kxUNIFORM(double& LowVal, double& UpVal, kx::Value& corFactor, std::string& ModeSheet);
   double kxWEIBULL(kx::Value& Life, kx::Value& shapeP, kx::Value& corFactor, std::string& ModeSheet);
 
+  // The distribution functions: the density (for a discrete distribution the probability) at
+  // ProbX, or the cumulative probability when CumulProb asks for it; outside the values the
+  // distribution takes, 0 or 1. Untrapped; a numeric result reports a host error value as
+  // type mismatch (13), a variant result returns it.
+  double kxBETAc(double ProbX, double scaleP, double shapeP, double CumulProb);
+  double kxBETAGENc(double ProbX, double scaleP, double shapeP, double LowVal, double UpVal, double CumulProb);
+  double kxBINOMIALc(double ProbX, double Trials, double Successes, double CumulProb);
+  kx::Value kxCHI2c(double ProbX, double Degrees, bool CumulProb);
+  double kxERFc(double ProbX, double h, bool CumulProb);
+  double kxERLANGc(double ProbX, double scaleP, double shapeP, bool CumulProb);
+  double kxEXPONc(double ProbX, double Mean, bool CumulProb);
+  double kxEXTVALc(double ProbX, double ModalValue, double scaleP, bool CumulProb);
+  double kxGAMMAc(double ProbX, double scaleP, double shapeP, bool CumulProb);
+  double kxGAUSSINVc(double ProbX, double Mean, double scaleP, bool CumulProb);
+  double kxGEOc(double ProbX, double Trials, bool CumulProb);
+  kx::Value kxHYPERGEOc(double ProbX, double Sample, double Defects, double BatchSize);
+  kx::Value kxINTUNIc(double ProbX, double LowVal, double UpVal);
+  double kxLOGISTICc(double ProbX, double Mean, double scaleP, bool CumulProb);
+  double kxLOGNORMALc(double ProbX, double Mean, double StDeviation, bool CumulProb);
+  kx::Value kxNEGBINc(double ProbX, double Failures, double Successes);
+  double kxNORMALc(double ProbX, double Mean, double StDeviation, bool CumulProb);
+  kx::Value kxPARETOc(double ProbX, double Location, double shapeP);
+  kx::Value kxPARETO2c(double ProbX, double Location, double shapeP);
+  double kxPERTc(double ProbX, double LowVal, double ModalValue, double UpVal, bool CumulProb);
+  double kxPOISSONc(double ProbX, double Mean, bool CumulProb);
+  kx::Value kxRAYLEIGHc(double ProbX, double scaleP);
+  double kxSTUDENTc(double ProbX, double Degrees, bool CumulProb);
+  double kxTRIc(double ProbX, double LowVal, double ModalValue, double UpVal, bool CumulProb);
+  double kxUNIFORMc(double ProbX, double LowVal, double UpVal, bool CumulProb);
+  double kxWEIBULLc(double ProbX, double Life, double shapeP, bool CumulProb);
+
  protected:
   Main() = default;
 

@@ -87,6 +87,36 @@ kx::Interface main_interface() {
       .method<&Main::kxTRI>("kxTRI", {"LowVal", "ModalValue", "UpVal", "corFactor", "ModeSheet"})
       .method<&Main::kxUNIFORM>("kxUNIFORM", {"LowVal", "UpVal", "corFactor", "ModeSheet"})
       .method<&Main::kxWEIBULL>("kxWEIBULL", {"Life", "shapeP", "corFactor", "ModeSheet"});
+  // The distribution functions, alphabetically; CumulProb is an optional boolean, or an optional
+  // double in kxBETAc, kxBETAGENc and kxBINOMIALc.
+  const auto flag = [] { return kx::optional("CumulProb", false); };
+  const auto number_flag = [] { return kx::optional("CumulProb", 0.0); };
+  builder.method<&Main::kxBETAc>("kxBETAc", {"ProbX", "scaleP", "shapeP", number_flag()})
+      .method<&Main::kxBETAGENc>("kxBETAGENc", {"ProbX", "scaleP", "shapeP", "LowVal", "UpVal", number_flag()})
+      .method<&Main::kxBINOMIALc>("kxBINOMIALc", {"ProbX", "Trials", "Successes", number_flag()})
+      .method<&Main::kxCHI2c>("kxCHI2c", {"ProbX", "Degrees", flag()})
+      .method<&Main::kxERFc>("kxERFc", {"ProbX", "h", flag()})
+      .method<&Main::kxERLANGc>("kxERLANGc", {"ProbX", "scaleP", "shapeP", flag()})
+      .method<&Main::kxEXPONc>("kxEXPONc", {"ProbX", "Mean", flag()})
+      .method<&Main::kxEXTVALc>("kxEXTVALc", {"ProbX", "ModalValue", "scaleP", flag()})
+      .method<&Main::kxGAMMAc>("kxGAMMAc", {"ProbX", "scaleP", "shapeP", flag()})
+      .method<&Main::kxGAUSSINVc>("kxGAUSSINVc", {"ProbX", "Mean", "scaleP", flag()})
+      .method<&Main::kxGEOc>("kxGEOc", {"ProbX", "Trials", flag()})
+      .method<&Main::kxHYPERGEOc>("kxHYPERGEOc", {"ProbX", "Sample", "Defects", "BatchSize"})
+      .method<&Main::kxINTUNIc>("kxINTUNIc", {"ProbX", "LowVal", "UpVal"})
+      .method<&Main::kxLOGISTICc>("kxLOGISTICc", {"ProbX", "Mean", "scaleP", flag()})
+      .method<&Main::kxLOGNORMALc>("kxLOGNORMALc", {"ProbX", "Mean", "StDeviation", flag()})
+      .method<&Main::kxNEGBINc>("kxNEGBINc", {"ProbX", "Failures", "Successes"})
+      .method<&Main::kxNORMALc>("kxNORMALc", {"ProbX", "Mean", "StDeviation", flag()})
+      .method<&Main::kxPARETOc>("kxPARETOc", {"ProbX", "Location", "shapeP"})
+      .method<&Main::kxPARETO2c>("kxPARETO2c", {"ProbX", "Location", "shapeP"})
+      .method<&Main::kxPERTc>("kxPERTc", {"ProbX", "LowVal", "ModalValue", "UpVal", flag()})
+      .method<&Main::kxPOISSONc>("kxPOISSONc", {"ProbX", "Mean", flag()})
+      .method<&Main::kxRAYLEIGHc>("kxRAYLEIGHc", {"ProbX", "scaleP"})
+      .method<&Main::kxSTUDENTc>("kxSTUDENTc", {"ProbX", "Degrees", flag()})
+      .method<&Main::kxTRIc>("kxTRIc", {"ProbX", "LowVal", "ModalValue", "UpVal", flag()})
+      .method<&Main::kxUNIFORMc>("kxUNIFORMc", {"ProbX", "LowVal", "UpVal", flag()})
+      .method<&Main::kxWEIBULLc>("kxWEIBULLc", {"ProbX", "Life", "shapeP", flag()});
   return builder.build();
 }
 

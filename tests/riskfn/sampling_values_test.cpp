@@ -4,13 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "common/automation/interface.hpp"
 #include "common/conversions.hpp"
+#include "tests/riskfn/reference_cases.hpp"
 #include "tests/riskfn/sampling_fixture.hpp"
 
 namespace riskfn {
@@ -18,64 +17,11 @@ namespace {
 
 using kx::Value;
 
-// The fields of one line of a CSV file; a field in double quotes may hold commas.
-std::vector<std::string> csv_fields(const std::string& line) {
-  std::vector<std::string> fields(1);
-  bool quoted = false;
-  for (char c : line) {
-    if (c == '"') {
-      quoted = !quoted;
-    } else if (c == ',' && !quoted) {
-      fields.emplace_back();
-    } else {
-      fields.back() += c;
-    }
-  }
-  return fields;
-}
-
-// Arguments written as the reference script writes them: numbers, an empty token for an
-// omitted argument, a text after an apostrophe.
-std::vector<Value> parse_arguments(const std::string& text) {
-  std::vector<Value> arguments;
-  std::stringstream tokens(text);
-  std::string token;
-  while (std::getline(tokens, token, ';')) {
-    if (token.empty()) {
-      arguments.push_back(Value::missing());
-    } else if (token.front() == '\'') {
-      arguments.push_back(Value(token.substr(1)));
-    } else {
-      arguments.push_back(Value(*kx::parse_number(token)));
-    }
-  }
-  if (!text.empty() && text.back() == ';') arguments.push_back(Value::missing());
-  return arguments;
-}
-
-struct ReferenceCase {
-  std::string label;
-  std::string function;
-  std::vector<Value> arguments;
-  double expected;
-};
-
-std::vector<ReferenceCase> reference_cases() {
-  std::ifstream file(std::string(KX_TEST_DATA_DIR) + "/sampling_values.csv");
-  std::vector<ReferenceCase> cases;
-  std::string line;
-  std::getline(file, line);  // header
-  while (std::getline(file, line)) {
-    const auto fields = csv_fields(line);
-    if (fields.size() != 4) continue;
-    cases.push_back({fields[0], fields[1], parse_arguments(fields[2]), *kx::parse_number(fields[3])});
-  }
-  return cases;
-}
+std::vector<ReferenceCase> sampling_cases() { return reference_cases("sampling_values.csv"); }
 
 TEST_F(SamplingTest, ValuesMatchTheIndependentReference) {
   constexpr double kRelativeTolerance = 1e-9;  // the host's quantiles are good to about 1e-12
-  const auto cases = reference_cases();
+  const auto cases = sampling_cases();
   ASSERT_GE(cases.size(), 100u);
   for (const auto& reference : cases) {
     SCOPED_TRACE(reference.label);
@@ -94,7 +40,7 @@ TEST_F(SamplingTest, EveryFunctionHasReferenceValuesForBothModes) {
                              "kxINTUNI",  "kxLOGISTIC", "kxLOGNORMAL", "kxNEGBIN",      "kxNORMAL",   "kxPARETO",
                              "kxPARETO2", "kxPERT",     "kxPOISSON",   "kxRANDBETWEEN", "kxRAYLEIGH", "kxSTUDENT",
                              "kxTRI",     "kxUNIFORM",  "kxWEIBULL"};  // kxDISCRETE takes tables: below
-  const auto cases = reference_cases();
+  const auto cases = sampling_cases();
   for (const char* function : functions) {
     SCOPED_TRACE(function);
     const auto is_show_mode = [](const ReferenceCase& c) {
