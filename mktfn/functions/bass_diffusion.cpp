@@ -83,8 +83,9 @@ kx::Value Main::OLDkxBASS(kx::Value& Saturation, kx::Value& Innovation, kx::Valu
   const double q = kx::to_double(Imitation);
   const double period = kx::to_double(Period);
   if (period < 1.0) return 0.0;
-  // The period counter is a 32-bit whole number.
-  if (period - 1.0 > std::numeric_limits<std::int32_t>::max()) {
+  // The period counter is a 16-bit whole number, like the periods of the continuous model: a
+  // longer run would take minutes for parameters whose recursion never settles.
+  if (period - 1.0 > std::numeric_limits<std::int16_t>::max()) {
     throw kx::Failure(kx::error::kOverflow, "Overflow: Period is too large");
   }
   const auto adopters_given = [&](double cumulative) {
