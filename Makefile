@@ -13,7 +13,7 @@ build: deps
 	@cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	@$(BUILD)/cli/kx functions
+	@$(BUILD)/cli/kx simulate
 
 test: deps
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Sanitize -DKX_SANITIZE=ON >/dev/null

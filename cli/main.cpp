@@ -8,6 +8,7 @@
 
 #include "cli/eval_command.hpp"
 #include "cli/functions_command.hpp"
+#include "cli/simulate_command.hpp"
 #include "host/addin/addin_workbook.hpp"
 
 int main(int argc, char** argv) {
@@ -38,10 +39,30 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(1, 17));
   eval->add_option("FORMULA", eval_options.formulas, "Formulas to evaluate, with or without a leading '='")->required();
 
+  cli::SimulateOptions simulate_options;
+  std::string sampling = "plain";
+  auto* simulate = app.add_subcommand("simulate", "Run a model workbook as a Monte Carlo simulation and report on it");
+  simulate->add_option("MODEL", simulate_options.model,
+                       "The model workbook (.csv, .xlsx, .ods); without one, the bundled product launch model");
+  simulate->add_option("--iterations,-n", simulate_options.iterations, "Recalculations of the model (default 10000)");
+  simulate->add_option("--seed", simulate_options.seed, "Seed, so that the run repeats exactly for any thread count");
+  simulate->add_option("--threads", simulate_options.threads, "Workers (default: one per core)");
+  simulate->add_option("--sampling", sampling, "plain, or lhs for Latin hypercube sampling")
+      ->check(CLI::IsMember({"plain", "lhs"}, CLI::ignore_case));
+  simulate->add_flag("--json", simulate_options.json, "Print the report as JSON");
+  simulate->add_option("--csv", simulate_options.csv_path,
+                       "Write every iteration's inputs and outputs to this CSV file");
+  simulate->add_option("--plot", simulate_options.plot_path,
+                       "Draw histograms and sensitivities into this .png or .svg");
+
   CLI11_PARSE(app, argc, argv);
 
   try {
     if (functions->parsed()) return cli::run_functions(class_name);
+    if (simulate->parsed()) {
+      simulate_options.sampling = sampling == "lhs" ? host::Sampling::LatinHypercube : host::Sampling::Plain;
+      return cli::run_simulate(simulate_options);
+    }
     if (eval->parsed()) {
       eval_options.language = language;
       return cli::run_eval(eval_options);

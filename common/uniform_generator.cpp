@@ -1,6 +1,7 @@
 #include "common/uniform_generator.hpp"
 
 #include <chrono>
+#include <cmath>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <x86intrin.h>
@@ -27,6 +28,26 @@ std::uint64_t clock_ticks() {
 #endif
 }
 
+// A random permutation of 0 .. size-1 chosen by `key`, evaluated at one point without storing
+// it: a balanced Feistel network on the smallest even number of bits that covers size, walked
+// again from its own output until the result falls below size (at most four steps on average).
+std::uint64_t permuted(std::uint64_t index, std::uint64_t size, std::uint64_t key) {
+  int half_bits = 1;
+  while ((std::uint64_t{1} << (2 * half_bits)) < size) ++half_bits;
+  const std::uint64_t mask = (std::uint64_t{1} << half_bits) - 1;
+  do {
+    std::uint64_t left = index >> half_bits;
+    std::uint64_t right = index & mask;
+    for (std::uint64_t round = 0; round < 4; ++round) {
+      const std::uint64_t next = left ^ (mix(key + round * 0x632be59bd9b4e019ULL + right) & mask);
+      left = right;
+      right = next;
+    }
+    index = (left << half_bits) | right;
+  } while (index >= size);
+  return index;
+}
+
 }  // namespace
 
 UniformGenerator::UniformGenerator() : engine_(mix(clock_ticks())) {}
@@ -40,20 +61,31 @@ void UniformGenerator::reseed() {
   engine_.seed(state);
 }
 
-double UniformGenerator::next() {
-  // 53 random bits, centred in their cell of width 2^-53: the result lies in (0, 1).
-  const std::uint64_t bits = engine_() >> 11;
-  return (static_cast<double>(bits) + 0.5) * 0x1.0p-53;
-}
-
 void UniformGenerator::set_fixed_seed(std::optional<std::uint64_t> seed) {
   fixed_seed_ = seed;
   reseeds_ = 0;
   engine_.seed(mix(seed.value_or(clock_ticks())));
 }
 
+void UniformGenerator::start_iteration(std::uint64_t seed, std::uint64_t iteration) {
+  seed_ = seed;
+  iteration_ = iteration;
+  draws_ = 0;
+  set_fixed_seed(mix(seed) ^ mix(iteration + 0x5851f42d4c957f2dULL));
+}
+
+void UniformGenerator::stratify(std::uint64_t iterations) { strata_ = iterations; }
+
+double UniformGenerator::stratified(double u) {
+  const std::uint64_t key = mix(seed_ ^ mix(draws_++));
+  const auto stratum = static_cast<double>(permuted(iteration_ % strata_, strata_, key));
+  const double x = (stratum + u) / static_cast<double>(strata_);
+  // Rounding may carry the top stratum's largest numbers up to 1 itself.
+  return x < 1.0 ? x : std::nextafter(1.0, 0.0);
+}
+
 UniformGenerator& uniform_generator() {
-  static UniformGenerator generator;
+  static thread_local UniformGenerator generator;
   return generator;
 }
 

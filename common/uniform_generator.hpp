@@ -1,4 +1,5 @@
-// The process-wide uniform generator that sampling and correlated uniforms draw from.
+// The uniform generator that sampling and correlated uniforms draw from: one per thread, so
+// that the workers of a simulation each own theirs and never share a state.
 #pragma once
 
 #include <cstdint>
@@ -16,20 +17,43 @@ class UniformGenerator {
   void reseed();
   // The next number, strictly inside (0, 1): never 0, so logarithms and inverse
   // distributions of a drawn number cannot fail.
-  double next();
+  double next() {
+    const double u = raw();
+    return strata_ == 0 ? u : stratified(u);
+  }
 
   // Reproducible mode: with a seed, the state restarts from it and every reseed mixes a
   // call counter instead of the clock, so a whole simulation repeats exactly.
   void set_fixed_seed(std::optional<std::uint64_t> seed);
   std::optional<std::uint64_t> fixed_seed() const { return fixed_seed_; }
 
+  // Starts one iteration of a simulation in reproducible mode. Its numbers depend only on the
+  // seed and the iteration, never on which worker runs it or what it ran before.
+  void start_iteration(std::uint64_t seed, std::uint64_t iteration);
+  // Latin hypercube sampling over `iterations` iterations (0 turns it off): the k-th draw of
+  // every iteration falls into its own one of `iterations` equal strata of (0, 1), the strata
+  // of each k visited in a random order fixed by the seed of start_iteration.
+  void stratify(std::uint64_t iterations);
+
  private:
+  double raw() {
+    // 53 random bits, centred in their cell of width 2^-53: the result lies in (0, 1).
+    const std::uint64_t bits = engine_() >> 11;
+    return (static_cast<double>(bits) + 0.5) * 0x1.0p-53;
+  }
+  double stratified(double u);
+
   pcg64 engine_;
   std::optional<std::uint64_t> fixed_seed_;
   std::uint64_t reseeds_ = 0;
+  std::uint64_t strata_ = 0;     // iterations of the stratified run, 0 when not stratified
+  std::uint64_t seed_ = 0;       // of the current iteration's run
+  std::uint64_t iteration_ = 0;  // the current iteration
+  std::uint64_t draws_ = 0;      // draws so far in the current iteration
 };
 
-// The one generator of this process.
+// This thread's generator: the process-wide one of a single-threaded host, a worker's own in
+// a simulation.
 UniformGenerator& uniform_generator();
 
 }  // namespace kx

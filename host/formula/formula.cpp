@@ -1,7 +1,12 @@
 #include "host/formula/formula.hpp"
 
+#include <variant>
+
+#include "common/automation/interface.hpp"
 #include "common/failure.hpp"
+#include "common/text_compare.hpp"
 #include "host/formula/binding.hpp"
+#include "host/formula/function_table.hpp"
 #include "host/formula/parse_error.hpp"
 #include "host/formula/parser.hpp"
 
@@ -27,6 +32,24 @@ void Formula::bind(Sheet& home, const Spreadsheet& application, const FunctionTa
   for (BindingProblem& problem : bind_formula(tree_, home, application, functions)) {
     problems_.push_back({column_at(text_, problem.offset), std::move(problem.message)});
   }
+}
+
+bool Formula::pass_argument(std::string_view parameter, const kx::Value& value) {
+  bool changed = false;
+  for (const Node& node : tree_.nodes) {
+    const auto* call = std::get_if<Call>(&node.data);
+    if (call == nullptr || call->function == nullptr || call->function->kind != Function::Kind::Member) continue;
+    const auto& parameters = call->function->member->parameters;
+    for (std::size_t position = 0; position < parameters.size() && position < call->arguments.count; ++position) {
+      if (!kx::equals_ignore_case(parameters[position].name, parameter)) continue;
+      // The argument's node becomes the constant in place; whatever it computed is no longer read.
+      const NodeId argument = tree_.arguments[call->arguments.first + position];
+      tree_.constants.push_back(value);
+      tree_[argument].data = Constant{static_cast<std::uint32_t>(tree_.constants.size() - 1)};
+      changed = true;
+    }
+  }
+  return changed;
 }
 
 }  // namespace host

@@ -4,8 +4,10 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "common/value.hpp"
 #include "host/formula/syntax_tree.hpp"
 
 namespace host {
@@ -34,6 +36,11 @@ class Formula {
 
   // (Re)binds references and calls for a formula that lives on `home`.
   void bind(Sheet& home, const Spreadsheet& application, const FunctionTable& functions);
+
+  // Makes every bound call of a component member that declares the parameter `parameter`
+  // pass `value` there, whatever the text wrote; true when some call was changed. A
+  // simulation holds a locked cell at its deterministic value this way.
+  bool pass_argument(std::string_view parameter, const kx::Value& value);
 
  private:
   std::string text_;

@@ -1,0 +1,80 @@
+#include "cli/iterations_csv.hpp"
+
+#include <fmt/format.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "common/failure.hpp"
+
+namespace cli {
+namespace {
+
+// A name as a CSV field: quoted when it holds a separator, a quote or a line break.
+std::string field(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+// The cells' values of one iteration, with each series' failures walked alongside.
+class Row {
+ public:
+  explicit Row(const host::Series& series) : series_(series) {}
+  void append(std::string& line, std::size_t iteration) {
+    const auto& failures = series_.failures;
+    if (next_failure_ < failures.size() && failures[next_failure_].iteration == static_cast<std::int64_t>(iteration)) {
+      const std::int32_t error = failures[next_failure_++].error;
+      if (error != host::kNoNumber)
+        fmt::format_to(std::back_inserter(line), ",#ERR({})", error);
+      else
+        line += ',';
+      return;
+    }
+    fmt::format_to(std::back_inserter(line), ",{}", series_.values[iteration]);
+  }
+
+ private:
+  const host::Series& series_;
+  std::size_t next_failure_ = 0;
+};
+
+}  // namespace
+
+void write_iterations_csv(const std::string& path, const host::SimulationResult& result) {
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
+  if (!file) throw kx::Failure(kx::error::kHostFailure, "cannot write " + path + ": " + std::strerror(errno));
+  std::string line = "iteration";
+  std::vector<Row> rows;
+  for (std::size_t i = 0; i < result.model.inputs.size(); ++i) {
+    line += ',';
+    line += field(result.model.inputs[i].name);
+    rows.emplace_back(result.collection.inputs[i]);
+  }
+  for (std::size_t i = 0; i < result.model.outputs.size(); ++i) {
+    line += ',';
+    line += field(result.model.outputs[i].name);
+    rows.emplace_back(result.collection.outputs[i]);
+  }
+  line += '\n';
+  for (std::int64_t iteration = 0; iteration < result.collection.iterations; ++iteration) {
+    fmt::format_to(std::back_inserter(line), "{}", iteration + 1);
+    for (Row& row : rows) row.append(line, static_cast<std::size_t>(iteration));
+    line += '\n';
+    if (line.size() > (1 << 16)) {
+      std::fwrite(line.data(), 1, line.size(), file.get());
+      line.clear();
+    }
+  }
+  std::fwrite(line.data(), 1, line.size(), file.get());
+  if (std::fflush(file.get()) != 0 || std::ferror(file.get()))
+    throw kx::Failure(kx::error::kHostFailure, "cannot write " + path + ": " + std::strerror(errno));
+}
+
+}  // namespace cli

@@ -1,0 +1,178 @@
+#include "cli/report_plot.hpp"
+
+#include <cairo-svg.h>
+#include <cairo.h>
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+
+#include "cli/report_text.hpp"
+#include "common/failure.hpp"
+#include "common/text_compare.hpp"
+
+namespace cli {
+namespace {
+
+constexpr double kWidth = 1000;
+constexpr double kPanelHeight = 320;
+constexpr double kMargin = 24;
+constexpr double kHistogramWidth = 580;
+constexpr int kBins = 50;
+constexpr std::size_t kTornadoBars = 10;
+
+struct Colour {
+  double r, g, b;
+};
+constexpr Colour kInk{0.15, 0.15, 0.18};
+constexpr Colour kBars{0.27, 0.48, 0.71};
+constexpr Colour kPositive{0.20, 0.55, 0.35};
+constexpr Colour kNegative{0.78, 0.33, 0.26};
+constexpr Colour kMarks{0.85, 0.55, 0.10};
+constexpr Colour kGrid{0.85, 0.85, 0.88};
+
+void fill_with(cairo_t* cr, Colour c) { cairo_set_source_rgb(cr, c.r, c.g, c.b); }
+
+void text_at(cairo_t* cr, double x, double y, const std::string& text, double size, double align = 0) {
+  cairo_set_font_size(cr, size);
+  cairo_text_extents_t extents;
+  cairo_text_extents(cr, text.c_str(), &extents);
+  cairo_move_to(cr, x - align * extents.x_advance, y);
+  cairo_show_text(cr, text.c_str());
+}
+
+struct Box {
+  double x, y, width, height;
+};
+
+void draw_histogram(cairo_t* cr, const OutputReport& output, Box box) {
+  const std::vector<double>& sorted = output.sorted;
+  if (sorted.empty()) return;
+  const double low = sorted.front();
+  const double high = sorted.back() > low ? sorted.back() : low + 1;
+  std::vector<std::int64_t> counts(kBins, 0);
+  for (const double x : sorted) {
+    const auto bin = static_cast<int>((x - low) / (high - low) * kBins);
+    ++counts[static_cast<std::size_t>(std::clamp(bin, 0, kBins - 1))];
+  }
+  const double tallest = static_cast<double>(*std::max_element(counts.begin(), counts.end()));
+  const auto x_of = [&](double x) { return box.x + (x - low) / (high - low) * box.width; };
+
+  fill_with(cr, kGrid);
+  cairo_rectangle(cr, box.x, box.y + box.height, box.width, 1);
+  cairo_fill(cr);
+  fill_with(cr, kBars);
+  const double bin_width = box.width / kBins;
+  for (int b = 0; b < kBins; ++b) {
+    const double height = static_cast<double>(counts[static_cast<std::size_t>(b)]) / tallest * (box.height - 30);
+    cairo_rectangle(cr, box.x + b * bin_width + 0.5, box.y + box.height - height, bin_width - 1, height);
+  }
+  cairo_fill(cr);
+
+  // The percentiles as dashed lines, the mean as a solid one.
+  cairo_set_line_width(cr, 1.5);
+  fill_with(cr, kMarks);
+  const double dashes[] = {5, 3};
+  for (std::size_t i = 0; i < host::kReportedPercentiles.size(); ++i) {
+    const double x = x_of(output.summary.percentiles[i]);
+    cairo_set_dash(cr, dashes, 2, 0);
+    cairo_move_to(cr, x, box.y + 14);
+    cairo_line_to(cr, x, box.y + box.height);
+    cairo_stroke(cr);
+    text_at(cr, x, box.y + 10, fmt::format("{}%", host::kReportedPercentiles[i]), 10, 0.5);
+  }
+  cairo_set_dash(cr, nullptr, 0, 0);
+  fill_with(cr, kInk);
+  cairo_move_to(cr, x_of(output.summary.mean), box.y + 14);
+  cairo_line_to(cr, x_of(output.summary.mean), box.y + box.height);
+  cairo_stroke(cr);
+
+  fill_with(cr, kInk);
+  text_at(cr, box.x, box.y + box.height + 16, readable(low), 11);
+  text_at(cr, box.x + box.width, box.y + box.height + 16, readable(sorted.back()), 11, 1);
+  text_at(cr, box.x + box.width / 2, box.y + box.height + 16,
+          fmt::format("mean {}   5% {}   95% {}", readable(output.summary.mean),
+                      readable(output.summary.percentiles[0]), readable(output.summary.percentiles[4])),
+          11, 0.5);
+}
+
+void draw_tornado(cairo_t* cr, const SimulationReport& report, const OutputReport& output, Box box) {
+  const std::size_t bars = std::min(kTornadoBars, output.sensitivity.size());
+  if (bars == 0) return;
+  const double label_width = 130;
+  const double centre = box.x + label_width + (box.width - label_width) / 2;
+  const double half = (box.width - label_width) / 2 - 4;
+  const double row = std::min(24.0, (box.height - 20) / static_cast<double>(bars));
+  fill_with(cr, kGrid);
+  cairo_rectangle(cr, centre, box.y + 14, 1, row * static_cast<double>(bars));
+  cairo_fill(cr);
+  fill_with(cr, kInk);
+  text_at(cr, box.x, box.y + 8, "rank correlation", 11);
+  for (std::size_t i = 0; i < bars; ++i) {
+    const Sensitivity& s = output.sensitivity[i];
+    const double y = box.y + 14 + row * static_cast<double>(i);
+    const double rho = s.rank_correlation.value_or(0);
+    fill_with(cr, rho >= 0 ? kPositive : kNegative);
+    const double length = std::abs(rho) * half;
+    cairo_rectangle(cr, rho >= 0 ? centre : centre - length, y + 3, length, row - 6);
+    cairo_fill(cr);
+    fill_with(cr, kInk);
+    std::string name = report.inputs[s.input].name;
+    if (name.size() > 20) name = name.substr(0, 19) + "…";
+    text_at(cr, box.x, y + row / 2 + 4, name, 11);
+    text_at(cr, rho >= 0 ? centre - 4 : centre + 4, y + row / 2 + 4, fmt::format("{:+.2f}", rho), 10, rho >= 0 ? 1 : 0);
+  }
+}
+
+void draw(cairo_t* cr, const SimulationReport& report) {
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_paint(cr);
+  cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+  for (std::size_t o = 0; o < report.outputs.size(); ++o) {
+    const OutputReport& output = report.outputs[o];
+    const double top = static_cast<double>(o) * kPanelHeight;
+    fill_with(cr, kInk);
+    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+    text_at(cr, kMargin, top + kMargin, fmt::format("{} ({})", output.name, output.cell), 14);
+    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    draw_histogram(cr, output, {kMargin, top + kMargin + 12, kHistogramWidth, kPanelHeight - 2 * kMargin - 40});
+    const double tornado_x = 2 * kMargin + kHistogramWidth + 10;
+    draw_tornado(cr, report, output,
+                 {tornado_x, top + kMargin + 12, kWidth - tornado_x - kMargin, kPanelHeight - 2 * kMargin - 20});
+  }
+}
+
+[[noreturn]] void fail(const std::string& message) { throw kx::Failure(kx::error::kHostFailure, message); }
+
+void check(cairo_status_t status, const std::string& path) {
+  if (status != CAIRO_STATUS_SUCCESS) fail("cannot write " + path + ": " + cairo_status_to_string(status));
+}
+
+}  // namespace
+
+void draw_report(const std::string& path, const SimulationReport& report) {
+  const std::string extension = kx::to_lower_ascii(std::filesystem::path(path).extension().string());
+  if (extension != ".png" && extension != ".svg") fail("the plot file must end in .png or .svg: " + path);
+  const double height = std::max<double>(1, static_cast<double>(report.outputs.size())) * kPanelHeight;
+  const bool svg = extension == ".svg";
+  const std::unique_ptr<cairo_surface_t, void (*)(cairo_surface_t*)> surface(
+      svg ? cairo_svg_surface_create(path.c_str(), kWidth, height)
+          : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(kWidth), static_cast<int>(height)),
+      cairo_surface_destroy);
+  check(cairo_surface_status(surface.get()), path);
+  {
+    const std::unique_ptr<cairo_t, void (*)(cairo_t*)> cr(cairo_create(surface.get()), cairo_destroy);
+    draw(cr.get(), report);
+    check(cairo_status(cr.get()), path);
+  }
+  if (svg) {
+    cairo_surface_finish(surface.get());
+    check(cairo_surface_status(surface.get()), path);
+  } else {
+    check(cairo_surface_write_to_png(surface.get(), path.c_str()), path);
+  }
+}
+
+}  // namespace cli

@@ -1,0 +1,57 @@
+#include "cli/simulate_command.hpp"
+
+#include <fmt/format.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include "cli/iterations_csv.hpp"
+#include "cli/progress_bar.hpp"
+#include "cli/report_json.hpp"
+#include "cli/report_plot.hpp"
+#include "cli/report_text.hpp"
+#include "cli/simulation_report.hpp"
+#include "host/files/workbook_files.hpp"
+#include "host/session/session.hpp"
+#include "riskfn/frame/classes.hpp"
+
+namespace cli {
+
+std::string default_model_path() {
+  constexpr const char* kName = "examples/product_launch.xlsx";
+  const std::filesystem::path in_sources = std::filesystem::path(KX_SOURCE_DIR) / kName;
+  return std::filesystem::exists(in_sources) ? in_sources.string() : kName;
+}
+
+int run_simulate(const SimulateOptions& options) {
+  const std::string model = options.model.empty() ? default_model_path() : options.model;
+  const host::ModelSource source{[&model] { return host::load_workbook(model); },
+                                 [] { return std::vector<kx::ObjectRef>{riskfn::create_object("Main")}; }};
+  host::SimulationOptions run;
+  run.iterations = options.iterations;
+  run.seed = options.seed;
+  run.threads = options.threads.value_or(static_cast<int>(std::max(1U, std::thread::hardware_concurrency())));
+  run.sampling = options.sampling;
+
+  host::SimulationResult result;
+  {
+    ProgressBar bar;
+    result = host::simulate(source, run, [&bar](const host::SimulationProgress& progress) { bar.show(progress); });
+  }
+
+  // kxHISTO and kxOPTNUM reach the host's worksheet functions, so their Main is started in a session.
+  const kx::ObjectRef main = riskfn::create_object("Main");
+  const host::Session session({main});
+  const SimulationReport report = build_report(model, result, options.sampling, *main);
+  if (options.json) {
+    fmt::print("{}", report_json(report));
+  } else {
+    fmt::print("{}", report_text(report, run.threads, result.seconds));
+  }
+  if (!options.csv_path.empty()) write_iterations_csv(options.csv_path, result);
+  if (!options.plot_path.empty()) draw_report(options.plot_path, report);
+  return 0;
+}
+
+}  // namespace cli

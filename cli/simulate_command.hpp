@@ -1,0 +1,31 @@
+// `kx simulate [MODEL] [--iterations N] [--seed S] [--threads T] [--sampling plain|lhs]
+// [--json] [--csv FILE] [--plot FILE]`: runs a model workbook as a Monte Carlo simulation.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "host/simulation/simulation.hpp"
+
+namespace cli {
+
+// The model `kx simulate` runs when none is named, found beside the tool or in the source tree.
+std::string default_model_path();
+
+struct SimulateOptions {
+  std::string model;  // empty: the bundled default model
+  std::int64_t iterations = 10'000;
+  std::optional<std::uint64_t> seed;
+  std::optional<int> threads;  // none: one per core
+  host::Sampling sampling = host::Sampling::Plain;
+  bool json = false;
+  std::string csv_path;
+  std::string plot_path;
+};
+
+// Prints the report; returns the exit status. Raises kx::Failure for a model or options
+// that cannot run, with a one-line message.
+int run_simulate(const SimulateOptions& options);
+
+}  // namespace cli

@@ -1,0 +1,96 @@
+#include "cli/simulation_report.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/automation/dispatch.hpp"
+#include "common/automation/interface.hpp"
+#include "common/conversions.hpp"
+
+namespace cli {
+namespace {
+
+// kxHISTO over the numbers, with the class count chosen by its own rule.
+std::vector<HistogramClass> histogram_of(kx::Object& main, const std::vector<double>& numbers) {
+  if (numbers.empty() || !main.automation_interface()->find("kxHISTO")) return {};
+  kx::Array values = kx::Array::vector(numbers.size(), 0);
+  for (std::size_t i = 0; i < numbers.size(); ++i) values.at(i) = numbers[i];
+  std::vector<kx::Value> arguments = {kx::Value(std::move(values)), kx::Value::missing(), kx::Value(1.0)};
+  const kx::Value table = kx::call_by_name(main, "kxHISTO", arguments);
+  if (!table.is_array()) return {};
+  std::vector<HistogramClass> classes;
+  const kx::Array& rows = table.array();
+  for (std::size_t r = 0; r < rows.rows(); ++r) {
+    const kx::Value& count = rows.at(r, 2);
+    classes.push_back({kx::to_double(rows.at(r, 1)),
+                       count.is_empty() ? 0 : static_cast<std::int64_t>(kx::to_double(count)),
+                       kx::to_double(rows.at(r, 3))});
+  }
+  return classes;
+}
+
+// kxOPTNUM with its defaults, over the values in the order they were drawn.
+std::int64_t settled_after(kx::Object& main, const host::Series& series) {
+  if (!main.automation_interface()->find("kxOPTNUM")) return 0;
+  const std::vector<double> numbers = series.numbers();
+  kx::Array values = kx::Array::vector(numbers.size(), 0);
+  for (std::size_t i = 0; i < numbers.size(); ++i) values.at(i) = numbers[i];
+  std::vector<kx::Value> arguments = {kx::Value(std::move(values))};
+  const kx::Value runs = kx::call_by_name(main, "kxOPTNUM", arguments);
+  return runs.is_number() ? static_cast<std::int64_t>(runs.number()) : 0;
+}
+
+}  // namespace
+
+std::string sampling_name(host::Sampling sampling) {
+  return sampling == host::Sampling::LatinHypercube ? "lhs" : "plain";
+}
+
+SimulationReport build_report(const std::string& model, const host::SimulationResult& result, host::Sampling sampling,
+                              kx::Object& main) {
+  SimulationReport report;
+  report.model = model;
+  report.iterations = result.collection.iterations;
+  report.seed = result.seed;
+  report.sampling = sampling;
+  for (const host::ModelCell& cell : result.model.locked) report.locked.push_back(cell.address);
+
+  std::vector<host::AnalysedSeries> inputs;
+  for (std::size_t i = 0; i < result.collection.inputs.size(); ++i) {
+    inputs.emplace_back(result.collection.inputs[i]);
+    const host::ModelCell& cell = result.model.inputs[i];
+    report.inputs.push_back({cell.name, cell.address, inputs.back().summary()});
+  }
+  for (std::size_t a = 0; a < inputs.size(); ++a) {
+    report.input_correlations.emplace_back(inputs.size());
+    for (std::size_t b = 0; b < inputs.size(); ++b) {
+      report.input_correlations[a][b] =
+          b < a ? report.input_correlations[b][a] : rank_correlation(inputs[a], inputs[b]);
+    }
+  }
+
+  for (std::size_t o = 0; o < result.collection.outputs.size(); ++o) {
+    const host::Series& series = result.collection.outputs[o];
+    const host::AnalysedSeries output(series);
+    const host::ModelCell& cell = result.model.outputs[o];
+    OutputReport entry;
+    entry.name = cell.name;
+    entry.cell = cell.address;
+    entry.summary = output.summary();
+    entry.sorted = output.sorted();
+    entry.histogram = histogram_of(main, entry.sorted);
+    entry.settled_after = settled_after(main, series);
+    for (std::size_t i = 0; i < inputs.size(); ++i)
+      entry.sensitivity.push_back({i, rank_correlation(inputs[i], output)});
+    std::stable_sort(entry.sensitivity.begin(), entry.sensitivity.end(),
+                     [](const Sensitivity& a, const Sensitivity& b) {
+                       const double left = a.rank_correlation ? std::abs(*a.rank_correlation) : -1;
+                       const double right = b.rank_correlation ? std::abs(*b.rank_correlation) : -1;
+                       return left > right;
+                     });
+    report.outputs.push_back(std::move(entry));
+  }
+  return report;
+}
+
+}  // namespace cli

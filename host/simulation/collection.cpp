@@ -1,0 +1,63 @@
+#include "host/simulation/collection.hpp"
+
+#include <algorithm>
+
+#include "common/failure.hpp"
+
+namespace host {
+namespace {
+
+void append(Series& into, Series&& later) {
+  const auto offset = static_cast<std::int64_t>(into.values.size());
+  into.values.insert(into.values.end(), later.values.begin(), later.values.end());
+  for (FailedIteration failure : later.failures) {
+    failure.iteration += offset;
+    into.failures.push_back(failure);
+  }
+}
+
+}  // namespace
+
+void Series::record(const kx::Value& value) {
+  if (value.is_number()) {
+    values.push_back(value.number());
+    return;
+  }
+  failures.push_back({static_cast<std::int64_t>(values.size()), value.is_error() ? value.error().number : kNoNumber});
+  values.push_back(0.0);
+}
+
+std::vector<double> Series::numbers() const {
+  if (failures.empty()) return values;
+  std::vector<double> kept;
+  kept.reserve(values.size() - failures.size());
+  auto failure = failures.begin();
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (failure != failures.end() && failure->iteration == static_cast<std::int64_t>(i)) {
+      ++failure;
+      continue;
+    }
+    kept.push_back(values[i]);
+  }
+  return kept;
+}
+
+Collection merge(std::vector<Collection> blocks) {
+  if (blocks.empty()) return {};
+  std::sort(blocks.begin(), blocks.end(),
+            [](const Collection& a, const Collection& b) { return a.first_iteration < b.first_iteration; });
+  Collection merged = std::move(blocks.front());
+  for (std::size_t b = 1; b < blocks.size(); ++b) {
+    Collection& block = blocks[b];
+    if (block.first_iteration != merged.first_iteration + merged.iterations)
+      throw kx::Failure(kx::error::kHostFailure, "The collected blocks of iterations leave a gap or overlap");
+    if (block.inputs.size() != merged.inputs.size() || block.outputs.size() != merged.outputs.size())
+      throw kx::Failure(kx::error::kHostFailure, "The collected blocks hold different cells");
+    for (std::size_t i = 0; i < block.inputs.size(); ++i) append(merged.inputs[i], std::move(block.inputs[i]));
+    for (std::size_t i = 0; i < block.outputs.size(); ++i) append(merged.outputs[i], std::move(block.outputs[i]));
+    merged.iterations += block.iterations;
+  }
+  return merged;
+}
+
+}  // namespace host

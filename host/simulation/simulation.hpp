@@ -1,0 +1,55 @@
+// The simulation loop: a model workbook recalculated once per iteration on several workers,
+// each with its own copy of the workbook, its own components and its own generator, and the
+// values of its inputs and outputs collected at every iteration.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "common/object.hpp"
+#include "host/document/book.hpp"
+#include "host/simulation/collection.hpp"
+#include "host/simulation/simulation_model.hpp"
+
+namespace host {
+
+enum class Sampling { Plain, LatinHypercube };
+
+struct SimulationOptions {
+  std::int64_t iterations = 10'000;
+  // With a seed, every iteration draws from a stream fixed by the seed and its number, so the
+  // results are the same for every thread count; without one, a seed is drawn.
+  std::optional<std::uint64_t> seed;
+  int threads = 1;
+  Sampling sampling = Sampling::Plain;
+};
+
+// Where each worker gets its own copy of the model and of the components.
+struct ModelSource {
+  std::function<std::shared_ptr<Book>()> workbook;
+  std::function<std::vector<kx::ObjectRef>()> components;
+};
+
+struct SimulationProgress {
+  std::int64_t done = 0;
+  std::int64_t total = 0;
+  double seconds = 0;  // since the iterations started
+};
+using ProgressListener = std::function<void(const SimulationProgress&)>;
+
+struct SimulationResult {
+  SimulationModel model;  // names and addresses; its sheet pointers belong to a finished worker
+  Collection collection;
+  std::uint64_t seed = 0;
+  double seconds = 0;  // the iterations, from the start of the workers to the merged collection
+};
+
+// Runs the simulation. Raises kx::Failure with a one-line message for options or a model that
+// cannot run (see prepare_model). `progress` is called now and then from the calling thread.
+SimulationResult simulate(const ModelSource& source, const SimulationOptions& options,
+                          const ProgressListener& progress = {});
+
+}  // namespace host

@@ -1,0 +1,102 @@
+#include "host/simulation/simulation_model.hpp"
+
+#include <algorithm>
+#include <tuple>
+#include <variant>
+
+#include "common/automation/interface.hpp"
+#include "common/failure.hpp"
+#include "common/text_compare.hpp"
+#include "host/document/address.hpp"
+#include "host/formula/function_table.hpp"
+
+namespace host {
+namespace {
+
+constexpr std::string_view kOutputMarker = "kxOUTPUT";
+constexpr std::string_view kNameMarker = "kxNAME";
+constexpr std::string_view kLockMarker = "kxLOCK";
+// What a locked cell's sampling calls are given as their sampling mode.
+constexpr std::string_view kModeParameter = "ModeSheet";
+constexpr std::string_view kShowMode = "ShowMode";
+
+// What one formula says about its cell's part in the model.
+struct Markers {
+  bool output = false;
+  bool locked = false;
+  bool samples = false;
+  std::string name;
+};
+
+Markers markers_of(const SyntaxTree& tree) {
+  Markers found;
+  for (const Node& node : tree.nodes) {
+    const auto* call = std::get_if<Call>(&node.data);
+    if (call == nullptr || call->function == nullptr || call->function->kind != Function::Kind::Member) continue;
+    const std::string& name = call->function->name;
+    if (kx::equals_ignore_case(name, kOutputMarker)) found.output = true;
+    if (kx::equals_ignore_case(name, kLockMarker)) found.locked = true;
+    if (is_sampling_function(*call->function->member)) found.samples = true;
+    if (kx::equals_ignore_case(name, kNameMarker) && call->arguments.count > 0 && found.name.empty()) {
+      const Node& argument = tree[tree.arguments[call->arguments.first]];
+      if (const auto* constant = std::get_if<Constant>(&argument.data)) {
+        const kx::Value& text = tree.constants[constant->index];
+        if (text.is_text()) found.name = text.text();
+      }
+    }
+  }
+  return found;
+}
+
+[[noreturn]] void fail(const std::string& message) { throw kx::Failure(kx::error::kHostFailure, message); }
+
+}  // namespace
+
+bool is_sampling_function(const kx::Member& member) {
+  const auto declares = [&](std::string_view parameter) {
+    return std::any_of(member.parameters.begin(), member.parameters.end(),
+                       [&](const kx::Parameter& p) { return p.name == parameter; });
+  };
+  return declares("corFactor") && declares(kModeParameter);
+}
+
+SimulationModel prepare_model(FormulaEngine& engine) {
+  if (!engine.problems().empty()) {
+    const auto& first = engine.problems().front();
+    fail(first.cell + ": " + first.problem.message + " (column " + std::to_string(first.problem.column) + ")");
+  }
+
+  SimulationModel model;
+  for (const auto& book : engine.application().books()) {
+    for (const auto& sheet : book->sheets()) {
+      std::vector<std::tuple<std::int32_t, std::int32_t, Cell*>> formulas;
+      sheet->for_each_cell([&](std::int32_t row, std::int32_t column, Cell& cell) {
+        if (cell.formula) formulas.emplace_back(row, column, &cell);
+      });
+      std::sort(formulas.begin(), formulas.end());
+      for (const auto& [row, column, cell] : formulas) {
+        const Markers markers = markers_of(cell->formula->tree());
+        const std::string address = sheet->name() + "!" + column_letters(column) + std::to_string(row);
+        ModelCell place{sheet.get(), row, column, address, markers.name.empty() ? address : markers.name};
+        if (markers.locked) {
+          cell->formula->pass_argument(kModeParameter, kx::Value(std::string(kShowMode)));
+          model.locked.push_back(place);
+        } else if (markers.samples) {
+          model.inputs.push_back(place);
+        }
+        if (markers.output) model.outputs.push_back(std::move(place));
+      }
+    }
+  }
+
+  engine.recalculate_all();
+  if (const auto cycles = engine.cycles(); !cycles.empty()) {
+    std::string cells;
+    for (const std::string& cell : cycles.front()) cells += (cells.empty() ? "" : ", ") + cell;
+    fail(cycles.front().front() + ": circular reference through " + cells);
+  }
+  if (model.outputs.empty()) fail("the model has no output: mark a result cell with kxOUTPUT() in its formula");
+  return model;
+}
+
+}  // namespace host

@@ -1,0 +1,37 @@
+// What a simulation reads in a workbook: its outputs (cells marked kxOUTPUT()), its inputs
+// (cells that call a sampling function) and its locked cells (marked kxLOCK(), held at their
+// deterministic values).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/formula/formula_engine.hpp"
+
+namespace host {
+
+struct ModelCell {
+  const Sheet* sheet = nullptr;
+  std::int32_t row = 0;
+  std::int32_t column = 0;
+  std::string address;  // "Model!C12"
+  std::string name;     // kxNAME's text, or the address
+};
+
+struct SimulationModel {
+  std::vector<ModelCell> inputs;   // in workbook, sheet, row and column order
+  std::vector<ModelCell> outputs;  // the same
+  std::vector<ModelCell> locked;
+};
+
+// Finds the model in the engine's workbooks, locks its locked cells and computes every cell
+// once. Raises kx::Failure with a one-line message naming the cell when the model cannot run:
+// a formula that does not parse or names an unknown function or sheet, a circular reference,
+// or no output at all.
+SimulationModel prepare_model(FormulaEngine& engine);
+
+// A member of a component is a sampling function when it takes a uniform and a sampling mode.
+bool is_sampling_function(const kx::Member& member);
+
+}  // namespace host

@@ -1,0 +1,105 @@
+#include "host/simulation/statistics.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace host {
+namespace {
+
+// Neumaier's compensated sum: the mean of a million values stays exact to the last digits.
+double compensated_sum(std::span<const double> values) {
+  double sum = 0;
+  double compensation = 0;
+  for (const double value : values) {
+    const double total = sum + value;
+    compensation += std::abs(sum) >= std::abs(value) ? (sum - total) + value : (value - total) + sum;
+    sum = total;
+  }
+  return sum + compensation;
+}
+
+Summary summarise(std::span<const double> sorted, std::int64_t failed) {
+  Summary summary;
+  summary.count = static_cast<std::int64_t>(sorted.size());
+  summary.failed = failed;
+  if (sorted.empty()) return summary;
+  summary.mean = compensated_sum(sorted) / static_cast<double>(sorted.size());
+  if (sorted.size() > 1) {
+    double squares = 0;
+    for (const double value : sorted) squares += (value - summary.mean) * (value - summary.mean);
+    summary.std_dev = std::sqrt(squares / static_cast<double>(sorted.size() - 1));
+  }
+  summary.minimum = sorted.front();
+  summary.maximum = sorted.back();
+  for (std::size_t i = 0; i < kReportedPercentiles.size(); ++i)
+    summary.percentiles[i] = percentile(sorted, kReportedPercentiles[i]);
+  return summary;
+}
+
+// Pearson's coefficient of two rank lists of equal length.
+std::optional<double> pearson(std::span<const double> a, std::span<const double> b) {
+  const auto n = static_cast<double>(a.size());
+  if (a.size() < 2) return std::nullopt;
+  const double middle = (n + 1) / 2;  // the mean of average ranks 1..n
+  double ab = 0, aa = 0, bb = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const double da = a[i] - middle;
+    const double db = b[i] - middle;
+    ab += da * db;
+    aa += da * da;
+    bb += db * db;
+  }
+  if (aa == 0 || bb == 0) return std::nullopt;
+  return std::clamp(ab / std::sqrt(aa * bb), -1.0, 1.0);
+}
+
+// The values of the iterations where neither series failed.
+std::vector<double> shared_numbers(const Series& series, const Series& other) {
+  std::vector<char> failed(series.values.size(), 0);
+  for (const auto& failure : series.failures) failed[static_cast<std::size_t>(failure.iteration)] = 1;
+  for (const auto& failure : other.failures) failed[static_cast<std::size_t>(failure.iteration)] = 1;
+  std::vector<double> kept;
+  for (std::size_t i = 0; i < series.values.size(); ++i) {
+    if (!failed[i]) kept.push_back(series.values[i]);
+  }
+  return kept;
+}
+
+}  // namespace
+
+double percentile(std::span<const double> sorted, double k) {
+  const double position = (static_cast<double>(sorted.size()) - 1) * k / 100;
+  const auto below = static_cast<std::size_t>(std::floor(position));
+  if (below + 1 >= sorted.size()) return sorted.back();
+  return sorted[below] + (position - static_cast<double>(below)) * (sorted[below + 1] - sorted[below]);
+}
+
+std::vector<double> average_ranks(std::span<const double> values) {
+  std::vector<std::pair<double, std::uint32_t>> order(values.size());
+  for (std::size_t i = 0; i < values.size(); ++i) order[i] = {values[i], static_cast<std::uint32_t>(i)};
+  std::sort(order.begin(), order.end());
+  std::vector<double> ranks(values.size());
+  for (std::size_t first = 0; first < order.size();) {
+    std::size_t last = first + 1;
+    while (last < order.size() && order[last].first == order[first].first) ++last;
+    const double rank = static_cast<double>(first + 1 + last) / 2;  // the mean of first+1 .. last
+    for (std::size_t i = first; i < last; ++i) ranks[order[i].second] = rank;
+    first = last;
+  }
+  return ranks;
+}
+
+AnalysedSeries::AnalysedSeries(const Series& series) : series_(&series), sorted_(series.numbers()) {
+  if (series.failures.empty()) ranks_ = average_ranks(sorted_);
+  std::sort(sorted_.begin(), sorted_.end());
+  summary_ = summarise(sorted_, series.failed());
+}
+
+std::optional<double> rank_correlation(const AnalysedSeries& a, const AnalysedSeries& b) {
+  if (a.series_->failures.empty() && b.series_->failures.empty()) return pearson(a.ranks_, b.ranks_);
+  return pearson(average_ranks(shared_numbers(*a.series_, *b.series_)),
+                 average_ranks(shared_numbers(*b.series_, *a.series_)));
+}
+
+}  // namespace host

@@ -1,0 +1,57 @@
+// Statistics of a simulation's collected series: the summary of one cell's values and
+// Spearman's rank correlation between two cells. Computed from the merged collection, in
+// iteration order, so a run gives the same figures however it was split.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "host/simulation/collection.hpp"
+
+namespace host {
+
+// The percentiles every summary reports.
+inline constexpr std::array<double, 5> kReportedPercentiles = {5, 25, 50, 75, 95};
+
+struct Summary {
+  std::int64_t count = 0;  // iterations with a number
+  std::int64_t failed = 0;
+  // The rest only when count > 0; the standard deviation (of a sample) when count > 1.
+  double mean = 0;
+  std::optional<double> std_dev;
+  double minimum = 0;
+  double maximum = 0;
+  std::array<double, kReportedPercentiles.size()> percentiles{};
+};
+
+// The k-th percentile (0..100) of sorted values, as the spreadsheet's PERCENTILE gives it:
+// linear between the two closest ranks. The values must not be empty.
+double percentile(std::span<const double> sorted, double k);
+
+// Ranks 1..n of values, ties sharing their average rank.
+std::vector<double> average_ranks(std::span<const double> values);
+
+// One cell's collected values, sorted and ranked once for every statistic asked of it.
+class AnalysedSeries {
+ public:
+  explicit AnalysedSeries(const Series& series);
+
+  const Summary& summary() const { return summary_; }
+  // The numbers in ascending order.
+  const std::vector<double>& sorted() const { return sorted_; }
+
+  // Spearman's coefficient over the iterations where both cells hold a number; none when
+  // fewer than two such iterations remain or either cell is constant there.
+  friend std::optional<double> rank_correlation(const AnalysedSeries& a, const AnalysedSeries& b);
+
+ private:
+  const Series* series_;
+  Summary summary_;
+  std::vector<double> sorted_;
+  std::vector<double> ranks_;  // by iteration; only when no iteration failed
+};
+
+}  // namespace host

@@ -1,0 +1,102 @@
+// `kx simulate` as users run it: the report, its JSON and CSV forms, the pictures, the errors.
+#include <fmt/format.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tests/cli/kx_program.hpp"
+
+namespace cli {
+namespace {
+
+fs::path scratch(const std::string& name) {
+  return fs::temp_directory_path() / fmt::format("kx_simulate_test_{}_{}", getpid(), name);
+}
+
+std::string read_file(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+fs::path write_model(const std::string& name, const std::string& csv) {
+  const fs::path path = scratch(name);
+  std::ofstream(path) << csv;
+  return path;
+}
+
+TEST(SimulateCommand, SeededJsonReportIsTheSameForOneAndTwoThreads) {
+  const Outcome one = run_kx({"simulate", "--seed", "11", "-n", "3000", "--threads", "1", "--json"});
+  const Outcome two = run_kx({"simulate", "--seed", "11", "-n", "3000", "--threads", "2", "--json"});
+  ASSERT_EQ(one.status, 0) << one.err;
+  ASSERT_EQ(two.status, 0) << two.err;
+  EXPECT_EQ(one.out, two.out);
+  EXPECT_NE(one.out.find("\"Net present value\""), std::string::npos);
+  EXPECT_NE(one.out, run_kx({"simulate", "--seed", "12", "-n", "3000", "--threads", "2", "--json"}).out);
+}
+
+TEST(SimulateCommand, DefaultModelReportNamesEveryOutputAndInput) {
+  const Outcome run = run_kx({"simulate", "--seed", "3", "-n", "500"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  for (const char* text :
+       {"Output Net present value (product_launch!B35)", "Output Units sold", "Output Peak annual profit",
+        "sensitivity", "Market share", "Discount rate", "500 iterations"}) {
+    EXPECT_NE(run.out.find(text), std::string::npos) << text;
+  }
+  EXPECT_EQ(run.err, "");  // no progress bar when standard error is no terminal
+}
+
+TEST(SimulateCommand, WritesEveryIterationAndThePictures) {
+  const fs::path model = write_model(
+      "model.csv", "\"=kxUNIFORM(0,1,,\"\"\"\")+kxNAME(\"\"u, first\"\")\",\"=IF(A1<0.5,1/0,A1)+kxOUTPUT()\"\n");
+  const fs::path csv = scratch("iterations.csv");
+  const fs::path png = scratch("plot.png");
+  const fs::path svg = scratch("plot.svg");
+  for (const fs::path& picture : {png, svg}) {
+    const Outcome run = run_kx(
+        {"simulate", model.string(), "-n", "40", "--seed", "9", "--csv", csv.string(), "--plot", picture.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+  }
+  const std::string rows = read_file(csv);
+  EXPECT_EQ(rows.rfind("iteration,\"u, first\",kx_simulate_test_", 0), 0U) << rows.substr(0, 60);
+  EXPECT_NE(rows.find("_model!B1\n"), std::string::npos) << rows.substr(0, 60);
+  EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 41);
+  EXPECT_NE(rows.find(",#ERR(2007)\n"), std::string::npos);
+  EXPECT_EQ(read_file(png).substr(1, 3), "PNG");
+  EXPECT_NE(read_file(svg).find("<svg"), std::string::npos);
+  for (const fs::path& path : {model, csv, png, svg}) fs::remove(path);
+}
+
+TEST(SimulateCommand, BadInputGivesOneLineAndAFailingStatus) {
+  const fs::path cycle = write_model("cycle.csv", "\"=B1+1\",\"=A1+kxOUTPUT()\"\n");
+  const fs::path no_output = write_model("plain.csv", "1,2\n");
+  struct Case {
+    const char* label;
+    std::vector<std::string> arguments;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"missing file", {"simulate", "/nonexistent/model.xlsx"}, "model.xlsx"},
+      {"cycle", {"simulate", cycle.string()}, "circular reference"},
+      {"no output", {"simulate", no_output.string()}, "no output"},
+      {"no iterations", {"simulate", "-n", "0"}, "iterations must be positive"},
+      {"negative iterations", {"simulate", "-n", "-5"}, "iterations must be positive"},
+      {"no threads", {"simulate", "--threads", "0"}, "threads must be positive"},
+      {"picture type", {"simulate", "-n", "10", "--plot", scratch("plot.gif").string()}, ".png or .svg"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const Outcome run = run_kx(c.arguments);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  }
+  fs::remove(cycle);
+  fs::remove(no_output);
+}
+
+}  // namespace
+}  // namespace cli

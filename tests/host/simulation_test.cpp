@@ -1,0 +1,197 @@
+// The simulation loop through its public surface: models given as CSV text, run with the
+// components started as kx starts them.
+#include "host/simulation/simulation.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "common/failure.hpp"
+#include "host/files/workbook_files.hpp"
+#include "host/simulation/statistics.hpp"
+#include "riskfn/frame/classes.hpp"
+
+namespace host {
+namespace {
+
+ModelSource model(const std::string& csv) {
+  return {[csv] { return read_workbook(csv, WorkbookFormat::Csv, "model.csv"); },
+          [] { return std::vector<kx::ObjectRef>{riskfn::create_object("Main")}; }};
+}
+
+SimulationResult run(const std::string& csv, std::int64_t iterations, int threads = 1, std::uint64_t seed = 1,
+                     Sampling sampling = Sampling::Plain) {
+  return simulate(model(csv), {iterations, seed, threads, sampling});
+}
+
+// Five sampling inputs and three outputs whose distributions are known exactly.
+const char* const kKnownModel =
+    "\"=kxNORMAL(10,2,,\"\"\"\")\",\"=A1+A2+kxOUTPUT()+kxNAME(\"\"normal sum\"\")\"\n"
+    "\"=kxNORMAL(-3,1.5,,\"\"\"\")\",\"=A3*A4+kxOUTPUT()+kxNAME(\"\"uniform product\"\")\"\n"
+    "\"=kxUNIFORM(0,1,,\"\"\"\")\",\"=A5+kxOUTPUT()+kxNAME(\"\"poisson count\"\")\"\n"
+    "\"=kxUNIFORM(0,1,,\"\"\"\")\"\n"
+    "\"=kxPOISSON(4,,\"\"\"\")\"\n";
+
+TEST(Simulation, KnownOutputsMatchTheirExactStatisticsWithinSamplingError) {
+  const SimulationResult result = run(kKnownModel, 20000, 2, 2024);
+  ASSERT_EQ(result.model.inputs.size(), 5U);
+  ASSERT_EQ(result.model.outputs.size(), 3U);
+  std::map<std::string, Summary> summaries;
+  for (std::size_t i = 0; i < result.model.outputs.size(); ++i)
+    summaries[result.model.outputs[i].name] = AnalysedSeries(result.collection.outputs[i]).summary();
+
+  std::ifstream file(std::string(KX_TEST_DATA_DIR) + "/simulation_known_outputs.tsv");
+  ASSERT_TRUE(file) << "reference file missing";
+  std::string line;
+  std::getline(file, line);  // header
+  int checked = 0;
+  while (std::getline(file, line)) {
+    std::istringstream fields(line);
+    std::string output, statistic, exact, error;
+    std::getline(fields, output, '\t');
+    std::getline(fields, statistic, '\t');
+    std::getline(fields, exact, '\t');
+    std::getline(fields, error, '\t');
+    SCOPED_TRACE(output + " " + statistic);
+    ASSERT_EQ(summaries.count(output), 1U);
+    const Summary& summary = summaries[output];
+    EXPECT_EQ(summary.count, 20000);
+    double estimate = 0;
+    if (statistic == "mean") estimate = summary.mean;
+    if (statistic == "std_dev") estimate = summary.std_dev.value_or(0);
+    for (std::size_t p = 0; p < kReportedPercentiles.size(); ++p) {
+      std::string name = "p";
+      name += std::to_string(static_cast<int>(kReportedPercentiles[p]));
+      if (statistic == name) estimate = summary.percentiles[p];
+    }
+    // Four standard errors: a fault in the loop, the seeding or the statistics moves far more.
+    EXPECT_NEAR(estimate, std::stod(exact), 4 * std::stod(error));
+    ++checked;
+  }
+  EXPECT_EQ(checked, 21);
+}
+
+TEST(Simulation, SeededRunsAreTheSameForEveryThreadCount) {
+  const SimulationResult one = run(kKnownModel, 1001, 1, 77);
+  for (const int threads : {2, 3, 8}) {
+    SCOPED_TRACE(threads);
+    const SimulationResult more = run(kKnownModel, 1001, threads, 77);
+    for (std::size_t i = 0; i < one.collection.inputs.size(); ++i)
+      EXPECT_EQ(one.collection.inputs[i].values, more.collection.inputs[i].values);
+    for (std::size_t i = 0; i < one.collection.outputs.size(); ++i)
+      EXPECT_EQ(one.collection.outputs[i].values, more.collection.outputs[i].values);
+  }
+  EXPECT_NE(
+      run(kKnownModel, 100, 1, 78).collection.inputs[0].values,
+      std::vector<double>(one.collection.inputs[0].values.begin(), one.collection.inputs[0].values.begin() + 100));
+  // Without a seed, every run draws its own.
+  EXPECT_NE(simulate(model(kKnownModel), {100, std::nullopt, 1}).collection.inputs[0].values,
+            simulate(model(kKnownModel), {100, std::nullopt, 1}).collection.inputs[0].values);
+}
+
+TEST(Simulation, LatinHypercubePutsOneDrawInEveryStratum) {
+  const std::int64_t n = 1000;
+  for (const int threads : {1, 2}) {
+    SCOPED_TRACE(threads);
+    const SimulationResult result = run(kKnownModel, n, threads, 5, Sampling::LatinHypercube);
+    // Inputs 3 and 4 are the uniforms: each of the n strata of (0, 1) holds exactly one value.
+    for (const std::size_t input : {2U, 3U}) {
+      std::vector<double> values = result.collection.inputs[input].values;
+      std::sort(values.begin(), values.end());
+      for (std::int64_t i = 0; i < n; ++i) ASSERT_EQ(static_cast<std::int64_t>(values[i] * n), i);
+    }
+  }
+}
+
+TEST(Simulation, LatinHypercubeMeanConvergesFasterThanPlainSampling) {
+  // The normal sum's mean over 20 seeds: plain sampling errs by about 2.5/sqrt(500) = 0.11.
+  double plain = 0, latin = 0;
+  for (std::uint64_t seed = 1; seed <= 20; ++seed) {
+    const auto error = [&](Sampling sampling) {
+      const double mean = AnalysedSeries(run(kKnownModel, 500, 1, seed, sampling).collection.outputs[0]).summary().mean;
+      return (mean - 7) * (mean - 7);
+    };
+    plain += error(Sampling::Plain);
+    latin += error(Sampling::LatinHypercube);
+  }
+  EXPECT_LT(std::sqrt(latin / 20), std::sqrt(plain / 20) / 5);
+}
+
+TEST(Simulation, LockedCellKeepsItsDeterministicValue) {
+  const SimulationResult result =
+      run("\"=kxNORMAL(100,15,,\"\"\"\")+kxLOCK()\",\"=A1+A2+kxOUTPUT()\"\n"
+          "\"=kxUNIFORM(0,1,,\"\"\"\")\"\n",
+          200);
+  ASSERT_EQ(result.model.locked.size(), 1U);
+  EXPECT_EQ(result.model.locked[0].address, "model!A1");
+  ASSERT_EQ(result.model.inputs.size(), 1U);
+  EXPECT_EQ(result.model.inputs[0].address, "model!A2");
+  const Summary output = AnalysedSeries(result.collection.outputs[0]).summary();
+  EXPECT_GE(output.minimum, 100);
+  EXPECT_LT(output.maximum, 101);
+}
+
+TEST(Simulation, FailedIterationsAreCountedAndLeftOutOfTheStatistics) {
+  const SimulationResult result = run("\"=kxUNIFORM(0,1,,\"\"\"\")\",\"=IF(A1<0.3,1/0,A1)+kxOUTPUT()\"\n", 5000);
+  const Series& series = result.collection.outputs[0];
+  const Summary summary = AnalysedSeries(series).summary();
+  EXPECT_EQ(summary.count + summary.failed, 5000);
+  EXPECT_NEAR(static_cast<double>(summary.failed) / 5000, 0.3, 0.03);
+  EXPECT_GE(summary.minimum, 0.3);
+  EXPECT_EQ(series.failures.front().error, kx::error::kXlDiv0);
+}
+
+TEST(Simulation, ModelsThatCannotRunFailWithTheCell) {
+  struct Case {
+    const char* label;
+    std::string csv;
+    std::int64_t iterations;
+    int threads;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"formula that does not parse", "1,\"=A1+*2+kxOUTPUT()\"\n", 10, 1, "model!B1"},
+      {"missing sheet", "1,\"=Nowhere!A1+kxOUTPUT()\"\n", 10, 1, "model!B1"},
+      {"unknown function", "1,\"=NOSUCH(A1)+kxOUTPUT()\"\n", 10, 1, "model!B1"},
+      {"no output", "\"=kxUNIFORM(0,1,,\"\"\"\")\"\n", 10, 1, "no output"},
+      {"cycle", "\"=B1+1\",\"=A1+kxOUTPUT()\"\n", 10, 1, "circular reference"},
+      {"no iterations", "\"=1+kxOUTPUT()\"\n", 0, 1, "iterations must be positive"},
+      {"no threads", "\"=1+kxOUTPUT()\"\n", 10, 0, "threads must be positive"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    try {
+      simulate(model(c.csv), {c.iterations, 1, c.threads});
+      ADD_FAILURE() << "no failure";
+    } catch (const kx::Failure& failure) {
+      EXPECT_NE(std::string(failure.what()).find(c.message), std::string::npos) << failure.what();
+    }
+  }
+}
+
+TEST(SimulationStatistics, RankCorrelationAndPercentilesFollowTheirDefinitions) {
+  // Reference values: scipy.stats.spearmanr(a, b) and numpy.percentile(a, [5, 50, 95]).
+  Series a, b;
+  for (const double x : {1.0, 2.0, 2.0, 4.0, 7.0, 3.0}) a.record(x);
+  for (const double y : {10.0, 8.0, 9.0, 1.0, 2.0, 5.0}) b.record(y);
+  EXPECT_NEAR(*rank_correlation(AnalysedSeries(a), AnalysedSeries(b)), -0.9276336570439174, 1e-12);
+  const AnalysedSeries sorted(a);
+  EXPECT_DOUBLE_EQ(percentile(sorted.sorted(), 5), 1.25);
+  EXPECT_DOUBLE_EQ(percentile(sorted.sorted(), 50), 2.5);
+  EXPECT_DOUBLE_EQ(percentile(sorted.sorted(), 95), 6.25);
+  // A failed iteration leaves the pair out of the correlation.
+  a.record(kx::ErrorValue{kx::error::kXlValue});
+  b.record(100.0);
+  EXPECT_NEAR(*rank_correlation(AnalysedSeries(a), AnalysedSeries(b)), -0.9276336570439174, 1e-12);
+  Series constant;
+  for (int i = 0; i < 7; ++i) constant.record(1.0);
+  EXPECT_FALSE(rank_correlation(AnalysedSeries(a), AnalysedSeries(constant)).has_value());
+}
+
+}  // namespace
+}  // namespace host
