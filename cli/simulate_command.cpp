@@ -43,7 +43,7 @@ int run_simulate(const SimulateOptions& options) {
   // kxHISTO and kxOPTNUM reach the host's worksheet functions, so their Main is started in a session.
   const kx::ObjectRef main = riskfn::create_object("Main");
   const host::Session session({main});
-  const SimulationReport report = build_report(model, result, options.sampling, *main);
+  const SimulationReport report = build_report(model, result, options.sampling, run.threads, *main);
   if (options.json) {
     fmt::print("{}", report_json(report));
   } else {

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <optional>
+#include <thread>
 
 #include "common/automation/dispatch.hpp"
 #include "common/automation/interface.hpp"
@@ -40,6 +43,26 @@ std::int64_t settled_after(kx::Object& main, const host::Series& series) {
   return runs.is_number() ? static_cast<std::int64_t>(runs.number()) : 0;
 }
 
+// Every series sorted and ranked, spread over `threads` threads: on a long run this is most of
+// the report's work.
+std::vector<host::AnalysedSeries> analysed(const std::vector<const host::Series*>& series, int threads) {
+  threads = std::max(1, threads);
+  std::vector<std::optional<host::AnalysedSeries>> done(series.size());
+  {
+    std::vector<std::jthread> workers;
+    for (int t = 0; t < threads; ++t) {
+      workers.emplace_back([&, t] {
+        for (auto i = static_cast<std::size_t>(t); i < series.size(); i += static_cast<std::size_t>(threads))
+          done[i].emplace(*series[i]);
+      });
+    }
+  }
+  std::vector<host::AnalysedSeries> result;
+  result.reserve(done.size());
+  for (auto& one : done) result.push_back(std::move(*one));
+  return result;
+}
+
 }  // namespace
 
 std::string sampling_name(host::Sampling sampling) {
@@ -47,7 +70,7 @@ std::string sampling_name(host::Sampling sampling) {
 }
 
 SimulationReport build_report(const std::string& model, const host::SimulationResult& result, host::Sampling sampling,
-                              kx::Object& main) {
+                              int threads, kx::Object& main) {
   SimulationReport report;
   report.model = model;
   report.iterations = result.collection.iterations;
@@ -55,11 +78,17 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
   report.sampling = sampling;
   for (const host::ModelCell& cell : result.model.locked) report.locked.push_back(cell.address);
 
-  std::vector<host::AnalysedSeries> inputs;
-  for (std::size_t i = 0; i < result.collection.inputs.size(); ++i) {
-    inputs.emplace_back(result.collection.inputs[i]);
+  std::vector<const host::Series*> series;
+  for (const host::Series& input : result.collection.inputs) series.push_back(&input);
+  for (const host::Series& output : result.collection.outputs) series.push_back(&output);
+  std::vector<host::AnalysedSeries> inputs = analysed(series, threads);
+  std::vector<host::AnalysedSeries> outputs(
+      std::make_move_iterator(inputs.begin() + static_cast<std::ptrdiff_t>(result.collection.inputs.size())),
+      std::make_move_iterator(inputs.end()));
+  inputs.erase(inputs.begin() + static_cast<std::ptrdiff_t>(result.collection.inputs.size()), inputs.end());
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
     const host::ModelCell& cell = result.model.inputs[i];
-    report.inputs.push_back({cell.name, cell.address, inputs.back().summary()});
+    report.inputs.push_back({cell.name, cell.address, inputs[i].summary()});
   }
   for (std::size_t a = 0; a < inputs.size(); ++a) {
     report.input_correlations.emplace_back(inputs.size());
@@ -70,8 +99,7 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
   }
 
   for (std::size_t o = 0; o < result.collection.outputs.size(); ++o) {
-    const host::Series& series = result.collection.outputs[o];
-    const host::AnalysedSeries output(series);
+    const host::AnalysedSeries& output = outputs[o];
     const host::ModelCell& cell = result.model.outputs[o];
     OutputReport entry;
     entry.name = cell.name;
@@ -79,7 +107,7 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
     entry.summary = output.summary();
     entry.sorted = output.sorted();
     entry.histogram = histogram_of(main, entry.sorted);
-    entry.settled_after = settled_after(main, series);
+    entry.settled_after = settled_after(main, result.collection.outputs[o]);
     for (std::size_t i = 0; i < inputs.size(); ++i)
       entry.sensitivity.push_back({i, rank_correlation(inputs[i], output)});
     std::stable_sort(entry.sensitivity.begin(), entry.sensitivity.end(),

@@ -50,9 +50,10 @@ struct SimulationReport {
   std::vector<std::vector<std::optional<double>>> input_correlations;
 };
 
-// `main` is a riskfn Main object, whose kxHISTO and kxOPTNUM summarise each output.
+// `main` is a riskfn Main object, whose kxHISTO and kxOPTNUM summarise each output; the series
+// are sorted and ranked on `threads` threads.
 SimulationReport build_report(const std::string& model, const host::SimulationResult& result, host::Sampling sampling,
-                              kx::Object& main);
+                              int threads, kx::Object& main);
 
 std::string sampling_name(host::Sampling sampling);
 

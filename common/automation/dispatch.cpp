@@ -1,6 +1,6 @@
 #include "common/automation/dispatch.hpp"
 
-#include <array>
+#include <boost/container/small_vector.hpp>
 #include <vector>
 
 #include "common/automation/binding.hpp"
@@ -49,20 +49,13 @@ Value call_member(Object& object, const Member& member, std::span<Value> argumen
     throw Failure(error::kWrongArgumentCount,
                   "Wrong number of arguments: " + member.name + " takes at most " + std::to_string(count));
   }
-  // Most members take few arguments: keep them on the stack.
-  constexpr std::size_t kInline = 12;
-  std::array<Value, kInline> inline_buffer;
-  std::vector<Value> heap_buffer;
-  std::span<Value> prepared;
-  if (count <= kInline) {
-    prepared = std::span<Value>(inline_buffer.data(), count);
-  } else {
-    heap_buffer.resize(count);
-    prepared = heap_buffer;
-  }
-  for (std::size_t i = 0; i < count; ++i) prepared[i] = prepared_argument(member, i, arguments);
+  // Most members take few arguments: they stay on the stack, and only as many as there are
+  // parameters are constructed (a simulation makes millions of these calls).
+  boost::container::small_vector<Value, 12> prepared;
+  prepared.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) prepared.push_back(prepared_argument(member, i, arguments));
 
-  Value result = member.invoke(object, prepared);
+  Value result = member.invoke(object, std::span<Value>(prepared.data(), prepared.size()));
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     if (member.parameters[i].by_reference && !arguments[i].is_missing()) arguments[i] = std::move(prepared[i]);
   }

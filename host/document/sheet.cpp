@@ -42,13 +42,26 @@ kx::RangeRef Sheet::area(std::int32_t top, std::int32_t left, std::int32_t botto
 }
 
 const Cell* Sheet::find(std::int32_t row, std::int32_t column) const {
+  if (in_grid(row, column)) return row <= grid_rows_ ? grid_[grid_index(row, column)] : nullptr;
   const auto found = cells_.find(key(row, column));
   return found == cells_.end() ? nullptr : &found->second;
 }
 
 Cell& Sheet::cell(std::int32_t row, std::int32_t column) {
+  if (in_grid(row, column) && row <= grid_rows_) {
+    if (Cell* known = grid_[grid_index(row, column)]) return *known;
+  }
   check_cell(row, column);
-  return cells_[key(row, column)];
+  const auto [place, added] = cells_.try_emplace(key(row, column));
+  if (added && in_grid(row, column)) {
+    if (row > grid_rows_) {
+      // Rows grow by doubling, so that filling a sheet row by row copies the grid few times.
+      grid_rows_ = std::min(kGridRows, std::max({row, 2 * grid_rows_, 16}));
+      grid_.resize(static_cast<std::size_t>(grid_rows_) * kGridColumns, nullptr);
+    }
+    grid_[grid_index(row, column)] = &place->second;
+  }
+  return place->second;
 }
 
 const kx::Value& Sheet::value(std::int32_t row, std::int32_t column) const {
@@ -72,7 +85,10 @@ void Sheet::set_formula(std::int32_t row, std::int32_t column, std::string text)
   target.formula_text = std::move(text);
 }
 
-void Sheet::clear(std::int32_t row, std::int32_t column) { cells_.erase(key(row, column)); }
+void Sheet::clear(std::int32_t row, std::int32_t column) {
+  if (in_grid(row, column) && row <= grid_rows_) grid_[grid_index(row, column)] = nullptr;
+  cells_.erase(key(row, column));
+}
 
 void Sheet::for_each_cell(const std::function<void(std::int32_t, std::int32_t, Cell&)>& visit) {
   for (auto& [packed, cell] : cells_) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "common/host_services.hpp"
 #include "host/document/cell.hpp"
@@ -18,6 +19,9 @@ class Book;
 class Sheet : public kx::Worksheet {
  public:
   Sheet(std::string name, std::weak_ptr<Book> book) : name_(std::move(name)), book_(std::move(book)) {}
+  // The grid points into this sheet's own cells.
+  Sheet(const Sheet&) = delete;
+  Sheet& operator=(const Sheet&) = delete;
 
   std::string name() const override { return name_; }
   void rename(std::string name) { name_ = std::move(name); }
@@ -49,9 +53,23 @@ class Sheet : public kx::Worksheet {
     return (static_cast<std::uint64_t>(row) << 32) | static_cast<std::uint32_t>(column);
   }
 
+  // Cells in the first kGridColumns columns and kGridRows rows, where models live, are also
+  // found through a grid of pointers into cells_ (whose elements never move): a recalculation
+  // reads cells by the million, and an index costs far less than a hash lookup.
+  static constexpr std::int32_t kGridRows = 4096;
+  static constexpr std::int32_t kGridColumns = 64;
+  static bool in_grid(std::int32_t row, std::int32_t column) {
+    return row >= 1 && row <= kGridRows && column >= 1 && column <= kGridColumns;
+  }
+  std::size_t grid_index(std::int32_t row, std::int32_t column) const {
+    return static_cast<std::size_t>(row - 1) * kGridColumns + static_cast<std::size_t>(column - 1);
+  }
+
   std::string name_;
   std::weak_ptr<Book> book_;
   std::unordered_map<std::uint64_t, Cell> cells_;
+  std::vector<Cell*> grid_;     // kGridColumns per row; rows 1 .. grid_rows_, null where no cell is
+  std::int32_t grid_rows_ = 0;  // covers every grid cell that exists
 };
 
 }  // namespace host

@@ -1,5 +1,6 @@
 #include "host/formula/evaluator.hpp"
 
+#include <boost/container/small_vector.hpp>
 #include <cmath>
 #include <exception>
 #include <new>
@@ -41,6 +42,9 @@ void check_array_size(std::int64_t cells, const std::string& what) {
                         std::to_string(kMaxFormulaArrayCells) + " a formula may read as an array");
   }
 }
+
+// A call's arguments, on the stack for the usual few: a recalculation makes a call per cell.
+using ArgumentValues = boost::container::small_vector<kx::Value, 8>;
 
 const kx::Value& constant_of(const SyntaxTree& tree, const Constant& node) { return tree.constants[node.index]; }
 
@@ -153,7 +157,7 @@ kx::Value Evaluator::call_builtin(const SyntaxTree& tree, const Call& call) {
 // As a member of the application: a worksheet function that cannot compute gives its error
 // value, which the formula passes on.
 kx::Value Evaluator::call_worksheet(const SyntaxTree& tree, const Call& call) {
-  std::vector<kx::Value> arguments;
+  ArgumentValues arguments;
   arguments.reserve(call.arguments.count);
   for (const NodeId id : arguments_of(tree, call)) {
     arguments.push_back(argument(tree, id));
@@ -166,7 +170,7 @@ kx::Value Evaluator::call_worksheet(const SyntaxTree& tree, const Call& call) {
   // Trailing empty places are arguments not given.
   while (!arguments.empty() && arguments.back().is_missing()) arguments.pop_back();
   try {
-    return application_.call(call.function->worksheet, arguments);
+    return application_.call(call.function->worksheet, std::span<const kx::Value>(arguments.data(), arguments.size()));
   } catch (const std::exception& failure) {
     return remember(call.function->name, kx::failure_number_of(failure), failure.what(), kx::error::kXlValue);
   }
@@ -175,13 +179,14 @@ kx::Value Evaluator::call_worksheet(const SyntaxTree& tree, const Call& call) {
 // Through the automation layer, as the add-in's cell formulas reach the components. A failed
 // call shows as #VALUE! in the cell, as the spreadsheet shows a failing add-in function.
 kx::Value Evaluator::call_member(const SyntaxTree& tree, const Call& call) {
-  std::vector<kx::Value> arguments;
+  ArgumentValues arguments;
   arguments.reserve(call.arguments.count);
   for (const NodeId id : arguments_of(tree, call)) arguments.push_back(argument(tree, id));
   const Function& function = *call.function;
   kx::Value result;
   try {
-    result = kx::call_member(*function.object, *function.member, arguments);
+    result =
+        kx::call_member(*function.object, *function.member, std::span<kx::Value>(arguments.data(), arguments.size()));
   } catch (const kx::Failure& failure) {
     return remember(function.name, failure.number(), failure.what(), kx::error::kXlValue);
   } catch (const std::exception& failure) {

@@ -1,0 +1,107 @@
+// Iterations per second of whole simulations: the five-input model of the speed goal, models
+// of 10, 100 and 1,000 formula cells (so that the cost per cell shows), and the bundled product
+// launch model at 100,000 iterations with the share of its time spent in the inverse beta and
+// gamma quantiles. Each on one and on two workers. Times are wall-clock: on a shared machine,
+// run it when the machine is otherwise idle.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "common/uniform_generator.hpp"
+#include "host/document/spreadsheet.hpp"
+#include "host/files/workbook_files.hpp"
+#include "host/simulation/simulation.hpp"
+#include "host/simulation/statistics.hpp"
+#include "riskfn/frame/classes.hpp"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+host::ModelSource from_csv(std::string csv) {
+  return {[csv] { return host::read_workbook(csv, host::WorkbookFormat::Csv, "model.csv"); },
+          [] { return std::vector<kx::ObjectRef>{riskfn::create_object("Main")}; }};
+}
+
+// The run and the statistics of every series, as the report computes them.
+void simulate_and_summarise(const host::ModelSource& source, std::int64_t iterations, int threads) {
+  const host::SimulationResult result = host::simulate(source, {iterations, 1, threads});
+  for (const auto& series : result.collection.inputs) benchmark::DoNotOptimize(host::AnalysedSeries(series).summary());
+  for (const auto& series : result.collection.outputs) benchmark::DoNotOptimize(host::AnalysedSeries(series).summary());
+}
+
+void run(benchmark::State& state, const host::ModelSource& source, std::int64_t iterations) {
+  const int threads = static_cast<int>(state.range(0));
+  for (auto _ : state) simulate_and_summarise(source, iterations, threads);
+  state.counters["iterations_per_s"] =
+      benchmark::Counter(static_cast<double>(iterations), benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// Two normals, two uniforms and a Poisson count feeding three outputs.
+void BM_FiveInputModel(benchmark::State& state) {
+  static const host::ModelSource source = from_csv(
+      "\"=kxNORMAL(10,2,,\"\"\"\")\",\"=A1+A2+kxOUTPUT()\"\n"
+      "\"=kxNORMAL(-3,1.5,,\"\"\"\")\",\"=A3*A4+kxOUTPUT()\"\n"
+      "\"=kxUNIFORM(0,1,,\"\"\"\")\",\"=A5+kxOUTPUT()\"\n"
+      "\"=kxUNIFORM(0,1,,\"\"\"\")\"\n"
+      "\"=kxPOISSON(4,,\"\"\"\")\"\n");
+  run(state, source, 200'000);
+}
+BENCHMARK(BM_FiveInputModel)->ArgName("threads")->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// One normal input and a chain of formula cells, each growing the one above: the cost of a cell.
+void BM_FormulaCells(benchmark::State& state) {
+  const auto cells = static_cast<int>(state.range(1));
+  std::string csv = "\"=kxNORMAL(100,15,,\"\"\"\")\"\n";
+  for (int row = 2; row < cells; ++row) csv += "\"=A" + std::to_string(row - 1) + "*1.01+1\"\n";
+  csv += "\"=A" + std::to_string(cells - 1) + "+kxOUTPUT()\"\n";
+  const host::ModelSource source = from_csv(csv);
+  const std::int64_t iterations = 2'000'000 / cells;
+  run(state, source, iterations);
+  state.counters["ns_per_cell"] =
+      benchmark::Counter(static_cast<double>(iterations) * cells * 1e-9,
+                         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_FormulaCells)
+    ->ArgNames({"threads", "cells"})
+    ->ArgsProduct({{1, 2}, {10, 100, 1000}})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+// The bundled model from its file, as `kx simulate -n 100000` runs it (process start aside).
+void BM_DefaultModel(benchmark::State& state) {
+  const std::string path = std::string(KX_SOURCE_DIR) + "/examples/product_launch.xlsx";
+  const host::ModelSource source{[path] { return host::load_workbook(path); },
+                                 [] { return std::vector<kx::ObjectRef>{riskfn::create_object("Main")}; }};
+  constexpr std::int64_t kIterations = 100'000;
+  const int threads = static_cast<int>(state.range(0));
+  double seconds = 0;
+  for (auto _ : state) {
+    const Clock::time_point start = Clock::now();
+    simulate_and_summarise(source, kIterations, threads);
+    seconds += std::chrono::duration<double>(Clock::now() - start).count();
+  }
+  // The same iterations' inverse beta (market share, price erosion) and gamma (launch
+  // marketing) quantiles alone, through the host as the sampling functions call them.
+  const auto spreadsheet = host::Spreadsheet::create();
+  kx::Application& application = *spreadsheet;
+  kx::UniformGenerator& generator = kx::uniform_generator();
+  const Clock::time_point start = Clock::now();
+  for (std::int64_t i = 0; i < kIterations; ++i) {
+    benchmark::DoNotOptimize(application.call(kx::WorksheetFn::BetaInv, {generator.next(), 2.6, 3.4, 0.06, 0.16}));
+    benchmark::DoNotOptimize(application.call(kx::WorksheetFn::BetaInv, {generator.next(), 2.0, 5.0, 0.0, 0.15}));
+    benchmark::DoNotOptimize(application.call(kx::WorksheetFn::GammaInv, {generator.next(), 16.0, 50000.0}));
+  }
+  const double quantile_seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  const double run_seconds = seconds / static_cast<double>(state.iterations());
+  state.counters["iterations_per_s"] = static_cast<double>(kIterations) / run_seconds;
+  // Of the CPU time of all workers together.
+  state.counters["beta_gamma_share"] = quantile_seconds / (run_seconds * threads);
+}
+BENCHMARK(BM_DefaultModel)->ArgName("threads")->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
