@@ -14,6 +14,7 @@
 #include "cli/simulation_report.hpp"
 #include "host/files/workbook_files.hpp"
 #include "host/session/session.hpp"
+#include "mktfn/frame/classes.hpp"
 #include "riskfn/frame/classes.hpp"
 
 namespace cli {
@@ -26,8 +27,11 @@ std::string default_model_path() {
 
 int run_simulate(const SimulateOptions& options) {
   const std::string model = options.model.empty() ? default_model_path() : options.model;
-  const host::ModelSource source{[&model] { return host::load_workbook(model); },
-                                 [] { return std::vector<kx::ObjectRef>{riskfn::create_object("Main")}; }};
+  const host::ModelSource source{
+      [&model] { return host::load_workbook(model); },
+      [] {
+        return std::vector<kx::ObjectRef>{riskfn::create_object("Main"), mktfn::create_object("Main")};
+      }};
   host::SimulationOptions run;
   run.iterations = options.iterations;
   run.seed = options.seed;
