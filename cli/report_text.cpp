@@ -69,6 +69,8 @@ std::string readable(double x) {
   if (x == 0) return "0";
   const double magnitude = std::abs(x);
   if (magnitude < 1e-4 || magnitude >= 1e15) return fmt::format("{:.5g}", x);
+  // Whole numbers from a thousand on: a column of amounts reads best without stray decimals.
+  if (magnitude >= 1000) return fmt::format("{:.0f}", x);
   const int decimals = std::max(0, 5 - static_cast<int>(std::floor(std::log10(magnitude))));
   return fmt::format("{:.{}f}", x, decimals);
 }

@@ -7,7 +7,8 @@
 
 namespace cli {
 
-// A number with about six significant digits, without an exponent for everyday magnitudes.
+// A number with about six significant digits (whole from a thousand on), without an exponent
+// for everyday magnitudes.
 std::string readable(double x);
 
 // The whole report; `threads` and `seconds` say how the run went (they vary between runs of

@@ -13,12 +13,17 @@
 namespace cli {
 namespace {
 
+// Numbers as the one-dimensional array the analysis functions take.
+kx::Value array_of(const std::vector<double>& numbers) {
+  kx::Array values = kx::Array::vector(numbers.size(), 0);
+  for (std::size_t i = 0; i < numbers.size(); ++i) values.at(i) = numbers[i];
+  return kx::Value(std::move(values));
+}
+
 // kxHISTO over the numbers, with the class count chosen by its own rule.
 std::vector<HistogramClass> histogram_of(kx::Object& main, const std::vector<double>& numbers) {
   if (numbers.empty() || !main.automation_interface()->find("kxHISTO")) return {};
-  kx::Array values = kx::Array::vector(numbers.size(), 0);
-  for (std::size_t i = 0; i < numbers.size(); ++i) values.at(i) = numbers[i];
-  std::vector<kx::Value> arguments = {kx::Value(std::move(values)), kx::Value::missing(), kx::Value(1.0)};
+  std::vector<kx::Value> arguments = {array_of(numbers), kx::Value::missing(), kx::Value(1.0)};
   const kx::Value table = kx::call_by_name(main, "kxHISTO", arguments);
   if (!table.is_array()) return {};
   std::vector<HistogramClass> classes;
@@ -35,10 +40,7 @@ std::vector<HistogramClass> histogram_of(kx::Object& main, const std::vector<dou
 // kxOPTNUM with its defaults, over the values in the order they were drawn.
 std::int64_t settled_after(kx::Object& main, const host::Series& series) {
   if (!main.automation_interface()->find("kxOPTNUM")) return 0;
-  const std::vector<double> numbers = series.numbers();
-  kx::Array values = kx::Array::vector(numbers.size(), 0);
-  for (std::size_t i = 0; i < numbers.size(); ++i) values.at(i) = numbers[i];
-  std::vector<kx::Value> arguments = {kx::Value(std::move(values))};
+  std::vector<kx::Value> arguments = {array_of(series.numbers())};
   const kx::Value runs = kx::call_by_name(main, "kxOPTNUM", arguments);
   return runs.is_number() ? static_cast<std::int64_t>(runs.number()) : 0;
 }

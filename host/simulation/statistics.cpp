@@ -1,7 +1,8 @@
 #include "host/simulation/statistics.hpp"
 
 #include <algorithm>
-#include <boost/sort/spreadsort/float_sort.hpp>
+#include <bit>
+#include <boost/sort/spreadsort/integer_sort.hpp>
 #include <cmath>
 
 namespace host {
@@ -78,22 +79,28 @@ double percentile(std::span<const double> sorted, double k) {
 namespace {
 
 struct Ranked {
+  std::uint64_t key;  // orders as the value does
   double value;
   std::uint32_t position;
 };
 
+// The bits of a double turned into an unsigned number with the same order: negative numbers
+// flipped whole, the others with their sign bit set.
+std::uint64_t order_key(double x) {
+  const auto bits = std::bit_cast<std::uint64_t>(x);
+  return (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t{1} << 63);
+}
+
 // Sorts the values with their positions and hands back the ranks by position; `sorted`, when
-// given, receives the values in ascending order. A radix sort on the values' bits: the report
-// ranks every series of a long run, and this is several times quicker than a comparison sort.
+// given, receives the values in ascending order. A radix sort on unsigned keys: the report ranks
+// every series of a long run, and this is several times quicker than a comparison sort.
 std::vector<double> ranks_sorting(std::span<const double> values, std::vector<double>* sorted) {
   std::vector<Ranked> order(values.size());
-  for (std::size_t i = 0; i < values.size(); ++i) order[i] = {values[i], static_cast<std::uint32_t>(i)};
-  boost::sort::spreadsort::float_sort(
-      order.begin(), order.end(),
-      [](const Ranked& x, unsigned offset) {
-        return boost::sort::spreadsort::float_mem_cast<double, std::int64_t>(x.value) >> offset;
-      },
-      [](const Ranked& a, const Ranked& b) { return a.value < b.value; });
+  for (std::size_t i = 0; i < values.size(); ++i)
+    order[i] = {order_key(values[i]), values[i], static_cast<std::uint32_t>(i)};
+  boost::sort::spreadsort::integer_sort(
+      order.begin(), order.end(), [](const Ranked& x, unsigned offset) { return x.key >> offset; },
+      [](const Ranked& a, const Ranked& b) { return a.key < b.key; });
   std::vector<double> ranks(values.size());
   for (std::size_t first = 0; first < order.size();) {
     std::size_t last = first + 1;
