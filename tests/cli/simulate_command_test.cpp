@@ -13,6 +13,10 @@
 namespace cli {
 namespace {
 
+namespace fs = std::filesystem;
+using testing::Outcome;
+using testing::run_kx;
+
 fs::path scratch(const std::string& name) {
   return fs::temp_directory_path() / fmt::format("kx_simulate_test_{}_{}", getpid(), name);
 }
