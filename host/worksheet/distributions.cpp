@@ -14,9 +14,13 @@
 #include <boost/math/distributions/weibull.hpp>
 #include <boost/math/special_functions/beta.hpp>
 #include <cmath>
+#include <cstdint>
+#include <exception>
+#include <functional>
 #include <limits>
 #include <string_view>
 
+#include "common/whole_search.hpp"
 #include "host/worksheet/arguments.hpp"
 #include "host/worksheet/boost_policy.hpp"
 #include "host/worksheet/families.hpp"
@@ -38,6 +42,11 @@ using Weibull = bm::weibull_distribution<double, BoostPolicy>;
 using Hypergeometric = bm::hypergeometric_distribution<double, BoostPolicyInLongDouble>;
 using NegativeBinomial = bm::negative_binomial_distribution<double, BoostPolicy>;
 
+// Above 2^53 doubles no longer hold every whole number.
+constexpr double kLargestExactCount = 9007199254740992.0;
+// A probability below the rounding of 1 in double, as an approximation's error bound.
+constexpr double kNegligibleProbability = 1e-17;
+
 // The chi-squared functions refuse degrees of freedom from 10^10 on, as the spreadsheet does.
 constexpr double kMaxChiDegrees = 1e10;
 
@@ -48,10 +57,51 @@ double density_or_cumulative(const Distribution& distribution, double x, bool cu
 
 bool is_probability(double p) { return p >= 0.0 && p <= 1.0; }
 
-// A count the discrete distributions take as an unsigned whole number.
+// A count the hypergeometric distribution takes as an unsigned whole number. Boost sums counts
+// in int inside, so a population past 2^31 - 1 would give #NUM! or a wrong probability.
 unsigned count_arg(double whole, std::string_view what) {
-  check_domain(whole >= 0.0 && whole <= std::numeric_limits<unsigned>::max(), what);
+  check_domain(whole >= 0.0 && whole <= std::numeric_limits<std::int32_t>::max(), what);
   return static_cast<unsigned>(whole);
+}
+
+// Boost's incomplete beta loses its digits once both shapes pass about 1e8 (a cumulative of
+// 0.31 where it is 0.5 at 1e16, of 125 at 1e20, an assertion near the largest double). There
+// the beta law is normal but for its skewness, which the first Edgeworth term corrects; what
+// is left is of the order of 1/min(alpha, beta), below 1e-10.
+constexpr double kLargeBetaShape = 1e10;
+// From here on Student's t is the standard normal to double precision.
+constexpr double kNormalDegrees = 1e20;
+
+bool large_beta_shapes(double alpha, double beta) { return std::min(alpha, beta) >= kLargeBetaShape; }
+
+struct BetaMoments {
+  double mean = 0.0;
+  double sd = 0.0;
+  double skewness_sixth = 0.0;  // the skewness over 6, as the Edgeworth term takes it
+};
+
+// Written so that no step overflows, even for shapes near the largest double.
+BetaMoments beta_moments(double alpha, double beta) {
+  const double mean = 1.0 / (1.0 + beta / alpha);
+  const double complement = 1.0 / (1.0 + alpha / beta);
+  const double root_total = std::sqrt(alpha) * std::sqrt(1.0 + beta / alpha + 1.0 / alpha);  // sqrt(a + b + 1)
+  // 2 (b - a) sqrt(a + b + 1) / ((a + b + 2) sqrt(a b)), to a relative 1/(a + b).
+  const double skewness = 2.0 * (complement - mean) * std::sqrt(1.0 / alpha + 1.0 / beta);
+  return {mean, std::sqrt(mean * complement) / root_total, skewness / 6.0};
+}
+
+double large_beta_cdf(double alpha, double beta, double x) {
+  const BetaMoments moments = beta_moments(alpha, beta);
+  const double z = (x - moments.mean) / moments.sd;
+  const double corrected = bm::cdf(Normal(), z) - bm::pdf(Normal(), z) * moments.skewness_sixth * (z * z - 1.0);
+  return std::clamp(corrected, 0.0, 1.0);
+}
+
+double large_beta_quantile(double alpha, double beta, double p) {
+  if (p == 0.0 || p == 1.0) return p;
+  const BetaMoments moments = beta_moments(alpha, beta);
+  const double z = bm::quantile(Normal(), p);
+  return std::clamp(moments.mean + moments.sd * (z + moments.skewness_sixth * (z * z - 1.0)), 0.0, 1.0);
 }
 
 }  // namespace
@@ -80,6 +130,7 @@ kx::Value beta_inv(Arguments args) {
   check_domain(is_probability(p), "the probability must lie between 0 and 1");
   check_domain(alpha > 0.0 && beta > 0.0, "alpha and beta must be positive");
   check_domain(lower < upper, "the lower bound must lie below the upper bound");
+  if (large_beta_shapes(alpha, beta)) return lower + (upper - lower) * large_beta_quantile(alpha, beta, p);
   return lower + (upper - lower) * bm::quantile(Beta(alpha, beta), p);
 }
 
@@ -98,6 +149,7 @@ kx::Value t_inv(Arguments args) {
   check_domain(is_probability(p), "the probability must lie between 0 and 1");
   check_domain(degrees >= 1.0, "the degrees of freedom must be at least 1");
   check_domain(p > 0.0, "the t for a probability of 0 is infinite");
+  if (degrees >= kNormalDegrees) return bm::quantile(bm::complement(Normal(), p / 2.0));
   // p = P(|T| > t) = I_x(df/2, 1/2) with x = df/(df + t^2). Solving for x and 1 - x together
   // keeps every digit of a small t when p is near 1, which Boost's quantile of the upper tail
   // p/2, then close to 1/2, does not (6e-7 relative at p = 0.999999).
@@ -121,13 +173,33 @@ kx::Value crit_binom(Arguments args) {
   check_domain(trials >= 0.0, "the number of trials must not be negative");
   check_domain(is_probability(p), "the probability of success must lie between 0 and 1");
   check_domain(is_probability(alpha), "the criterion must lie between 0 and 1");
-  const Binomial binomial(trials, p);
-  const auto reaches = [&](double k) { return k >= 0.0 && bm::cdf(binomial, k) >= alpha; };
+  if (alpha == 0.0 || p == 0.0) return 0.0;
+  if (p == 1.0) return trials;
+  std::function<double(double)> cumulative;
+  if (trials <= kLargestExactCount) {
+    cumulative = [binomial = Binomial(trials, p)](double k) { return bm::cdf(binomial, k); };
+  } else {
+    // Beyond 2^53 not every count is a double and Boost's binomial breaks down. A success
+    // probability this small leaves the Poisson law of the same mean, exact in double.
+    check_domain(p * p * trials <= kNegligibleProbability, "the number of trials is too large to count exactly");
+    cumulative = [poisson = Poisson(trials * p)](double k) { return bm::cdf(poisson, k); };
+  }
+  const auto reaches = [&](double k) {
+    if (k < 0.0) return false;
+    const double probability = cumulative(k);
+    check_domain(std::isfinite(probability), "the cumulative probability cannot be computed for these arguments");
+    return probability >= alpha;
+  };
   // Boost's rounded-up quantile comes from a root search and may miss by a step, and far in a
   // tail many counts share a cumulative probability of 1 in double. So the guess only starts a
   // search for the smallest k with cdf(k) >= alpha: steps doubling away from it bracket the
   // answer, bisection finds it. Throughout, not reaches(below) and reaches(above).
-  const double guess = std::clamp(bm::quantile(binomial, alpha), 0.0, trials);
+  double guess = trials;
+  try {
+    if (trials <= kLargestExactCount) guess = std::clamp(bm::quantile(Binomial(trials, p), alpha), 0.0, trials);
+  } catch (const std::exception&) {
+    // A failed guess only costs steps: the search below brackets the answer from the top.
+  }
   double below = guess - 1.0;
   double above = guess;
   if (reaches(guess)) {
@@ -141,11 +213,7 @@ kx::Value crit_binom(Arguments args) {
       above = std::min(trials, below + step);
     }
   }
-  while (above - below > 1.0) {
-    const double middle = std::floor((below + above) / 2.0);
-    (reaches(middle) ? above : below) = middle;
-  }
-  return above;
+  return kx::first_whole_where(below, above, reaches);
 }
 
 kx::Value norm_dist(Arguments args) {
@@ -227,7 +295,9 @@ kx::Value beta_dist(Arguments args) {
   check_domain(alpha > 0.0 && beta > 0.0, "alpha and beta must be positive");
   check_domain(lower < upper, "the lower bound must lie below the upper bound");
   check_domain(x >= lower && x <= upper, "x must lie between the bounds");
-  return bm::cdf(Beta(alpha, beta), (x - lower) / (upper - lower));
+  const double scaled = (x - lower) / (upper - lower);
+  if (large_beta_shapes(alpha, beta)) return large_beta_cdf(alpha, beta, scaled);
+  return bm::cdf(Beta(alpha, beta), scaled);
 }
 
 kx::Value hyp_geom_dist(Arguments args) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "host/formula/formula_errors.hpp"
 #include "host/worksheet/arguments.hpp"
 #include "host/worksheet/families.hpp"
 
@@ -165,7 +166,7 @@ kx::Value computed_cell_by_cell(const FunctionRow& row, Arguments args) {
       try {
         results.at(i, j) = computed(row, cell_args);
       } catch (const kx::Failure& failure) {
-        results.at(i, j) = kx::ErrorValue{failure.number()};
+        results.at(i, j) = kx::ErrorValue{worksheet_error_of(failure.number())};
       }
     }
   }
@@ -201,7 +202,10 @@ kx::Value compute_worksheet_fn(kx::WorksheetFn fn, std::span<const kx::Value> ar
     }
     return computed(row, given);
   } catch (const kx::Failure& failure) {
-    throw kx::Failure(failure.number(), std::string(kx::worksheet_fn_name(fn)) + ": " + failure.what());
+    // A host operation that failed inside (a range reaching past the sheet) is still a
+    // worksheet error: a cell never holds a run-time error number.
+    throw kx::Failure(worksheet_error_of(failure.number()),
+                      std::string(kx::worksheet_fn_name(fn)) + ": " + failure.what());
   }
 }
 

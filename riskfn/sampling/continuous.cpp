@@ -170,6 +170,9 @@ constexpr SamplingRule kInverseGaussian = {
         },
     .variate = [](const Parameters& p, double u,
                   Application& host) { return Value(inverse_gaussian_variate(p[0], p[1], u, host)); },
+    // A mean or shape at or below 0 is no inverse Gaussian law; the grid would give negative variates.
+    .bounds_test = sampling::BoundsTest::kBeforeShowMode,
+    .bounds_hold = [](const Parameters& p) { return p[0] > 0.0 && p[1] > 0.0; },
 };
 
 // Mean the location, StDeviation the scale.
@@ -329,6 +332,11 @@ Value Main::kxEXTVAL(double ModalValue, double StDeviation, Value& corFactor, st
 }
 
 Value Main::kxGAMMA(double scaleP, double shapeP, Value& corFactor, std::string& ModeSheet) {
+  // No gamma law has a shape or scale at or below 0: the host's error value stands there, as the
+  // shapeP put in its place would pass for a variate.
+  if (!(scaleP > 0.0 && shapeP > 0.0)) {
+    return kx::trapped_variant([&] { return sample(host(), kGamma, {scaleP, shapeP}, corFactor, ModeSheet); });
+  }
   return sampling::replaced_on_failure(shapeP, [&] {
     return sample(host(), kGamma, {scaleP, shapeP}, corFactor, ModeSheet);
   });

@@ -9,6 +9,7 @@
 
 #include "common/checked_math.hpp"
 #include "common/reporting.hpp"
+#include "common/whole_search.hpp"
 #include "riskfn/frame/main.hpp"
 #include "riskfn/sampling/sampling_protocol.hpp"
 
@@ -46,13 +47,7 @@ constexpr double kLongestWalk = 100000.0;
 // cumulative function; the limit when even F(limit) stays below u.
 double cumulative_bisection(double u, double first, double limit, const std::function<double(double)>& cumulative_of) {
   if (cumulative_of(limit) < u) return limit;
-  double low = first - 1.0;  // F(low) < u, or below the support
-  double high = limit;       // F(high) >= u
-  while (high - low > 1.0) {
-    const double middle = std::floor(low + (high - low) / 2.0);
-    (cumulative_of(middle) >= u ? high : low) = middle;
-  }
-  return high;
+  return kx::first_whole_where(first - 1.0, limit, [&](double x) { return cumulative_of(x) >= u; });
 }
 
 // The search limit m + W with W = m + 6 s written as a whole number.
@@ -90,9 +85,13 @@ constexpr SamplingRule kBinomial = {
         },
     .variate =
         [](const Parameters& p, double u, Application& host) {
-          // A Success of exactly 0 becomes 0.0000001 and is written back, as callers know it; the
-          // variate stays 0 but for a u within about Trials * 1e-7 of 1.
-          if (p[1] == 0.0) p.at(1).replace(0.0000001);
+          // A Success of exactly 0 becomes 0.0000001 and is written back, as callers know it. The
+          // variate is 0 all the same: with the replacement, a large Trials would draw successes
+          // that cannot happen.
+          if (p[1] == 0.0) {
+            p.at(1).replace(0.0000001);
+            return Value(0.0);
+          }
           return host.call(WorksheetFn::CritBinom, {p[0], p[1], u});
         },
 };
@@ -149,11 +148,26 @@ constexpr SamplingRule kHypergeometric = {
           // A batch of one, or a sample or defect count at either end, has no spread at all.
           const double spread = sample * defects * (batch - sample) * (batch - defects);
           const double variance = spread == 0.0 ? 0.0 : checked::div(spread, checked::mul(batch * batch, batch - 1.0));
-          const double first = std::max(sample + defects - batch, 0.0);
-          const double last = std::min(sample, defects);
+          // Beyond sqrt(20 min(n, K)) of the mean lies less than e^-40 of the mass (Hoeffding's
+          // bound, which holds for sampling without replacement), nothing a double u can reach:
+          // the walk stays within that window, which keeps a sample of 1e9 to some 10^5 steps.
+          const double reach = checked::sqrt(20.0 * std::min(sample, defects));
+          const double first = std::max({sample + defects - batch, 0.0, std::floor(mean - reach)});
+          const double last = std::min({sample, defects, std::ceil(mean + reach)});
           const double limit = std::max(first, std::min(search_limit(mean, checked::sqrt(variance)), std::floor(last)));
-          return Value(cumulative_search(u, std::ceil(first), limit, [&](double x) {
-            return number_of(host.call(WorksheetFn::HypGeomDist, {x, sample, defects, batch}));
+          // Neighbouring probabilities differ by a ratio of counts; the host's density anchors
+          // the walk every few thousand steps, so that a long walk costs few host calls and its
+          // rounding cannot drift.
+          constexpr double kAnchorEvery = 4096.0;
+          const double start = std::ceil(first);
+          double previous = 0.0;
+          return Value(cumulative_search(u, start, limit, [&](double x) {
+            if (x == start || std::fmod(x - start, kAnchorEvery) == 0.0 || previous == 0.0) {
+              previous = number_of(host.call(WorksheetFn::HypGeomDist, {x, sample, defects, batch}));
+            } else {
+              previous *= (sample - x + 1.0) * (defects - x + 1.0) / (x * (batch - sample - defects + x));
+            }
+            return previous;
           }));
         },
 };

@@ -282,5 +282,45 @@ TEST(WorksheetDistributions, ChiTestErrors) {
   }
 }
 
+TEST(WorksheetDistributions, ExtremeParametersGiveTheLimitingValueOrAnError) {
+  // Where Boost gives up (shapes past 1e10, counts past 2^53) the answer is known in closed
+  // form: the limiting normal or Poisson law, symmetry, or a certain outcome.
+  using enum kx::WorksheetFn;
+  constexpr double kNormalQuartile = 0.67448975019608174;  // the standard normal at 0.75
+  constexpr double kNormalAtOne = 0.84134474606854293;     // the standard normal cumulative at 1
+  const double shape = 1e12;
+  const double one_sd_above = 0.5 + 0.5 / std::sqrt(2.0 * shape + 1.0);
+  struct Case {
+    const char* label;
+    kx::WorksheetFn fn;
+    std::vector<Value> arguments;
+    double expected;  // NaN where the call must fail with #NUM!
+  };
+  const double fails = std::nan("");
+  const Case cases[] = {
+      {"t of huge degrees is normal", TInv, {0.5, 1e308}, kNormalQuartile},
+      {"t of huge degrees at p 1", TInv, {1.0, 1e300}, 0.0},
+      {"symmetric beta at its centre", BetaDist, {0.5, 1e308, 1e308}, 0.5},
+      {"symmetric beta one deviation above", BetaDist, {one_sd_above, shape, shape}, kNormalAtOne},
+      {"symmetric beta's median", BetaInv, {0.5, 1e308, 1e308}, 0.5},
+      {"symmetric beta's quantile one deviation above", BetaInv, {kNormalAtOne, shape, shape}, one_sd_above},
+      {"binomial of certain success past 2^53", CritBinom, {1e16, 1.0, 0.5}, 1e16},
+      {"binomial of no success", CritBinom, {1e16, 0.0, 0.5}, 0.0},
+      {"binomial that is Poisson of mean 1", CritBinom, {1e300, 1e-300, 0.5}, 1.0},
+      {"binomial past 2^53 with an even chance", CritBinom, {1e17, 0.5, 0.5}, fails},
+      {"hypergeometric population past 2^31", HypGeomDist, {2000.0, 1e4, 1e9, 4e9}, fails},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    if (std::isnan(c.expected)) {
+      EXPECT_EQ(testing::error_of(c.fn, c.arguments), kx::error::kXlNum);
+      continue;
+    }
+    const Value result = call(c.fn, c.arguments);
+    ASSERT_TRUE(result.is_number());
+    EXPECT_NEAR(result.number(), c.expected, 1e-9 * std::max(1.0, std::fabs(c.expected)));
+  }
+}
+
 }  // namespace
 }  // namespace host

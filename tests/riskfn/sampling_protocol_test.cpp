@@ -83,9 +83,12 @@ TEST_F(SamplingTest, EachFunctionReportsFailuresInItsOwnWay) {
        error_value(error::kBadBounds)},
       {"triangular without width", "kxTRI", {5.0, 5.0, 5.0, 0.5, ""}, error_value(error::kBadBounds)},
       {"uniform beyond the largest double", "kxUNIFORM", {-1e308, 1e308, 0.5, ""}, error_value(error::kOverflow)},
-      // kxGAMMA gives shapeP in place of any failure.
-      {"gamma with a negative shape", "kxGAMMA", {-1.0, 2.0, 0.5, ""}, number(2.0)},
+      // kxGAMMA gives shapeP in place of a failure of a sound gamma law, and the error value
+      // where the shape or scale is no positive number.
+      {"gamma with a negative shape", "kxGAMMA", {-1.0, 2.0, 0.5, ""}, error_value(error::kXlNum)},
+      {"gamma with a negative scale", "kxGAMMA", {2.0, -3.0, 0.5, ""}, error_value(error::kXlNum)},
       {"gamma with a text uniform", "kxGAMMA", {2.0, 3.0, "abc", ""}, number(3.0)},
+      {"binomial of probability 0 draws no success", "kxBINOMIAL", {1e9, 0.0, 0.5, ""}, number(0.0)},
       // Numeric results: any failure fails the call with type mismatch.
       {"binomial of probability 2", "kxBINOMIAL", {10.0, 2.0, 0.5, ""}, failed_call()},
       {"binomial beyond 32767", "kxBINOMIAL", {100000.0, 0.5, 0.5, ""}, failed_call()},
@@ -103,6 +106,9 @@ TEST_F(SamplingTest, EachFunctionReportsFailuresInItsOwnWay) {
       {"erlang with a negative shape", "kxERLANG", {-1.0, 2.0, 0.5, ""}, failed_call()},
       {"exponential at u 1", "kxEXPON", {5.0, 1.0, ""}, failed_call()},
       {"inverse gaussian of shape 0", "kxGAUSSINV", {1.0, 0.0, 0.5, ""}, failed_call()},
+      {"inverse gaussian of a negative mean", "kxGAUSSINV", {-1.0, 2.0, 0.5, ""}, failed_call()},
+      {"inverse gaussian of a negative shape", "kxGAUSSINV", {1.0, -2.0, 0.5, ""}, failed_call()},
+      {"binomial beyond the exact counts", "kxBINOMIAL", {1e17, 0.5, 0.5, ""}, failed_call()},
       {"inverse gaussian at u above 1", "kxGAUSSINV", {1.0, 3.0, 1.5, ""}, failed_call()},
       {"inverse gaussian at u 1", "kxGAUSSINV", {1.0, 3.0, 1.0, ""}, failed_call()},
       {"hypergeometric with a sample above the batch", "kxHYPERGEO", {60.0, 10.0, 50.0, 0.5, ""}, failed_call()},
@@ -278,6 +284,33 @@ TEST_F(SamplingTest, NegativeBinomialWithATinyProbabilityAnswersAtOnce) {
     EXPECT_NEAR(result.number(), std::ceil(expected), 1.0);
     EXPECT_GE(result.number(), previous);
     previous = result.number();
+  }
+}
+
+TEST_F(SamplingTest, SearchesOverHugeCountsEndWithTheRightCount) {
+  // Above 2^53 a bisection's midpoint can equal an end, and a walk over 10^9 values takes
+  // minutes; each of these must answer at once with the count known in closed form.
+  const double u = 0.3;
+  const auto geometric = [](double p, double v) { return std::ceil(std::log1p(-v) / std::log1p(-p)) - 1.0; };
+  struct Case {
+    const char* label;
+    const char* function;
+    std::vector<Value> arguments;
+    double expected;
+    double tolerance;
+  };
+  const Case cases[] = {
+      {"negative binomial of one success at p 1e-20", "kxNEGBIN", {1.0, 1e-20, u, ""}, geometric(1e-20, u), 1e5},
+      {"negative binomial past 2^53", "kxNEGBIN", {1e16, 0.5, 0.5, ""}, 1e16, 1e9},
+      // n = K = N/2 is symmetric about n/2, so the median is the mean.
+      {"hypergeometric of a billion", "kxHYPERGEO", {1e9, 1e9, 2e9, 0.5, ""}, 5e8, 0.0},
+      {"binomial of certain success", "kxBINOMIAL", {30000.0, 1.0, 0.5, ""}, 30000.0, 0.0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    const Value result = call(c.function, c.arguments);
+    ASSERT_TRUE(result.is_number()) << describe_value(result);
+    EXPECT_NEAR(result.number(), c.expected, c.tolerance);
   }
 }
 
