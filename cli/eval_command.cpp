@@ -2,10 +2,12 @@
 
 #include <fmt/format.h>
 
+#include <charconv>
 #include <cstdio>
 #include <exception>
 
 #include "cli/progress_line.hpp"
+#include "cli/terminal_text.hpp"
 #include "cli/value_text.hpp"
 #include "common/failure.hpp"
 #include "common/uniform_generator.hpp"
@@ -23,11 +25,11 @@ namespace {
 // error values, and a formula given on the command line may not read them at all.
 void report_workbook_problems(host::FormulaEngine& engine) {
   for (const auto& problem : engine.problems()) {
-    fmt::print(stderr, "kx: warning: {}: {} (column {})\n", problem.cell, problem.problem.message,
-               problem.problem.column);
+    print_error_line(
+        fmt::format("warning: {}: {} (column {})", problem.cell, problem.problem.message, problem.problem.column));
   }
   for (const auto& cycle : engine.cycles()) {
-    fmt::print(stderr, "kx: warning: circular reference through {}\n", fmt::join(cycle, ", "));
+    print_error_line(fmt::format("warning: circular reference through {}", fmt::join(cycle, ", ")));
   }
 }
 
@@ -39,21 +41,30 @@ bool evaluate_and_print(host::FormulaEngine& engine, const std::string& formula,
     if (evaluation.failure && evaluation.value.is_error()) {
       const auto& failure = *evaluation.failure;
       if (failure.function.empty()) {
-        fmt::print(stderr, "kx: {} (error {})\n", failure.message, failure.number);
+        print_error_line(fmt::format("{} (error {})", failure.message, failure.number));
       } else {
-        fmt::print(stderr, "kx: {} failed: {} (error {})\n", failure.function, failure.message, failure.number);
+        print_error_line(fmt::format("{} failed: {} (error {})", failure.function, failure.message, failure.number));
       }
       return false;
     }
     fmt::print("{}\n", value_text(evaluation.value, digits));
     return true;
   } catch (const host::ParseError& error) {
-    fmt::print(stderr, "kx: cannot read the formula {} at column {}: {}\n", formula, error.column(), error.what());
+    print_error_line(fmt::format("cannot read the formula {} at column {}: {}", formula, error.column(), error.what()));
     return false;
   }
 }
 
 }  // namespace
+
+std::optional<std::uint64_t> parse_seed(std::string_view text) {
+  std::uint64_t seed = 0;
+  const char* end = text.data() + text.size();
+  if (text.empty() || text.front() < '0' || text.front() > '9') return std::nullopt;
+  const auto [stop, error] = std::from_chars(text.data(), end, seed);
+  if (error != std::errc() || stop != end) return std::nullopt;
+  return seed;
+}
 
 int run_eval(const EvalOptions& options) {
   if (options.seed) kx::uniform_generator().set_fixed_seed(*options.seed);
@@ -63,7 +74,7 @@ int run_eval(const EvalOptions& options) {
   try {
     for (const std::string& path : options.sheets) session.open(host::load_workbook(path));
   } catch (const kx::Failure& failure) {
-    fmt::print(stderr, "kx: {}\n", failure.what());
+    print_error_line(failure.what());
     return 1;
   }
   if (options.sheets.empty()) session.open_blank();

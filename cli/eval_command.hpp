@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cli {
@@ -16,6 +17,10 @@ struct EvalOptions {
   int digits = 15;                    // significant digits of printed numbers
   std::vector<std::string> formulas;
 };
+
+// A seed as given on the command line: decimal digits only, from 0 to 2^64 - 1; nothing for
+// any other text, so that "-1" or a seed too large is refused rather than wrapped or clamped.
+std::optional<std::uint64_t> parse_seed(std::string_view text);
 
 // Prints each formula's value on its own line(s); returns the exit status: 1 when a formula
 // does not parse, a call fails or a workbook cannot be read.

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/terminal_text.hpp"
 #include "common/automation/interface.hpp"
 #include "common/text_compare.hpp"
 #include "mktfn/frame/classes.hpp"
@@ -33,7 +34,7 @@ int run_functions(const std::string& class_name) {
     }
   }
   if (!found) {
-    fmt::print(stderr, "kx: no class named '{}'; try 'kx functions' for the list\n", class_name);
+    print_error_line(fmt::format("no class named '{}'; try 'kx functions' for the list", class_name));
     return 1;
   }
   return 0;

@@ -9,6 +9,7 @@
 #include "cli/eval_command.hpp"
 #include "cli/functions_command.hpp"
 #include "cli/simulate_command.hpp"
+#include "cli/terminal_text.hpp"
 #include "host/addin/addin_workbook.hpp"
 
 int main(int argc, char** argv) {
@@ -34,10 +35,20 @@ int main(int argc, char** argv) {
   eval->add_option("--sheet", eval_options.sheets, "A workbook to load (.csv, .xlsx, .ods); may be repeated")
       ->check(CLI::ExistingFile)
       ->allow_extra_args(false);
-  eval->add_option("--seed", eval_options.seed, "Seed the uniform generator so that sampling repeats exactly");
+  // Seeds are read as text: CLI11 would wrap "-1" and clamp a seed past 2^64 - 1.
+  const CLI::Validator seed_check(
+      [](const std::string& text) {
+        return cli::parse_seed(text) ? std::string() : "not a whole number from 0 to 2^64 - 1: " + text;
+      },
+      "SEED");
+  std::string seed_text;
+  eval->add_option("--seed", seed_text, "Seed the uniform generator so that sampling repeats exactly (0 to 2^64 - 1)")
+      ->check(seed_check);
   eval->add_option("--digits", eval_options.digits, "Significant digits of printed numbers (17 reads back exactly)")
       ->check(CLI::Range(1, 17));
-  eval->add_option("FORMULA", eval_options.formulas, "Formulas to evaluate, with or without a leading '='")->required();
+  eval->add_option("FORMULA", eval_options.formulas,
+                   "Formulas to evaluate, with or without a leading '='; after -- a formula may start with '-'")
+      ->required();
 
   cli::SimulateOptions simulate_options;
   std::string sampling = "plain";
@@ -45,7 +56,9 @@ int main(int argc, char** argv) {
   simulate->add_option("MODEL", simulate_options.model,
                        "The model workbook (.csv, .xlsx, .ods); without one, the bundled product launch model");
   simulate->add_option("--iterations,-n", simulate_options.iterations, "Recalculations of the model (default 10000)");
-  simulate->add_option("--seed", simulate_options.seed, "Seed, so that the run repeats exactly for any thread count");
+  std::string simulate_seed_text;
+  simulate->add_option("--seed", simulate_seed_text, "Seed, so that the run repeats exactly for any thread count")
+      ->check(seed_check);
   simulate->add_option("--threads", simulate_options.threads, "Workers (default: one per core)");
   simulate->add_option("--sampling", sampling, "plain, or lhs for Latin hypercube sampling")
       ->check(CLI::IsMember({"plain", "lhs"}, CLI::ignore_case));
@@ -55,7 +68,17 @@ int main(int argc, char** argv) {
   simulate->add_option("--plot", simulate_options.plot_path,
                        "Draw histograms and sensitivities into this .png or .svg");
 
-  CLI11_PARSE(app, argc, argv);
+  // A usage error is one line and exit status 2, a failure exit status 1.
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::Success& done) {
+    return app.exit(done);
+  } catch (const CLI::ParseError& error) {
+    cli::print_error_line(std::string(error.what()) + "; try 'kx --help'");
+    return 2;
+  }
+  if (!seed_text.empty()) eval_options.seed = cli::parse_seed(seed_text);
+  if (!simulate_seed_text.empty()) simulate_options.seed = cli::parse_seed(simulate_seed_text);
 
   try {
     if (functions->parsed()) return cli::run_functions(class_name);
@@ -68,7 +91,7 @@ int main(int argc, char** argv) {
       return cli::run_eval(eval_options);
     }
   } catch (const std::exception& failure) {
-    fmt::print(stderr, "kx: {}\n", failure.what());
+    cli::print_error_line(failure.what());
     return 1;
   }
   return 0;

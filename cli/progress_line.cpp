@@ -5,13 +5,15 @@
 
 #include <cstdio>
 
+#include "cli/terminal_text.hpp"
+
 namespace cli {
 
 ProgressLine::ProgressLine(host::Spreadsheet& application) : application_(application) {
   if (isatty(fileno(stderr)) == 0) return;
   application_.on_status_bar([this](std::string_view text) {
     // Carriage return and erase-line: the next text replaces this one in place.
-    fmt::print(stderr, "\r\033[K{}", text);
+    fmt::print(stderr, "\r\033[K{}", terminal_safe(text));
     std::fflush(stderr);
     shown_ = true;
   });

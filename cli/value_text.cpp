@@ -1,5 +1,6 @@
 #include "cli/value_text.hpp"
 
+#include "cli/terminal_text.hpp"
 #include "common/conversions.hpp"
 
 namespace cli {
@@ -9,7 +10,7 @@ std::string scalar_text(const kx::Value& value, int digits) {
   switch (value.kind()) {
     case kx::Value::Kind::Number: return kx::format_general(value.number(), '.', digits);
     case kx::Value::Kind::Boolean: return value.boolean() ? "TRUE" : "FALSE";
-    case kx::Value::Kind::Text: return value.text();
+    case kx::Value::Kind::Text: return terminal_safe(value.text());
     case kx::Value::Kind::Empty: return {};
     case kx::Value::Kind::Error: return "#ERR(" + std::to_string(value.error().number) + ")";
     default: return "#ERR(" + std::to_string(kx::error::kXlValue) + ")";  // no single value

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -88,6 +89,50 @@ TEST(EvalCommand, FailuresGoToStandardErrorWithStatusOne) {
   }
   EXPECT_NE(run_kx({"eval", "--lang", "XX", "1"}).status, 0);
   EXPECT_NE(run_kx({"eval", "--digits", "18", "1"}).status, 0);
+}
+
+TEST(EvalCommand, UsageErrorsAreOneLineWithStatusTwo) {
+  struct Case {
+    const char* label;
+    std::vector<std::string> arguments;
+  };
+  const Case cases[] = {
+      {"a negative seed", {"eval", "--seed", "-1", "1"}},
+      {"a seed past 2^64 - 1", {"eval", "--seed", "18446744073709551616", "1"}},
+      {"a seed that is no whole number", {"eval", "--seed", "1.5", "1"}},
+      {"a seed with a sign", {"eval", "--seed", "+3", "1"}},
+      {"a formula taken for an option", {"eval", "-A1*2"}},
+      {"no formula", {"eval"}},
+      {"an unknown language", {"eval", "--lang", "XX", "1"}},
+      {"digits out of range", {"eval", "--digits", "18", "1"}},
+      {"no command", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const Outcome run = run_kx(c.arguments);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.rfind("kx: ", 0), 0u) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  }
+  const Outcome largest = run_kx({"eval", "--seed", "18446744073709551615", "1"});
+  EXPECT_EQ(largest.status, 0) << largest.err;
+  const Outcome after_dashes = run_kx({"eval", "--", "-2*3"});
+  EXPECT_EQ(after_dashes.status, 0) << after_dashes.err;
+  EXPECT_EQ(after_dashes.out, "-6\n");
+}
+
+TEST(EvalCommand, ControlCharactersAreWrittenOut) {
+  // A text or a name from a workbook must not colour the terminal or forge a line of its own.
+  const Outcome text = run_kx({"eval", "\"a\"&\"\t\x1b[31m\\\"",
+                               "\"\xc2\x9b"
+                               "2J\""});
+  EXPECT_EQ(text.status, 0) << text.err;
+  EXPECT_EQ(text.out, "a\\t\\x1b[31m\\\\\n\\u009b2J\n");
+  const Outcome error = run_kx({"eval", "1+\nkx: forged"});
+  EXPECT_EQ(error.status, 1);
+  EXPECT_EQ(std::count(error.err.begin(), error.err.end(), '\n'), 1) << error.err;
+  EXPECT_NE(error.err.find("1+\\nkx: forged"), std::string::npos) << error.err;
 }
 
 TEST(EvalCommand, ASeedRepeatsTheSampling) {

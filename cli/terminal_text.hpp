@@ -1,0 +1,17 @@
+// Text bound for a terminal: what a workbook or formula holds must not move the cursor,
+// colour the screen or start a line of its own.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace cli {
+
+// The text with every control character written out visibly: \n, \r, \t, \\ and \xHH for the
+// other C0 controls and DEL, \u0080 to \u009f for the C1 controls of UTF-8.
+std::string terminal_safe(std::string_view text);
+
+// Prints "kx: " and the message, made safe, as one line on standard error.
+void print_error_line(std::string_view message);
+
+}  // namespace cli
