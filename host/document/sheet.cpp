@@ -52,6 +52,9 @@ Cell& Sheet::cell(std::int32_t row, std::int32_t column) {
     if (Cell* known = grid_[grid_index(row, column)]) return *known;
   }
   check_cell(row, column);
+  forget_read(row, column);  // the caller may write through the reference
+  last_row_ = std::max(last_row_, row);
+  last_column_ = std::max(last_column_, column);
   const auto [place, added] = cells_.try_emplace(key(row, column));
   if (added && in_grid(row, column)) {
     if (row > grid_rows_) {
@@ -86,26 +89,29 @@ void Sheet::set_formula(std::int32_t row, std::int32_t column, std::string text)
 }
 
 void Sheet::clear(std::int32_t row, std::int32_t column) {
+  forget_read(row, column);
   if (in_grid(row, column) && row <= grid_rows_) grid_[grid_index(row, column)] = nullptr;
   cells_.erase(key(row, column));
+}
+
+std::optional<kx::Value> Sheet::cached_read(std::int32_t top, std::int32_t left, std::int32_t bottom,
+                                            std::int32_t right) const {
+  if (!last_read_ || last_read_->top != top || last_read_->left != left || last_read_->bottom != bottom ||
+      last_read_->right != right) {
+    return std::nullopt;
+  }
+  return last_read_->values;
+}
+
+void Sheet::remember_read(std::int32_t top, std::int32_t left, std::int32_t bottom, std::int32_t right,
+                          kx::Value values) const {
+  last_read_ = Read{top, left, bottom, right, std::move(values)};
 }
 
 void Sheet::for_each_cell(const std::function<void(std::int32_t, std::int32_t, Cell&)>& visit) {
   for (auto& [packed, cell] : cells_) {
     visit(static_cast<std::int32_t>(packed >> 32), static_cast<std::int32_t>(packed & 0xffffffffu), cell);
   }
-}
-
-std::int32_t Sheet::last_row() const {
-  std::int32_t last = 0;
-  for (const auto& entry : cells_) last = std::max(last, static_cast<std::int32_t>(entry.first >> 32));
-  return last;
-}
-
-std::int32_t Sheet::last_column() const {
-  std::int32_t last = 0;
-  for (const auto& entry : cells_) last = std::max(last, static_cast<std::int32_t>(entry.first & 0xffffffffu));
-  return last;
 }
 
 }  // namespace host

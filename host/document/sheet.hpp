@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -44,9 +45,17 @@ class Sheet : public kx::Worksheet {
   std::size_t cell_count() const { return cells_.size(); }
   // Every written cell, in no particular order.
   void for_each_cell(const std::function<void(std::int32_t row, std::int32_t column, Cell& cell)>& visit);
-  // The last used row and column (0 when the sheet is empty).
-  std::int32_t last_row() const;
-  std::int32_t last_column() const;
+  // The values of a rectangle read whole, as long as no cell inside it was written since: the
+  // cells that sum one column read it once per recalculation, not once each.
+  std::optional<kx::Value> cached_read(std::int32_t top, std::int32_t left, std::int32_t bottom,
+                                       std::int32_t right) const;
+  void remember_read(std::int32_t top, std::int32_t left, std::int32_t bottom, std::int32_t right,
+                     kx::Value values) const;
+
+  // The last row and column ever written (0 when the sheet is empty): the used range grows as
+  // cells are written and, as in spreadsheets, clearing a cell does not shrink it.
+  std::int32_t last_row() const { return last_row_; }
+  std::int32_t last_column() const { return last_column_; }
 
  private:
   static std::uint64_t key(std::int32_t row, std::int32_t column) {
@@ -70,6 +79,20 @@ class Sheet : public kx::Worksheet {
   std::unordered_map<std::uint64_t, Cell> cells_;
   std::vector<Cell*> grid_;     // kGridColumns per row; rows 1 .. grid_rows_, null where no cell is
   std::int32_t grid_rows_ = 0;  // covers every grid cell that exists
+  struct Read {
+    std::int32_t top, left, bottom, right;
+    kx::Value values;
+  };
+  void forget_read(std::int32_t row, std::int32_t column) {
+    if (last_read_ && row >= last_read_->top && row <= last_read_->bottom && column >= last_read_->left &&
+        column <= last_read_->right) {
+      last_read_.reset();
+    }
+  }
+
+  mutable std::optional<Read> last_read_;
+  std::int32_t last_row_ = 0;
+  std::int32_t last_column_ = 0;
 };
 
 }  // namespace host

@@ -5,6 +5,7 @@
 #include "common/text_compare.hpp"
 #include "common/text_lookup.hpp"
 #include "host/document/address.hpp"
+#include "host/formula/limits.hpp"
 #include "host/worksheet/worksheet_functions.hpp"
 
 namespace host {
@@ -44,6 +45,8 @@ void Spreadsheet::set_status_bar(std::string_view text) {
 kx::Value Spreadsheet::call(kx::WorksheetFn fn, std::span<const kx::Value> arguments) {
   try {
     return compute_worksheet_fn(fn, arguments);
+  } catch (const LimitExceeded&) {
+    throw;  // too much asked is no value the formula could go on with
   } catch (const kx::Failure& failure) {
     return kx::ErrorValue{failure.number()};
   }

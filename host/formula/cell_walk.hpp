@@ -7,10 +7,21 @@
 #include <vector>
 
 #include "common/value.hpp"
+#include "host/document/address.hpp"
 #include "host/document/sheet.hpp"
 #include "host/formula/reference.hpp"
 
 namespace host {
+
+// A reference over every row (a whole column) or every column (a whole row) covers the sheet's
+// used range, as spreadsheets compute it: the cells beyond hold nothing, and reading them would
+// cost a million cells for each such reference.
+template <class Area>
+Area used_part(const Sheet& sheet, Area area) {
+  if (area.top == 1 && area.bottom == kMaxRows) area.bottom = std::max(1, sheet.last_row());
+  if (area.left == 1 && area.right == kMaxColumns) area.right = std::max(1, sheet.last_column());
+  return area;
+}
 
 // Calls visit(row, column, value) for the cells of `area` on `sheet` in row order; a false
 // return stops the walk. When the rectangle is larger than the number of written cells only

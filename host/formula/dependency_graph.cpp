@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <map>
 #include <tuple>
 
 namespace host {
@@ -51,27 +52,53 @@ class CellIndex {
 
 }  // namespace
 
-DependencyGraph::DependencyGraph(std::span<const GraphCell> cells) {
+DependencyGraph::DependencyGraph(std::span<const GraphCell> cells) : cell_count_(cells.size()) {
   const CellIndex index(cells);
   std::vector<std::uint32_t> spilling;
   for (std::uint32_t i = 0; i < cells.size(); ++i) {
     if (cells[i].spill) spilling.push_back(i);
   }
+  // A range read by many cells (=SUM(A:A) down a column) becomes one node that reads the cells
+  // inside, so that its readers need one edge each instead of one per cell inside: the graph
+  // then grows with the cells, not with their square.
+  std::map<std::tuple<const Sheet*, std::int32_t, std::int32_t, std::int32_t, std::int32_t>, std::uint32_t> area_nodes;
+  std::vector<std::vector<std::uint32_t>> area_edges;
+  const auto precedents_inside = [&](const SheetArea& read, std::vector<std::uint32_t>& edges) {
+    index.for_each_inside(read, [&](std::uint32_t precedent) { edges.push_back(precedent); });
+    for (const std::uint32_t anchor : spilling) {
+      if (read.intersects(*cells[anchor].spill)) edges.push_back(anchor);
+    }
+  };
+  const auto area_node = [&](const SheetArea& read) {
+    const auto key = std::make_tuple(read.sheet, read.area.top, read.area.left, read.area.bottom, read.area.right);
+    const auto [found, added] =
+        area_nodes.try_emplace(key, static_cast<std::uint32_t>(cells.size() + area_edges.size()));
+    if (added) precedents_inside(read, area_edges.emplace_back());
+    return found->second;
+  };
+
   offsets_.reserve(cells.size() + 1);
   offsets_.push_back(0);
   for (const GraphCell& cell : cells) {
     const std::size_t begin = edges_.size();
     for (const SheetArea& read : cell.reads) {
-      index.for_each_inside(read, [&](std::uint32_t precedent) { edges_.push_back(precedent); });
-      for (const std::uint32_t anchor : spilling) {
-        if (read.intersects(*cells[anchor].spill)) edges_.push_back(anchor);
+      if (read.area.single_cell()) {
+        precedents_inside(read, edges_);
+      } else {
+        edges_.push_back(area_node(read));
       }
     }
     std::sort(edges_.begin() + static_cast<std::ptrdiff_t>(begin), edges_.end());
     edges_.erase(std::unique(edges_.begin() + static_cast<std::ptrdiff_t>(begin), edges_.end()), edges_.end());
     offsets_.push_back(static_cast<std::uint32_t>(edges_.size()));
   }
-  order_by_strong_components(cells.size());
+  for (std::vector<std::uint32_t>& edges : area_edges) {
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    edges_.insert(edges_.end(), edges.begin(), edges.end());
+    offsets_.push_back(static_cast<std::uint32_t>(edges_.size()));
+  }
+  order_by_strong_components(cells.size() + area_edges.size());
 }
 
 // Tarjan's algorithm with an explicit stack. It finishes a strongly connected component only
@@ -130,6 +157,8 @@ void DependencyGraph::order_by_strong_components(std::size_t count) {
       if (component.size() == 1 && !reads_itself) {
         order_.push_back(cell);
       } else {
+        // A cycle names formula cells only, not the ranges it runs through.
+        std::erase_if(component, [&](std::uint32_t member) { return !is_cell(member); });
         std::sort(component.begin(), component.end());
         cycles_.push_back(std::move(component));
       }

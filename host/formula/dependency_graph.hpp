@@ -39,18 +39,22 @@ class DependencyGraph {
   // result spilled into. Works without recursion, so a chain of a million cells is fine.
   explicit DependencyGraph(std::span<const GraphCell> cells);
 
-  // The cells not on a circular reference, each after every cell it reads.
+  // The nodes not on a circular reference, each after every node it reads. A node is a formula
+  // cell (is_cell) or a range that several cells read, whose precedents are the cells inside.
   std::span<const std::uint32_t> order() const { return order_; }
-  // The formula cells that `cell` reads.
+  bool is_cell(std::uint32_t node) const { return node < cell_count_; }
+  std::size_t node_count() const { return offsets_.size() - 1; }
+  // The nodes that `cell` reads.
   std::span<const std::uint32_t> precedents(std::uint32_t cell) const {
     return std::span<const std::uint32_t>(edges_).subspan(offsets_[cell], offsets_[cell + 1] - offsets_[cell]);
   }
-  // Each circular reference as its cells, in the order they were given.
+  // Each circular reference as its formula cells, in the order they were given.
   const std::vector<std::vector<std::uint32_t>>& cycles() const { return cycles_; }
 
  private:
   void order_by_strong_components(std::size_t count);
 
+  std::size_t cell_count_ = 0;
   std::vector<std::uint32_t> offsets_;  // precedents of cell i: edges_[offsets_[i] .. offsets_[i+1])
   std::vector<std::uint32_t> edges_;
   std::vector<std::uint32_t> order_;

@@ -1,6 +1,7 @@
 #include "host/formula/evaluator.hpp"
 
 #include <boost/container/small_vector.hpp>
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <new>
@@ -98,7 +99,7 @@ kx::Value Evaluator::argument(const SyntaxTree& tree, NodeId id) {
   const Node& node = tree[id];
   if (const auto* reference = std::get_if<ReferenceNode>(&node.data)) {
     if (reference->sheet == nullptr) return kx::ErrorValue{kx::error::kXlRef};
-    const CellArea& area = reference->area;
+    const CellArea area = used_part(*reference->sheet, reference->area);
     return reference->sheet->area(area.top, area.left, area.bottom, area.right);
   }
   if (const auto* called = std::get_if<Call>(&node.data)) return call(tree, *called);
@@ -107,7 +108,7 @@ kx::Value Evaluator::argument(const SyntaxTree& tree, NodeId id) {
 
 kx::Value Evaluator::reference_value(const ReferenceNode& node) {
   if (node.sheet == nullptr) return kx::ErrorValue{kx::error::kXlRef};
-  const CellArea& area = node.area;
+  const CellArea area = used_part(*node.sheet, node.area);
   if (area.single_cell()) return node.sheet->value(area.top, area.left);
   check_array_size(area.cell_count(), "the range " + describe_area(*node.sheet, area));
   kx::Array array(static_cast<std::size_t>(area.row_count()), static_cast<std::size_t>(area.column_count()));
@@ -171,6 +172,10 @@ kx::Value Evaluator::call_worksheet(const SyntaxTree& tree, const Call& call) {
   while (!arguments.empty() && arguments.back().is_missing()) arguments.pop_back();
   try {
     return application_.call(call.function->worksheet, std::span<const kx::Value>(arguments.data(), arguments.size()));
+  } catch (const LimitExceeded&) {
+    throw;  // the whole formula fails, not this call alone
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception& failure) {
     return remember(call.function->name, kx::failure_number_of(failure), failure.what(), kx::error::kXlValue);
   }

@@ -24,12 +24,11 @@ std::vector<SheetArea> references_of(const SyntaxTree& tree) {
   return reads;
 }
 
-// "Sheet1!B2", as problems and cycles name a cell.
+}  // namespace
+
 std::string cell_label(const Sheet& sheet, std::int32_t row, std::int32_t column) {
   return sheet.name() + "!" + column_letters(column) + std::to_string(row);
 }
-
-}  // namespace
 
 FormulaEngine::FormulaEngine(std::shared_ptr<Spreadsheet> application, std::vector<kx::ObjectRef> function_providers)
     : application_(std::move(application)), functions_(std::move(function_providers)), evaluator_(*application_) {}

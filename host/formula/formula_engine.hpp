@@ -20,6 +20,9 @@
 
 namespace host {
 
+// "Sheet1!B2", as problems, cycles and failures name a cell.
+std::string cell_label(const Sheet& sheet, std::int32_t row, std::int32_t column);
+
 class FormulaEngine {
  public:
   // The members of each function provider's interface become functions of the formulas,

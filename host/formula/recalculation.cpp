@@ -4,6 +4,7 @@
 
 #include "host/formula/formula_engine.hpp"
 #include "host/formula/formula_errors.hpp"
+#include "host/formula/limits.hpp"
 #include "host/formula/spill.hpp"
 
 namespace host {
@@ -36,9 +37,19 @@ void FormulaEngine::build_order() {
 void FormulaEngine::run(bool everything) {
   for (int pass = 0; pass < kMaxPasses; ++pass) {
     if (!graph_) build_order();
-    computed_.assign(places_.size(), 0);
+    computed_.assign(graph_->node_count(), 0);
     changed_spills_.clear();
     for (const std::uint32_t index : graph_->order()) {
+      if (!graph_->is_cell(index)) {
+        // A range read by several cells changed when a cell inside it was computed.
+        for (const std::uint32_t precedent : graph_->precedents(index)) {
+          if (computed_[precedent]) {
+            computed_[index] = 1;
+            break;
+          }
+        }
+        continue;
+      }
       const CellState& state = states_[index];
       bool needed = everything || state.dirty || state.is_volatile;
       if (!needed) {
@@ -69,7 +80,11 @@ void FormulaEngine::compute(std::uint32_t index) {
   const std::size_t marked = application_->volatile_cells().size();
   const kx::Value result = evaluator_.evaluate(state.formula->tree());
   application_->set_calling_cell(std::nullopt);
-  evaluator_.take_failure();  // in a cell a failed call shows as its error value
+  // In a cell a failed call shows as its error value; a formula that ran out of its budget or
+  // of memory fails the recalculation instead, since #NUM! there would pass for a result.
+  if (const auto failure = evaluator_.take_failure(); failure && failure->number == kx::error::kOutOfMemory) {
+    throw LimitExceeded(cell_label(*place.sheet, place.row, place.column) + ": " + failure->message);
+  }
   if (application_->volatile_cells().size() != marked)
     state.is_volatile = state.is_volatile || application_->is_volatile(self);
   state.dirty = false;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "host/formula/formula_errors.hpp"
+#include "host/formula/limits.hpp"
 #include "host/worksheet/arguments.hpp"
 #include "host/worksheet/families.hpp"
 
@@ -151,6 +152,11 @@ kx::Value computed_cell_by_cell(const FunctionRow& row, Arguments args) {
     rows = std::max(rows, grid.rows());
     columns = std::max(columns, grid.columns());
   }
+  if (static_cast<double>(rows) * static_cast<double>(columns) > static_cast<double>(kMaxFormulaArrayCells)) {
+    throw LimitExceeded(std::string(kx::worksheet_fn_name(row.fn)) + " cell by cell over " + std::to_string(rows) +
+                        " rows and " + std::to_string(columns) + " columns exceeds the " +
+                        std::to_string(kMaxFormulaArrayCells) + " elements a formula may build");
+  }
   kx::Array results(rows, columns);
   std::vector<kx::Value> cell_args(args.begin(), args.end());
   for (std::size_t i = 0; i < rows; ++i) {
@@ -201,6 +207,8 @@ kx::Value compute_worksheet_fn(kx::WorksheetFn fn, std::span<const kx::Value> ar
       return computed_cell_by_cell(row, given);
     }
     return computed(row, given);
+  } catch (const LimitExceeded&) {
+    throw;  // the formula asked too much: a failure of the command, not a cell's error value
   } catch (const kx::Failure& failure) {
     // A host operation that failed inside (a range reaching past the sheet) is still a
     // worksheet error: a cell never holds a run-time error number.

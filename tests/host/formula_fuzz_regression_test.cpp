@@ -15,7 +15,12 @@ TEST_F(FormulaTest, FuzzFindingsStayHarmless) {
   const Case cases[] = {
       // 167 whole rows handed to a worksheet function that computes cell by cell: minutes of work.
       {"whole rows to a worksheet function", "NORMINV(175:9,0,l1)", "2736128 cells"},
+      // 22 characters asking for 1048576 x 200 rounded values.
+      {"a whole column by a row, cell by cell", "SUM(ROUND(A:A,A1:GR1))", "1048576 rows and 200 columns"},
   };
+  // Whole columns and rows cover the used range: this one spans the whole sheet.
+  set("A1048576", 1.0);
+  set("XFD1", 1.0);
   engine().load();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);

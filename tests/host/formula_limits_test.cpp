@@ -1,5 +1,6 @@
 // Formulas that ask too much: deep nesting, long texts, huge ranges and arrays give clear
 // errors instead of a stack overflow or an allocation of gigabytes.
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -63,15 +64,18 @@ TEST_F(FormulaTest, LongFlatSumsEvaluateWithoutNesting) {
 TEST_F(FormulaTest, HugeRangesAreWalkedOrRefusedButNeverAllocated) {
   set("A1", 1.0);
   set("C3", 2.0);
-  EXPECT_EQ(eval("SUM(A1:XFD1048576)"), Value(3.0));
+  EXPECT_EQ(eval("SUM(A1:XFD1048575)"), Value(3.0));
   EXPECT_EQ(eval("MAX(A:XFD)"), Value(2.0));
+  // Whole columns and rows cover the used range, here A1:C3.
+  EXPECT_EQ(eval("A:B"), eval("A1:B3"));
+  EXPECT_EQ(eval("SUM(1:1048576)"), Value(3.0));
 
   const struct {
     const char* formula;
     const char* message_part;
   } refused[] = {
-      {"A1:XFD1048576", "Sheet1!$A$1:$XFD$1048576"},
-      {"A:B", "2097152 cells"},
+      {"A1:XFD1048575", "Sheet1!$A$1:$C$1048575"},
+      {"A1:B1048575", "2097150 cells"},
       {"A1:A2000+A1:ALL1", "2000 rows and 1000 columns"},
   };
   engine().load();
@@ -87,13 +91,58 @@ TEST_F(FormulaTest, HugeRangesAreWalkedOrRefusedButNeverAllocated) {
 
 TEST_F(FormulaTest, TextsStopGrowingAtTheCellLimit) {
   set("B1", "abc");
-  for (int row = 2; row <= 20; ++row)
-    formula("B" + std::to_string(row), "=B" + std::to_string(row - 1) + "&B" + std::to_string(row - 1));
+  for (int row = 2; row <= 20; ++row) formula(fmt::format("B{}", row), fmt::format("=B{0}&B{0}", row - 1));
   engine().load();
   engine().recalculate();
   EXPECT_EQ(at("B14").text().size(), 3u << 13);
   EXPECT_EQ(at("B15"), error_value(kx::error::kXlValue));
   EXPECT_EQ(at("B20"), error_value(kx::error::kXlValue));
+}
+
+TEST_F(FormulaTest, WholeColumnSumsDownManyRowsCostWhatTheSheetHolds) {
+  // Each row sums the column above and beside it: read as a million rows, or with an edge from
+  // every sum to every cell summed, this took gigabytes.
+  constexpr int kRows = 20000;
+  for (int row = 1; row <= kRows; ++row) {
+    formula(fmt::format("A{}", row), "=1");
+    formula(fmt::format("B{}", row), "=SUM(A:A)");
+  }
+  engine().load();
+  engine().recalculate();
+  EXPECT_EQ(at("B1"), Value(double{kRows}));
+  EXPECT_EQ(at(fmt::format("B{}", kRows)), Value(double{kRows}));
+}
+
+TEST_F(FormulaTest, ARangeReadOnceIsReadAgainAfterACellInsideChanges) {
+  for (int row = 1; row <= 100; ++row) {
+    set(fmt::format("A{}", row), 1.0);
+    formula(fmt::format("B{}", row), "=SUM(A:A)");
+  }
+  formula("A101", "=C1*2");  // written during the pass, before any sum reads the column
+  set("C1", 3.0);
+  engine().load();
+  engine().recalculate();
+  EXPECT_EQ(at("B1"), Value(106.0));
+  set("A1", 5.0);
+  set("C1", 4.0);
+  engine().recalculate_all();
+  EXPECT_EQ(at("B1"), Value(112.0));
+  EXPECT_EQ(at("B100"), Value(112.0));
+}
+
+TEST_F(FormulaTest, ACellOverTheBudgetFailsTheRecalculationNamingIt) {
+  // #NUM! in the cell would pass for a result; the recalculation fails instead.
+  set("A1048576", 1.0);
+  set("GR1", 1.0);
+  formula("C2", "=SUM(ROUND(A:A,A1:GR1))");
+  engine().load();
+  try {
+    engine().recalculate();
+    ADD_FAILURE() << "recalculated";
+  } catch (const LimitExceeded& limit) {
+    EXPECT_NE(std::string(limit.what()).find("Sheet1!C2: "), std::string::npos) << limit.what();
+    EXPECT_NE(std::string(limit.what()).find(std::to_string(kMaxFormulaArrayCells)), std::string::npos);
+  }
 }
 
 }  // namespace
