@@ -407,14 +407,14 @@ class ContentHandler : public orcus::sax_ns_handler {
 
 std::shared_ptr<Book> read_ods(std::string_view content, const std::string& book_name, const ReadLimits& limits) {
   const auto parts = check_zip_archive(content, limits.max_file_bytes);
-  if (std::find(parts.begin(), parts.end(), "content.xml") == parts.end()) {
-    fail_reading("it holds no content.xml, so it is no .ods workbook");
-  }
+  const ZipPart* content_part = find_part(parts, "content.xml");
+  if (content_part == nullptr) fail_reading("it holds no content.xml, so it is no .ods workbook");
   orcus::zip_archive_stream_blob stream(reinterpret_cast<const std::uint8_t*>(content.data()), content.size());
   orcus::zip_archive archive(&stream);
   archive.load();
   std::vector<unsigned char> xml;
   if (!archive.read_file_entry("content.xml", xml)) fail_reading("its content.xml cannot be unpacked");
+  check_unpacked_part(*content_part, xml);
   // The unpacker pads the text with zero bytes, which are no part of it.
   std::size_t size = xml.size();
   while (size > 0 && xml[size - 1] == 0) --size;

@@ -69,6 +69,14 @@ std::string file_content(const std::string& path, const ReadLimits& limits) {
   if (status.type() == std::filesystem::file_type::directory) {
     throw kx::Failure(kx::error::kHostFailure, prefix + "it is a directory");
   }
+  // A file known to be too large is refused before a byte of it is read.
+  if (status.type() == std::filesystem::file_type::regular) {
+    const auto size = std::filesystem::file_size(path, error);
+    if (!error && size > static_cast<std::uintmax_t>(limits.max_file_bytes)) {
+      throw kx::Failure(kx::error::kHostFailure,
+                        prefix + "the file is larger than " + std::to_string(limits.max_file_bytes) + " bytes");
+    }
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) throw kx::Failure(kx::error::kHostFailure, prefix + "the file cannot be opened");
   // Read in pieces, so that a device or pipe without a size meets the limit too.

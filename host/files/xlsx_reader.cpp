@@ -290,14 +290,18 @@ class XlsxImport final : public ss::iface::import_factory {
 };
 
 // orcus parses the parts it needs on its own, so every part that is XML is looked at first.
-void check_xml_parts(std::string_view content, const std::vector<std::string>& parts) {
+// Each part is unpacked and checked whole here too: orcus would read a damaged one as data.
+void check_xml_parts(std::string_view content, const std::vector<ZipPart>& parts) {
   orcus::zip_archive_stream_blob stream(reinterpret_cast<const std::uint8_t*>(content.data()), content.size());
   orcus::zip_archive archive(&stream);
   archive.load();
   std::vector<unsigned char> data;
-  for (const auto& name : parts) {
+  for (const ZipPart& part : parts) {
+    const std::string& name = part.name;
+    if (name.ends_with('/')) continue;  // a folder holds no bytes
     data.clear();
-    if (!archive.read_file_entry(name, data)) continue;
+    if (!archive.read_file_entry(name, data)) fail_reading("its part " + name + " cannot be unpacked");
+    check_unpacked_part(part, data);
     const std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
     const auto first = text.find_first_not_of(" \t\r\n");
     const bool xml_named = name.ends_with(".xml") || name.ends_with(".rels");
@@ -312,7 +316,7 @@ void check_xml_parts(std::string_view content, const std::vector<std::string>& p
 std::shared_ptr<Book> read_xlsx(std::string_view content, const std::string& book_name, const ReadLimits& limits) {
   const auto parts = check_zip_archive(content, limits.max_file_bytes);
   // Without its table of contents orcus finds nothing to read, and says nothing.
-  if (std::find(parts.begin(), parts.end(), "[Content_Types].xml") == parts.end()) {
+  if (find_part(parts, "[Content_Types].xml") == nullptr) {
     fail_reading("it holds no [Content_Types].xml, so it is no .xlsx workbook");
   }
   check_xml_parts(content, parts);

@@ -74,6 +74,12 @@ bool references_are_well_formed(std::string_view text) {
 void check_xml_part(std::string_view xml, std::string_view part_name) {
   const std::string where = "its part " + std::string(part_name);
   std::size_t at = 0;
+  // Elements opened and not yet closed: a part cut short after a whole tag leaves some open,
+  // and orcus would read what came before as if it were all.
+  std::int64_t open_elements = 0;
+  const auto check_closed = [&] {
+    if (open_elements != 0) fail_reading(where + " breaks off before its elements close");
+  };
   while (at < xml.size()) {
     const std::size_t open = xml.find('<', at);
     if (open == std::string_view::npos) {
@@ -81,6 +87,7 @@ void check_xml_part(std::string_view xml, std::string_view part_name) {
       for (const char c : xml.substr(at)) {
         if (static_cast<unsigned char>(c) > ' ') fail_reading(where + " breaks off after its last markup");
       }
+      check_closed();
       return;
     }
     if (!references_are_well_formed(xml.substr(at, open - at))) {
@@ -104,8 +111,16 @@ void check_xml_part(std::string_view xml, std::string_view part_name) {
     if (check_references && !references_are_well_formed(xml.substr(open, end - open))) {
       fail_reading(where + " holds an \"&\" that starts no reference");
     }
+    if (check_references && rest.size() > 1 && rest[1] != '?' && rest[1] != '!') {
+      if (rest[1] == '/') {
+        --open_elements;
+      } else if (xml[end - 2] != '/') {
+        ++open_elements;
+      }
+    }
     at = end;
   }
+  check_closed();
 }
 
 }  // namespace host

@@ -9,7 +9,8 @@ namespace host {
 // off inside markup (a tag, an attribute value, a comment, a CDATA section) or after its
 // last markup, and an "&"
 // that starts no reference ("&\">", "&#x50FFFF;"): on those it reads past the end of
-// the text or aborts. Both are malformed XML.
+// the text or aborts. Both are malformed XML. Also fails on a part cut short after a whole
+// tag, which leaves elements open that orcus would quietly close.
 void check_xml_part(std::string_view xml, std::string_view part_name);
 
 }  // namespace host

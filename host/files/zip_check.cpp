@@ -1,5 +1,6 @@
 #include "host/files/zip_check.hpp"
 
+#include <boost/crc.hpp>
 #include <optional>
 #include <string>
 
@@ -14,6 +15,7 @@ constexpr std::uint32_t kLocalHeaderSignature = 0x04034b50;
 constexpr std::size_t kDirectoryEndSize = 22;
 constexpr std::size_t kDirectoryEntrySize = 46;
 constexpr std::size_t kLocalHeaderSize = 30;
+constexpr std::uint16_t kStored = 0;
 constexpr std::uint16_t kDeflated = 8;
 // Deflate gives at most 1032 bytes per byte; a part that claims more is damaged.
 constexpr std::uint64_t kMaxDeflateRatio = 1032;
@@ -47,7 +49,7 @@ std::optional<std::size_t> directory_end(std::string_view archive) {
 
 }  // namespace
 
-std::vector<std::string> check_zip_archive(std::string_view archive, std::int64_t max_unpacked_bytes) {
+std::vector<ZipPart> check_zip_archive(std::string_view archive, std::int64_t max_unpacked_bytes) {
   const Bytes bytes(archive);
   const auto end = directory_end(archive);
   if (!end) fail_reading("it is no zip archive");
@@ -57,12 +59,12 @@ std::vector<std::string> check_zip_archive(std::string_view archive, std::int64_
   const std::uint64_t limit = static_cast<std::uint64_t>(max_unpacked_bytes);
   const std::string too_large = "it unpacks to more than " + std::to_string(max_unpacked_bytes) + " bytes";
   std::uint64_t unpacked = 0;
-  std::vector<std::string> names;
+  std::vector<ZipPart> parts;
   std::size_t entry = bytes.u32(*end + 16);
   for (;;) {
     // The unpacker reads entries for as long as their signature follows.
     if (!bytes.holds(entry, 4)) fail_reading("its zip directory is damaged");
-    if (bytes.u32(entry) != kDirectoryEntrySignature) return names;
+    if (bytes.u32(entry) != kDirectoryEntrySignature) return parts;
     if (!bytes.holds(entry, kDirectoryEntrySize)) fail_reading("its zip directory is damaged");
     const std::uint32_t method = bytes.u16(entry + 10);
     const std::uint32_t packed = bytes.u32(entry + 20);
@@ -81,9 +83,28 @@ std::vector<std::string> check_zip_archive(std::string_view archive, std::int64_
     }
     const std::uint64_t data = local + kLocalHeaderSize + bytes.u16(local + 26) + bytes.u16(local + 28);
     if (!bytes.holds(0, data + packed) || !bytes.holds(entry, entry_size)) fail_reading("its zip directory is damaged");
-    names.emplace_back(archive.substr(entry + kDirectoryEntrySize, bytes.u16(entry + 28)));
+    std::string name(archive.substr(entry + kDirectoryEntrySize, bytes.u16(entry + 28)));
+    if (method != kStored && method != kDeflated) {
+      fail_reading("its part " + name + " is packed by method " + std::to_string(method) +
+                   ", which this reader cannot unpack (only stored and deflated parts)");
+    }
+    parts.push_back({std::move(name), bytes.u32(entry + 16), size});
     entry += entry_size;
   }
+}
+
+void check_unpacked_part(const ZipPart& part, std::span<const unsigned char> unpacked) {
+  if (unpacked.size() < part.size) fail_reading("its part " + part.name + " is cut short");
+  boost::crc_32_type crc;
+  crc.process_bytes(unpacked.data(), part.size);
+  if (crc.checksum() != part.crc) fail_reading("its part " + part.name + " is damaged (its CRC does not match)");
+}
+
+const ZipPart* find_part(const std::vector<ZipPart>& parts, std::string_view name) {
+  for (const ZipPart& part : parts) {
+    if (part.name == name) return &part;
+  }
+  return nullptr;
 }
 
 }  // namespace host
