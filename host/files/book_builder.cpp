@@ -27,6 +27,8 @@ void BookBuilder::set_formula(Sheet& sheet, std::int32_t row, std::int32_t colum
   if (cached.is_number() && !std::isfinite(cached.number())) cached = kx::ErrorValue{kx::error::kXlNum};
   const auto cached_bytes = cached.is_text() ? static_cast<std::int64_t>(cached.text().size()) : 0;
   charge(sheet, row, column, static_cast<std::int64_t>(text.size()) + cached_bytes);
+  check_formulas(1);
+  ++formulas_;
   sheet.set_formula(row, column, std::move(text));
   sheet.cell(row, column).value = std::move(cached);
 }
@@ -39,6 +41,12 @@ void BookBuilder::charge_cells(std::int64_t count) {
 void BookBuilder::check_cells(std::int64_t count) const {
   if (count > limits_.max_cells - cells_) {
     fail_reading("it holds more than " + std::to_string(limits_.max_cells) + " cells");
+  }
+}
+
+void BookBuilder::check_formulas(std::int64_t count) const {
+  if (count > limits_.max_formula_cells - formulas_) {
+    fail_reading("it holds more than " + std::to_string(limits_.max_formula_cells) + " formulas");
   }
 }
 

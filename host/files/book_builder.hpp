@@ -32,6 +32,8 @@ class BookBuilder {
   void charge_cells(std::int64_t count);
   // Fails when this many cells, still to be written, would break the limit.
   void check_cells(std::int64_t count) const;
+  // The same for formula cells.
+  void check_formulas(std::int64_t count) const;
   // Fails when a text of this many bytes, still to be stored, would break the limit.
   void check_text(std::int64_t bytes) const;
 
@@ -47,6 +49,7 @@ class BookBuilder {
   std::shared_ptr<Book> book_;
   ReadLimits limits_;
   std::int64_t cells_ = 0;
+  std::int64_t formulas_ = 0;
   std::int64_t text_bytes_ = 0;
 };
 

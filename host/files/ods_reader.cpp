@@ -360,8 +360,13 @@ class ContentHandler : public orcus::sax_ns_handler {
     }
     // A repeated row multiplies its cells; a few bytes must not cost minutes before the limit says no.
     std::int64_t cells = 0;
-    for (const PendingCell& cell : pending_) cells += cell.count;
+    std::int64_t formulas = 0;
+    for (const PendingCell& cell : pending_) {
+      cells += cell.count;
+      if (!cell.formula.empty()) formulas += cell.count;
+    }
     builder_.check_cells(cells * row_repeat_);
+    builder_.check_formulas(formulas * row_repeat_);
     for (std::int64_t row = first_row; row < first_row + row_repeat_; ++row) {
       for (const PendingCell& cell : pending_) {
         for (std::int32_t column = cell.column; column < cell.column + cell.count; ++column) {

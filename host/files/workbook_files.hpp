@@ -16,7 +16,10 @@ enum class WorkbookFormat { Csv, Xlsx, Ods };
 // Bounds that keep a small hostile file from asking for gigabytes; a reader that meets
 // one fails with a message naming it.
 struct ReadLimits {
-  std::int64_t max_cells = 10'000'000;        // cells written, all sheets together
+  std::int64_t max_cells = 10'000'000;  // cells written, all sheets together
+  // Formula cells among them. Each keeps its own text and parsed formula, about 1 KB, so a
+  // formula repeated across a sheet must stop here, not at gigabytes.
+  std::int64_t max_formula_cells = 1'000'000;
   std::int64_t max_text_bytes = 512LL << 20;  // texts and formula texts together
   std::int64_t max_file_bytes = 1LL << 30;    // the file, and each part unpacked from it
 };

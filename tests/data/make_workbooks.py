@@ -17,6 +17,7 @@ Writes beside this script:
   repeats.ods            one row repeated down the whole sheet, its cell repeated
                          across it: 17 billion cells from a few hundred bytes;
   big_array.ods          an array formula claiming the whole sheet;
+  repeated_formula*.ods  one formula repeated across the sheet, on one row and on 600;
   broken.xlsx            a sheet whose XML breaks off;
   fuzz/*.xlsx, fuzz/*.ods  XML that once crashed a reader (found by the fuzz targets),
                          as an .xlsx sheet and as an .ods content part;
@@ -543,6 +544,14 @@ def make_hostile_ods():
              '<table:table-cell table:formula="of:=1" table:number-matrix-columns-spanned="16384" '
              'table:number-matrix-rows-spanned="1048576" office:value-type="float" office:value="1"/>'
              "</table:table-row></table:table>")
+    # One formula repeated across the whole width: one row of it loads, 600 rows (ten million
+    # formulas, gigabytes once parsed) are refused.
+    repeated = ('<table:table-cell table:number-columns-repeated="16384" table:formula="of:=[.A2]+1" '
+                'office:value-type="float" office:value="1"/>')
+    for name, rows in (("repeated_formula.ods", 1), ("repeated_formula_rows.ods", 600)):
+        make_ods(os.path.join(HERE, name),
+                 f'<table:table table:name="Sheet1"><table:table-row table:number-rows-repeated="{rows}">'
+                 + repeated + "</table:table-row></table:table>")
 
 
 if __name__ == "__main__":

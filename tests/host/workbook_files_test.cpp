@@ -312,6 +312,11 @@ TEST(WorkbookFiles, KeepWithinTheLimits) {
        WorkbookFormat::Ods,
        {},
        "it holds more than 10000000 cells"},
+      {"a formula repeated across 600 rows",
+       "repeated_formula_rows.ods",
+       WorkbookFormat::Ods,
+       {},
+       "it holds more than 1000000 formulas"},
       {"xlsx unpacked size", "model.xlsx", WorkbookFormat::Xlsx, xlsx_parts, "it unpacks to more than 3000 bytes"},
       {"ods unpacked size", "model.ods", WorkbookFormat::Ods, ods_parts, "it unpacks to more than 2000 bytes"},
       {"xlsx text", "model.xlsx", WorkbookFormat::Xlsx, little_text, "its texts and formulas take more than 40 bytes"},
@@ -323,6 +328,15 @@ TEST(WorkbookFiles, KeepWithinTheLimits) {
     EXPECT_EQ(failure_message([&] { read_workbook(content, c.format, c.file, c.limits); }),
               "Cannot read \"" + c.file + "\": " + c.reason);
   }
+}
+
+TEST(WorkbookFiles, AFormulaRepeatedAcrossTheWholeWidthLoads) {
+  const auto book = load_workbook(kDataDir + "/repeated_formula.ods");
+  Sheet& sheet = *book->sheets().front();
+  EXPECT_EQ(sheet.cell_count(), std::size_t{kMaxColumns});
+  // A repeated cell repeats its formula as written: every copy reads A2.
+  ASSERT_NE(sheet.find(1, kMaxColumns), nullptr);
+  EXPECT_EQ(sheet.find(1, kMaxColumns)->formula_text, "A2+1");
 }
 
 // Inputs the fuzz targets found crashing orcus's XML parser, kept as made by make_workbooks.py.
