@@ -12,10 +12,8 @@ std::shared_ptr<Book> Book::create(std::string name) {
 }
 
 std::shared_ptr<Sheet> Book::find_sheet(std::string_view name) const {
-  for (const auto& sheet : sheets_) {
-    if (kx::equals_ignore_case(sheet->name(), name)) return sheet;
-  }
-  return nullptr;
+  const auto found = sheet_by_name_.find(kx::to_lower_ascii(name));
+  return found == sheet_by_name_.end() ? nullptr : found->second;
 }
 
 std::shared_ptr<Sheet> Book::sheet(std::string_view name) const {
@@ -30,6 +28,7 @@ std::shared_ptr<Sheet> Book::add_sheet(std::string name) {
   }
   auto sheet = std::make_shared<Sheet>(std::move(name), std::static_pointer_cast<Book>(shared_from_this()));
   sheets_.push_back(sheet);
+  sheet_by_name_.emplace(kx::to_lower_ascii(sheet->name()), sheet);
   return sheet;
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "common/host_services.hpp"
@@ -31,6 +32,8 @@ class Book : public kx::Workbook {
  private:
   std::string name_;
   std::vector<std::shared_ptr<Sheet>> sheets_;
+  // By name without case, so that a workbook of many sheets loads in time linear in them.
+  std::unordered_map<std::string, std::shared_ptr<Sheet>> sheet_by_name_;
 };
 
 }  // namespace host

@@ -25,7 +25,6 @@ class Sheet : public kx::Worksheet {
   Sheet& operator=(const Sheet&) = delete;
 
   std::string name() const override { return name_; }
-  void rename(std::string name) { name_ = std::move(name); }
   std::shared_ptr<Book> book() const { return book_.lock(); }
 
   // An address on this sheet, or on another sheet of the same workbook when it names one.

@@ -52,12 +52,21 @@ class CellIndex {
 
 }  // namespace
 
+AreaIndex::AreaIndex(std::vector<Entry> entries) : entries_(std::move(entries)) {
+  std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
+    if (a.area.sheet != b.area.sheet) return std::less<const Sheet*>()(a.area.sheet, b.area.sheet);
+    return a.area.area.top < b.area.area.top;
+  });
+  for (const Entry& entry : entries_) tallest_ = std::max(tallest_, entry.area.area.bottom - entry.area.area.top);
+}
+
 DependencyGraph::DependencyGraph(std::span<const GraphCell> cells) : cell_count_(cells.size()) {
   const CellIndex index(cells);
-  std::vector<std::uint32_t> spilling;
+  std::vector<AreaIndex::Entry> spills;
   for (std::uint32_t i = 0; i < cells.size(); ++i) {
-    if (cells[i].spill) spilling.push_back(i);
+    if (cells[i].spill) spills.push_back({*cells[i].spill, i});
   }
+  const AreaIndex spilling(std::move(spills));
   // A range read by many cells (=SUM(A:A) down a column) becomes one node that reads the cells
   // inside, so that its readers need one edge each instead of one per cell inside: the graph
   // then grows with the cells, not with their square.
@@ -65,9 +74,7 @@ DependencyGraph::DependencyGraph(std::span<const GraphCell> cells) : cell_count_
   std::vector<std::vector<std::uint32_t>> area_edges;
   const auto precedents_inside = [&](const SheetArea& read, std::vector<std::uint32_t>& edges) {
     index.for_each_inside(read, [&](std::uint32_t precedent) { edges.push_back(precedent); });
-    for (const std::uint32_t anchor : spilling) {
-      if (read.intersects(*cells[anchor].spill)) edges.push_back(anchor);
-    }
+    spilling.for_each_intersecting(read, [&](const AreaIndex::Entry& spill) { edges.push_back(spill.id); });
   };
   const auto area_node = [&](const SheetArea& read) {
     const auto key = std::make_tuple(read.sheet, read.area.top, read.area.left, read.area.bottom, read.area.right);

@@ -2,7 +2,9 @@
 // and the circular references that have no such order.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -31,6 +33,35 @@ struct GraphCell {
   std::int32_t column = 0;
   std::vector<SheetArea> reads;    // every reference of the formula
   std::optional<SheetArea> spill;  // where its last array result spilled, anchor included
+};
+
+// Rectangles to test others against without comparing every pair: sorted by sheet and top
+// row, a query looks only at those whose top lies within the tallest one's height above it.
+// Spilled results are mostly a few rows high, so a sheet of many spills stays linear.
+class AreaIndex {
+ public:
+  struct Entry {
+    SheetArea area;
+    std::uint32_t id;
+  };
+  explicit AreaIndex(std::vector<Entry> entries);
+
+  // Calls found(entry) for every entry whose area intersects `query`.
+  template <class Found>
+  void for_each_intersecting(const SheetArea& query, Found&& found) const {
+    auto at =
+        std::lower_bound(entries_.begin(), entries_.end(), query.sheet, [&](const Entry& entry, const Sheet* sheet) {
+          return std::less<const Sheet*>()(entry.area.sheet, sheet) ||
+                 (entry.area.sheet == sheet && entry.area.area.top < query.area.top - tallest_);
+        });
+    for (; at != entries_.end() && at->area.sheet == query.sheet && at->area.area.top <= query.area.bottom; ++at) {
+      if (at->area.intersects(query)) found(*at);
+    }
+  }
+
+ private:
+  std::vector<Entry> entries_;
+  std::int32_t tallest_ = 0;  // the most rows an entry spans, less one
 };
 
 class DependencyGraph {

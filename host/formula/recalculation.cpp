@@ -104,14 +104,19 @@ void FormulaEngine::compute(std::uint32_t index) {
 }
 
 bool FormulaEngine::spill_changes_reach_readers() const {
+  std::vector<AreaIndex::Entry> changed;
+  for (const SheetArea& area : changed_spills_) changed.push_back({area, 0});
+  const AreaIndex index(std::move(changed));
   for (const GraphCell& place : places_) {
     for (const SheetArea& read : place.reads) {
-      for (const SheetArea& changed : changed_spills_) {
+      bool reached = false;
+      index.for_each_intersecting(read, [&](const AreaIndex::Entry& spill) {
         // A reader of the anchor cell alone reads it with or without a spill.
         const bool anchor_only =
-            read.area.single_cell() && read.area.top == changed.area.top && read.area.left == changed.area.left;
-        if (read.intersects(changed) && !anchor_only) return true;
-      }
+            read.area.single_cell() && read.area.top == spill.area.area.top && read.area.left == spill.area.area.left;
+        reached = reached || !anchor_only;
+      });
+      if (reached) return true;
     }
   }
   return false;
