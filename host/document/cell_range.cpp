@@ -41,9 +41,6 @@ kx::Value CellRange::value() const {
                                                    " cells, more than can be read at once (" +
                                                    std::to_string(kMaxArrayCells) + ")");
   }
-  const std::int32_t bottom = top_ + rows_ - 1;
-  const std::int32_t right = left_ + columns_ - 1;
-  if (auto cached = sheet_->cached_read(top_, left_, bottom, right)) return *std::move(cached);
   kx::Array array(static_cast<std::size_t>(rows_), static_cast<std::size_t>(columns_));
   // Walk the written cells when they are fewer than the rectangle: ranges are often mostly empty.
   if (sheet_->cell_count() < static_cast<std::size_t>(count())) {
@@ -57,9 +54,7 @@ kx::Value CellRange::value() const {
       for (std::int32_t c = 0; c < columns_; ++c) array.at(r, c) = sheet_->value(top_ + r, left_ + c);
     }
   }
-  kx::Value values(std::make_shared<const kx::Array>(std::move(array)));
-  sheet_->remember_read(top_, left_, bottom, right, values);
-  return values;
+  return array;
 }
 
 void CellRange::set_value(const kx::Value& value) {

@@ -18,17 +18,8 @@ void Arguments::for_each(std::size_t index, ValueVisitor visit) const {
   if (const auto* reference = std::get_if<ReferenceNode>(&node.data); reference && reference->sheet) {
     Sheet& sheet = *reference->sheet;
     const CellArea area = used_part(sheet, reference->area);
-    // Sparse ranges are walked by their written cells. A dense one is read whole, which the sheet
-    // keeps while nothing inside changes: =SUM(A:A) down a column reads it once, not once a row.
-    if (area.single_cell() || area.cell_count() > static_cast<std::int64_t>(sheet.cell_count())) {
-      for_each_cell_in(sheet, area,
-                       [&](std::int32_t, std::int32_t, const kx::Value& cell) { return visit(cell, false); });
-      return;
-    }
-    const kx::Value cells = sheet.area(area.top, area.left, area.bottom, area.right)->value();
-    for (const kx::Value& cell : cells.array().values()) {
-      if (!visit(cell, false)) return;
-    }
+    for_each_cell_in(sheet, area,
+                     [&](std::int32_t, std::int32_t, const kx::Value& cell) { return visit(cell, false); });
     return;
   }
   const kx::Value value = evaluator_.value(tree_, nodes_[index]);
