@@ -51,6 +51,16 @@ class Main : public kx::Object {
   kx::Value kxNAME(kx::Value& CellName, std::int16_t& ItemNum);
   double utRoundDLL(kx::Value& Value, std::int16_t& numDigits);
 
+  // The analysis functions over simulation results.
+  // Equal-width classes of the values: label, upper limit, frequency, cumulative share.
+  kx::Value kxHISTO(kx::Value& InputRng, kx::Value& Classes, kx::Value& pointerHisto);
+  // The run count after which the spread of the running means settled, or 0.
+  kx::Value kxOPTNUM(kx::Value& InputRange, kx::Value& StablePeriods, kx::Value& SelectionLimit);
+  // The Weibull shape and scale matching a mean (P1) and a standard deviation (P2).
+  kx::Value kxWEIBULLEST(kx::Value& P1, kx::Value& P2, std::int16_t& OnlyOneValue);
+  // Uniform numbers whose normal scores carry the correlations of correlArray; volatile.
+  kx::Value kxCORREL(kx::Value& correlArray);
+
   // The sampling functions: distribution parameters, then corFactor (a uniform, or an error
   // value to draw one) and ModeSheet ("ShowMode" for the deterministic value). Each traps its
   // failures; a numeric result reports any failure as type mismatch (13).

@@ -56,6 +56,11 @@ kx::Interface main_interface() {
       .method<&Main::kxLOCK>("kxLOCK", {})
       .method<&Main::kxNAME>("kxNAME", {"CellName", kx::optional("ItemNum", 0)})
       .method<&Main::utRoundDLL>("utRoundDLL", {"Value", kx::optional("numDigits", 0)});
+  builder.method<&Main::kxHISTO>("kxHISTO", {"InputRng", kx::optional("Classes"), kx::optional("pointerHisto")})
+      .method<&Main::kxOPTNUM>("kxOPTNUM",
+                               {"InputRange", kx::optional("StablePeriods"), kx::optional("SelectionLimit")})
+      .method<&Main::kxWEIBULLEST>("kxWEIBULLEST", {"P1", "P2", kx::optional("OnlyOneValue", 0)})
+      .method<&Main::kxCORREL>("kxCORREL", {"correlArray"});
   // The sampling functions, alphabetically; every one ends with corFactor and ModeSheet, and
   // kxBETAGEN's optional bounds follow them.
   builder.method<&Main::kxBETA>("kxBETA", {"scaleP", "shapeP", "corFactor", "ModeSheet"})

@@ -36,14 +36,14 @@ inline std::vector<kx::Value> parse_arguments(const std::string& text) {
   std::string token;
   while (std::getline(tokens, token, ';')) {
     if (token.empty()) {
-      arguments.push_back(kx::Value::missing());
+      arguments.emplace_back(kx::Value::missing());
     } else if (token.front() == '\'') {
-      arguments.push_back(kx::Value(token.substr(1)));
+      arguments.emplace_back(token.substr(1));
     } else {
-      arguments.push_back(kx::Value(*kx::parse_number(token)));
+      arguments.emplace_back(kx::parse_number(token).value());
     }
   }
-  if (!text.empty() && text.back() == ';') arguments.push_back(kx::Value::missing());
+  if (!text.empty() && text.back() == ';') arguments.emplace_back(kx::Value::missing());
   return arguments;
 }
 

@@ -1,0 +1,96 @@
+// kxHISTO: values counted into equal-width classes between their smallest and largest, with
+// each class's upper limit and the cumulative share of all values up to it. Untrapped up to
+// the allocation of the table; from there on a value or cell that fails is passed over.
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/checked_math.hpp"
+#include "common/conversions.hpp"
+#include "riskfn/analysis/input_values.hpp"
+#include "riskfn/frame/main.hpp"
+
+namespace riskfn {
+namespace {
+
+using kx::Value;
+
+// A table taller than a sheet could not be shown.
+constexpr double kMostClasses = 1048576;
+
+Value scalar_of(const Value& value) {
+  if (value.is_range() && value.range()->count() == 1) return value.range()->value();
+  return value;
+}
+
+// The class count asked for, rounded to a whole number; omitted (any error value) or below
+// 1, Sturges' rule 1 + 3.3 log10(n) rounded with halves to even, which fails for n = 0.
+double class_count(kx::Application& host, const Value& Classes, std::size_t count) {
+  const Value asked = scalar_of(Classes);
+  double classes = 0.0;
+  if (!asked.is_error()) classes = kx::round_half_even(kx::to_double(asked));
+  if (classes < 1.0) {
+    const double log10 = kx::to_double(host.call(kx::WorksheetFn::Log, {static_cast<double>(count), 10.0}));
+    classes = kx::to_int32(1.0 + 3.3 * log10);
+  }
+  if (classes > kMostClasses) throw kx::Failure(kx::error::kInvalidCall, "More classes than a sheet has rows");
+  return classes;
+}
+
+// A number, or an empty cell counted as 0; text, booleans and error values fall into no
+// class, as they compare above every number.
+std::optional<double> comparable_number(const Value& value) {
+  if (value.is_number()) return value.number();
+  if (value.is_empty()) return 0.0;
+  return std::nullopt;
+}
+
+}  // namespace
+
+Value Main::kxHISTO(Value& InputRng, Value& Classes, Value& pointerHisto) {
+  const analysis::InputValues input(InputRng);
+  const std::size_t count = input.size();
+  kx::Application& application = host();
+  const double smallest = kx::to_double(application.call(kx::WorksheetFn::Min, {InputRng}));
+  const double largest = kx::to_double(application.call(kx::WorksheetFn::Max, {InputRng}));
+  const auto classes = static_cast<std::size_t>(class_count(application, Classes, count));
+  const double width = kx::checked::div(largest - smallest, static_cast<double>(classes));
+
+  kx::Array table(classes, 4, 0, 0);
+  const Value labels_asked = scalar_of(pointerHisto);
+  const bool labelled = InputRng.is_range() || (labels_asked.is_number() && labels_asked.number() == 1.0);
+  std::vector<double> upper_limits(classes);
+  for (std::size_t r = 0; r < classes; ++r) {
+    table.at(r, 0) = labelled ? "Class " + std::to_string(r + 1) : std::string();
+    upper_limits[r] = smallest + static_cast<double>(r + 1) * width;
+    table.at(r, 1) = upper_limits[r];
+  }
+
+  // The first class is closed on both sides, from Min - 0.5; every other class is open below
+  // and closed above, and the last one ends at Max itself. So the class of x is the first
+  // whose upper limit reaches it, found by bisection over the limits.
+  std::vector<double> frequencies(classes, 0.0);
+  const auto last_limits = upper_limits.begin() + static_cast<std::ptrdiff_t>(classes - 1);
+  for (const Value& value : input.values()) {
+    const std::optional<double> x = comparable_number(value);
+    if (!x) continue;
+    const auto found = std::lower_bound(upper_limits.begin(), last_limits, *x);
+    const std::size_t r = static_cast<std::size_t>(found - upper_limits.begin());
+    if (r == 0 && *x < smallest - 0.5) continue;
+    if (r == classes - 1 && *x > (classes == 1 ? upper_limits.back() : largest)) continue;
+    frequencies[r] += 1.0;
+  }
+
+  // A class without values keeps an empty cell; without any values there is no share.
+  double share = 0.0;
+  for (std::size_t r = 0; r < classes; ++r) {
+    if (frequencies[r] > 0.0) table.at(r, 2) = frequencies[r];
+    if (count == 0) continue;
+    share += frequencies[r] / static_cast<double>(count);
+    table.at(r, 3) = share;
+  }
+  return table;
+}
+
+}  // namespace riskfn

@@ -1,0 +1,110 @@
+// kxOPTNUM: the number of runs after which a simulation's result settled, judged by the spread
+// of its running means. Nothing is trapped; a result or statistic that cannot be computed
+// makes its step count as unsettled.
+#include <cmath>
+#include <cstdint>
+#include <optional>
+
+#include "common/conversions.hpp"
+#include "riskfn/analysis/input_values.hpp"
+#include "riskfn/frame/main.hpp"
+
+namespace riskfn {
+namespace {
+
+using kx::Value;
+
+constexpr double kDefaultStablePeriods = 20;
+constexpr double kDefaultSelectionLimit = 0.0005;
+
+// An omitted (any error value) or negative setting takes its default; 0 stays 0.
+double setting_or(const Value& argument, double fallback) {
+  const Value value = argument.is_range() && argument.range()->count() == 1 ? argument.range()->value() : argument;
+  if (value.is_error()) return fallback;
+  const double setting = kx::to_double(value);
+  return setting < 0.0 ? fallback : setting;
+}
+
+// The mean of the numbers read so far, as the host's Average computes it: a running sum in
+// reading order. Texts and empty cells take no part; once an error value has been read, no
+// mean can be computed any more.
+class RunningMean {
+ public:
+  void add(const Value& result) {
+    if (result.is_error()) failed_ = true;
+    if (!result.is_number()) return;
+    sum_ += result.number();
+    ++count_;
+  }
+  std::optional<double> mean() const {
+    if (failed_ || count_ == 0) return std::nullopt;
+    return sum_ / static_cast<double>(count_);
+  }
+
+ private:
+  double sum_ = 0.0;
+  std::int64_t count_ = 0;
+  bool failed_ = false;
+};
+
+// The sample standard deviation of the means so far, by Welford's updates, which keep their
+// digits when the means agree closely (the usual case once a simulation settles).
+class RunningSpread {
+ public:
+  void add(double x) {
+    ++count_;
+    const double delta = x - mean_;
+    mean_ += delta / static_cast<double>(count_);
+    squares_ += delta * (x - mean_);
+  }
+  std::optional<double> spread() const {
+    if (count_ < 2) return std::nullopt;
+    return std::sqrt(squares_ / static_cast<double>(count_ - 1));
+  }
+
+ private:
+  std::int64_t count_ = 0;
+  double mean_ = 0.0;
+  double squares_ = 0.0;
+};
+
+}  // namespace
+
+// With P stable periods: from P results on, the running mean of all results so far; from P + 1
+// on, the spread of those means; from P + 2 on, the relative change of the spread. The answer
+// is the first run count at which P changes in a row stayed within the limit, or 0. Each step
+// updates running sums, so n results cost O(n).
+Value Main::kxOPTNUM(Value& InputRange, Value& StablePeriods, Value& SelectionLimit) {
+  const analysis::InputValues results(InputRange);
+  if (!results.is_table()) throw kx::Failure(kx::error::kTypeMismatch, "Type mismatch: InputRange holds no results");
+  // A fractional count of periods is taken to the whole number nearest it.
+  const double periods = kx::round_half_even(setting_or(StablePeriods, kDefaultStablePeriods));
+  const double limit = setting_or(SelectionLimit, kDefaultSelectionLimit);
+
+  RunningMean mean;
+  RunningSpread spread_of_means;
+  std::optional<double> previous_spread;
+  double stable_runs = 0.0;
+  for (std::size_t index = 0; index < results.size(); ++index) {
+    const double t = static_cast<double>(index);
+    mean.add(results.values()[index]);
+    if (t < periods - 1.0) continue;
+    if (const auto running_mean = mean.mean()) spread_of_means.add(*running_mean);
+    if (t < periods) continue;
+    const std::optional<double> spread = spread_of_means.spread();
+    if (t >= periods + 1.0) {
+      // A previous spread of 0 (all means equal so far) cannot be compared: not stable.
+      const bool comparable = spread && previous_spread && *previous_spread != 0.0;
+      if (comparable && std::fabs(1.0 - *spread / *previous_spread) <= limit) {
+        stable_runs += 1.0;
+        if (stable_runs == periods) return t + 1.0;
+      } else {
+        stable_runs = 0.0;
+      }
+    }
+    previous_spread = spread;
+  }
+  return 0.0;
+}
+
+}  // namespace riskfn

@@ -1,0 +1,116 @@
+// kxOPTNUM called by name: its answers against the direct computation through the host's
+// Average and Stdev at every step, and its settings and edge cases.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "common/conversions.hpp"
+#include "tests/riskfn/sampling_fixture.hpp"
+
+namespace riskfn {
+namespace {
+
+using kx::Value;
+
+using RunCountTest = SamplingTest;
+
+Value array_of(const std::vector<double>& numbers, std::int32_t base = 1) {
+  std::vector<Value> values(numbers.begin(), numbers.end());
+  return kx::Array::vector(std::move(values), base);
+}
+
+// The run count by its definition, recomputing the running mean and the spread of the
+// running means through the host at every step.
+double run_count_by_definition(kx::Application& host, const std::vector<double>& results, int periods, double limit) {
+  const auto host_number = [&](kx::WorksheetFn fn, const std::vector<double>& numbers) {
+    return kx::to_double(host.call(fn, {array_of(numbers)}));
+  };
+  std::vector<double> means;
+  std::vector<double> spreads;
+  int stable = 0;
+  for (int t = 0; t < static_cast<int>(results.size()); ++t) {
+    if (t < periods - 1) continue;
+    means.push_back(host_number(kx::WorksheetFn::Average, {results.begin(), results.begin() + t + 1}));
+    if (t < periods) continue;
+    spreads.push_back(host_number(kx::WorksheetFn::Stdev, means));
+    if (t < periods + 1) continue;
+    const double change = std::fabs(1.0 - spreads.back() / spreads[spreads.size() - 2]);
+    stable = change <= limit ? stable + 1 : 0;
+    if (stable == periods) return t + 1;
+  }
+  return 0;
+}
+
+std::vector<double> simulated_results(std::uint64_t seed, std::size_t count, double mean, double sd) {
+  std::mt19937_64 engine(seed);
+  std::normal_distribution<double> normal(mean, sd);
+  std::vector<double> results(count);
+  for (double& x : results) x = normal(engine);
+  return results;
+}
+
+TEST_F(RunCountTest, AgreesWithTheDefinitionThroughTheHost) {
+  struct Case {
+    const char* label;
+    std::vector<double> results;
+    int periods;
+    double limit;
+  } cases[] = {
+      {"defaults", simulated_results(1, 1500, 100.0, 15.0), 20, 0.0005},
+      {"a loose limit", simulated_results(2, 800, 10.0, 3.0), 20, 0.005},
+      {"short window", simulated_results(3, 800, -5.0, 1.0), 5, 0.002},
+      {"large mean, small spread", simulated_results(4, 1200, 1e6, 0.5), 10, 0.001},
+      {"skewed results",
+       [] {
+         auto r = simulated_results(5, 1000, 0.0, 1.0);
+         for (double& x : r) x = std::exp(x);
+         return r;
+       }(),
+       15, 0.001},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    const double expected = run_count_by_definition(*spreadsheet_, c.results, c.periods, c.limit);
+    EXPECT_GT(expected, 0.0);  // the case exercises an answer, not only the 0 of "never"
+    EXPECT_EQ(call("kxOPTNUM", {array_of(c.results), static_cast<double>(c.periods), c.limit}), Value(expected));
+  }
+}
+
+TEST_F(RunCountTest, SettingsAndEdgeCases) {
+  const auto noisy = simulated_results(6, 1500, 100.0, 15.0);
+  const double with_defaults = run_count_by_definition(*spreadsheet_, noisy, 20, 0.0005);
+  std::vector<double> constant(100, 7.0);
+  struct Case {
+    const char* label;
+    Value input;
+    Value periods;
+    Value limit;
+    double expected;
+  } cases[] = {
+      {"omitted settings are 20 and 0.0005", array_of(noisy), kMissing, kMissing, with_defaults},
+      {"negative settings take the defaults", array_of(noisy), -1.0, -3.0, with_defaults},
+      {"a 0-based array reads every element", array_of(noisy, 0), kMissing, kMissing, with_defaults},
+      {"fewer than 2P + 1 results", array_of({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), 5.0, 1.0, 0.0},
+      {"2P + 1 results with a loose limit", array_of({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}), 5.0, 1.0, 11.0},
+      {"constant results never compare", array_of(constant), 5.0, 1.0, 0.0},
+      {"a limit of 0 needs unchanged spreads", array_of(noisy), 5.0, 0.0, 0.0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    EXPECT_EQ(call("kxOPTNUM", {c.input, c.periods, c.limit}), Value(c.expected));
+  }
+}
+
+TEST_F(RunCountTest, ReadsAColumnOfCells) {
+  auto sheet = spreadsheet_->add_book("results")->add_sheet("Sheet1");
+  const auto results = simulated_results(7, 400, 50.0, 5.0);
+  for (std::size_t i = 0; i < results.size(); ++i) sheet->set_value(static_cast<std::int32_t>(i + 1), 1, results[i]);
+  const double expected = run_count_by_definition(*spreadsheet_, results, 10, 0.002);
+  EXPECT_EQ(call("kxOPTNUM", {Value(sheet->range("A1:A400")), 10.0, 0.002}), Value(expected));
+  EXPECT_THROW(call("kxOPTNUM", {5.0, 10.0, 0.002}), kx::Failure);
+}
+
+}  // namespace
+}  // namespace riskfn
