@@ -41,7 +41,8 @@ Value results_array(std::size_t count) {
 }
 
 Value results_column(std::size_t count) {
-  auto sheet = analysis().spreadsheet->add_book("results" + std::to_string(count))->add_sheet("Sheet1");
+  static int books = 0;
+  auto sheet = analysis().spreadsheet->add_book("results" + std::to_string(++books))->add_sheet("Sheet1");
   const auto numbers = simulated_results(count);
   for (std::size_t i = 0; i < count; ++i) sheet->set_value(static_cast<std::int32_t>(i + 1), 1, numbers[i]);
   return Value(sheet->range("A1:A" + std::to_string(count)));

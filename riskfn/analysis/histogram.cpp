@@ -19,15 +19,10 @@ using kx::Value;
 // A table taller than a sheet could not be shown.
 constexpr double kMostClasses = 1048576;
 
-Value scalar_of(const Value& value) {
-  if (value.is_range() && value.range()->count() == 1) return value.range()->value();
-  return value;
-}
-
 // The class count asked for, rounded to a whole number; omitted (any error value) or below
 // 1, Sturges' rule 1 + 3.3 log10(n) rounded with halves to even, which fails for n = 0.
 double class_count(kx::Application& host, const Value& Classes, std::size_t count) {
-  const Value asked = scalar_of(Classes);
+  const Value asked = analysis::single_value_of(Classes);
   double classes = 0.0;
   if (!asked.is_error()) classes = kx::round_half_even(kx::to_double(asked));
   if (classes < 1.0) {
@@ -58,7 +53,7 @@ Value Main::kxHISTO(Value& InputRng, Value& Classes, Value& pointerHisto) {
   const double width = kx::checked::div(largest - smallest, static_cast<double>(classes));
 
   kx::Array table(classes, 4, 0, 0);
-  const Value labels_asked = scalar_of(pointerHisto);
+  const Value labels_asked = analysis::single_value_of(pointerHisto);
   const bool labelled = InputRng.is_range() || (labels_asked.is_number() && labels_asked.number() == 1.0);
   std::vector<double> upper_limits(classes);
   for (std::size_t r = 0; r < classes; ++r) {

@@ -26,4 +26,9 @@ InputValues::InputValues(const kx::Value& input) {
   }
 }
 
+kx::Value single_value_of(const kx::Value& argument) {
+  if (argument.is_range() && argument.range()->count() == 1) return argument.range()->value();
+  return argument;
+}
+
 }  // namespace riskfn::analysis

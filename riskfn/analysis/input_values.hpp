@@ -27,4 +27,7 @@ class InputValues {
   bool is_table_ = false;
 };
 
+// A setting given as a value or as one cell: the cell's value.
+kx::Value single_value_of(const kx::Value& argument);
+
 }  // namespace riskfn::analysis

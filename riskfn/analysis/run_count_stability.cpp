@@ -19,7 +19,7 @@ constexpr double kDefaultSelectionLimit = 0.0005;
 
 // An omitted (any error value) or negative setting takes its default; 0 stays 0.
 double setting_or(const Value& argument, double fallback) {
-  const Value value = argument.is_range() && argument.range()->count() == 1 ? argument.range()->value() : argument;
+  const Value value = analysis::single_value_of(argument);
   if (value.is_error()) return fallback;
   const double setting = kx::to_double(value);
   return setting < 0.0 ? fallback : setting;

@@ -19,21 +19,17 @@ using distribution::DistributionRule;
 using distribution::gamma_ln;
 using distribution::host_number;
 using distribution::host_pi;
+using distribution::kUnbounded;
 using distribution::Parameters;
 using distribution::require;
 using distribution::Support;
+using distribution::support_if;
 using kx::Application;
 using kx::Value;
 using kx::WorksheetFn;
 
-constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // For distributions on x > 0: 0 itself lies outside, where their formulas would divide by 0.
 constexpr double kAboveZero = std::numeric_limits<double>::denorm_min();
-
-std::optional<Support> support_if(bool sound, double lowest, double highest) {
-  if (!sound) return std::nullopt;
-  return Support{lowest, highest};
-}
 
 // The beta density with shapes a and b on [low, up], at x within the bounds. The gamma
 // function comes from the host's GammaLn; working with logarithms keeps large shapes finite.
@@ -100,7 +96,7 @@ constexpr DistributionRule kBetaGeneral = {
 constexpr DistributionRule kChiSquared = {
     .density = [](double x, Parameters p, Application& host) { return gamma_dist(x, p[0] / 2.0, 2.0, false, host); },
     .cumulative = [](double x, Parameters p, Application& host) { return gamma_dist(x, p[0] / 2.0, 2.0, true, host); },
-    .support = [](Parameters p) { return support_if(p[0] > 0.0, 0.0, kInfinity); },
+    .support = [](Parameters p) { return support_if(p[0] > 0.0, 0.0, kUnbounded); },
 };
 
 // Parameters: h, the precision: a normal with mean 0 and standard deviation 1 / (h sqrt 2).
@@ -121,7 +117,7 @@ constexpr DistributionRule kErf = {
 constexpr DistributionRule kGamma = {
     .density = [](double x, Parameters p, Application& host) { return gamma_dist(x, p[0], p[1], false, host); },
     .cumulative = [](double x, Parameters p, Application& host) { return gamma_dist(x, p[0], p[1], true, host); },
-    .support = [](Parameters p) { return support_if(p[0] > 0.0 && p[1] > 0.0, 0.0, kInfinity); },
+    .support = [](Parameters p) { return support_if(p[0] > 0.0 && p[1] > 0.0, 0.0, kUnbounded); },
 };
 
 // Parameters: Mean. The cumulative probability is computed here, without the host.
@@ -135,7 +131,7 @@ constexpr DistributionRule kExponential = {
           require(p[0] > 0.0, "the mean must be positive");
           return Value(-std::expm1(-x / p[0]));
         },
-    .support = [](Parameters p) { return support_if(p[0] > 0.0, 0.0, kInfinity); },
+    .support = [](Parameters p) { return support_if(p[0] > 0.0, 0.0, kUnbounded); },
 };
 
 // Gumbel for maxima. Parameters: ModalValue the location, scaleP the scale. Far below the
@@ -171,7 +167,7 @@ constexpr DistributionRule kInverseGaussian = {
           const double b = root * (x / p[0] + 1.0);
           return Value(std::erfc(-a / std::numbers::sqrt2) / 2.0 + std::exp(-a * a / 2.0) * scaled_normal_tail(b));
         },
-    .support = [](Parameters p) { return support_if(p[0] > 0.0 && p[1] > 0.0, kAboveZero, kInfinity); },
+    .support = [](Parameters p) { return support_if(p[0] > 0.0 && p[1] > 0.0, kAboveZero, kUnbounded); },
 };
 
 // Parameters: Mean the location, scaleP the scale s. With z = (x - mean) / s the density
@@ -204,7 +200,7 @@ Value log_normal(double x, Parameters p, bool cumulative, Application& host) {
 constexpr DistributionRule kLogNormal = {
     .density = [](double x, Parameters p, Application& host) { return log_normal(x, p, false, host); },
     .cumulative = [](double x, Parameters p, Application& host) { return log_normal(x, p, true, host); },
-    .support = [](Parameters p) { return support_if(p[0] > 0.0 && p[1] > 0.0, kAboveZero, kInfinity); },
+    .support = [](Parameters p) { return support_if(p[0] > 0.0 && p[1] > 0.0, kAboveZero, kUnbounded); },
 };
 
 constexpr DistributionRule kNormal = {
@@ -238,7 +234,7 @@ constexpr DistributionRule kPareto2 = {
           const double shifted = x + scale;
           return Value(checked::mul(checked::div(shape, shifted), checked::pow(checked::div(scale, shifted), shape)));
         },
-    .support = [](Parameters p) { return support_if(p[0] > 0.0 && p[1] > 0.0, 0.0, kInfinity); },
+    .support = [](Parameters p) { return support_if(p[0] > 0.0 && p[1] > 0.0, 0.0, kUnbounded); },
 };
 
 // Parameters: LowVal, ModalValue, UpVal: the beta on [LowVal, UpVal] with the PERT shapes.
@@ -263,7 +259,7 @@ constexpr DistributionRule kRayleigh = {
           const double ratio = checked::div(x, p[0]);
           return Value(checked::div(ratio, p[0]) * std::exp(-ratio * ratio / 2.0));
         },
-    .support = [](Parameters p) { return support_if(p[0] > 0.0, 0.0, kInfinity); },
+    .support = [](Parameters p) { return support_if(p[0] > 0.0, 0.0, kUnbounded); },
 };
 
 // Parameters: Degrees nu, which need not be whole.
@@ -326,7 +322,7 @@ constexpr DistributionRule kWeibull = {
         [](double x, Parameters p, Application& host) {
           return host.call(WorksheetFn::Weibull, {x, p[0], p[1], true});
         },
-    .support = [](Parameters p) { return support_if(p[0] > 0.0 && p[1] > 0.0, 0.0, kInfinity); },
+    .support = [](Parameters p) { return support_if(p[0] > 0.0 && p[1] > 0.0, 0.0, kUnbounded); },
 };
 
 }  // namespace

@@ -15,18 +15,13 @@ namespace {
 
 namespace checked = kx::checked;
 using distribution::DistributionRule;
+using distribution::kUnbounded;
 using distribution::Parameters;
 using distribution::Support;
+using distribution::support_if;
 using kx::Application;
 using kx::Value;
 using kx::WorksheetFn;
-
-constexpr double kInfinity = std::numeric_limits<double>::infinity();
-
-std::optional<Support> support_if(bool sound, double lowest, double highest) {
-  if (!sound) return std::nullopt;
-  return Support{lowest, highest};
-}
 
 bool is_probability(double p) { return p >= 0.0 && p <= 1.0; }
 
@@ -55,7 +50,7 @@ constexpr DistributionRule kGeometric = {
           if (p[0] == 1.0) return Value(1.0);
           return Value(-std::expm1((std::floor(x) + 1.0) * std::log1p(-p[0])));
         },
-    .support = [](Parameters p) { return support_if(p[0] > 0.0 && p[0] <= 1.0, 0.0, kInfinity); },
+    .support = [](Parameters p) { return support_if(p[0] > 0.0 && p[0] <= 1.0, 0.0, kUnbounded); },
 };
 
 // Parameters: Sample n, Defects K, BatchSize N. The host truncates all four to whole numbers.
@@ -91,7 +86,7 @@ constexpr DistributionRule kNegativeBinomial = {
         [](double x, Parameters p, Application& host) {
           return host.call(WorksheetFn::NegBinomDist, {x, p[0], p[1]});
         },
-    .support = [](Parameters p) { return support_if(p[0] >= 1.0 && is_probability(p[1]), 0.0, kInfinity); },
+    .support = [](Parameters p) { return support_if(p[0] >= 1.0 && is_probability(p[1]), 0.0, kUnbounded); },
     .truncates_x = true,
 };
 
@@ -105,7 +100,7 @@ constexpr DistributionRule kPoisson = {
         [](double x, Parameters p, Application& host) {
           return host.call(WorksheetFn::Poisson, {x, p[0], true});
         },
-    .support = [](Parameters p) { return support_if(p[0] >= 0.0, 0.0, kInfinity); },
+    .support = [](Parameters p) { return support_if(p[0] >= 0.0, 0.0, kUnbounded); },
     .truncates_x = true,
 };
 

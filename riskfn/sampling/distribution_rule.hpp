@@ -4,6 +4,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <limits>
 #include <optional>
 #include <span>
 
@@ -20,6 +21,14 @@ struct Support {
   double lowest;
   double highest;
 };
+
+inline constexpr double kUnbounded = std::numeric_limits<double>::infinity();
+
+// The support for sound parameters, nothing for unsound ones.
+inline std::optional<Support> support_if(bool sound, double lowest, double highest) {
+  if (!sound) return std::nullopt;
+  return Support{lowest, highest};
+}
 
 struct DistributionRule {
   kx::Value (*density)(double x, Parameters p, kx::Application& host) = nullptr;
