@@ -2,10 +2,13 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <exception>
+#include <string_view>
 
+#include "cli/components.hpp"
 #include "cli/progress_line.hpp"
 #include "cli/terminal_text.hpp"
 #include "cli/value_text.hpp"
@@ -15,8 +18,6 @@
 #include "host/files/workbook_files.hpp"
 #include "host/formula/parse_error.hpp"
 #include "host/session/session.hpp"
-#include "mktfn/frame/classes.hpp"
-#include "riskfn/frame/classes.hpp"
 
 namespace cli {
 namespace {
@@ -31,6 +32,13 @@ void report_workbook_problems(host::FormulaEngine& engine) {
   for (const auto& cycle : engine.cycles()) {
     print_error_line(fmt::format("warning: circular reference through {}", fmt::join(cycle, ", ")));
   }
+}
+
+// A message box of a component: its lines on standard error.
+void print_message(std::string_view text) {
+  std::string lines(text);
+  std::replace(lines.begin(), lines.end(), '\r', '\n');
+  fmt::print(stderr, "{}\n", lines);
 }
 
 // False when the formula failed; the reason is on standard error.
@@ -68,8 +76,9 @@ std::optional<std::uint64_t> parse_seed(std::string_view text) {
 
 int run_eval(const EvalOptions& options) {
   if (options.seed) kx::uniform_generator().set_fixed_seed(*options.seed);
-  host::Session session({riskfn::create_object("Main"), mktfn::create_object("Main")});
+  host::Session session(component_objects(options.server));
   host::set_addin_language(session.application(), options.language);
+  session.application().on_message([](std::string_view text) { print_message(text); });
   const ProgressLine progress(session.application());
   try {
     for (const std::string& path : options.sheets) session.open(host::load_workbook(path));

@@ -15,6 +15,7 @@ struct EvalOptions {
   std::optional<std::uint64_t> seed;  // reproducible sampling
   std::string language = "GBR";       // the add-in's language
   int digits = 15;                    // significant digits of printed numbers
+  bool server = false;                // mktfn through its server program
   std::vector<std::string> formulas;
 };
 

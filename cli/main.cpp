@@ -24,6 +24,9 @@ int main(int argc, char** argv) {
           CLI::IsMember(std::vector<std::string>(std::begin(host::kLanguageCodes), std::end(host::kLanguageCodes)),
                         CLI::ignore_case));
 
+  bool server = false;
+  app.add_flag("--server", server, "Reach mktfn through its server program instead of in-process");
+
   std::string class_name;
   auto* functions =
       app.add_subcommand("functions", "List each class's interface: members, parameters and declared types");
@@ -88,6 +91,7 @@ int main(int argc, char** argv) {
     }
     if (eval->parsed()) {
       eval_options.language = language;
+      eval_options.server = server;
       return cli::run_eval(eval_options);
     }
   } catch (const std::exception& failure) {

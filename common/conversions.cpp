@@ -215,4 +215,25 @@ std::weak_ordering compare_values(const Value& a, const Value& b) {
   }
 }
 
+std::string display_text(const Value& value, char decimal_separator) {
+  switch (value.kind()) {
+    case Value::Kind::Boolean: return value.boolean() ? "TRUE" : "FALSE";
+    case Value::Kind::Error:
+      switch (value.error().number) {
+        case error::kXlDiv0: return "#DIV/0!";
+        case error::kXlNA: return "#N/A";
+        case error::kXlName: return "#NAME?";
+        case error::kXlNull: return "#NULL!";
+        case error::kXlNum: return "#NUM!";
+        case error::kXlRef: return "#REF!";
+        case error::kXlValue: return "#VALUE!";
+        default: return "#ERR(" + std::to_string(value.error().number) + ")";
+      }
+    case Value::Kind::Number:
+    case Value::Kind::Text:
+    case Value::Kind::Empty: return to_text(value, decimal_separator);
+    default: return {};
+  }
+}
+
 }  // namespace kx

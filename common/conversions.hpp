@@ -34,6 +34,9 @@ double round_half_even(double x);
 // (1 to 17) lay out the same way; 17 reads back as the same double.
 std::string format_general(double number, char decimal_separator = '.', int significant_digits = 15);
 
+// The text a cell shows: numbers in the general form, TRUE/FALSE, "#NUM!" and the like.
+std::string display_text(const Value& value, char decimal_separator = '.');
+
 // Ordering of cell values as the spreadsheet sorts them: numbers (empty counts as 0)
 // before texts (compared without case) before booleans. Error values cannot be compared.
 std::weak_ordering compare_values(const Value& a, const Value& b);

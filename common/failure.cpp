@@ -13,6 +13,7 @@ std::string error_description(std::int32_t number) {
     case error::kTypeMismatch: return "Type mismatch";
     case error::kObjectNotSet: return "Object variable not set";
     case error::kObjectRequired: return "Object required";
+    case error::kServerUnavailable: return "The remote server machine does not exist or is unavailable";
     case error::kNoSuchMember: return "Object doesn't support this property or method";
     case error::kArgumentNotOptional: return "Argument not optional";
     case error::kWrongArgumentCount: return "Wrong number of arguments";

@@ -19,6 +19,7 @@ inline constexpr std::int32_t kTypeMismatch = 13;
 inline constexpr std::int32_t kObjectNotSet = 91;
 inline constexpr std::int32_t kObjectRequired = 424;
 inline constexpr std::int32_t kNoSuchMember = 438;
+inline constexpr std::int32_t kServerUnavailable = 462;  // an out-of-process server that is gone
 inline constexpr std::int32_t kArgumentNotOptional = 449;
 inline constexpr std::int32_t kWrongArgumentCount = 450;
 inline constexpr std::int32_t kHostFailure = 1004;  // a host operation that cannot be carried out

@@ -136,6 +136,8 @@ class Application : public Object {
     return call(fn, std::span<const Value>(args.begin(), args.size()));
   }
   virtual std::shared_ptr<WorksheetFunctionObject> worksheet_function() = 0;
+  // A modal message box with an OK button; returns when the user has read it.
+  virtual void show_message(std::string_view text) = 0;
   // The user's decimal separator, for formatting and reading numbers.
   virtual char decimal_separator() const { return '.'; }
 };

@@ -73,29 +73,8 @@ void CellRange::set_value(const kx::Value& value) {
   }
 }
 
-std::string CellRange::text() const { return display_text(sheet_->value(top_, left_)); }
+std::string CellRange::text() const { return kx::display_text(sheet_->value(top_, left_)); }
 
 std::string CellRange::address() const { return format_address(top_, left_, top_ + rows_ - 1, left_ + columns_ - 1); }
-
-std::string display_text(const kx::Value& value, char decimal_separator) {
-  switch (value.kind()) {
-    case kx::Value::Kind::Boolean: return value.boolean() ? "TRUE" : "FALSE";
-    case kx::Value::Kind::Error:
-      switch (value.error().number) {
-        case kx::error::kXlDiv0: return "#DIV/0!";
-        case kx::error::kXlNA: return "#N/A";
-        case kx::error::kXlName: return "#NAME?";
-        case kx::error::kXlNull: return "#NULL!";
-        case kx::error::kXlNum: return "#NUM!";
-        case kx::error::kXlRef: return "#REF!";
-        case kx::error::kXlValue: return "#VALUE!";
-        default: return "#ERR(" + std::to_string(value.error().number) + ")";
-      }
-    case kx::Value::Kind::Number:
-    case kx::Value::Kind::Text:
-    case kx::Value::Kind::Empty: return kx::to_text(value, decimal_separator);
-    default: return {};
-  }
-}
 
 }  // namespace host

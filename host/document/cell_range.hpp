@@ -41,7 +41,4 @@ class CellRange : public kx::Range {
   std::int32_t columns_;
 };
 
-// The text a cell shows: numbers in the general form, TRUE/FALSE, "#NUM!" and the like.
-std::string display_text(const kx::Value& value, char decimal_separator = '.');
-
 }  // namespace host

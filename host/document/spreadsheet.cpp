@@ -42,6 +42,11 @@ void Spreadsheet::set_status_bar(std::string_view text) {
   if (status_listener_) status_listener_(status_bar_);
 }
 
+void Spreadsheet::show_message(std::string_view text) {
+  last_message_ = std::string(text);
+  if (message_listener_) message_listener_(last_message_);
+}
+
 kx::Value Spreadsheet::call(kx::WorksheetFn fn, std::span<const kx::Value> arguments) {
   try {
     return compute_worksheet_fn(fn, arguments);

@@ -38,6 +38,10 @@ class Spreadsheet : public kx::Application {
   char decimal_separator() const override { return decimal_separator_; }
 
   void set_decimal_separator(char separator) { decimal_separator_ = separator; }
+  void show_message(std::string_view text) override;
+  // The text of the last message box, and a listener that shows each one (kx prints it).
+  const std::string& last_message() const { return last_message_; }
+  void on_message(std::function<void(std::string_view)> listener) { message_listener_ = std::move(listener); }
   // Called with every new status-bar text, e.g. to show progress on a terminal.
   void on_status_bar(std::function<void(std::string_view)> listener) { status_listener_ = std::move(listener); }
 
@@ -64,6 +68,8 @@ class Spreadsheet : public kx::Application {
   std::vector<std::shared_ptr<Book>> books_;
   std::string status_bar_;
   std::function<void(std::string_view)> status_listener_;
+  std::string last_message_;
+  std::function<void(std::string_view)> message_listener_;
   std::optional<CellRef> calling_cell_;
   std::set<CellRef> volatile_cells_;
   char decimal_separator_ = '.';

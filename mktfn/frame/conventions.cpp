@@ -20,6 +20,14 @@ kx::Value element(const kx::Value& argument, std::int64_t index) {
   return array.at(static_cast<std::size_t>(index - array.lower_bound(1)));
 }
 
+std::int16_t product16(std::int16_t a, std::int16_t b) {
+  const std::int32_t product = std::int32_t{a} * b;
+  if (product < INT16_MIN || product > INT16_MAX)
+    throw kx::Failure(kx::error::kOverflow,
+                      "Overflow: " + std::to_string(a) + " * " + std::to_string(b) + " leaves the 16-bit range");
+  return static_cast<std::int16_t>(product);
+}
+
 kx::Value cell(const kx::Value& argument, std::int32_t row, std::int32_t column) {
   return range_of(argument).cells(row, column)->value();
 }

@@ -30,6 +30,9 @@ kx::Value element(const kx::Value& argument, std::int64_t index);
 // Cells(row, column) of a range argument, 1-based, as its value.
 kx::Value cell(const kx::Value& argument, std::int32_t row, std::int32_t column);
 
+// A product of two 16-bit whole numbers, failing with overflow (6) outside the 16-bit range.
+std::int16_t product16(std::int16_t a, std::int16_t b);
+
 // A function with a failure trap: whatever fails in the body returns the xlErrValue error value.
 template <class Body>
 kx::Value trapped(const Main& main, Body&& body) {
