@@ -32,16 +32,15 @@ double sum_of_products(const StateTable& table, std::size_t a, std::size_t b) {
   return checked::finite(sum);
 }
 
-// The measures, then the chart of the state probabilities when asked for.
-kx::Value multi_server_table(std::span<const MeasureRow> rows, const StateTable& table, double boundary,
-                             std::uint8_t labels, bool show_time, bool chart_data, const char* chart_header) {
+// The measures, then the chart of the state probabilities when asked for. The last row, the
+// number of chart bars, is counted here.
+kx::Value multi_server_table(std::span<MeasureRow> rows, const StateTable& table, double boundary, std::uint8_t labels,
+                             bool show_time, bool chart_data, const char* chart_header) {
+  std::vector<double> bars = table.probabilities_from(boundary);
+  rows.back().value = static_cast<double>(bars.size());
   std::optional<ChartBlock> chart;
-  if (chart_data) chart = ChartBlock{chart_header, table.probabilities_from(boundary)};
+  if (chart_data) chart = ChartBlock{chart_header, std::move(bars)};
   return output_table(rows, OutputOptions{labels == 0, show_time, boundary}, chart);
-}
-
-double chart_bars(const StateTable& table, double boundary) {
-  return static_cast<double>(table.probabilities_from(boundary).size());
 }
 
 }  // namespace
@@ -70,7 +69,7 @@ kx::Value Main::kxMMS(std::int16_t& Arrival_Rate, std::int16_t& Service_Rate, st
   const double queue_time = checked::div(queue_length, arrival_rate);
   const double serve_time = checked::div(1.0, service_rate);
   const double total_time = serve_time + queue_time;
-  const std::array<MeasureRow, 9> rows = {{
+  std::array<MeasureRow, 9> rows = {{
       {Measure::Utilisation, utilisation},
       {Measure::P0, table.P0},
       {Measure::Pw, table.Pw},
@@ -79,7 +78,7 @@ kx::Value Main::kxMMS(std::int16_t& Arrival_Rate, std::int16_t& Service_Rate, st
       {Measure::Wq, queue_time},
       {Measure::Ws, serve_time},
       {Measure::Wt, total_time},
-      {Measure::ChartBars, chart_bars(table, boundary)},
+      {Measure::ChartBars, 0.0},
   }};
   return multi_server_table(rows, table, boundary, Labels, Show_Time, Chart_Data, "Probability to be in system");
 }
@@ -108,7 +107,7 @@ kx::Value Main::kxMMSP(kx::Value& Arrival_Rate, kx::Value& Service_Rate, std::in
   const double queue_time = checked::div(queue_length, effective_arrivals);
   const double total_time = checked::div(in_system, effective_arrivals);
   const double serve_time = total_time - queue_time;
-  const std::array<MeasureRow, 9> rows = {{
+  std::array<MeasureRow, 9> rows = {{
       {Measure::Utilisation, utilisation},
       {Measure::P0, table.P0},
       {Measure::Pw, waits},
@@ -117,7 +116,7 @@ kx::Value Main::kxMMSP(kx::Value& Arrival_Rate, kx::Value& Service_Rate, std::in
       {Measure::Wq, queue_time},
       {Measure::Ws, serve_time},
       {Measure::Wt, total_time},
-      {Measure::ChartBars, chart_bars(table, boundary)},
+      {Measure::ChartBars, 0.0},
   }};
   return multi_server_table(rows, table, boundary, Labels, Show_Time, Chart_Data, "Probability");
 }
@@ -152,7 +151,7 @@ kx::Value Main::kxMMSQ(std::int16_t& Arrival_Rate, std::int16_t& Service_Rate, s
   const double queue_time = checked::div(queue_length, arrival_rate * (1 - table.Pb));
   const double serve_time = checked::div(1.0, service_rate);
   const double total_time = queue_time + serve_time;
-  const std::array<MeasureRow, 10> rows = {{
+  std::array<MeasureRow, 10> rows = {{
       {Measure::Utilisation, utilisation},
       {Measure::P0, table.P0},
       {Measure::Pw, table.Pw},
@@ -162,7 +161,7 @@ kx::Value Main::kxMMSQ(std::int16_t& Arrival_Rate, std::int16_t& Service_Rate, s
       {Measure::Wq, queue_time},
       {Measure::Ws, serve_time},
       {Measure::Wt, total_time},
-      {Measure::ChartBars, chart_bars(table, boundary)},
+      {Measure::ChartBars, 0.0},
   }};
   return multi_server_table(rows, table, boundary, Labels, Show_Time, Chart_Data, "Probability to bulk");
 }

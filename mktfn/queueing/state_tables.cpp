@@ -1,6 +1,7 @@
 #include "mktfn/queueing/state_tables.hpp"
 
 #include <algorithm>
+#include <limits>
 
 #include "common/checked_math.hpp"
 
@@ -33,23 +34,21 @@ StateTable mms_table(double offered_load, std::int16_t servers, double tail) {
   StateTable table{4, 2, std::vector<double>(kRows * 4)};
   auto cell = [&](std::size_t n, std::size_t column) -> double& { return table.cells[n * 4 + column]; };
 
-  for (std::size_t n = 0; n < kRows; ++n) {
-    cell(n, 0) = static_cast<double>(n);
-    if (n == 0)
-      cell(n, 1) = 1.0;
-    else if (n == 1)
-      cell(n, 1) = servers > 1 ? r : 0.0;
-    else
-      cell(n, 1) = static_cast<double>(n) < s ? cell(n - 1, 1) * r / static_cast<double>(n) : 0.0;
-  }
+  // The table starts out zero: each column is written only as far as it can be non-zero.
+  for (std::size_t n = 0; n < kRows; ++n) cell(n, 0) = static_cast<double>(n);
+  cell(0, 1) = 1.0;
+  if (servers > 1) cell(1, 1) = r;
+  for (std::size_t n = 2; static_cast<double>(n) < s; ++n) cell(n, 1) = cell(n - 1, 1) * r / static_cast<double>(n);
   table.P0 = kx::checked::div(1.0, kx::checked::add(tail, table.column_sum(1)));
 
   cell(0, 2) = table.P0;
-  for (std::size_t n = 1; n < kRows; ++n) {
+  // The tail stops at the smallest normal double and stays zero below it: rounding would keep
+  // it at the smallest subnormal for all 60000 rows, slowly, without changing any result.
+  for (std::size_t n = 1; n < kRows && cell(n - 1, 2) >= std::numeric_limits<double>::min(); ++n) {
     const double divisor = static_cast<double>(n) <= s ? static_cast<double>(n) : s;
     cell(n, 2) = kx::checked::finite(cell(n - 1, 2) * r / divisor);
   }
-  for (std::size_t n = 0; n < kRows; ++n) cell(n, 3) = static_cast<double>(n) < s ? cell(n, 2) : 0.0;
+  for (std::size_t n = 0; static_cast<double>(n) < s; ++n) cell(n, 3) = cell(n, 2);
   cell(0, 3) = table.P0;
   table.Pw = 1.0 - table.column_sum(3);
   return table;
