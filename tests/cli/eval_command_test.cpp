@@ -163,5 +163,21 @@ TEST(EvalCommand, EvaluatesAgainstAWorkbookFile) {
   fs::remove_all(directory);
 }
 
+TEST(EvalCommand, TheServerGivesTheSameOutputAsInProcess) {
+  const std::vector<std::string> formulas = {"kxMMS(9,4,3,1,TRUE,0.05,TRUE)", "kxDHMS(49.75)", "kxMMSQ(2,3,1,250)",
+                                             "kxMD1(1,0)"};
+  for (const std::string& formula : formulas) {
+    SCOPED_TRACE(formula);
+    const Outcome in_process = run_kx({"eval", formula});
+    const Outcome through_server = run_kx({"--server", "eval", formula});
+    EXPECT_EQ(through_server.status, in_process.status);
+    EXPECT_EQ(through_server.out, in_process.out);
+    EXPECT_EQ(through_server.err, in_process.err);
+  }
+  // The message box of the queue limit goes to standard error.
+  EXPECT_EQ(run_kx({"eval", "kxMMSQ(2,3,1,250)"}).err,
+            "Excel can handle a maximum queue length of 242 units.\nReduce the maximum queue length and try again.\n");
+}
+
 }  // namespace
 }  // namespace cli
