@@ -26,6 +26,9 @@ double chart_boundary(const kx::Value& argument) {
 
 double factorial(Main& main, double n) { return kx::to_double(main.host().call(kx::WorksheetFn::Fact, {n})); }
 
+// Negative rates describe no queue: the measures would be negative or meaningless.
+bool negative_rates(double arrival_rate, double service_rate) { return arrival_rate < 0 || service_rate < 0; }
+
 double sum_of_products(const StateTable& table, std::size_t a, std::size_t b) {
   double sum = 0.0;
   for (std::size_t row = 0; row < table.rows(); ++row) sum += table.at(row, a) * table.at(row, b);
@@ -56,7 +59,7 @@ kx::Value Main::kxMMS(std::int16_t& Arrival_Rate, std::int16_t& Service_Rate, st
   const double utilisation = checked::div(arrival_rate, product16(Number_Servers, Service_Rate));
   const double rho = offered_load / servers;
   // With ρ of 1 or more the queue grows without bound: there is no steady state to report.
-  if (offered_load < 0 || rho >= 1) return value_error();
+  if (negative_rates(arrival_rate, service_rate) || rho >= 1) return value_error();
   const double f = factorial(*this, servers - 1);
   const double tail = checked::div(checked::pow(offered_load, servers), checked::mul(servers * f, 1 - rho));
 
@@ -89,8 +92,9 @@ kx::Value Main::kxMMSP(kx::Value& Arrival_Rate, kx::Value& Service_Rate, std::in
   const double boundary = chart_boundary(Chart_Boundary);
   if (Number_Servers < 1) return value_error();
   const double arrival_rate = kx::to_double(Arrival_Rate);
-  const double offered_load = checked::div(arrival_rate, kx::to_double(Service_Rate));
-  if (offered_load < 0) return value_error();
+  const double service_rate = kx::to_double(Service_Rate);
+  const double offered_load = checked::div(arrival_rate, service_rate);
+  if (negative_rates(arrival_rate, service_rate)) return value_error();
 
   const StateTable table = msp_table(Population_Size, Number_Servers, offered_load);
   P0 = table.P0;
@@ -135,7 +139,7 @@ kx::Value Main::kxMMSQ(std::int16_t& Arrival_Rate, std::int16_t& Service_Rate, s
   const double service_rate = Service_Rate;
   const double servers = Number_Servers;
   const double offered_load = checked::div(arrival_rate, service_rate);
-  if (offered_load < 0) return value_error();
+  if (negative_rates(arrival_rate, service_rate)) return value_error();
   const double rho = offered_load / servers;
   const double a = checked::div(checked::pow(offered_load, servers), factorial(*this, servers));
 

@@ -12,13 +12,14 @@ namespace {
 
 namespace checked = kx::checked;
 
-// Untrapped. An overloaded server (U of 1 or more) or a negative load has no steady state:
-// its measures would come out negative or meaningless, so the error value stands instead.
+// Untrapped. An overloaded server (U of 1 or more) has no steady state, and a negative rate or
+// time none at all: their measures would come out negative or meaningless, so the error value
+// stands instead.
 kx::Value single_server(Main& main, double arrival_rate, double service_time, double service_deviation,
                         std::uint8_t labels, bool show_time) {
   const double service_rate = checked::div(1.0, service_time);
   const double utilisation = checked::div(arrival_rate, service_rate);
-  if (utilisation >= 1 || utilisation < 0) return main.value_error();
+  if (utilisation >= 1 || arrival_rate < 0 || service_time < 0) return main.value_error();
   const double p0 = 1 - utilisation;
   main.P0 = p0;
   const double variance_term =

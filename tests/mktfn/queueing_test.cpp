@@ -137,17 +137,20 @@ TEST_F(QueueingTest, UnstableOrMeaninglessLoadsGiveTheErrorValue) {
     const char* name;
     std::vector<Value> arguments;
   } cases[] = {
-      {"kxMD1", {2.0, 0.5}},         // U = 1
-      {"kxMD1", {3.0, 0.5}},         // U > 1: the measures would be negative
-      {"kxMD1", {-1.0, 0.5}},        // a negative arrival rate
-      {"kxMG1", {4.0, 0.5, 0.1}},    // U = 2
-      {"kxMMS", {3, 3, 1}},          // ρ = 1
-      {"kxMMS", {10, 3, 2}},         // ρ > 1
-      {"kxMMS", {-2, 3, 1}},         // negative load
-      {"kxMMS", {2, 3, 0}},          // no server
-      {"kxMMSP", {1.0, 2.0, 0, 5}},  // no server
-      {"kxMMSQ", {2, 3, 0, 5}},      // no server
-      {"kxMMSQ", {-2, 3, 1, 5}},     // negative load
+      {"kxMD1", {2.0, 0.5}},          // U = 1
+      {"kxMD1", {3.0, 0.5}},          // U > 1: the measures would be negative
+      {"kxMD1", {-1.0, 0.5}},         // a negative arrival rate
+      {"kxMG1", {4.0, 0.5, 0.1}},     // U = 2
+      {"kxMMS", {3, 3, 1}},           // ρ = 1
+      {"kxMMS", {10, 3, 2}},          // ρ > 1
+      {"kxMMS", {-2, 3, 1}},          // negative load
+      {"kxMMS", {2, 3, 0}},           // no server
+      {"kxMMSP", {1.0, 2.0, 0, 5}},   // no server
+      {"kxMMSQ", {2, 3, 0, 5}},       // no server
+      {"kxMMSQ", {-2, 3, 1, 5}},      // negative load
+      {"kxMD1", {-1.0, -0.5}},        // negative rate and time: U > 0, but no queue
+      {"kxMMS", {-2, -3, 1}},         // both rates negative
+      {"kxMMSP", {1.0, -2.0, 1, 5}},  // a negative service rate
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
