@@ -152,9 +152,14 @@ void check(cairo_status_t status, const std::string& path) {
 
 }  // namespace
 
-void draw_report(const std::string& path, const SimulationReport& report) {
+void check_plot_path(const std::string& path) {
   const std::string extension = kx::to_lower_ascii(std::filesystem::path(path).extension().string());
   if (extension != ".png" && extension != ".svg") fail("the plot file must end in .png or .svg: " + path);
+}
+
+void draw_report(const std::string& path, const SimulationReport& report) {
+  check_plot_path(path);
+  const std::string extension = kx::to_lower_ascii(std::filesystem::path(path).extension().string());
   const double height = std::max<double>(1, static_cast<double>(report.outputs.size())) * kPanelHeight;
   const bool svg = extension == ".svg";
   const std::unique_ptr<cairo_surface_t, void (*)(cairo_surface_t*)> surface(

@@ -27,6 +27,7 @@ std::string default_model_path() {
 
 int run_simulate(const SimulateOptions& options) {
   const std::string model = options.model.empty() ? default_model_path() : options.model;
+  if (!options.plot_path.empty()) check_plot_path(options.plot_path);
   const host::ModelSource source{
       [&model] { return host::load_workbook(model); },
       [] {

@@ -95,6 +95,10 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
   std::vector<std::unique_ptr<Worker>> workers(static_cast<std::size_t>(threads));
   workers[0] = std::make_unique<Worker>(source);
   result.model = workers[0]->model();
+  // The workers' workbooks go with them; the result names cells by their addresses only.
+  for (auto* cells : {&result.model.inputs, &result.model.outputs, &result.model.locked}) {
+    for (ModelCell& cell : *cells) cell.sheet = nullptr;
+  }
 
   const Clock::time_point start = Clock::now();
   std::vector<DoneCount> done(workers.size());

@@ -41,7 +41,7 @@ struct SimulationProgress {
 using ProgressListener = std::function<void(const SimulationProgress&)>;
 
 struct SimulationResult {
-  SimulationModel model;  // names and addresses; its sheet pointers belong to a finished worker
+  SimulationModel model;  // names and addresses (no sheets: the workers' workbooks are gone)
   Collection collection;
   std::uint64_t seed = 0;
   double seconds = 0;  // the iterations, from the start of the workers to the merged collection

@@ -97,6 +97,7 @@ TEST(SimulateCommand, BadInputGivesOneLineAndAFailingStatus) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_EQ(run.out, "");  // nothing is reported of a run that cannot be made
   }
   fs::remove(cycle);
   fs::remove(no_output);
