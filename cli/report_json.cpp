@@ -5,7 +5,8 @@
 namespace cli {
 namespace {
 
-using nlohmann::json;
+// Fields keep the order they are written in, as the README lists them.
+using json = nlohmann::ordered_json;
 
 json number_or_null(const std::optional<double>& x) { return x ? json(*x) : json(nullptr); }
 

@@ -22,7 +22,7 @@ kx::Value array_of(const std::vector<double>& numbers) {
 
 // kxHISTO over the numbers, with the class count chosen by its own rule.
 std::vector<HistogramClass> histogram_of(kx::Object& main, const std::vector<double>& numbers) {
-  if (numbers.empty() || !main.automation_interface()->find("kxHISTO")) return {};
+  if (numbers.empty()) return {};
   std::vector<kx::Value> arguments = {array_of(numbers), kx::Value::missing(), kx::Value(1.0)};
   const kx::Value table = kx::call_by_name(main, "kxHISTO", arguments);
   if (!table.is_array()) return {};
@@ -39,7 +39,6 @@ std::vector<HistogramClass> histogram_of(kx::Object& main, const std::vector<dou
 
 // kxOPTNUM with its defaults, over the values in the order they were drawn.
 std::int64_t settled_after(kx::Object& main, const host::Series& series) {
-  if (!main.automation_interface()->find("kxOPTNUM")) return 0;
   std::vector<kx::Value> arguments = {array_of(series.numbers())};
   const kx::Value runs = kx::call_by_name(main, "kxOPTNUM", arguments);
   return runs.is_number() ? static_cast<std::int64_t>(runs.number()) : 0;

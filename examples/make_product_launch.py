@@ -10,7 +10,7 @@ import zipfile
 from xml.sax.saxutils import escape
 
 # The correlated uniforms come from kxCORREL; without it the three inputs are drawn independently.
-CORRELATED = False
+CORRELATED = True
 SHEET = "product_launch"  # the CSV twin's sheet takes its file's name; the .xlsx sheet matches it
 
 # (cell, content): a number, a text, or a formula starting with "=".

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,14 @@ TEST(SimulateCommand, SeededJsonReportIsTheSameForOneAndTwoThreads) {
   ASSERT_EQ(two.status, 0) << two.err;
   EXPECT_EQ(one.out, two.out);
   EXPECT_NE(one.out.find("\"Net present value\""), std::string::npos);
+  // The class table counts every iteration once.
+  const auto report = nlohmann::json::parse(one.out);
+  for (const auto& output : report["outputs"]) {
+    std::int64_t counted = 0;
+    for (const auto& c : output["histogram"]) counted += c["count"].get<std::int64_t>();
+    EXPECT_EQ(counted, output["count"].get<std::int64_t>());
+    EXPECT_GT(output["settled_after"].get<std::int64_t>(), 0);
+  }
   EXPECT_NE(one.out, run_kx({"simulate", "--seed", "12", "-n", "3000", "--threads", "2", "--json"}).out);
 }
 

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <fstream>
 #include <map>
+#include <numbers>
 #include <sstream>
 #include <string>
 
@@ -121,6 +122,19 @@ TEST(Simulation, LatinHypercubeMeanConvergesFasterThanPlainSampling) {
     latin += error(Sampling::LatinHypercube);
   }
   EXPECT_LT(std::sqrt(latin / 20), std::sqrt(plain / 20) / 5);
+}
+
+TEST(Simulation, InputsFedByCorrelatedUniformsAreRankCorrelated) {
+  // kxCORREL's two uniforms over B1:C1 drive two normals; their normal scores correlate 0.8.
+  const SimulationResult result =
+      run("0.8,\"=kxCORREL(A1)\"\n"
+          "\"=kxNORMAL(0,1,B1,\"\"\"\")\",\"=kxUNIFORM(5,6,C1,\"\"\"\")\",\"=A2+B2+kxOUTPUT()\"\n",
+          5000, 2, 8);
+  ASSERT_EQ(result.model.inputs.size(), 2U);
+  const double rho =
+      *rank_correlation(AnalysedSeries(result.collection.inputs[0]), AnalysedSeries(result.collection.inputs[1]));
+  // Spearman's coefficient of normal scores with correlation r is (6 / pi) asin(r / 2).
+  EXPECT_NEAR(rho, 6 / std::numbers::pi * std::asin(0.4), 0.02);
 }
 
 TEST(Simulation, LockedCellKeepsItsDeterministicValue) {
