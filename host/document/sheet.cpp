@@ -41,30 +41,35 @@ kx::RangeRef Sheet::area(std::int32_t top, std::int32_t left, std::int32_t botto
                                      right - left + 1);
 }
 
+Cell** Sheet::grid_place(std::int32_t row, std::int32_t column) const {
+  const std::size_t block = block_index(row, column);
+  if (block >= grid_.size() || !grid_[block]) return nullptr;
+  const auto offset = static_cast<std::size_t>((row - 1) % kBlockRows) * kBlockColumns + (column - 1) % kBlockColumns;
+  return &(*grid_[block])[offset];
+}
+
 const Cell* Sheet::find(std::int32_t row, std::int32_t column) const {
-  if (in_grid(row, column)) return row <= grid_rows_ ? grid_[grid_index(row, column)] : nullptr;
+  if (in_grid(row, column)) {
+    Cell** place = grid_place(row, column);
+    return place ? *place : nullptr;
+  }
   const auto found = cells_.find(key(row, column));
   return found == cells_.end() ? nullptr : &found->second;
 }
 
 Cell& Sheet::cell(std::int32_t row, std::int32_t column) {
-  if (in_grid(row, column) && row <= grid_rows_) {
-    if (Cell* known = grid_[grid_index(row, column)]) return *known;
-  }
+  if (Cell* known = const_cast<Cell*>(find(row, column))) return *known;
   check_cell(row, column);
-  forget_read(row, column);  // the caller may write through the reference
   last_row_ = std::max(last_row_, row);
   last_column_ = std::max(last_column_, column);
-  const auto [place, added] = cells_.try_emplace(key(row, column));
-  if (added && in_grid(row, column)) {
-    if (row > grid_rows_) {
-      // Rows grow by doubling, so that filling a sheet row by row copies the grid few times.
-      grid_rows_ = std::min(kGridRows, std::max({row, 2 * grid_rows_, 16}));
-      grid_.resize(static_cast<std::size_t>(grid_rows_) * kGridColumns, nullptr);
-    }
-    grid_[grid_index(row, column)] = &place->second;
+  Cell& added = cells_.try_emplace(key(row, column)).first->second;
+  if (in_grid(row, column)) {
+    const std::size_t block = block_index(row, column);
+    if (block >= grid_.size()) grid_.resize(block + 1);
+    if (!grid_[block]) grid_[block] = std::make_unique<GridBlock>();
+    *grid_place(row, column) = &added;
   }
-  return place->second;
+  return added;
 }
 
 const kx::Value& Sheet::value(std::int32_t row, std::int32_t column) const {
@@ -89,23 +94,10 @@ void Sheet::set_formula(std::int32_t row, std::int32_t column, std::string text)
 }
 
 void Sheet::clear(std::int32_t row, std::int32_t column) {
-  forget_read(row, column);
-  if (in_grid(row, column) && row <= grid_rows_) grid_[grid_index(row, column)] = nullptr;
-  cells_.erase(key(row, column));
-}
-
-std::optional<kx::Value> Sheet::cached_read(std::int32_t top, std::int32_t left, std::int32_t bottom,
-                                            std::int32_t right) const {
-  if (!last_read_ || last_read_->top != top || last_read_->left != left || last_read_->bottom != bottom ||
-      last_read_->right != right) {
-    return std::nullopt;
+  if (in_grid(row, column)) {
+    if (Cell** place = grid_place(row, column)) *place = nullptr;
   }
-  return last_read_->values;
-}
-
-void Sheet::remember_read(std::int32_t top, std::int32_t left, std::int32_t bottom, std::int32_t right,
-                          kx::Value values) const {
-  last_read_ = Read{top, left, bottom, right, std::move(values)};
+  cells_.erase(key(row, column));
 }
 
 void Sheet::for_each_cell(const std::function<void(std::int32_t, std::int32_t, Cell&)>& visit) {

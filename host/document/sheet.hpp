@@ -1,16 +1,17 @@
 // A sheet of a workbook: sparse cells, each a value or a formula.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "common/host_services.hpp"
+#include "host/document/address.hpp"
 #include "host/document/cell.hpp"
 
 namespace host {
@@ -44,13 +45,6 @@ class Sheet : public kx::Worksheet {
   std::size_t cell_count() const { return cells_.size(); }
   // Every written cell, in no particular order.
   void for_each_cell(const std::function<void(std::int32_t row, std::int32_t column, Cell& cell)>& visit);
-  // The values of a rectangle read whole, as long as no cell inside it was written since: the
-  // cells that sum one column read it once per recalculation, not once each.
-  std::optional<kx::Value> cached_read(std::int32_t top, std::int32_t left, std::int32_t bottom,
-                                       std::int32_t right) const;
-  void remember_read(std::int32_t top, std::int32_t left, std::int32_t bottom, std::int32_t right,
-                     kx::Value values) const;
-
   // The last row and column ever written (0 when the sheet is empty): the used range grows as
   // cells are written and, as in spreadsheets, clearing a cell does not shrink it.
   std::int32_t last_row() const { return last_row_; }
@@ -61,35 +55,30 @@ class Sheet : public kx::Worksheet {
     return (static_cast<std::uint64_t>(row) << 32) | static_cast<std::uint32_t>(column);
   }
 
-  // Cells in the first kGridColumns columns and kGridRows rows, where models live, are also
-  // found through a grid of pointers into cells_ (whose elements never move): a recalculation
-  // reads cells by the million, and an index costs far less than a hash lookup.
-  static constexpr std::int32_t kGridRows = 4096;
+  // Cells in the first kGridColumns columns, where models live, are also found through a
+  // grid of pointers into cells_ (whose elements never move): a recalculation reads cells by
+  // the million, and an index costs far less than a hash lookup. The grid is kept in small
+  // blocks, made when a cell first lands in them, so that a column far down the sheet costs
+  // a few pointers per cell, not the rows above it or the columns beside it.
+  static constexpr std::int32_t kBlockRows = 32;
+  static constexpr std::int32_t kBlockColumns = 8;
   static constexpr std::int32_t kGridColumns = 64;
+  static constexpr std::size_t kBlocksPerRow = kGridColumns / kBlockColumns;
+  using GridBlock = std::array<Cell*, static_cast<std::size_t>(kBlockRows) * kBlockColumns>;
   static bool in_grid(std::int32_t row, std::int32_t column) {
-    return row >= 1 && row <= kGridRows && column >= 1 && column <= kGridColumns;
+    return row >= 1 && row <= kMaxRows && column >= 1 && column <= kGridColumns;
   }
-  std::size_t grid_index(std::int32_t row, std::int32_t column) const {
-    return static_cast<std::size_t>(row - 1) * kGridColumns + static_cast<std::size_t>(column - 1);
+  static std::size_t block_index(std::int32_t row, std::int32_t column) {
+    return static_cast<std::size_t>(row - 1) / kBlockRows * kBlocksPerRow +
+           static_cast<std::size_t>(column - 1) / kBlockColumns;
   }
+  // The grid's place of an in-grid cell, or nullptr where no block holds it yet.
+  Cell** grid_place(std::int32_t row, std::int32_t column) const;
 
   std::string name_;
   std::weak_ptr<Book> book_;
   std::unordered_map<std::uint64_t, Cell> cells_;
-  std::vector<Cell*> grid_;     // kGridColumns per row; rows 1 .. grid_rows_, null where no cell is
-  std::int32_t grid_rows_ = 0;  // covers every grid cell that exists
-  struct Read {
-    std::int32_t top, left, bottom, right;
-    kx::Value values;
-  };
-  void forget_read(std::int32_t row, std::int32_t column) {
-    if (last_read_ && row >= last_read_->top && row <= last_read_->bottom && column >= last_read_->left &&
-        column <= last_read_->right) {
-      last_read_.reset();
-    }
-  }
-
-  mutable std::optional<Read> last_read_;
+  std::vector<std::unique_ptr<GridBlock>> grid_;  // by block_index; null where no cell is
   std::int32_t last_row_ = 0;
   std::int32_t last_column_ = 0;
 };

@@ -106,6 +106,35 @@ TEST_F(DocumentTest, SheetReferencesAndWrites) {
   EXPECT_EQ(sheet->find(1, 6), nullptr);
 }
 
+TEST_F(DocumentTest, CellsAnywhereAreFoundWrittenAndCleared) {
+  // Corners of the sheet and of the indexed columns, where a lookup structure has its seams.
+  const std::pair<std::int32_t, std::int32_t> places[] = {{1, 1},
+                                                          {32, 8},
+                                                          {33, 9},
+                                                          {4096, 64},
+                                                          {4097, 63},
+                                                          {20000, 1},
+                                                          {kMaxRows, 1},
+                                                          {kMaxRows, 64},
+                                                          {kMaxRows, 65},
+                                                          {1, kMaxColumns},
+                                                          {kMaxRows, kMaxColumns}};
+  Sheet& empty = *book->add_sheet("Corners");
+  double number = 0;
+  for (const auto& [row, column] : places) empty.set_value(row, column, Value(++number));
+  EXPECT_EQ(empty.cell_count(), std::size(places));
+  number = 0;
+  for (const auto& [row, column] : places) {
+    SCOPED_TRACE(std::to_string(row) + "," + std::to_string(column));
+    EXPECT_EQ(empty.value(row, column), Value(++number));
+    EXPECT_EQ(empty.find(row + (row < kMaxRows ? 1 : -1), column), nullptr);
+    empty.clear(row, column);
+    EXPECT_EQ(empty.find(row, column), nullptr);
+  }
+  EXPECT_EQ(empty.cell_count(), 0u);
+  EXPECT_EQ(empty.last_row(), kMaxRows);  // clearing does not shrink the used range
+}
+
 TEST_F(DocumentTest, HugeRangesFailClearlyInsteadOfAllocating) {
   const kx::RangeRef everything = sheet->range("A1:XFD1048576");
   EXPECT_EQ(everything->count(), std::int64_t{1048576} * 16384);
