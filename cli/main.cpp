@@ -87,6 +87,7 @@ int main(int argc, char** argv) {
     if (functions->parsed()) return cli::run_functions(class_name);
     if (simulate->parsed()) {
       simulate_options.sampling = sampling == "lhs" ? host::Sampling::LatinHypercube : host::Sampling::Plain;
+      simulate_options.server = server;
       return cli::run_simulate(simulate_options);
     }
     if (eval->parsed()) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "cli/components.hpp"
 #include "cli/iterations_csv.hpp"
 #include "cli/progress_bar.hpp"
 #include "cli/report_json.hpp"
@@ -14,7 +15,6 @@
 #include "cli/simulation_report.hpp"
 #include "host/files/workbook_files.hpp"
 #include "host/session/session.hpp"
-#include "mktfn/frame/classes.hpp"
 #include "riskfn/frame/classes.hpp"
 
 namespace cli {
@@ -28,11 +28,9 @@ std::string default_model_path() {
 int run_simulate(const SimulateOptions& options) {
   const std::string model = options.model.empty() ? default_model_path() : options.model;
   if (!options.plot_path.empty()) check_plot_path(options.plot_path);
-  const host::ModelSource source{
-      [&model] { return host::load_workbook(model); },
-      [] {
-        return std::vector<kx::ObjectRef>{riskfn::create_object("Main"), mktfn::create_object("Main")};
-      }};
+  const host::ModelSource source{[&model] { return host::load_workbook(model); },
+                                 // Each worker has its own components; with --server, its own mktfn server too.
+                                 [&options] { return component_objects(options.server); }};
   host::SimulationOptions run;
   run.iterations = options.iterations;
   run.seed = options.seed;

@@ -22,6 +22,7 @@ struct SimulateOptions {
   bool json = false;
   std::string csv_path;
   std::string plot_path;
+  bool server = false;  // mktfn through its server program
 };
 
 // Prints the report; returns the exit status. Raises kx::Failure for a model or options

@@ -11,6 +11,7 @@
 #include "common/failure.hpp"
 #include "common/uniform_generator.hpp"
 #include "host/files/workbook_files.hpp"
+#include "host/formula/limits.hpp"
 #include "host/formula/parse_error.hpp"
 #include "host/session/session.hpp"
 #include "mktfn/frame/classes.hpp"
@@ -36,11 +37,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   host::FormulaEngine& engine = session.engine();
-  engine.recalculate();
   try {
-    engine.evaluate(formula);
-  } catch (const host::ParseError&) {
+    // A cell over the work budget fails the whole recalculation, as the command then fails.
+    engine.recalculate();
+    try {
+      engine.evaluate(formula);
+    } catch (const host::ParseError&) {
+    }
+    engine.recalculate_all();
+  } catch (const host::LimitExceeded&) {
   }
-  engine.recalculate_all();
   return 0;
 }

@@ -83,6 +83,27 @@ TEST(SimulateCommand, WritesEveryIterationAndThePictures) {
   for (const fs::path& path : {model, csv, png, svg}) fs::remove(path);
 }
 
+TEST(SimulateCommand, MarketingFunctionsThroughTheServerGiveTheSameReport) {
+  // A sampled input feeding a marketing function, whose result is the output.
+  const fs::path model =
+      write_model("growth.csv", "\"=kxUNIFORM(100,200,,\"\"\"\")\",\"=kxCAGR(A1,100,5)+kxOUTPUT()\"\n");
+  const Outcome in_process = run_kx({"simulate", model.string(), "-n", "300", "--seed", "5", "--json"});
+  const Outcome through_server =
+      run_kx({"--server", "simulate", model.string(), "-n", "300", "--seed", "5", "--threads", "2", "--json"});
+  ASSERT_EQ(in_process.status, 0) << in_process.err;
+  ASSERT_EQ(through_server.status, 0) << through_server.err;
+  const auto report = nlohmann::json::parse(in_process.out);
+  EXPECT_EQ(report["outputs"][0]["count"].get<std::int64_t>(), 300);
+  EXPECT_GT(report["outputs"][0]["mean"].get<double>(), 0.0);
+  // Only the thread count (one per core by default) may differ between the two runs.
+  auto with_threads = nlohmann::json::parse(through_server.out);
+  auto without = report;
+  with_threads.erase("threads");
+  without.erase("threads");
+  EXPECT_EQ(with_threads, without);
+  fs::remove(model);
+}
+
 TEST(SimulateCommand, BadInputGivesOneLineAndAFailingStatus) {
   const fs::path cycle = write_model("cycle.csv", "\"=B1+1\",\"=A1+kxOUTPUT()\"\n");
   const fs::path no_output = write_model("plain.csv", "1,2\n");
