@@ -15,7 +15,12 @@ FUZZ = ROOT / "fuzz"
 
 
 def quoted(token):
-    return '"' + token.replace("\\", "\\\\").replace('"', '\\"') + '"'
+    def escaped(char):
+        if char in '\\"':
+            return "\\" + char
+        return char if " " <= char <= "~" else "\\x%02X" % ord(char)
+
+    return '"' + "".join(escaped(c) for c in token) + '"'
 
 
 def function_names():
