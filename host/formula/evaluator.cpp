@@ -1,7 +1,7 @@
 #include "host/formula/evaluator.hpp"
 
-#include <boost/container/small_vector.hpp>
 #include <algorithm>
+#include <boost/container/small_vector.hpp>
 #include <cmath>
 #include <exception>
 #include <new>
@@ -32,6 +32,10 @@ struct Overloaded : Cases... {
 };
 template <class... Cases>
 Overloaded(Cases...) -> Overloaded<Cases...>;
+
+bool is_scalar(kx::DeclaredType type) {
+  return type != kx::DeclaredType::Variant && type != kx::DeclaredType::Object && type != kx::DeclaredType::Void;
+}
 
 std::string describe_area(const Sheet& sheet, const CellArea& area) {
   return sheet.name() + "!" + format_address(area.top, area.left, area.bottom, area.right);
@@ -184,10 +188,23 @@ kx::Value Evaluator::call_worksheet(const SyntaxTree& tree, const Call& call) {
 // Through the automation layer, as the add-in's cell formulas reach the components. A failed
 // call shows as #VALUE! in the cell, as the spreadsheet shows a failing add-in function.
 kx::Value Evaluator::call_member(const SyntaxTree& tree, const Call& call) {
+  const Function& function = *call.function;
+  const std::vector<kx::Parameter>& parameters = function.member->parameters;
   ArgumentValues arguments;
   arguments.reserve(call.arguments.count);
-  for (const NodeId id : arguments_of(tree, call)) arguments.push_back(argument(tree, id));
-  const Function& function = *call.function;
+  for (const NodeId id : arguments_of(tree, call)) {
+    // A parameter of a scalar type takes a one-cell reference as the cell's value, which its
+    // conversion would read anyway; a simulation makes these calls by the million, and a
+    // range object for each costs more than the call.
+    const auto* reference = std::get_if<ReferenceNode>(&tree[id].data);
+    const std::size_t index = arguments.size();
+    if (reference && reference->sheet && reference->area.single_cell() && index < parameters.size() &&
+        is_scalar(parameters[index].type)) {
+      arguments.push_back(reference->sheet->value(reference->area.top, reference->area.left));
+    } else {
+      arguments.push_back(argument(tree, id));
+    }
+  }
   kx::Value result;
   try {
     result =
