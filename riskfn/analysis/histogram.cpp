@@ -47,8 +47,11 @@ Value Main::kxHISTO(Value& InputRng, Value& Classes, Value& pointerHisto) {
   const analysis::InputValues input(InputRng);
   const std::size_t count = input.size();
   kx::Application& application = host();
-  const double smallest = kx::to_double(application.call(kx::WorksheetFn::Min, {InputRng}));
-  const double largest = kx::to_double(application.call(kx::WorksheetFn::Max, {InputRng}));
+  // Min and Max count the numbers of a range and of an array alike, so they are given the
+  // cells already read rather than reading a large range twice more.
+  const Value& bounded = input.read().is_array() ? input.read() : InputRng;
+  const double smallest = kx::to_double(application.call(kx::WorksheetFn::Min, {bounded}));
+  const double largest = kx::to_double(application.call(kx::WorksheetFn::Max, {bounded}));
   const auto classes = static_cast<std::size_t>(class_count(application, Classes, count));
   const double width = kx::checked::div(largest - smallest, static_cast<double>(classes));
 

@@ -20,6 +20,9 @@ class InputValues {
   std::size_t size() const { return values_.size(); }
   // The input was a range or an array.
   bool is_table() const { return is_table_; }
+  // Everything read from the input: a range's whole value (every cell, an array unless the
+  // range is one cell), an array itself, or an empty value.
+  const kx::Value& read() const { return holder_; }
 
  private:
   kx::Value holder_;
