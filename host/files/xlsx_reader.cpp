@@ -289,9 +289,48 @@ class XlsxImport final : public ss::iface::import_factory {
   std::vector<std::unique_ptr<SheetImport>> sheets_;
 };
 
+// The value of attribute `name` inside one tag, quoted either way; empty when it has none.
+std::string_view attribute_of(std::string_view tag, std::string_view name) {
+  for (std::size_t at = tag.find(name); at != std::string_view::npos; at = tag.find(name, at + 1)) {
+    const bool starts =
+        at > 0 && (tag[at - 1] == ' ' || tag[at - 1] == '\t' || tag[at - 1] == '\n' || tag[at - 1] == '\r');
+    std::size_t rest = at + name.size();
+    while (rest < tag.size() && tag[rest] == ' ') ++rest;
+    if (!starts || rest + 1 >= tag.size() || tag[rest] != '=') continue;
+    ++rest;
+    while (rest < tag.size() && tag[rest] == ' ') ++rest;
+    if (rest >= tag.size() || (tag[rest] != '"' && tag[rest] != '\'')) continue;
+    const std::size_t close = tag.find(tag[rest], rest + 1);
+    if (close == std::string_view::npos) return {};
+    return tag.substr(rest + 1, close - rest - 1);
+  }
+  return {};
+}
+
+// orcus keeps a result for every cell an array formula covers before any of it reaches us,
+// so a few bytes naming A1:CV1048576 would take gigabytes. The engine spills the formula's
+// result from its first cell anyway; an area larger than the cell limit is refused here.
+void check_array_formula_areas(std::string_view xml, std::int64_t max_cells) {
+  for (std::size_t at = xml.find("array"); at != std::string_view::npos; at = xml.find("array", at + 1)) {
+    const std::size_t open = xml.rfind('<', at);
+    const std::size_t close = xml.find('>', at);
+    if (open == std::string_view::npos || close == std::string_view::npos) continue;
+    const std::string_view tag = xml.substr(open, close - open);
+    if (attribute_of(tag, "t") != "array") continue;
+    const std::string_view reference = attribute_of(tag, "ref");
+    const auto area = parse_address(reference);
+    if (!area) continue;
+    const std::int64_t cells = std::int64_t{area->row_count()} * area->column_count();
+    if (cells > max_cells) {
+      fail_reading("an array formula covers " + std::string(reference) + ", more than " + std::to_string(max_cells) +
+                   " cells");
+    }
+  }
+}
+
 // orcus parses the parts it needs on its own, so every part that is XML is looked at first.
 // Each part is unpacked and checked whole here too: orcus would read a damaged one as data.
-void check_xml_parts(std::string_view content, const std::vector<ZipPart>& parts) {
+void check_xml_parts(std::string_view content, const std::vector<ZipPart>& parts, const ReadLimits& limits) {
   orcus::zip_archive_stream_blob stream(reinterpret_cast<const std::uint8_t*>(content.data()), content.size());
   orcus::zip_archive archive(&stream);
   archive.load();
@@ -307,6 +346,7 @@ void check_xml_parts(std::string_view content, const std::vector<ZipPart>& parts
     const bool xml_named = name.ends_with(".xml") || name.ends_with(".rels");
     if (xml_named || (first != std::string_view::npos && text[first] == '<') || text.starts_with("\xEF\xBB\xBF")) {
       check_xml_part(text, name);
+      check_array_formula_areas(text, limits.max_cells);
     }
   }
 }
@@ -319,7 +359,7 @@ std::shared_ptr<Book> read_xlsx(std::string_view content, const std::string& boo
   if (find_part(parts, "[Content_Types].xml") == nullptr) {
     fail_reading("it holds no [Content_Types].xml, so it is no .xlsx workbook");
   }
-  check_xml_parts(content, parts);
+  check_xml_parts(content, parts, limits);
   BookBuilder builder(book_name, limits);
   XlsxImport factory(builder);
   orcus::orcus_xlsx filter(&factory);

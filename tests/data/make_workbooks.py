@@ -17,6 +17,7 @@ Writes beside this script:
   repeats.ods            one row repeated down the whole sheet, its cell repeated
                          across it: 17 billion cells from a few hundred bytes;
   big_array.ods          an array formula claiming the whole sheet;
+  big_array.xlsx         an array formula over A1:CV1048576, a hundred million cells;
   repeated_formula*.ods  one formula repeated across the sheet, on one row and on 600;
   broken.xlsx            a sheet whose XML breaks off;
   fuzz/*.xlsx, fuzz/*.ods  XML that once crashed a reader (found by the fuzz targets),
@@ -544,6 +545,8 @@ def make_hostile_ods():
              '<table:table-cell table:formula="of:=1" table:number-matrix-columns-spanned="16384" '
              'table:number-matrix-rows-spanned="1048576" office:value-type="float" office:value="1"/>'
              "</table:table-row></table:table>")
+    make_xlsx(os.path.join(HERE, "big_array.xlsx"),
+              [("Sheet1", '<row r="1"><c r="A1"><f t="array" ref="A1:CV1048576">1</f><v>1</v></c></row>')], [])
     # One formula repeated across the whole width: one row of it loads, 600 rows (ten million
     # formulas, gigabytes once parsed) are refused.
     repeated = ('<table:table-cell table:number-columns-repeated="16384" table:formula="of:=[.A2]+1" '

@@ -312,6 +312,12 @@ TEST(WorkbookFiles, KeepWithinTheLimits) {
        WorkbookFormat::Ods,
        {},
        "it holds more than 10000000 cells"},
+      // The reader would keep a result for each of its cells before the engine saw any.
+      {"an xlsx array formula over a hundred million cells",
+       "big_array.xlsx",
+       WorkbookFormat::Xlsx,
+       {},
+       "an array formula covers A1:CV1048576, more than 10000000 cells"},
       {"a formula repeated across 600 rows",
        "repeated_formula_rows.ods",
        WorkbookFormat::Ods,
