@@ -83,11 +83,12 @@ std::string file_content(const std::string& path, const ReadLimits& limits) {
   std::string content;
   char buffer[1 << 16];
   while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-    content.append(buffer, static_cast<std::size_t>(in.gcount()));
-    if (static_cast<std::int64_t>(content.size()) > limits.max_file_bytes) {
+    // Checked before the piece is added: growing past the limit would double the memory held.
+    if (static_cast<std::int64_t>(content.size() + static_cast<std::size_t>(in.gcount())) > limits.max_file_bytes) {
       throw kx::Failure(kx::error::kHostFailure,
                         prefix + "the file is larger than " + std::to_string(limits.max_file_bytes) + " bytes");
     }
+    content.append(buffer, static_cast<std::size_t>(in.gcount()));
   }
   if (in.bad()) throw kx::Failure(kx::error::kHostFailure, prefix + "the file cannot be read");
   return content;

@@ -239,6 +239,13 @@ TEST(WorkbookFiles, FailuresNameTheFileAndTheReason) {
     EXPECT_EQ(failure_message([&] { load_workbook(c.path); }, &number), "Cannot read \"" + c.path + "\": " + c.reason);
     EXPECT_EQ(number, kx::error::kHostFailure);
   }
+  // A device without a size meets the limit as it is read, not after it is read whole.
+  const auto endless = (scratch / "endless.csv").string();
+  std::filesystem::create_symlink("/dev/zero", endless);
+  ReadLimits one_megabyte;
+  one_megabyte.max_file_bytes = 1 << 20;
+  EXPECT_EQ(failure_message([&] { load_workbook(endless, one_megabyte); }),
+            "Cannot read \"" + endless + "\": the file is larger than 1048576 bytes");
   // A part cut short is named, never read as the data before the cut.
   const auto broken = kDataDir + "/broken.xlsx";
   EXPECT_EQ(failure_message([&] { load_workbook(broken); }),
