@@ -37,6 +37,10 @@ RangeRef Range::item(std::int64_t index) const {
   return cells(row, column);
 }
 
+RangeRef Application::range(std::string_view address) const {
+  throw Failure(error::kHostFailure, "This host has no range " + std::string(address));
+}
+
 std::shared_ptr<Application> application_of(const Value& value) {
   if (value.is_object()) {
     if (auto application = std::dynamic_pointer_cast<Application>(value.object())) return application;

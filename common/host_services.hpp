@@ -130,6 +130,9 @@ class Application : public Object {
   virtual std::string status_bar() const = 0;
   // Workbooks(name); a workbook that is not open fails with 9.
   virtual std::shared_ptr<Workbook> workbook(std::string_view name) = 0;
+  // Range(address): an address on the active workbook, or on the sheet it names. A host
+  // without workbooks of its own fails with 1004.
+  virtual RangeRef range(std::string_view address) const;
   // A worksheet function as a member of the application: an error value when it cannot compute.
   virtual Value call(WorksheetFn fn, std::span<const Value> args) = 0;
   Value call(WorksheetFn fn, std::initializer_list<Value> args) {

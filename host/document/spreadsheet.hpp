@@ -53,7 +53,7 @@ class Spreadsheet : public kx::Application {
   const std::vector<std::shared_ptr<Book>>& books() const { return books_; }
   std::shared_ptr<Book> active_book() const;
   // An address on the active workbook's first sheet, or on the sheet it names.
-  kx::RangeRef range(std::string_view address) const;
+  kx::RangeRef range(std::string_view address) const override;
 
   // The cell being evaluated, set by the formula engine; Volatile marks it.
   void set_calling_cell(std::optional<CellRef> cell) { calling_cell_ = cell; }

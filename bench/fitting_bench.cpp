@@ -1,0 +1,43 @@
+// Cost of fitting all 26 candidates to 10,000 observations through the fitting dialog's
+// stand-in, status-bar updates (one per observation and candidate) included.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <random>
+#include <string>
+
+#include "host/dialog/fitting_dialog.hpp"
+#include "host/document/book.hpp"
+#include "host/document/sheet.hpp"
+#include "host/session/session.hpp"
+#include "riskfn/frame/classes.hpp"
+#include "riskfn/frame/main.hpp"
+#include "riskfn/frame/pdf.hpp"
+
+namespace {
+
+void BM_FitAllCandidates(benchmark::State& state) {
+  const auto main = std::dynamic_pointer_cast<riskfn::Main>(riskfn::create_object("Main"));
+  host::Session session({main});
+  session.open_blank();
+  const auto sheet = session.application().active_book()->sheets().front();
+  std::mt19937_64 engine(42);
+  std::gamma_distribution<double> gamma(2.5, 3.0);
+  const auto count = static_cast<std::int32_t>(state.range(0));
+  for (std::int32_t row = 1; row <= count; ++row) sheet->set_value(row, 1, gamma(engine));
+  const kx::RangeRef data = sheet->range("A1:A" + std::to_string(count));
+  std::int64_t updates = 0;
+  session.application().on_status_bar([&updates](std::string_view) { ++updates; });
+  const auto dialog = host::FittingDialog::create(main->pdf()->risk_text(41), true, true);
+  for (auto _ : state) {
+    const host::FittingOutcome outcome = dialog->fit(*main->pdf(), data);
+    benchmark::DoNotOptimize(outcome.fitted);
+  }
+  state.counters["status_updates_per_run"] =
+      benchmark::Counter(static_cast<double>(updates) / static_cast<double>(state.iterations()));
+}
+BENCHMARK(BM_FitAllCandidates)->Arg(10'000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
