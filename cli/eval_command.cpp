@@ -2,7 +2,6 @@
 
 #include <fmt/format.h>
 
-#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <exception>
@@ -36,9 +35,13 @@ void report_workbook_problems(host::FormulaEngine& engine) {
 
 // A message box of a component: its lines on standard error.
 void print_message(std::string_view text) {
-  std::string lines(text);
-  std::replace(lines.begin(), lines.end(), '\r', '\n');
-  fmt::print(stderr, "{}\n", lines);
+  // Its line breaks stay line breaks; any other control character is written out.
+  while (true) {
+    const std::size_t end = text.find_first_of("\r\n");
+    fmt::print(stderr, "{}\n", terminal_safe(text.substr(0, end)));
+    if (end == std::string_view::npos) return;
+    text.remove_prefix(text.substr(end, 2) == "\r\n" ? end + 2 : end + 1);
+  }
 }
 
 // False when the formula failed; the reason is on standard error.
