@@ -17,6 +17,8 @@ TEST_F(FormulaTest, FuzzFindingsStayHarmless) {
       {"whole rows to a worksheet function", "NORMINV(175:9,0,l1)", "2736128 cells"},
       // 22 characters asking for 1048576 x 200 rounded values.
       {"a whole column by a row, cell by cell", "SUM(ROUND(A:A,A1:GR1))", "1048576 rows and 200 columns"},
+      // A reference whose corners are far apart (column KXV, row 444444, and AR1) read as an array.
+      {"three and a half billion cells from 13 characters", "kxV444444:AR1", "3572885316 cells"},
   };
   // Whole columns and rows cover the used range: this one spans the whole sheet.
   set("A1048576", 1.0);
