@@ -3,7 +3,10 @@
 
 #include <algorithm>
 #include <map>
+#include <string_view>
 #include <tuple>
+#include <unordered_map>
+#include <unordered_set>
 #include <variant>
 
 #include "host/document/address.hpp"
@@ -52,11 +55,17 @@ void FormulaEngine::load() {
         if (cell.has_formula()) formulas.emplace_back(row, column, &cell);
       });
       std::sort(formulas.begin(), formulas.end());
+      // Cells of one sheet that hold the same text (a formula repeated across a row, an
+      // array of copies) share one parsed and bound formula: A1 references do not move.
+      std::unordered_map<std::string_view, std::shared_ptr<Formula>> by_text;
+      std::unordered_set<const Formula*> bound;
       for (const auto& [row, column, cell] : formulas) {
         if (!cell->formula || cell->formula->text() != cell->formula_text) {
-          cell->formula = std::make_shared<Formula>(cell->formula_text);
+          std::shared_ptr<Formula>& known = by_text[cell->formula_text];
+          if (!known) known = std::make_shared<Formula>(cell->formula_text);
+          cell->formula = known;
         }
-        cell->formula->bind(*sheet, *application_, functions_);
+        if (bound.insert(cell->formula.get()).second) cell->formula->bind(*sheet, *application_, functions_);
         for (const FormulaProblem& problem : cell->formula->problems()) {
           problems_.push_back({cell_label(*sheet, row, column), problem});
         }

@@ -14,8 +14,10 @@
 #include <sstream>
 
 #include "host/document/address.hpp"
+#include "host/document/spreadsheet.hpp"
 #include "host/files/date_values.hpp"
 #include "host/files/formula_text.hpp"
+#include "host/formula/formula_engine.hpp"
 
 namespace host {
 namespace {
@@ -350,6 +352,14 @@ TEST(WorkbookFiles, AFormulaRepeatedAcrossTheWholeWidthLoads) {
   // A repeated cell repeats its formula as written: every copy reads A2.
   ASSERT_NE(sheet.find(1, kMaxColumns), nullptr);
   EXPECT_EQ(sheet.find(1, kMaxColumns)->formula_text, "A2+1");
+  // The copies share one parsed formula, and each computes.
+  const auto application = Spreadsheet::create();
+  application->add_book(book);
+  FormulaEngine engine(application);
+  engine.load();
+  engine.recalculate();
+  EXPECT_EQ(sheet.find(1, 1)->formula, sheet.find(1, kMaxColumns)->formula);
+  EXPECT_EQ(sheet.value(1, kMaxColumns), kx::Value(1.0));
 }
 
 // Inputs the fuzz targets found crashing orcus's XML parser, kept as made by make_workbooks.py.
