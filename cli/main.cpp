@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/eval_command.hpp"
+#include "cli/fit_command.hpp"
 #include "cli/functions_command.hpp"
 #include "cli/simulate_command.hpp"
 #include "cli/terminal_text.hpp"
@@ -71,6 +72,24 @@ int main(int argc, char** argv) {
   simulate->add_option("--plot", simulate_options.plot_path,
                        "Draw histograms and sensitivities into this .png or .svg");
 
+  cli::FitOptions fit_options;
+  auto* fit = app.add_subcommand("fit", "Fit the candidate distributions to a column of observations and rank them");
+  fit->add_option("FILE", fit_options.file, "The observations: a CSV file (or .xlsx, .ods: its first sheet)")
+      ->required();
+  fit->add_option("--column", fit_options.column,
+                  "The column: its number from 1 or its header's name (default: the first column of numbers)");
+  fit->add_option("--dist", fit_options.distribution, "Fit only this distribution (its name, any case)");
+  fit->add_option("--kind", fit_options.kind, "continuous, discrete or both (default)")
+      ->check(CLI::IsMember({"continuous", "discrete", "both"}, CLI::ignore_case));
+  fit->add_option("--method", fit_options.method,
+                  "moments (the fitting dialog's estimates, default) or mle (maximum likelihood)")
+      ->check(CLI::IsMember({"moments", "mle"}, CLI::ignore_case));
+  fit->add_option("--rank", fit_options.rank, "Order by distance (default), ks, ad, aic or bic")
+      ->check(CLI::IsMember({"distance", "ks", "ad", "aic", "bic"}, CLI::ignore_case));
+  fit->add_flag("--json", fit_options.json, "Print the whole table as JSON");
+  fit->add_option("--plot", fit_options.plot_path,
+                  "Draw the data's distribution function with the best three candidates into this .png or .svg");
+
   // A usage error is one line and exit status 2, a failure exit status 1.
   try {
     app.parse(argc, argv);
@@ -85,6 +104,10 @@ int main(int argc, char** argv) {
 
   try {
     if (functions->parsed()) return cli::run_functions(class_name);
+    if (fit->parsed()) {
+      fit_options.language = language;
+      return cli::run_fit(fit_options);
+    }
     if (simulate->parsed()) {
       simulate_options.sampling = sampling == "lhs" ? host::Sampling::LatinHypercube : host::Sampling::Plain;
       simulate_options.server = server;

@@ -1,17 +1,12 @@
 #include "cli/report_plot.hpp"
 
-#include <cairo-svg.h>
 #include <cairo.h>
 #include <fmt/format.h>
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
-#include <memory>
 
 #include "cli/report_text.hpp"
-#include "common/failure.hpp"
-#include "common/text_compare.hpp"
 
 namespace cli {
 namespace {
@@ -22,30 +17,6 @@ constexpr double kMargin = 24;
 constexpr double kHistogramWidth = 580;
 constexpr int kBins = 50;
 constexpr std::size_t kTornadoBars = 10;
-
-struct Colour {
-  double r, g, b;
-};
-constexpr Colour kInk{0.15, 0.15, 0.18};
-constexpr Colour kBars{0.27, 0.48, 0.71};
-constexpr Colour kPositive{0.20, 0.55, 0.35};
-constexpr Colour kNegative{0.78, 0.33, 0.26};
-constexpr Colour kMarks{0.85, 0.55, 0.10};
-constexpr Colour kGrid{0.85, 0.85, 0.88};
-
-void fill_with(cairo_t* cr, Colour c) { cairo_set_source_rgb(cr, c.r, c.g, c.b); }
-
-void text_at(cairo_t* cr, double x, double y, const std::string& text, double size, double align = 0) {
-  cairo_set_font_size(cr, size);
-  cairo_text_extents_t extents;
-  cairo_text_extents(cr, text.c_str(), &extents);
-  cairo_move_to(cr, x - align * extents.x_advance, y);
-  cairo_show_text(cr, text.c_str());
-}
-
-struct Box {
-  double x, y, width, height;
-};
 
 void draw_histogram(cairo_t* cr, const OutputReport& output, Box box) {
   const std::vector<double>& sorted = output.sorted;
@@ -127,9 +98,6 @@ void draw_tornado(cairo_t* cr, const SimulationReport& report, const OutputRepor
 }
 
 void draw(cairo_t* cr, const SimulationReport& report) {
-  cairo_set_source_rgb(cr, 1, 1, 1);
-  cairo_paint(cr);
-  cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
   for (std::size_t o = 0; o < report.outputs.size(); ++o) {
     const OutputReport& output = report.outputs[o];
     const double top = static_cast<double>(o) * kPanelHeight;
@@ -144,40 +112,11 @@ void draw(cairo_t* cr, const SimulationReport& report) {
   }
 }
 
-[[noreturn]] void fail(const std::string& message) { throw kx::Failure(kx::error::kHostFailure, message); }
-
-void check(cairo_status_t status, const std::string& path) {
-  if (status != CAIRO_STATUS_SUCCESS) fail("cannot write " + path + ": " + cairo_status_to_string(status));
-}
-
 }  // namespace
 
-void check_plot_path(const std::string& path) {
-  const std::string extension = kx::to_lower_ascii(std::filesystem::path(path).extension().string());
-  if (extension != ".png" && extension != ".svg") fail("the plot file must end in .png or .svg: " + path);
-}
-
 void draw_report(const std::string& path, const SimulationReport& report) {
-  check_plot_path(path);
-  const std::string extension = kx::to_lower_ascii(std::filesystem::path(path).extension().string());
   const double height = std::max<double>(1, static_cast<double>(report.outputs.size())) * kPanelHeight;
-  const bool svg = extension == ".svg";
-  const std::unique_ptr<cairo_surface_t, void (*)(cairo_surface_t*)> surface(
-      svg ? cairo_svg_surface_create(path.c_str(), kWidth, height)
-          : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(kWidth), static_cast<int>(height)),
-      cairo_surface_destroy);
-  check(cairo_surface_status(surface.get()), path);
-  {
-    const std::unique_ptr<cairo_t, void (*)(cairo_t*)> cr(cairo_create(surface.get()), cairo_destroy);
-    draw(cr.get(), report);
-    check(cairo_status(cr.get()), path);
-  }
-  if (svg) {
-    cairo_surface_finish(surface.get());
-    check(cairo_surface_status(surface.get()), path);
-  } else {
-    check(cairo_surface_write_to_png(surface.get(), path.c_str()), path);
-  }
+  write_picture(path, kWidth, height, [&report](cairo_t* cr) { draw(cr, report); });
 }
 
 }  // namespace cli

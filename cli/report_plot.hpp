@@ -4,12 +4,10 @@
 
 #include <string>
 
+#include "cli/plot_canvas.hpp"
 #include "cli/simulation_report.hpp"
 
 namespace cli {
-
-// Raises kx::Failure unless the path ends in .png or .svg: checked before a run, not after it.
-void check_plot_path(const std::string& path);
 
 // Writes a PNG or SVG file, chosen by the path's extension; both come from one drawing code.
 // Raises kx::Failure for another extension or a file that cannot be written.

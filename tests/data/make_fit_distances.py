@@ -53,12 +53,16 @@ def candidates(x):
     s = float(np.std(x, ddof=1))
     var = s * s
     logs = np.log(x) if min(x) > 0 else None
-    table = {
+    table = {}
+    if min(x) >= 0 and max(x) <= 1:
+        common = m * (1 - m) / var - 1
+        table[1] = (False, stats.beta(m * common, (1 - m) * common).cdf)
+    table.update({
         25: (False, stats.norm(m, s).cdf),
         20: (False, stats.logistic(m, math.sqrt(3) * s / math.pi).cdf),
         12: (False, stats.gumbel_r(m - 0.57722 * s, math.sqrt(6) * s / math.pi).cdf),
         36: (False, stats.uniform(min(x), max(x) - min(x)).cdf),
-    }
+    })
     if min(x) > 0:
         lam = m ** 3 / var
         table.update({
@@ -86,6 +90,7 @@ def main():
     samples = {
         "lifetimes": np.round(rng.gamma(2.5, 3.0, 60), 4),
         "counts": rng.negative_binomial(4, 0.5, 80).astype(float),
+        "shares": np.round(rng.beta(2.0, 5.0, 50), 4),
     }
     with open(os.path.join(HERE, "fit_samples.csv"), "w", newline="") as f:
         writer = csv.writer(f)

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "common/automation/dispatch.hpp"
+#include "common/automation/interface.hpp"
 #include "tests/riskfn/fitting_fixture.hpp"
 
 namespace riskfn {
@@ -201,6 +202,24 @@ TEST_F(FittingTest, KnownDistributionsRankAmongTheBestThree) {
     EXPECT_LE(row, 3);
     EXPECT_NEAR(kx::to_double(outcome.results.at(row, 4)), c.first, 4.0 * c.first_error);
   }
+}
+
+TEST_F(FittingTest, PublishesFitPdfAndStoreFitDataWithTheirDeclaredTypes) {
+  const auto& members = main_->pdf()->automation_interface()->members();
+  const auto declaration = [&](const char* name) {
+    const auto found =
+        std::find_if(members.begin(), members.end(), [&](const kx::Member& m) { return m.name == name; });
+    return found == members.end() ? std::string() : kx::describe(*found);
+  };
+  EXPECT_EQ(declaration("FitPDF"),
+            "FitPDF(ByRef totTime As Variant, ByRef rngInput As Variant, ByRef NumFittedPDFs As Integer, ByRef "
+            "frmSimDistrib As Object, ByRef FitIndex As Variant, ByRef FitTestData As Variant, ByRef FitPDFName As "
+            "String, ByRef Coef1 As Variant, ByRef Coef2 As Variant, ByRef Coef3 As Variant, ByRef Coef4 As "
+            "Variant, ByRef Coef5 As Variant, ByRef FitResult As Variant, ByRef elapsedTime As Variant) As String");
+  EXPECT_EQ(declaration("StoreFitData"),
+            "StoreFitData(ByRef FitResult As Variant, ByRef NumFittedPDFs As Integer, ByRef FitPDFName As String, "
+            "ByRef FitIndex As Variant, ByRef Coef1 As Variant, ByRef Coef2 As Variant, ByRef Coef3 As Variant, "
+            "ByRef Coef4 As Variant, ByRef Coef5 As Variant) As Variant");
 }
 
 TEST_F(FittingTest, StoreFitDataFormatsTheRow) {

@@ -1,0 +1,65 @@
+#include "cli/plot_canvas.hpp"
+
+#include <cairo-svg.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "common/failure.hpp"
+#include "common/text_compare.hpp"
+
+namespace cli {
+namespace {
+
+[[noreturn]] void fail(const std::string& message) { throw kx::Failure(kx::error::kHostFailure, message); }
+
+void check(cairo_status_t status, const std::string& path) {
+  if (status != CAIRO_STATUS_SUCCESS) fail("cannot write " + path + ": " + cairo_status_to_string(status));
+}
+
+std::string extension_of(const std::string& path) {
+  return kx::to_lower_ascii(std::filesystem::path(path).extension().string());
+}
+
+}  // namespace
+
+void fill_with(cairo_t* cr, Colour c) { cairo_set_source_rgb(cr, c.r, c.g, c.b); }
+
+void text_at(cairo_t* cr, double x, double y, const std::string& text, double size, double align) {
+  cairo_set_font_size(cr, size);
+  cairo_text_extents_t extents;
+  cairo_text_extents(cr, text.c_str(), &extents);
+  cairo_move_to(cr, x - align * extents.x_advance, y);
+  cairo_show_text(cr, text.c_str());
+}
+
+void check_plot_path(const std::string& path) {
+  const std::string extension = extension_of(path);
+  if (extension != ".png" && extension != ".svg") fail("the plot file must end in .png or .svg: " + path);
+}
+
+void write_picture(const std::string& path, double width, double height, const std::function<void(cairo_t*)>& draw) {
+  check_plot_path(path);
+  const bool svg = extension_of(path) == ".svg";
+  const std::unique_ptr<cairo_surface_t, void (*)(cairo_surface_t*)> surface(
+      svg ? cairo_svg_surface_create(path.c_str(), width, height)
+          : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width), static_cast<int>(height)),
+      cairo_surface_destroy);
+  check(cairo_surface_status(surface.get()), path);
+  {
+    const std::unique_ptr<cairo_t, void (*)(cairo_t*)> cr(cairo_create(surface.get()), cairo_destroy);
+    cairo_set_source_rgb(cr.get(), 1, 1, 1);
+    cairo_paint(cr.get());
+    cairo_select_font_face(cr.get(), "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    draw(cr.get());
+    check(cairo_status(cr.get()), path);
+  }
+  if (svg) {
+    cairo_surface_finish(surface.get());
+    check(cairo_surface_status(surface.get()), path);
+  } else {
+    check(cairo_surface_write_to_png(surface.get(), path.c_str()), path);
+  }
+}
+
+}  // namespace cli

@@ -1,0 +1,53 @@
+// The dialog's candidates fitted for tools outside it (kx fit's plot and comparisons): the same
+// estimators and cumulative functions, over a sample computed here instead of by the host.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "riskfn/fitting/candidates.hpp"
+
+namespace riskfn {
+class Main;
+}
+
+namespace riskfn::fitting {
+
+struct FittedCandidate {
+  const Candidate* candidate = nullptr;
+  std::string name;                // the display name in the current language
+  CandidateFit fit;                // the slots as the dialog stores them
+  std::optional<double> distance;  // the dialog's distance; none when not applicable
+};
+
+class CandidateSet {
+ public:
+  // `main` must have been initialised with the host; `sorted` ascending.
+  CandidateSet(Main& main, std::vector<double> sorted);
+  // The context points into the object itself.
+  CandidateSet(const CandidateSet&) = delete;
+  CandidateSet& operator=(const CandidateSet&) = delete;
+
+  const std::vector<double>& sorted() const { return sorted_; }
+  const FitContext& context() const { return context_; }
+
+  // The candidate estimated and measured as FitPDF does; not applicable on any failure.
+  FittedCandidate fit(const Candidate& candidate) const;
+  // F(x) of a fitted, applicable candidate. Untrapped.
+  double cumulative(const FittedCandidate& fitted, double x) const;
+
+  // The candidate whose code is `code`, or nullptr.
+  static const Candidate* find(std::int32_t code);
+
+ private:
+  std::vector<double> sorted_;
+  Sample sample_;
+  std::shared_ptr<kx::WorksheetFunctionObject> worksheet_;
+  FitContext context_;
+};
+
+}  // namespace riskfn::fitting

@@ -1,0 +1,354 @@
+#include "riskfn/fitting/likelihood.hpp"
+
+#include <nlopt.h>
+
+#include <algorithm>
+#include <boost/math/distributions.hpp>
+#include <boost/math/special_functions/digamma.hpp>
+#include <boost/math/tools/minima.hpp>
+#include <boost/math/tools/roots.hpp>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <numbers>
+#include <numeric>
+#include <vector>
+
+#include "common/failure.hpp"
+#include "riskfn/fitting/fit_distance.hpp"
+
+namespace riskfn::fitting {
+namespace {
+
+namespace bm = boost::math;
+
+double slot(const CandidateFit& fit, std::size_t i) { return fit.parameter(i); }
+
+// The density (or probability) of a candidate with its slots at x. Boost raises on a
+// domain error; the callers treat that as no likelihood.
+double density(std::int32_t code, const CandidateFit& f, double x) {
+  switch (code) {
+    case 1: return bm::pdf(bm::beta_distribution<double>(slot(f, 0), slot(f, 1)), x);
+    case 2: {
+      const double low = slot(f, 0);
+      const double width = slot(f, 1) - low;
+      return bm::pdf(bm::beta_distribution<double>(slot(f, 2), slot(f, 3)), (x - low) / width) / width;
+    }
+    case 4: return bm::pdf(bm::chi_squared_distribution<double>(slot(f, 0)), x);
+    case 9: return bm::pdf(bm::normal_distribution<double>(0.0, 1.0 / (slot(f, 0) * std::sqrt(2.0))), x);
+    case 10:
+    case 13: return bm::pdf(bm::gamma_distribution<double>(slot(f, 0), slot(f, 1)), x);
+    case 11: return bm::pdf(bm::exponential_distribution<double>(1.0 / slot(f, 0)), x);
+    case 12: return bm::pdf(bm::extreme_value_distribution<double>(slot(f, 0), slot(f, 1)), x);
+    case 19: return bm::pdf(bm::inverse_gaussian_distribution<double>(slot(f, 0), slot(f, 1)), x);
+    case 20: return bm::pdf(bm::logistic_distribution<double>(slot(f, 0), slot(f, 1)), x);
+    case 22: return bm::pdf(bm::lognormal_distribution<double>(slot(f, 0), slot(f, 1)), x);
+    case 25: return bm::pdf(bm::normal_distribution<double>(slot(f, 0), slot(f, 1)), x);
+    case 30:
+    case 34: return bm::pdf(bm::triangular_distribution<double>(slot(f, 0), slot(f, 1), slot(f, 2)), x);
+    case 26: return bm::pdf(bm::pareto_distribution<double>(slot(f, 0), slot(f, 1)), x);
+    case 27: {  // Lomax with shape theta and scale b
+      const double shape = slot(f, 0);
+      const double scale = slot(f, 1);
+      if (x < 0.0 || !(shape > 0.0) || !(scale > 0.0)) return 0.0;
+      return shape / scale * std::pow(1.0 + x / scale, -(shape + 1.0));
+    }
+    case 32: return bm::pdf(bm::rayleigh_distribution<double>(slot(f, 0)), x);
+    case 33: return bm::pdf(bm::students_t_distribution<double>(slot(f, 0)), x);
+    case 36: return bm::pdf(bm::uniform_distribution<double>(slot(f, 0), slot(f, 1)), x);
+    case 37: return bm::pdf(bm::weibull_distribution<double>(slot(f, 0), slot(f, 1)), x);
+    default: break;
+  }
+  // The discrete candidates give probability only to whole numbers.
+  if (x != std::floor(x) || x < 0.0) return 0.0;
+  switch (code) {
+    case 3: return bm::pdf(bm::binomial_distribution<double>(std::trunc(slot(f, 0)), slot(f, 1)), x);
+    case 15: return bm::pdf(bm::geometric_distribution<double>(slot(f, 0)), x);
+    case 17: {
+      const auto sample = static_cast<unsigned>(std::trunc(slot(f, 0)));
+      const auto defects = static_cast<unsigned>(std::trunc(slot(f, 1)));
+      const auto batch = static_cast<unsigned>(std::trunc(slot(f, 2)));
+      const bm::hypergeometric_distribution<double> d(defects, sample, batch);
+      const auto range = bm::range(d);
+      if (x < range.first || x > range.second) return 0.0;
+      return bm::pdf(d, static_cast<unsigned>(x));
+    }
+    case 18: return x < slot(f, 0) || x > slot(f, 1) ? 0.0 : 1.0 / (slot(f, 1) - slot(f, 0) + 1.0);
+    case 24: return bm::pdf(bm::negative_binomial_distribution<double>(slot(f, 0), slot(f, 1)), x);
+    case 31: return bm::pdf(bm::poisson_distribution<double>(slot(f, 0)), x);
+    default: return 0.0;
+  }
+}
+
+std::optional<double> log_likelihood(std::int32_t code, const CandidateFit& fit, std::span<const double> data) {
+  try {
+    double sum = 0.0;
+    for (const double x : data) {
+      const double p = density(code, fit, x);
+      if (!(p > 0.0) || !std::isfinite(p)) return std::nullopt;
+      sum += std::log(p);
+    }
+    return sum;
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
+double mean_of(std::span<const double> data, const std::function<double(double)>& term) {
+  double sum = 0.0;
+  for (const double x : data) sum += term(x);
+  return sum / static_cast<double>(data.size());
+}
+
+// A root of a function that changes sign between low and high, to full double precision.
+double root_between(const std::function<double(double)>& f, double low, double high) {
+  // Widen the bracket outwards until the sign changes.
+  for (int i = 0; i < 200 && f(low) * f(high) > 0.0; ++i) {
+    low /= 2.0;
+    high *= 2.0;
+  }
+  std::uintmax_t iterations = 200;
+  const auto [a, b] = bm::tools::toms748_solve(f, low, high, bm::tools::eps_tolerance<double>(52), iterations);
+  return (a + b) / 2.0;
+}
+
+// Minimises a smooth function with NLopt's BOBYQA. Parameters marked positive are searched
+// over their logarithms, so that the search cannot leave the positive axis; `steps` are the
+// first steps of the others.
+std::vector<double> minimise(const std::function<double(const std::vector<double>&)>& objective,
+                             std::vector<double> start, std::vector<double> steps) {
+  struct Problem {
+    const std::function<double(const std::vector<double>&)>* objective;
+    const std::vector<double>* steps;
+  } problem{&objective, &steps};
+  const auto natural = [](const std::vector<double>& steps, const double* search, std::size_t n) {
+    std::vector<double> values(n);
+    for (std::size_t i = 0; i < n; ++i) values[i] = steps[i] == 0.0 ? std::exp(search[i]) : search[i];
+    return values;
+  };
+  const auto dimension = static_cast<unsigned>(start.size());
+  nlopt_opt optimiser = nlopt_create(dimension >= 2 ? NLOPT_LN_BOBYQA : NLOPT_LN_SBPLX, dimension);
+  const auto callback = [](unsigned n, const double* search, double*, void* data) {
+    const auto& p = *static_cast<Problem*>(data);
+    std::vector<double> values(n);
+    for (unsigned i = 0; i < n; ++i) values[i] = (*p.steps)[i] == 0.0 ? std::exp(search[i]) : search[i];
+    const double result = (*p.objective)(values);
+    return std::isfinite(result) ? result : std::numeric_limits<double>::max();
+  };
+  nlopt_set_min_objective(optimiser, callback, &problem);
+  nlopt_set_xtol_rel(optimiser, 1e-14);
+  nlopt_set_ftol_rel(optimiser, 1e-16);
+  nlopt_set_maxeval(optimiser, 20000);
+  std::vector<double> search(start.size());
+  std::vector<double> first_steps(start.size());
+  for (std::size_t i = 0; i < start.size(); ++i) {
+    search[i] = steps[i] == 0.0 ? std::log(start[i]) : start[i];
+    first_steps[i] = steps[i] == 0.0 ? 0.1 : steps[i];
+  }
+  nlopt_set_initial_step(optimiser, first_steps.data());
+  double minimum = 0.0;
+  const nlopt_result result = nlopt_optimize(optimiser, search.data(), &minimum);
+  nlopt_destroy(optimiser);
+  if (result < 0) throw kx::Failure(kx::error::kInvalidCall, "Invalid procedure call: the likelihood has no optimum");
+  return natural(steps, search.data(), search.size());
+}
+
+void require_support(bool inside) {
+  if (!inside) throw kx::Failure(kx::error::kInvalidCall, "Invalid procedure call: data outside the support");
+}
+
+// Writes the estimates of a candidate into its slots.
+void estimate_by_likelihood(std::int32_t code, std::span<const double> x, const Sample& sample, CandidateFit& fit) {
+  const double n = static_cast<double>(x.size());
+  const double mean = sample.mean;
+  const auto set = [&](std::initializer_list<double> values) {
+    std::size_t i = 0;
+    for (const double v : values) fit.slots[i++] = v;
+  };
+  const auto negative_log_likelihood = [&](const std::vector<double>& p) {
+    CandidateFit trial;
+    for (std::size_t i = 0; i < p.size(); ++i) trial.slots[i] = p[i];
+    const std::optional<double> ll = log_likelihood(code, trial, x);
+    return ll ? -*ll : std::numeric_limits<double>::infinity();
+  };
+  switch (code) {
+    case 25: {
+      const double variance = mean_of(x, [&](double v) { return (v - mean) * (v - mean); });
+      return set({mean, std::sqrt(variance)});
+    }
+    case 22: {
+      require_support(sample.min > 0.0);
+      const double log_mean = mean_of(x, [](double v) { return std::log(v); });
+      const double variance = mean_of(x, [&](double v) { return (std::log(v) - log_mean) * (std::log(v) - log_mean); });
+      return set({log_mean, std::sqrt(variance)});
+    }
+    case 11: require_support(sample.min >= 0.0 && mean > 0.0); return set({mean});
+    case 9: return set({1.0 / std::sqrt(2.0 * mean_of(x, [](double v) { return v * v; }))});
+    case 19: {
+      require_support(sample.min > 0.0);
+      return set({mean, 1.0 / (mean_of(x, [](double v) { return 1.0 / v; }) - 1.0 / mean)});
+    }
+    case 26: {
+      require_support(sample.min > 0.0);
+      return set({sample.min, 1.0 / mean_of(x, [&](double v) { return std::log(v / sample.min); })});
+    }
+    case 32: return set({std::sqrt(mean_of(x, [](double v) { return v * v; }) / 2.0)});
+    case 36: return set({sample.min, sample.max});
+    case 13: {  // ln k - psi(k) = ln m - mean ln x; the scale is m / k
+      require_support(sample.min > 0.0);
+      const double c = std::log(mean) - mean_of(x, [](double v) { return std::log(v); });
+      const double k = root_between([&](double s) { return std::log(s) - bm::digamma(s) - c; }, 0.5 / c, 1.0 / c);
+      return set({k, mean / k});
+    }
+    case 4: {  // psi(nu / 2) = mean ln x - ln 2
+      require_support(sample.min > 0.0);
+      const double c = mean_of(x, [](double v) { return std::log(v); }) - std::log(2.0);
+      const double nu =
+          root_between([&](double v) { return bm::digamma(v / 2.0) - c; }, 0.5, 2.0 * std::max(mean, 1.0));
+      return set({nu});
+    }
+    case 37: {  // sum x^k ln x / sum x^k - 1/k = mean ln x; the scale is (mean x^k)^(1/k)
+      require_support(sample.min > 0.0);
+      const double log_mean = mean_of(x, [](double v) { return std::log(v); });
+      const double top = sample.max;  // powers of x / max stay finite for large shapes
+      const auto score = [&](double k) {
+        double weights = 0.0, weighted_logs = 0.0;
+        for (const double v : x) {
+          const double w = std::pow(v / top, k);
+          weights += w;
+          weighted_logs += w * std::log(v);
+        }
+        return weighted_logs / weights - 1.0 / k - log_mean;
+      };
+      const double k = root_between(score, 0.5, 2.0);
+      const double scale = top * std::pow(mean_of(x, [&](double v) { return std::pow(v / top, k); }), 1.0 / k);
+      return set({k, scale});
+    }
+    case 12: {  // Gumbel: beta = m - sum x e^(-x/beta) / sum e^(-x/beta); location from beta
+      const double low = sample.min;
+      const auto weighted = [&](double beta) {
+        double weights = 0.0, weighted_x = 0.0;
+        for (const double v : x) {
+          const double w = std::exp(-(v - low) / beta);
+          weights += w;
+          weighted_x += w * v;
+        }
+        return std::pair{weights, weighted_x};
+      };
+      const double spread = sample.stdev.value_or(1.0);
+      const double beta = root_between(
+          [&](double b) {
+            const auto [w, wx] = weighted(b);
+            return mean - wx / w - b;
+          },
+          spread / 4.0, spread * 4.0);
+      const double location = low - beta * std::log(weighted(beta).first / n);
+      return set({location, beta});
+    }
+    case 1: {
+      require_support(sample.min > 0.0 && sample.max < 1.0);
+      const double s2 = *sample.variance;
+      const double common = mean * (1.0 - mean) / s2 - 1.0;
+      const auto p = minimise(negative_log_likelihood, {mean * common, (1.0 - mean) * common}, {0.0, 0.0});
+      return set({p[0], p[1]});
+    }
+    case 20: {
+      const double scale = std::sqrt(3.0) * *sample.stdev / std::numbers::pi;
+      const auto p = minimise(negative_log_likelihood, {mean, scale}, {scale / 10.0, 0.0});
+      return set({p[0], p[1]});
+    }
+    case 27: {
+      require_support(sample.min >= 0.0);
+      const auto p = minimise(negative_log_likelihood, {3.0, 2.0 * mean}, {0.0, 0.0});
+      return set({p[0], p[1]});
+    }
+    case 33: {
+      const auto p = minimise(negative_log_likelihood, {5.0}, {0.0});
+      return set({p[0]});
+    }
+    default: throw kx::Failure(kx::error::kInvalidCall, "Invalid procedure call: no likelihood fit");
+  }
+}
+
+}  // namespace
+
+bool has_likelihood_fit(const Candidate& candidate) {
+  switch (candidate.code) {
+    case 1:
+    case 4:
+    case 9:
+    case 11:
+    case 12:
+    case 13:
+    case 19:
+    case 20:
+    case 22:
+    case 25:
+    case 26:
+    case 27:
+    case 32:
+    case 33:
+    case 36:
+    case 37: return true;
+    default: return false;
+  }
+}
+
+FittedCandidate fit_by_likelihood(const CandidateSet& set, const Candidate& candidate) {
+  FittedCandidate fitted = set.fit(candidate);  // name and the moment estimates
+  fitted.distance.reset();
+  fitted.fit = CandidateFit{};
+  try {
+    estimate_by_likelihood(candidate.code, set.sorted(), set.context().sample, fitted.fit);
+    fitted.distance = fit_distance(
+        set.sorted(), static_cast<double>(set.sorted().size()), false,
+        [&](double x) { return candidate.cumulative(x, fitted.fit, set.context()); }, [](std::size_t) {});
+  } catch (const std::exception&) {
+    fitted.fit.applicable = false;
+    fitted.distance.reset();
+  }
+  return fitted;
+}
+
+std::optional<FitStatistics> fit_statistics(const CandidateSet& set, const FittedCandidate& fitted) {
+  if (!fitted.fit.applicable || !fitted.distance) return std::nullopt;
+  const std::vector<double>& x = set.sorted();
+  const double n = static_cast<double>(x.size());
+  FitStatistics statistics;
+  statistics.parameters = static_cast<int>(std::count_if(fitted.fit.slots.begin(), fitted.fit.slots.end(),
+                                                         [](const kx::Value& v) { return v.is_number(); }));
+  statistics.log_likelihood = log_likelihood(fitted.candidate->code, fitted.fit, x);
+  if (statistics.log_likelihood) {
+    statistics.aic = 2.0 * statistics.parameters - 2.0 * *statistics.log_likelihood;
+    statistics.bic = statistics.parameters * std::log(n) - 2.0 * *statistics.log_likelihood;
+  }
+  try {
+    const bool discrete = fitted.candidate->kind == Kind::Discrete;
+    std::vector<double> f(x.size());
+    for (std::size_t i = 0; i < x.size(); ++i) f[i] = set.cumulative(fitted, x[i]);
+    if (discrete) {
+      statistics.kolmogorov_smirnov = fit_distance(
+          x, n, true, [&](double v) { return set.cumulative(fitted, v); }, [](std::size_t) {});
+    } else {
+      double ks = 0.0;
+      for (std::size_t i = 0; i < x.size(); ++i)
+        ks = std::max({ks, static_cast<double>(i + 1) / n - f[i], f[i] - static_cast<double>(i) / n});
+      statistics.kolmogorov_smirnov = ks;
+      double sum = 0.0;
+      bool finite = true;
+      for (std::size_t i = 0; i < x.size(); ++i) {
+        const double low = f[i];
+        const double high = 1.0 - f[x.size() - 1 - i];
+        if (!(low > 0.0) || !(high > 0.0)) finite = false;
+        sum += (2.0 * static_cast<double>(i) + 1.0) * (std::log(low) + std::log(high));
+      }
+      if (finite) statistics.anderson_darling = -n - sum / n;
+    }
+  } catch (const std::exception&) {
+    statistics.kolmogorov_smirnov.reset();
+    statistics.anderson_darling.reset();
+  }
+  return statistics;
+}
+
+}  // namespace riskfn::fitting

@@ -1,0 +1,147 @@
+// `kx fit` as users run it: the tables, JSON, the picture, the data it refuses.
+#include <fmt/format.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/cli/kx_program.hpp"
+
+namespace cli {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Outcome;
+using testing::run_kx;
+
+fs::path write_file(const std::string& name, const std::string& content) {
+  const fs::path path = fs::temp_directory_path() / fmt::format("kx_fit_test_{}_{}", getpid(), name);
+  std::ofstream(path) << content;
+  return path;
+}
+
+// 300 normal values (mean 20, sd 3) under a header, with a text column before them.
+std::string normal_csv(bool header) {
+  std::mt19937_64 engine(7);
+  std::normal_distribution<double> normal(20.0, 3.0);
+  std::string csv = header ? "id,demand\n" : "";
+  for (int i = 0; i < 300; ++i) csv += fmt::format("{}{},{:.4f}\n", header ? "item" : "", i, normal(engine));
+  return csv;
+}
+
+TEST(FitCommand, RanksAllCandidatesWithOrWithoutAHeader) {
+  struct Case {
+    const char* label;
+    std::string csv;
+    std::vector<std::string> arguments;
+  };
+  const Case cases[] = {
+      {"header, named column", normal_csv(true), {"--column", "demand"}},
+      {"header, first column of numbers", normal_csv(true), {}},
+      {"no header, column number", normal_csv(false), {"--column", "2"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const fs::path file = write_file("normal.csv", c.csv);
+    std::vector<std::string> arguments = {"fit", file.string(), "--json"};
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    const Outcome run = run_kx(arguments);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto report = nlohmann::json::parse(run.out);
+    EXPECT_EQ(report["observations"], 300);
+    ASSERT_EQ(report["candidates"].size(), 26U);
+    // The normal is among the best three, its estimates near the truth.
+    bool found = false;
+    for (int i = 0; i < 3; ++i) {
+      const auto& candidate = report["candidates"][i];
+      if (candidate["name"] != "Normal") continue;
+      found = true;
+      EXPECT_NEAR(candidate["parameters"][0].get<double>(), 20.0, 0.7);
+      EXPECT_NEAR(candidate["parameters"][1].get<double>(), 3.0, 0.5);
+    }
+    EXPECT_TRUE(found);
+    EXPECT_EQ(report["timing"].size(), 26U);
+    fs::remove(file);
+  }
+}
+
+TEST(FitCommand, TablesInTheChosenLanguage) {
+  const fs::path file = write_file("tables.csv", normal_csv(true));
+  const Outcome english = run_kx({"fit", file.string(), "--kind", "continuous"});
+  ASSERT_EQ(english.status, 0) << english.err;
+  for (const char* text : {"300 observations of \"demand\"", "Rank", "Distance", "Normal", "Time (ms)", "Total"})
+    EXPECT_NE(english.out.find(text), std::string::npos) << text;
+  EXPECT_EQ(english.out.find("Poisson"), std::string::npos);
+  const Outcome german = run_kx({"fit", file.string(), "--lang", "GER", "--dist", "normal"});
+  ASSERT_EQ(german.status, 0) << german.err;
+  EXPECT_NE(german.out.find("Abstand"), std::string::npos);
+  EXPECT_EQ(german.out.find("Weibull"), std::string::npos);
+  fs::remove(file);
+}
+
+TEST(FitCommand, LikelihoodEstimatesRankedByAic) {
+  const fs::path file = write_file("mle.csv", normal_csv(true));
+  const Outcome run =
+      run_kx({"fit", file.string(), "--method", "mle", "--rank", "aic", "--json", "--kind", "continuous"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto report = nlohmann::json::parse(run.out);
+  double previous = -1e300;
+  for (const auto& candidate : report["candidates"]) {
+    if (candidate["aic"].is_null()) break;
+    EXPECT_GE(candidate["aic"].get<double>(), previous);
+    previous = candidate["aic"].get<double>();
+  }
+  EXPECT_EQ(report["method"], "mle");
+  fs::remove(file);
+}
+
+TEST(FitCommand, DrawsThePicture) {
+  const fs::path file = write_file("plot.csv", normal_csv(true));
+  for (const char* extension : {".png", ".svg"}) {
+    SCOPED_TRACE(extension);
+    const fs::path picture = write_file(std::string("plot") + extension, "");
+    const Outcome run = run_kx({"fit", file.string(), "--plot", picture.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_GT(fs::file_size(picture), 1000U);
+    fs::remove(picture);
+  }
+  fs::remove(file);
+}
+
+TEST(FitCommand, BadDataGivesOneLineAndAFailureStatus) {
+  struct Case {
+    const char* label;
+    std::string csv;  // empty name: no file at all
+    std::vector<std::string> options;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"missing file", "", {}, "no such file"},
+      {"empty file", "\n", {}, "is empty"},
+      {"text in the column", "x\n1\n2\nabc\n4\n", {}, "no column holds only numbers"},
+      {"text in the named column", "x\n1\n2\nabc\n4\n", {"--column", "x"}, "holds \"abc\", not a number"},
+      {"unknown column", "x\n1\n2\n", {"--column", "y"}, "no column is named \"y\""},
+      {"unknown distribution", "x\n1\n2\n", {"--dist", "Gauss"}, "no distribution is named"},
+      {"bad plot type", "x\n1\n2\n", {"--plot", "fit.jpg"}, ".png or .svg"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const fs::path file = std::string(c.label) == "missing file" ? fs::path("/nonexistent/kx_fit_missing.csv")
+                                                                 : write_file("bad.csv", c.csv);
+    std::vector<std::string> arguments = {"fit", file.string()};
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    const Outcome run = run_kx(arguments);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    if (fs::exists(file)) fs::remove(file);
+  }
+}
+
+}  // namespace
+}  // namespace cli
