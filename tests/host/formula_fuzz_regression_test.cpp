@@ -33,5 +33,32 @@ TEST_F(FormulaTest, FuzzFindingsStayHarmless) {
   }
 }
 
+TEST_F(FormulaTest, LargeSpillsTheFuzzerFoundSlowStayWithinTheBudget) {
+  // Up to half a million elements spilled from one cell: slow only on a starved machine, they
+  // must compute, fill their area and leave the cell beside them readable.
+  struct Case {
+    const char* reader;
+    const char* cell;
+    const char* formula;
+  };
+  const Case cases[] = {
+      {"B1", "C1", "=92-AA1:R4421-1"},                 // 4421 rows by 10 columns
+      {"B5000", "C5000", "=75-AA1:R52-AZ1:NPV1&2-1"},  // 52 rows by 10,000 columns, below the first
+  };
+  for (const Case& c : cases) {
+    formula(c.cell, c.formula);
+    formula(c.reader, std::string("=") + c.cell);
+  }
+  engine().load();
+  ASSERT_NO_THROW(engine().recalculate());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.formula);
+    EXPECT_FALSE(at(c.reader).is_error());
+    EXPECT_EQ(at(c.reader), at(c.cell));
+  }
+  EXPECT_EQ(at("L4421"), kx::Value(91.0));                // the first spill's far corner
+  EXPECT_EQ(at("C5000"), kx::Value(std::string("751")));  // 75 - 0 - 0, joined to 2 - 1
+}
+
 }  // namespace
 }  // namespace host::testing
