@@ -125,6 +125,10 @@ TEST_F(FittingTest, EstimatesOnSmallSamples) {
       {"pareto shape from the log mean", {1, 2, 4}, 26, {"", "1.0000", "1.4427", "--"}},
       {"lognormal with 0", {0, 1, 2}, 22, {na, "--", "--"}},
       {"one observation", {5.0}, 11, {"1.0000", "5.0000", "--"}},
+      // Mean 1 and standard deviation 1: the Weibull with shape 1, as kxWEIBULLEST finds it.
+      {"weibull by its moments", {1.0 + std::sqrt(0.5), 1.0 - std::sqrt(0.5)}, 37, {"", "1.0000", "1.0000", "--"}},
+      {"pareto2 by its moments", {1, 2, 3, 10}, 27, {"", "50.0000", "196.0000", "--"}},
+      {"pareto2, variance below the squared mean", {1, 2, 3}, 27, {na, na, "--"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -162,6 +166,34 @@ TEST_F(FittingTest, AFailingCandidateIsNotApplicableAndTheRunGoesOn) {
     EXPECT_EQ(outcome.fitted, 26);
     EXPECT_EQ(cell_text(outcome.results, row_named(outcome.results, name_of(2)), 3), not_applicable());
   }
+}
+
+// The add-in passes the input as an address, which the host resolves on the active workbook.
+TEST_F(FittingTest, TheInputMayBeAnAddress) {
+  put_data({1, 2, 3, 4});
+  kx::Array test_data(4, 4, 0, 0);
+  for (std::size_t i = 0; i < 4; ++i) test_data.at(i, 3) = static_cast<double>(i + 1);
+  std::vector<Value> arguments = {Value(),
+                                  "A1:A4",
+                                  0,
+                                  kx::ObjectRef(host::FittingDialog::create(name_of(36), true, true)),
+                                  Value(),
+                                  test_data,
+                                  "",
+                                  Value(),
+                                  Value(),
+                                  Value(),
+                                  Value(),
+                                  Value(),
+                                  kx::Array(27, 9, 0, 0),
+                                  kx::Array(27, 3, 0, 0)};
+  EXPECT_EQ(kx::call_by_name(*main_->pdf(), "FitPDF", arguments), Value(""));
+  EXPECT_EQ(arguments[2], Value(1));
+  EXPECT_EQ(arguments[4], Value(0.5));
+  EXPECT_EQ(arguments[6], Value(name_of(36)));
+  EXPECT_EQ(arguments[7], Value(1.0));
+  EXPECT_EQ(arguments[8], Value(4.0));
+  EXPECT_EQ(arguments[9], Value("--"));
 }
 
 TEST_F(FittingTest, ProgressEndsOnTheLastObservationOfTheLastCandidate) {
