@@ -80,12 +80,12 @@ int main(int argc, char** argv) {
                   "The column: its number from 1 or its header's name (default: the first column of numbers)");
   fit->add_option("--dist", fit_options.distribution, "Fit only this distribution (its name, any case)");
   fit->add_option("--kind", fit_options.kind, "continuous, discrete or both (default)")
-      ->check(CLI::IsMember({"continuous", "discrete", "both"}, CLI::ignore_case));
+      ->transform(CLI::IsMember({"continuous", "discrete", "both"}, CLI::ignore_case));
   fit->add_option("--method", fit_options.method,
                   "moments (the fitting dialog's estimates, default) or mle (maximum likelihood)")
-      ->check(CLI::IsMember({"moments", "mle"}, CLI::ignore_case));
+      ->transform(CLI::IsMember({"moments", "mle"}, CLI::ignore_case));
   fit->add_option("--rank", fit_options.rank, "Order by distance (default), ks, ad, aic or bic")
-      ->check(CLI::IsMember({"distance", "ks", "ad", "aic", "bic"}, CLI::ignore_case));
+      ->transform(CLI::IsMember({"distance", "ks", "ad", "aic", "bic"}, CLI::ignore_case));
   fit->add_flag("--json", fit_options.json, "Print the whole table as JSON");
   fit->add_option("--plot", fit_options.plot_path,
                   "Draw the data's distribution function with the best three candidates into this .png or .svg");

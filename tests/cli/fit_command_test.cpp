@@ -71,7 +71,7 @@ TEST(FitCommand, RanksAllCandidatesWithOrWithoutAHeader) {
 
 TEST(FitCommand, TablesInTheChosenLanguage) {
   const fs::path file = write_file("tables.csv", normal_csv(true));
-  const Outcome english = run_kx({"fit", file.string(), "--kind", "continuous"});
+  const Outcome english = run_kx({"fit", file.string(), "--kind", "Continuous"});
   ASSERT_EQ(english.status, 0) << english.err;
   for (const char* text : {"300 observations of \"demand\"", "Rank", "Distance", "Normal", "Time (ms)", "Total"})
     EXPECT_NE(english.out.find(text), std::string::npos) << text;
