@@ -2,6 +2,7 @@
 
 #include "cli/terminal_text.hpp"
 #include "common/conversions.hpp"
+#include "host/formula/formula_errors.hpp"
 
 namespace cli {
 namespace {
@@ -11,8 +12,10 @@ std::string scalar_text(const kx::Value& value, int digits) {
     case kx::Value::Kind::Number: return kx::format_general(value.number(), '.', digits);
     case kx::Value::Kind::Boolean: return value.boolean() ? "TRUE" : "FALSE";
     case kx::Value::Kind::Text: return terminal_safe(value.text());
-    case kx::Value::Kind::Empty: return {};
-    case kx::Value::Kind::Error: return "#ERR(" + std::to_string(value.error().number) + ")";
+    case kx::Value::Kind::Empty: return "0";  // as a cell that shows an empty one
+    case kx::Value::Kind::Error:
+      if (value.error().number == host::kErrSpill) return "#SPILL!";
+      return kx::display_text(value);  // #N/A, #DIV/0!, ...; other numbers as #ERR(n)
     default: return "#ERR(" + std::to_string(kx::error::kXlValue) + ")";  // no single value
   }
 }

@@ -1,6 +1,6 @@
 // How `kx` prints a cell value: numbers in the general form, TRUE/FALSE, texts with their
-// control characters written out, an empty value as nothing, an error value as #ERR(n), an
-// array as tab-separated rows.
+// control characters written out, an empty value as 0, the standard error values by their
+// names (#N/A, #SPILL!) and others as #ERR(n), an array as tab-separated rows.
 #pragma once
 
 #include <string>

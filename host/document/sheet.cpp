@@ -58,6 +58,7 @@ const Cell* Sheet::find(std::int32_t row, std::int32_t column) const {
 }
 
 Cell& Sheet::cell(std::int32_t row, std::int32_t column) {
+  forget_memos(row, column);  // the caller writes through the reference
   if (Cell* known = const_cast<Cell*>(find(row, column))) return *known;
   check_cell(row, column);
   last_row_ = std::max(last_row_, row);
@@ -94,10 +95,25 @@ void Sheet::set_formula(std::int32_t row, std::int32_t column, std::string text)
 }
 
 void Sheet::clear(std::int32_t row, std::int32_t column) {
+  forget_memos(row, column);
   if (in_grid(row, column)) {
     if (Cell** place = grid_place(row, column)) *place = nullptr;
   }
   cells_.erase(key(row, column));
+}
+
+std::shared_ptr<void> Sheet::area_memo(int kind, std::int32_t top, std::int32_t left, std::int32_t bottom,
+                                       std::int32_t right) const {
+  for (const Memo& m : memos_) {
+    if (m.kind == kind && m.top == top && m.left == left && m.bottom == bottom && m.right == right) return m.memo;
+  }
+  return nullptr;
+}
+
+void Sheet::keep_area_memo(int kind, std::int32_t top, std::int32_t left, std::int32_t bottom, std::int32_t right,
+                           std::shared_ptr<void> memo) const {
+  if (memos_.size() >= kMostMemos) memos_.erase(memos_.begin());
+  memos_.push_back(Memo{kind, top, left, bottom, right, std::move(memo)});
 }
 
 void Sheet::for_each_cell(const std::function<void(std::int32_t, std::int32_t, Cell&)>& visit) {

@@ -45,6 +45,13 @@ class Sheet : public kx::Worksheet {
   std::size_t cell_count() const { return cells_.size(); }
   // Every written cell, in no particular order.
   void for_each_cell(const std::function<void(std::int32_t row, std::int32_t column, Cell& cell)>& visit);
+
+  // Something computed from the cells of a rectangle, such as a lookup's index, kept until a
+  // cell inside the rectangle is written or cleared. `kind` tells the users of memos apart.
+  std::shared_ptr<void> area_memo(int kind, std::int32_t top, std::int32_t left, std::int32_t bottom,
+                                  std::int32_t right) const;
+  void keep_area_memo(int kind, std::int32_t top, std::int32_t left, std::int32_t bottom, std::int32_t right,
+                      std::shared_ptr<void> memo) const;
   // The last row and column ever written (0 when the sheet is empty): the used range grows as
   // cells are written and, as in spreadsheets, clearing a cell does not shrink it.
   std::int32_t last_row() const { return last_row_; }
@@ -79,6 +86,20 @@ class Sheet : public kx::Worksheet {
   std::weak_ptr<Book> book_;
   std::unordered_map<std::uint64_t, Cell> cells_;
   std::vector<std::unique_ptr<GridBlock>> grid_;  // by block_index; null where no cell is
+  struct Memo {
+    int kind;
+    std::int32_t top, left, bottom, right;
+    std::shared_ptr<void> memo;
+  };
+  // Few: a model looks up in a handful of tables, and every write checks them all.
+  static constexpr std::size_t kMostMemos = 16;
+  mutable std::vector<Memo> memos_;
+  void forget_memos(std::int32_t row, std::int32_t column) {
+    if (memos_.empty()) return;
+    std::erase_if(memos_, [&](const Memo& m) {
+      return row >= m.top && row <= m.bottom && column >= m.left && column <= m.right;
+    });
+  }
   std::int32_t last_row_ = 0;
   std::int32_t last_column_ = 0;
 };

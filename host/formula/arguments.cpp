@@ -2,6 +2,7 @@
 
 #include <variant>
 
+#include "host/document/spreadsheet.hpp"
 #include "host/formula/cell_walk.hpp"
 #include "host/formula/evaluator.hpp"
 
@@ -12,6 +13,12 @@ bool Arguments::given(std::size_t index) const {
 }
 
 kx::Value Arguments::value(std::size_t index) const { return evaluator_.value(tree_, nodes_[index]); }
+
+kx::Value Arguments::reference(std::size_t index) const { return evaluator_.argument(tree_, nodes_[index]); }
+
+Spreadsheet& Arguments::application() const { return evaluator_.application(); }
+
+std::optional<CellRef> Arguments::caller() const { return evaluator_.application().calling_cell(); }
 
 void Arguments::for_each(std::size_t index, ValueVisitor visit) const {
   const Node& node = tree_[nodes_[index]];

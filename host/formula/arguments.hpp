@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 
 #include "common/value.hpp"
@@ -11,6 +12,8 @@
 namespace host {
 
 class Evaluator;
+class Spreadsheet;
+struct CellRef;
 
 // A borrowed callable visit(value, direct) -> bool (false stops the walk); `direct` tells a
 // value given as the argument itself from one inside a range or an array.
@@ -42,6 +45,13 @@ class Arguments {
   // Every value the argument holds: each cell of a reference (empty cells may be skipped),
   // each element of an array, or the single value itself.
   void for_each(std::size_t index, ValueVisitor visit) const;
+  // The argument as a worksheet function takes it: a reference stays a range.
+  kx::Value reference(std::size_t index) const;
+
+  // The application, and the cell whose formula is evaluated (none for a formula typed
+  // outside any cell).
+  Spreadsheet& application() const;
+  std::optional<CellRef> caller() const;
 
  private:
   Evaluator& evaluator_;

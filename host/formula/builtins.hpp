@@ -18,6 +18,8 @@ struct Builtin {
   std::size_t max_arguments;
   // Gives error values by raising ErrorResult (or a kx::Failure, read as its worksheet error).
   kx::Value (*run)(const Arguments& arguments);
+  // As `kx functions` lists them; optional ones in brackets.
+  std::string_view parameters = {};
 };
 
 std::span<const Builtin> builtins();

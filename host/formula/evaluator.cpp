@@ -22,6 +22,7 @@
 #include "host/formula/function_table.hpp"
 #include "host/formula/limits.hpp"
 #include "host/formula/operators.hpp"
+#include "host/worksheet/sheet_functions.hpp"
 
 namespace host {
 namespace {
@@ -141,6 +142,7 @@ kx::Value Evaluator::call(const SyntaxTree& tree, const Call& call) {
   switch (call.function->kind) {
     case Function::Kind::Builtin: return call_builtin(tree, call);
     case Function::Kind::Worksheet: return call_worksheet(tree, call);
+    case Function::Kind::Sheet: return call_sheet(tree, call);
     case Function::Kind::Member: return call_member(tree, call);
   }
   return kx::ErrorValue{kx::error::kXlName};
@@ -182,6 +184,24 @@ kx::Value Evaluator::call_worksheet(const SyntaxTree& tree, const Call& call) {
     throw;
   } catch (const std::exception& failure) {
     return remember(call.function->name, kx::failure_number_of(failure), failure.what(), kx::error::kXlValue);
+  }
+}
+
+// The worksheet functions no component calls, reached directly. A function that cannot compute
+// gives its error value, as a cell shows it; only a limit of the engine fails the formula.
+kx::Value Evaluator::call_sheet(const SyntaxTree& tree, const Call& call) {
+  const worksheet::SheetFunction& function = *call.function->sheet;
+  if (function.is_volatile) application_.mark_volatile();
+  ArgumentValues arguments;
+  arguments.reserve(call.arguments.count);
+  for (const NodeId id : arguments_of(tree, call)) arguments.push_back(argument(tree, id));
+  while (!arguments.empty() && arguments.back().is_missing()) arguments.pop_back();
+  try {
+    return compute_sheet_function(function, std::span<const kx::Value>(arguments.data(), arguments.size()));
+  } catch (const LimitExceeded&) {
+    throw;
+  } catch (const kx::Failure& failure) {
+    return kx::ErrorValue{failure.number()};
   }
 }
 

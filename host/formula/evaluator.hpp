@@ -36,6 +36,8 @@ class Evaluator {
 
   // A node's value, with references to several cells read as arrays.
   kx::Value value(const SyntaxTree& tree, NodeId id);
+  Spreadsheet& application() const { return application_; }
+
   // A node as an argument of a worksheet function or a component: a reference stays a range.
   kx::Value argument(const SyntaxTree& tree, NodeId id);
 
@@ -45,6 +47,7 @@ class Evaluator {
   kx::Value call(const SyntaxTree& tree, const Call& call);
   kx::Value call_builtin(const SyntaxTree& tree, const Call& call);
   kx::Value call_worksheet(const SyntaxTree& tree, const Call& call);
+  kx::Value call_sheet(const SyntaxTree& tree, const Call& call);
   kx::Value call_member(const SyntaxTree& tree, const Call& call);
   // A range returned by a function, read as its value.
   kx::Value range_value(kx::Value result);

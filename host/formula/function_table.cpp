@@ -2,6 +2,7 @@
 
 #include "common/text_compare.hpp"
 #include "host/formula/builtins.hpp"
+#include "host/worksheet/sheet_functions.hpp"
 
 namespace host {
 
@@ -19,14 +20,16 @@ std::string_view without_prefixes(std::string_view name) {
 }
 
 FunctionTable::FunctionTable(std::vector<kx::ObjectRef> providers) : providers_(std::move(providers)) {
-  for (const Builtin& builtin : builtins()) {
-    Function function;
-    function.kind = Function::Kind::Builtin;
-    function.name = std::string(builtin.name);
-    function.min_arguments = builtin.min_arguments;
-    function.max_arguments = builtin.max_arguments;
-    function.builtin = &builtin;
-    add(std::move(function));
+  for (const std::span<const Builtin> table : {builtins(), worksheet::reference_builtins()}) {
+    for (const Builtin& builtin : table) {
+      Function function;
+      function.kind = Function::Kind::Builtin;
+      function.name = std::string(builtin.name);
+      function.min_arguments = builtin.min_arguments;
+      function.max_arguments = builtin.max_arguments;
+      function.builtin = &builtin;
+      add(std::move(function));
+    }
   }
   for (int i = 0; i < kx::kWorksheetFnCount; ++i) {
     const auto fn = static_cast<kx::WorksheetFn>(i);
@@ -35,6 +38,18 @@ FunctionTable::FunctionTable(std::vector<kx::ObjectRef> providers) : providers_(
     function.name = kx::to_upper_ascii(kx::worksheet_fn_name(fn));
     function.worksheet = fn;
     add(std::move(function));
+  }
+  for (const worksheet::Family family : worksheet::sheet_function_families()) {
+    for (const worksheet::SheetFunction& sheet_function : family) {
+      Function function;
+      function.kind = Function::Kind::Sheet;
+      function.name = std::string(sheet_function.name);
+      function.min_arguments = static_cast<std::size_t>(sheet_function.fewest);
+      function.max_arguments =
+          sheet_function.most == worksheet::kUnlimited ? kMaxArguments : static_cast<std::size_t>(sheet_function.most);
+      function.sheet = &sheet_function;
+      add(std::move(function));
+    }
   }
   for (const kx::ObjectRef& provider : providers_) {
     const kx::Interface* interface = provider ? provider->automation_interface() : nullptr;

@@ -18,24 +18,29 @@
 namespace host {
 
 struct Builtin;
+namespace worksheet {
+struct SheetFunction;
+}
 
 struct Function {
-  enum class Kind { Builtin, Worksheet, Member };
+  enum class Kind { Builtin, Worksheet, Sheet, Member };
 
   Kind kind = Kind::Builtin;
   std::string name;  // as the provider spells it: "IF", "NORMINV", "kxNORMAL"
   std::size_t min_arguments = 0;
   std::size_t max_arguments = kMaxArguments;
 
-  const Builtin* builtin = nullptr;    // Builtin
-  kx::WorksheetFn worksheet{};         // Worksheet
-  kx::Object* object = nullptr;        // Member: the provider, kept alive by the table
-  const kx::Member* member = nullptr;  // Member
+  const Builtin* builtin = nullptr;                 // Builtin
+  kx::WorksheetFn worksheet{};                      // Worksheet
+  const worksheet::SheetFunction* sheet = nullptr;  // Sheet
+  kx::Object* object = nullptr;                     // Member: the provider, kept alive by the table
+  const kx::Member* member = nullptr;               // Member
 };
 
 class FunctionTable {
  public:
-  // Builtins come first, then worksheet functions, then the providers' members in order,
+  // Builtins come first, then the worksheet functions the components call, then the other
+  // worksheet functions by family, then the providers' members in order,
   // so that the first of two equal names wins.
   explicit FunctionTable(std::vector<kx::ObjectRef> providers = {});
 

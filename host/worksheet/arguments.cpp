@@ -69,6 +69,39 @@ double whole_arg(const kx::Value& value) { return std::trunc(number_arg(value));
 
 double number_or(const kx::Value& value, double fallback) { return is_omitted(value) ? fallback : number_arg(value); }
 
+kx::Value single_arg(const kx::Value& value) { return is_container(value) ? single_value_of(value) : value; }
+
+std::string text_arg(const kx::Value& value) {
+  const kx::Value single = single_arg(value);
+  switch (single.kind()) {
+    case kx::Value::Kind::Text: return single.text();
+    case kx::Value::Kind::Number: return kx::format_general(number_arg(single), kDecimalPoint);
+    case kx::Value::Kind::Boolean: return single.boolean() ? "TRUE" : "FALSE";
+    case kx::Value::Kind::Empty: return {};
+    case kx::Value::Kind::Error:
+      if (is_omitted(single)) return {};
+      raise_error(single.error().number, "an argument holds an error value");
+    default: raise_error(kx::error::kXlValue, "the argument is not a text");
+  }
+}
+
+std::string text_or(const kx::Value& value, std::string_view fallback) {
+  return is_omitted(value) ? std::string(fallback) : text_arg(value);
+}
+
+bool same_value(const kx::Value& a, const kx::Value& b) {
+  if (a.is_empty() && b.is_empty()) return true;
+  if (a.is_empty()) return same_value(b, b.is_text() ? kx::Value(std::string()) : kx::Value(0.0));
+  if (b.is_empty()) return same_value(a, a.is_text() ? kx::Value(std::string()) : kx::Value(0.0));
+  if (a.kind() != b.kind()) return false;
+  switch (a.kind()) {
+    case kx::Value::Kind::Number: return a.number() == b.number();
+    case kx::Value::Kind::Text: return kx::equals_ignore_case(a.text(), b.text());
+    case kx::Value::Kind::Boolean: return a.boolean() == b.boolean();
+    default: return false;
+  }
+}
+
 bool flag_arg(const kx::Value& value) {
   switch (value.kind()) {
     case kx::Value::Kind::Boolean: return value.boolean();

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -34,6 +35,17 @@ double number_arg(const kx::Value& value);
 double whole_arg(const kx::Value& value);
 // The same, or `fallback` when the argument is omitted.
 double number_or(const kx::Value& value, double fallback);
+// The one value of an argument: a one-cell range or one-element array gives its element;
+// several cells are #VALUE!. Error values are returned as they are.
+kx::Value single_arg(const kx::Value& value);
+// A text: numbers in the general form, TRUE and FALSE, the empty text for an empty cell or an
+// omitted argument. An error value raises its own error.
+std::string text_arg(const kx::Value& value);
+// The same, or `fallback` when the argument is omitted.
+std::string text_or(const kx::Value& value, std::string_view fallback);
+// Equality as the = operator and exact lookups see it: numbers by value, texts without case,
+// booleans; an empty cell equals 0 and the empty text; values of different kinds never match.
+bool same_value(const kx::Value& a, const kx::Value& b);
 // A TRUE/FALSE flag: booleans, numbers (non-zero is TRUE), the texts TRUE and FALSE.
 bool flag_arg(const kx::Value& value);
 

@@ -127,23 +127,53 @@ kx::Value factorial(Arguments args) {
   return boost::math::factorial<double>(static_cast<unsigned>(n), BoostPolicy());
 }
 
+namespace {
+
+// x rounded to a multiple of step by `to_whole` (floor, ceil, round) applied to x/step.
+double to_multiple(double x, double step, double (*to_whole)(double)) {
+  double quotient = x / step;
+  check_domain(std::isfinite(quotient), "the number is too many steps away from 0");
+  // On the shown digits 0.3 is a multiple of 0.1, though 0.3/0.1 is a hair below 3 in binary.
+  // Only a quotient within 15-digit rounding of a whole number can move: others skip the
+  // costly decimal snap.
+  if (std::fabs(quotient - std::round(quotient)) <= 1e-13 * std::fabs(quotient)) quotient = shown_value(quotient);
+  const double result = to_whole(quotient) * step;
+  // Whole steps give exact products below 2^53; others are shown on 15 digits.
+  const bool exact = step == std::trunc(step) && std::fabs(result) < 0x1p53;
+  return exact ? result : shown_value(result);
+}
+
+double round_half_away(double x) { return std::round(x); }
+double round_up(double x) { return std::ceil(x); }
+double round_down(double x) { return std::floor(x); }
+
+}  // namespace
+
 kx::Value floor_to_multiple(Arguments args) {
   const double x = number_arg(args[0]);
   const double step = number_arg(args[1]);
   if (x == 0.0) return 0.0;
   if (step == 0.0) raise_error(kx::error::kXlDiv0, "the step must not be 0");
   check_domain((x > 0.0) == (step > 0.0), "the number and the step must have the same sign");
-  const double quotient = x / step;
-  check_domain(std::isfinite(quotient), "the number is too many steps away from 0");
-  // On the shown digits 0.3 is a multiple of 0.1, though 0.3/0.1 is a hair below 3 in binary.
-  // Only a quotient within 15-digit rounding of the whole number above can move: others skip
-  // the costly decimal snap.
-  const bool near_whole = std::ceil(quotient) - quotient <= 1e-13 * std::fabs(quotient);
-  const double multiples = std::floor(near_whole ? shown_value(quotient) : quotient);
-  const double result = multiples * step;
-  // Whole steps give exact products below 2^53; others are shown on 15 digits.
-  const bool exact = step == std::trunc(step) && std::fabs(result) < 0x1p53;
-  return exact ? result : shown_value(result);
+  return to_multiple(x, step, round_down);
+}
+
+// CEILING(number, significance): a negative number may take a positive significance, and
+// then rounds toward 0; a positive number with a negative significance is #NUM!.
+kx::Value ceiling_to_multiple(Arguments args) {
+  const double x = number_arg(args[0]);
+  const double step = number_arg(args[1]);
+  if (x == 0.0 || step == 0.0) return 0.0;
+  check_domain(!(x > 0.0 && step < 0.0), "a positive number needs a positive significance");
+  return to_multiple(x, step, round_up);
+}
+
+kx::Value round_to_multiple(Arguments args) {
+  const double x = number_arg(args[0]);
+  const double step = number_arg(args[1]);
+  if (x == 0.0 || step == 0.0) return 0.0;
+  check_domain((x > 0.0) == (step > 0.0), "the number and the multiple must have the same sign");
+  return to_multiple(x, step, round_half_away);
 }
 
 kx::Value round_digits(Arguments args) { return rounded(args, Direction::kHalfAwayFromZero); }

@@ -14,7 +14,10 @@ namespace {
 
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Whole-text match without case: * any run of characters, ? any one, ~ takes the next literally.
+}  // namespace
+
+bool has_wildcards(std::string_view text) { return text.find_first_of("*?~") != std::string_view::npos; }
+
 bool wildcard_match(std::string_view pattern, std::string_view text) {
   std::size_t p = 0;
   std::size_t t = 0;
@@ -42,8 +45,6 @@ bool wildcard_match(std::string_view pattern, std::string_view text) {
   while (p < pattern.size() && pattern[p] == '*') ++p;
   return p == pattern.size();
 }
-
-}  // namespace
 
 Criterion::Criterion(const kx::Value& criterion) {
   if (criterion.is_array() || criterion.is_range()) {

@@ -3,11 +3,17 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <variant>
 
 #include "common/value.hpp"
 
 namespace host::worksheet {
+
+// Whole-text match without case: * any run of characters, ? any one, ~ takes the next literally.
+bool wildcard_match(std::string_view pattern, std::string_view text);
+// Whether a text holds one of the wildcard characters * ? ~.
+bool has_wildcards(std::string_view text);
 
 class Criterion {
  public:

@@ -39,6 +39,8 @@ kx::Value log_to_base(Arguments args);
 kx::Value pi_constant(Arguments args);
 kx::Value factorial(Arguments args);
 kx::Value floor_to_multiple(Arguments args);
+kx::Value ceiling_to_multiple(Arguments args);
+kx::Value round_to_multiple(Arguments args);
 kx::Value round_digits(Arguments args);
 kx::Value round_up_digits(Arguments args);
 kx::Value round_down_digits(Arguments args);

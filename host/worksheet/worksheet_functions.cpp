@@ -16,6 +16,7 @@
 #include "host/formula/limits.hpp"
 #include "host/worksheet/arguments.hpp"
 #include "host/worksheet/families.hpp"
+#include "host/worksheet/sheet_functions.hpp"
 
 namespace host {
 namespace {
@@ -24,20 +25,23 @@ using kx::WorksheetFn;
 using worksheet::Arguments;
 using worksheet::Grid;
 
-// How a function takes arrays and ranges.
-enum class Takes {
-  kSingleValues,  // each argument is one value; given arrays, the function is computed cell by cell
-  kArrays,        // arrays and ranges are arguments in their own right
-};
-
-constexpr int kUnlimited = std::numeric_limits<int>::max();
-// The most arguments a function of fixed arity takes (BETAINV and BetaDist).
-constexpr std::size_t kMostFixed = 5;
+using worksheet::kMostFixed;
+using worksheet::kUnlimited;
+using worksheet::Takes;
 
 struct FunctionRow {
   WorksheetFn fn;
   int fewest;  // arguments the function needs
   int most;    // arguments it accepts; the omitted ones reach it as the missing-argument marker
+  Takes takes;
+  kx::Value (*compute)(Arguments);
+};
+
+// What the boundary needs of a function, whichever table it comes from.
+struct Signature {
+  std::string_view name;
+  int fewest;
+  int most;
   Takes takes;
   kx::Value (*compute)(Arguments);
 };
@@ -101,7 +105,7 @@ constexpr bool rows_are_well_formed() {
   for (std::size_t i = 0; i < kFunctions.size(); ++i) {
     const FunctionRow& row = kFunctions[i];
     if (static_cast<std::size_t>(row.fn) != i) return false;
-    if (row.most != kUnlimited && row.most > static_cast<int>(kMostFixed)) return false;
+    if (row.most != kUnlimited && row.most > kMostFixed) return false;
   }
   return true;
 }
@@ -115,7 +119,7 @@ void check_finite(const kx::Value& result) {
 }
 
 // Runs the computation, with Boost's failures (raised under the host's policy) made #NUM!.
-kx::Value computed(const FunctionRow& row, Arguments args) {
+kx::Value computed(const Signature& row, Arguments args) {
   try {
     kx::Value result = row.compute(args);
     check_finite(result);
@@ -139,7 +143,7 @@ bool holds_several_cells(const kx::Value& argument) {
 
 // A function of single values over arrays: the result has the largest extent of the arrays;
 // a single row or column is repeated across, and a cell beyond a smaller array is #N/A.
-kx::Value computed_cell_by_cell(const FunctionRow& row, Arguments args) {
+kx::Value computed_cell_by_cell(const Signature& row, Arguments args) {
   std::vector<std::optional<Grid>> grids;
   std::size_t rows = 1;
   std::size_t columns = 1;
@@ -153,9 +157,9 @@ kx::Value computed_cell_by_cell(const FunctionRow& row, Arguments args) {
     columns = std::max(columns, grid.columns());
   }
   if (static_cast<double>(rows) * static_cast<double>(columns) > static_cast<double>(kMaxFormulaArrayCells)) {
-    throw LimitExceeded(std::string(kx::worksheet_fn_name(row.fn)) + " cell by cell over " + std::to_string(rows) +
-                        " rows and " + std::to_string(columns) + " columns exceeds the " +
-                        std::to_string(kMaxFormulaArrayCells) + " elements a formula may build");
+    throw LimitExceeded(std::string(row.name) + " cell by cell over " + std::to_string(rows) + " rows and " +
+                        std::to_string(columns) + " columns exceeds the " + std::to_string(kMaxFormulaArrayCells) +
+                        " elements a formula may build");
   }
   kx::Array results(rows, columns);
   std::vector<kx::Value> cell_args(args.begin(), args.end());
@@ -179,19 +183,16 @@ kx::Value computed_cell_by_cell(const FunctionRow& row, Arguments args) {
   return results;
 }
 
-std::string arity_text(const FunctionRow& row) {
+std::string arity_text(const Signature& row) {
   if (row.most == kUnlimited) return "at least " + std::to_string(row.fewest);
   if (row.fewest == row.most) return std::to_string(row.fewest);
   return std::to_string(row.fewest) + " to " + std::to_string(row.most);
 }
 
-}  // namespace
-
-kx::Value compute_worksheet_fn(kx::WorksheetFn fn, std::span<const kx::Value> arguments) {
-  const FunctionRow& row = kFunctions.at(static_cast<std::size_t>(fn));
+kx::Value compute_signature(const Signature& row, std::span<const kx::Value> arguments) {
   const auto count = static_cast<long long>(arguments.size());
   if (count < row.fewest || count > row.most) {
-    worksheet::raise_error(kx::error::kXlValue, std::string(kx::worksheet_fn_name(fn)) + " takes " + arity_text(row) +
+    worksheet::raise_error(kx::error::kXlValue, std::string(row.name) + " takes " + arity_text(row) +
                                                     " arguments, not " + std::to_string(count));
   }
   // Arguments left off the end reach the function as omitted ones.
@@ -212,9 +213,20 @@ kx::Value compute_worksheet_fn(kx::WorksheetFn fn, std::span<const kx::Value> ar
   } catch (const kx::Failure& failure) {
     // A host operation that failed inside (a range reaching past the sheet) is still a
     // worksheet error: a cell never holds a run-time error number.
-    throw kx::Failure(worksheet_error_of(failure.number()),
-                      std::string(kx::worksheet_fn_name(fn)) + ": " + failure.what());
+    throw kx::Failure(worksheet_error_of(failure.number()), std::string(row.name) + ": " + failure.what());
   }
+}
+
+}  // namespace
+
+kx::Value compute_worksheet_fn(kx::WorksheetFn fn, std::span<const kx::Value> arguments) {
+  const FunctionRow& row = kFunctions.at(static_cast<std::size_t>(fn));
+  return compute_signature({kx::worksheet_fn_name(fn), row.fewest, row.most, row.takes, row.compute}, arguments);
+}
+
+kx::Value compute_sheet_function(const worksheet::SheetFunction& function, std::span<const kx::Value> arguments) {
+  return compute_signature({function.name, function.fewest, function.most, function.takes, function.compute},
+                           arguments);
 }
 
 }  // namespace host

@@ -36,7 +36,7 @@ TEST(EvalCommand, PrintsEachValueOnItsOwnLine) {
        {"eval", "--digits", "17", "0.1", "1/3", "2^53"},
        "0.10000000000000001\n0.33333333333333331\n9.007199254740992E+15\n"},
       {"few digits", {"eval", "--digits", "3", "2/3", "12345"}, "0.667\n12300\n"},
-      {"kinds", {"eval", "\"text\"", "TRUE", "A1", "#N/A", "1/0"}, "text\nTRUE\n\n#ERR(2042)\n#ERR(2007)\n"},
+      {"kinds", {"eval", "\"text\"", "TRUE", "A1", "#N/A", "1/0"}, "text\nTRUE\n0\n#N/A\n#DIV/0!\n"},
       {"arrays", {"eval", "{1,2;3,4}", "{\"a\",TRUE}"}, "1\t2\n3\t4\na\tTRUE\n"},
       {"components", {"eval", "kxNORMAL(100,15,0.5,\"\")", "_xll.kxNORMAL(100,15,,\"ShowMode\")"}, "100\n100\n"},
       {"language", {"eval", "--lang", "ita", "1+1"}, "2\n"},

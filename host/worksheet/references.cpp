@@ -1,0 +1,82 @@
+// ROW, COLUMN and INDIRECT: the functions that need the cell a formula stands in or the
+// workbook around it, so they run inside the formula engine rather than on values alone.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "host/document/address.hpp"
+#include "host/document/cell_range.hpp"
+#include "host/document/spreadsheet.hpp"
+#include "host/formula/builtins.hpp"
+#include "host/formula/coercion.hpp"
+#include "host/worksheet/sheet_functions.hpp"
+
+namespace host::worksheet {
+namespace {
+
+const CellRange* cells_of(const kx::Value& value) {
+  return value.is_range() ? dynamic_cast<const CellRange*>(value.range().get()) : nullptr;
+}
+
+// ROW(reference) and COLUMN(reference): the numbers of a range's rows (or columns), one
+// number for one; without an argument, those of the formula's own cell (1 outside any cell).
+template <bool Rows>
+kx::Value position(const host::Arguments& arguments) {
+  if (!arguments.given(0)) {
+    const auto caller = arguments.caller();
+    if (!caller) return 1.0;
+    return static_cast<double>(Rows ? caller->row : caller->column);
+  }
+  const kx::Value reference = arguments.reference(0);
+  if (reference.is_error()) return reference;
+  const CellRange* range = cells_of(reference);
+  if (range == nullptr) give_error(kx::error::kXlValue);
+  const std::int32_t first = Rows ? range->row() : range->column();
+  const std::int32_t count = Rows ? range->row_count() : range->column_count();
+  if (count == 1) return static_cast<double>(first);
+  kx::Array numbers(Rows ? static_cast<std::size_t>(count) : 1, Rows ? 1 : static_cast<std::size_t>(count));
+  for (std::int32_t i = 0; i < count; ++i) numbers.at(static_cast<std::size_t>(i)) = static_cast<double>(first + i);
+  return numbers;
+}
+
+// The sheet a formula reads unqualified references on: its cell's, or, outside any cell,
+// the active workbook's first sheet.
+std::shared_ptr<Sheet> home_sheet(const host::Arguments& arguments) {
+  if (const auto caller = arguments.caller(); caller && caller->sheet != nullptr) {
+    if (const auto book = caller->sheet->book()) return book->find_sheet(caller->sheet->name());
+    return nullptr;
+  }
+  const auto book = arguments.application().active_book();
+  if (!book || book->sheets().empty()) return nullptr;
+  return book->sheets().front();
+}
+
+// INDIRECT(ref_text, [a1]): the range an A1 address names, on the formula's sheet or on the
+// sheet it names. Texts that name no range are #REF!.
+kx::Value indirect(const host::Arguments& arguments) {
+  arguments.application().mark_volatile();
+  const std::string text = text_of(arguments.value(0));
+  if (arguments.given(1) && !logical_of(arguments.value(1))) give_error(kx::error::kXlRef);  // R1C1 is not read
+  const auto area = parse_address(text);
+  if (!area) give_error(kx::error::kXlRef);
+  std::shared_ptr<Sheet> sheet = home_sheet(arguments);
+  if (sheet && !area->sheet.empty()) {
+    const auto book = sheet->book();
+    sheet = book ? book->find_sheet(area->sheet) : nullptr;
+  }
+  if (!sheet) give_error(kx::error::kXlRef);
+  return kx::Value(sheet->area(area->top, area->left, area->bottom, area->right));
+}
+
+constexpr std::array<Builtin, 3> kBuiltins = {{
+    {"ROW", 0, 1, position<true>, "[reference]"},
+    {"COLUMN", 0, 1, position<false>, "[reference]"},
+    {"INDIRECT", 1, 2, indirect, "ref_text, [a1]"},
+}};
+
+}  // namespace
+
+std::span<const Builtin> reference_builtins() { return kBuiltins; }
+
+}  // namespace host::worksheet
