@@ -52,4 +52,23 @@ bool Formula::pass_argument(std::string_view parameter, const kx::Value& value) 
   return changed;
 }
 
+bool Formula::fold_calls(std::string_view member, std::size_t most_arguments, const kx::Value& value) {
+  bool changed = false;
+  for (Node& node : tree_.nodes) {
+    const auto* call = std::get_if<Call>(&node.data);
+    if (call == nullptr || call->function == nullptr || call->function->kind != Function::Kind::Member) continue;
+    if (!kx::equals_ignore_case(call->function->name, member) || call->arguments.count > most_arguments) continue;
+    bool constant_arguments = true;
+    for (std::uint32_t i = 0; i < call->arguments.count; ++i) {
+      const NodeId argument = tree_.arguments[call->arguments.first + i];
+      constant_arguments = constant_arguments && std::holds_alternative<Constant>(tree_[argument].data);
+    }
+    if (!constant_arguments) continue;
+    tree_.constants.push_back(value);
+    node.data = Constant{static_cast<std::uint32_t>(tree_.constants.size() - 1)};
+    changed = true;
+  }
+  return changed;
+}
+
 }  // namespace host

@@ -42,6 +42,11 @@ class Formula {
   // simulation holds a locked cell at its deterministic value this way.
   bool pass_argument(std::string_view parameter, const kx::Value& value);
 
+  // Makes every bound call of the component member `member` whose arguments are at most
+  // `most_arguments` constants evaluate to `value` without being made; true when one was. A
+  // simulation folds the model's markers this way, which give the same value every time.
+  bool fold_calls(std::string_view member, std::size_t most_arguments, const kx::Value& value);
+
  private:
   std::string text_;
   SyntaxTree tree_;

@@ -86,6 +86,14 @@ SimulationModel prepare_model(FormulaEngine& engine) {
         }
         if (markers.output) model.outputs.push_back(std::move(place));
       }
+      // The markers give nothing and cost a call each time; once every cell of the sheet is
+      // known (cells may share a formula), they become constants. A marker whose arguments
+      // are computed keeps its call, and with it any failure of theirs.
+      for (const auto& [row, column, cell] : formulas) {
+        cell->formula->fold_calls(kOutputMarker, 0, kx::Value());
+        cell->formula->fold_calls(kLockMarker, 0, kx::Value());
+        cell->formula->fold_calls(kNameMarker, 1, kx::Value());
+      }
     }
   }
 

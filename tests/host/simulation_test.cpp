@@ -161,6 +161,26 @@ TEST(Simulation, FailedIterationsAreCountedAndLeftOutOfTheStatistics) {
   EXPECT_EQ(series.failures.front().error, kx::error::kXlDiv0);
 }
 
+TEST(Simulation, CellsSharingAnOutputFormulaAreEachAnOutput) {
+  // B1 and B2 hold the same text, so they share one parsed formula; folding its markers for
+  // the run must not hide the second cell's kxOUTPUT, nor change what kxNAME of a cell computes.
+  const SimulationResult result =
+      run("\"=kxUNIFORM(5,6,,\"\"\"\")\",\"=A1*2+kxOUTPUT()\"\n"
+          "\"=kxUNIFORM(5,6,,\"\"\"\")\",\"=A1*2+kxOUTPUT()\"\n"
+          "3,\"=A3+kxNAME(A3)+kxOUTPUT()\"\n",
+          200);
+  ASSERT_EQ(result.model.outputs.size(), 3u);
+  EXPECT_EQ(result.model.inputs.size(), 2u);
+  for (int i = 0; i < 2; ++i) {
+    const Summary summary = AnalysedSeries(result.collection.outputs[i]).summary();
+    EXPECT_GE(summary.minimum, 10);
+    EXPECT_LT(summary.maximum, 12);
+  }
+  const Summary named = AnalysedSeries(result.collection.outputs[2]).summary();
+  EXPECT_EQ(named.count, 200);
+  EXPECT_EQ(named.mean, 3.0);
+}
+
 TEST(Simulation, ModelsThatCannotRunFailWithTheCell) {
   struct Case {
     const char* label;
