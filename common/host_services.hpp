@@ -141,6 +141,8 @@ class Application : public Object {
   virtual std::shared_ptr<WorksheetFunctionObject> worksheet_function() = 0;
   // A modal message box with an OK button; returns when the user has read it.
   virtual void show_message(std::string_view text) = 0;
+  // The platform's default beep, for a value a dialog refuses.
+  virtual void beep() {}
   // The user's decimal separator, for formatting and reading numbers.
   virtual char decimal_separator() const { return '.'; }
 };

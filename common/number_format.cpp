@@ -50,7 +50,8 @@ std::string format_number(double number, std::string_view pattern, char decimal_
   const char* e = scientific + 16;  // "d.dddddddddddddde±xx"
   std::from_chars(e + 1 + (e[1] == '+'), scientific + std::char_traits<char>::length(scientific), exponent);
   if (number == 0.0) exponent = 0;
-  if (format.percent) exponent += 2;
+  // A percentage scales by 100; zero has no leading digit to move.
+  if (format.percent && number != 0.0) exponent += 2;
 
   // Keep the digits down to 10^-decimals, rounding the first dropped digit away from zero.
   const int kept = exponent + 1 + format.decimals;

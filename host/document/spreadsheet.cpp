@@ -47,6 +47,11 @@ void Spreadsheet::show_message(std::string_view text) {
   if (message_listener_) message_listener_(last_message_);
 }
 
+void Spreadsheet::beep() {
+  ++beep_count_;
+  if (beep_listener_) beep_listener_();
+}
+
 kx::Value Spreadsheet::call(kx::WorksheetFn fn, std::span<const kx::Value> arguments) {
   try {
     return compute_worksheet_fn(fn, arguments);

@@ -42,6 +42,10 @@ class Spreadsheet : public kx::Application {
   // The text of the last message box, and a listener that shows each one (kx prints it).
   const std::string& last_message() const { return last_message_; }
   void on_message(std::function<void(std::string_view)> listener) { message_listener_ = std::move(listener); }
+  // The beep counts, so that a caller can tell a refused value; the listener sounds it.
+  void beep() override;
+  int beep_count() const { return beep_count_; }
+  void on_beep(std::function<void()> listener) { beep_listener_ = std::move(listener); }
   // Called with every new status-bar text, e.g. to show progress on a terminal.
   void on_status_bar(std::function<void(std::string_view)> listener) { status_listener_ = std::move(listener); }
 
@@ -70,6 +74,8 @@ class Spreadsheet : public kx::Application {
   std::function<void(std::string_view)> status_listener_;
   std::string last_message_;
   std::function<void(std::string_view)> message_listener_;
+  int beep_count_ = 0;
+  std::function<void()> beep_listener_;
   std::optional<CellRef> calling_cell_;
   std::set<CellRef> volatile_cells_;
   char decimal_separator_ = '.';

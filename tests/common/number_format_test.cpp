@@ -22,6 +22,7 @@ TEST(FormatNumber, RoundsHalvesAwayFromZeroOnTheDecimalDigits) {
       {2.675, "0.0", "2.7"},
       {0.125, "0.0%", "12.5%"},
       {0.00125, "0.0%", "0.1%"},
+      {0.0, "0.0%", "0.0%"},
       {1.005, "0.0000", "1.0050"},
       {0.05, "0.0", "0.1"},  // binary 0.05 lies below the half, the user sees a half
       {0.15, "0.0", "0.2"},
