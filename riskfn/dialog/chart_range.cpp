@@ -1,5 +1,7 @@
 // One chart rule per distribution code. Continuous charts span about four standard deviations
-// around the mean or the distribution's own bounds; discrete ones step by whole numbers.
+// around the mean or the distribution's own bounds; discrete ones step by whole numbers. Every
+// chart that starts at its distribution's lower bound sets its start, so that nothing of the
+// previously selected distribution's range is left behind.
 #include "riskfn/dialog/chart_range.hpp"
 
 #include <boost/math/distributions/students_t.hpp>
@@ -49,7 +51,11 @@ void gamma_like(Chart& c) {
 }
 
 const std::map<int, ChartRule> kRules = {
-    {1, [](Chart& c) { c.set(c.x_finish, [&] { return std::min(c.mean() + 4 * c.sd(), 1.0); }); }},
+    {1,
+     [](Chart& c) {
+       c.set(c.x_start, [] { return 0.0; });
+       c.set(c.x_finish, [&] { return std::min(c.mean() + 4 * c.sd(), 1.0); });
+     }},
     {2,
      [](Chart& c) {
        c.set(c.x_start, [&] { return c.p[2]; });
@@ -69,7 +75,8 @@ const std::map<int, ChartRule> kRules = {
     {9,
      [](Chart& c) {
        const auto unit = [&] { return c.sd() == 0 ? 0.5 : c.sd(); };
-       ends_over_points(c, [&] { return -4 * unit(); }, [&] { return 4 * unit(); });
+       ends_over_points(
+           c, [&] { return -4 * unit(); }, [&] { return 4 * unit(); });
      }},
     {10,
      [](Chart& c) {
@@ -90,11 +97,13 @@ const std::map<int, ChartRule> kRules = {
      }},
     {12,
      [](Chart& c) {
-       ends_over_points(c, [&] { return c.mean() - 2 * c.sd(); }, [&] { return c.mean() + 4 * c.sd(); });
+       ends_over_points(
+           c, [&] { return c.mean() - 2 * c.sd(); }, [&] { return c.mean() + 4 * c.sd(); });
      }},
     {13, gamma_like},
     {15,
      [](Chart& c) {
+       c.set(c.x_start, [] { return 0.0; });
        c.set(c.x_finish, [&] { return std::floor(c.mean() + 4 * c.sd() + 5); });
        c.set(c.delta, [] { return 1.0; });
        c.set_points([&] { return kx::round_half_even(5 / c.p[0]) + 1; });
@@ -124,7 +133,8 @@ const std::map<int, ChartRule> kRules = {
      }},
     {20,
      [](Chart& c) {
-       ends_over_points(c, [&] { return c.p[0] - 4 * c.sd(); }, [&] { return c.p[0] + 4 * c.sd(); });
+       ends_over_points(
+           c, [&] { return c.p[0] - 4 * c.sd(); }, [&] { return c.p[0] + 4 * c.sd(); });
      }},
     {22,
      [](Chart& c) {
@@ -176,6 +186,7 @@ const std::map<int, ChartRule> kRules = {
      }},
     {32,
      [](Chart& c) {
+       c.set(c.x_start, [] { return 0.0; });
        c.set(c.x_finish, [&] { return c.mean() + 4 * c.sd(); });
        c.set(c.delta, [&] { return c.number(c.x_finish) / c.points(); });
      }},
@@ -185,7 +196,8 @@ const std::map<int, ChartRule> kRules = {
        const auto point = [&](double probability) {
          return boost::math::quantile(boost::math::students_t_distribution<double>(c.p[0]), probability);
        };
-       ends_over_points(c, [&] { return point(0.005); }, [&] { return point(0.995); });
+       ends_over_points(
+           c, [&] { return point(0.005); }, [&] { return point(0.995); });
      }},
     {34, triangle_points},
     {36,

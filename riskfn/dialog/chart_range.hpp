@@ -33,8 +33,8 @@ struct Chart {
   StatementRule& rule;
   const Parameters& p;
   const Moments& moments;
-  double typed;                     // the value just typed
-  kx::Application* application;     // null when the component has no host
+  double typed;                  // the value just typed
+  kx::Application* application;  // null when the component has no host
 
   kx::Application& host() const {
     if (application == nullptr) throw kx::Failure(kx::error::kObjectNotSet, "Object variable not set");

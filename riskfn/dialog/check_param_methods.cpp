@@ -30,8 +30,8 @@ std::int16_t CheckParam::DoCheckParamPart1(double& checkIndex, kx::Value& intPDF
     // Without a host the statements that need one fail one by one.
   }
   const dialog::DialogHost dialog_host{host.get(), [this](std::int32_t row) { return text(0, row); }};
-  dialog::ParameterDialog dialog{cboDistr, arrLabels, arrValues, arrStats,  XStart,
-                                 PointCount, delta,   XFinish,   txtValue1, txtValue2};
+  dialog::ParameterDialog dialog{cboDistr,   arrLabels, arrValues, arrStats,  XStart,
+                                 PointCount, delta,     XFinish,   txtValue1, txtValue2};
   return dialog::check_parameter(dialog, checkIndex, typed, dialog_host);
 }
 

@@ -1,14 +1,16 @@
 // One row of statistics per distribution code. The moments are the distributions' textbook
 // formulas; medians come from the host's inverse distributions or, for the discrete ones, from
 // the cumulative probability, so that every median row holds a true median.
+#include "riskfn/dialog/distribution_statistics.hpp"
+
 #include <algorithm>
+#include <boost/math/distributions/geometric.hpp>
 #include <boost/math/distributions/inverse_gaussian.hpp>
 #include <cmath>
 #include <map>
 #include <numbers>
 
 #include "riskfn/dialog/discrete_cumulative.hpp"
-#include "riskfn/dialog/distribution_statistics.hpp"
 #include "riskfn/sampling/distribution_rule.hpp"
 
 namespace riskfn::dialog {
@@ -121,7 +123,8 @@ const std::map<int, StatisticsRule> kRules = {
       .maximum = STAT(kInfinite),
       .mean = STAT(p[0]),
       .mode = STAT(p[0] >= 2 ? p[0] - 2 : 0.0),
-      .median = STAT(host_number(host, WorksheetFn::ChiInv, {0.5, p[0]})),
+      // The gamma with shape k / 2 and scale 2: ChiInv would truncate fractional degrees.
+      .median = STAT(host_number(host, WorksheetFn::GammaInv, {0.5, p[0] / 2, 2.0})),
       .variance = STAT(2 * p[0]),
       .skewness = STAT(std::sqrt(8 / p[0])),
       .kurtosis = STAT(3 + 12 / p[0])}},
@@ -176,7 +179,8 @@ const std::map<int, StatisticsRule> kRules = {
       .mean = STAT(1 / p[0] - 1),
       .mode = STAT(0.0),
       .median = STAT(discrete_median(
-          [&](double k) { return -std::expm1((k + 1) * std::log1p(-p[0])); }, -std::numbers::ln2 / std::log1p(-p[0]))),
+          [&](double k) { return boost::math::cdf(boost::math::geometric_distribution<double>(p[0]), k); },
+          -std::numbers::ln2 / std::log1p(-p[0]))),
       .variance = STAT((1 - p[0]) / (p[0] * p[0])),
       .skewness = STAT((2 - p[0]) / std::sqrt(1 - p[0])),
       .kurtosis = STAT(3 + (p[0] * p[0] - 6 * p[0] + 6) / (1 - p[0]))}},
@@ -278,16 +282,21 @@ const std::map<int, StatisticsRule> kRules = {
       .mode = STAT(p[1]),
       .median = STAT(beta_median(host, pert_alpha(p), pert_beta(p), p[0], p[2])),
       .variance = STAT((pert_mean(p) - p[0]) * (p[2] - pert_mean(p)) / 7),
-      .skewness = STAT((p[0] + p[2] - 2 * pert_mean(p)) / 4 *
-                       std::sqrt(7 / ((pert_mean(p) - p[0]) * (p[2] - pert_mean(p))))),
+      .skewness =
+          STAT((p[0] + p[2] - 2 * pert_mean(p)) / 4 * std::sqrt(7 / ((pert_mean(p) - p[0]) * (p[2] - pert_mean(p))))),
       .kurtosis = STAT(beta_kurtosis(pert_alpha(p), pert_beta(p)))}},
     {31,
      {.minimum = STAT(0.0),
       .maximum = STAT(kInfinite),
       .mean = STAT(p[0]),
       .mode = STAT(p[0] == std::floor(p[0]) ? std::floor(p[0] - 0.5) : std::floor(p[0])),
-      .median = STAT(discrete_median(
-          [&](double k) { return host_number(host, WorksheetFn::Poisson, {k, p[0], true}); }, p[0])),
+      .median =
+          STAT(
+              discrete_median(
+                  [&](double k) {
+                    return host_number(host, WorksheetFn::Poisson, {k, p[0], true});
+                  },
+                  p[0])),
       .variance = STAT(p[0]),
       .skewness = STAT(1 / std::sqrt(p[0])),
       .kurtosis = STAT(3 + 1 / p[0])}},
@@ -346,8 +355,8 @@ const std::map<int, StatisticsRule> kRules = {
         const double g1 = weibull_gamma(p, 1);
         const double g2 = weibull_gamma(p, 2);
         const double variance = weibull_variance(p);
-        return std::pow(p[1], 4) * (weibull_gamma(p, 4) - 4 * g1 * weibull_gamma(p, 3) + 6 * g1 * g1 * g2 -
-                                    3 * std::pow(g1, 4)) /
+        return std::pow(p[1], 4) *
+               (weibull_gamma(p, 4) - 4 * g1 * weibull_gamma(p, 3) + 6 * g1 * g1 * g2 - 3 * std::pow(g1, 4)) /
                (variance * variance);
       })())}},
 };

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 #include <map>
+#include <optional>
 #include <variant>
 
 #include "common/checked_math.hpp"
@@ -84,7 +84,8 @@ const std::map<int, Check> kChecks = {
     {9, accept},
     {10, positive},
     {11, positive},
-    {12, [](const Typed& t) { return t.exceeds([&] { return t.ratio() > 1000000; }) ? Verdict::Beep : Verdict::Accept; }},
+    {12,
+     [](const Typed& t) { return t.exceeds([&] { return t.ratio() > 1000000; }) ? Verdict::Beep : Verdict::Accept; }},
     {13,
      [](const Typed& t) {
        if (!(t.v > 0)) return Verdict::Drop;
@@ -99,7 +100,8 @@ const std::map<int, Check> kChecks = {
      }},
     {19, [](const Typed& t) { return t.exceeds([&] { return t.first() > 1e18; }) ? Verdict::Beep : Verdict::Accept; }},
     // Logistic stores the value before its check: see check_parameter.
-    {20, [](const Typed& t) { return t.exceeds([&] { return t.ratio() > 1000000; }) ? Verdict::Beep : Verdict::Accept; }},
+    {20,
+     [](const Typed& t) { return t.exceeds([&] { return t.ratio() > 1000000; }) ? Verdict::Beep : Verdict::Accept; }},
     {22, mean_deviation},
     {24,
      [](const Typed& t) {
@@ -241,8 +243,8 @@ std::int16_t check_parameter(ParameterDialog& dialog, double index, const std::s
     if (code == kBinomial) rule.skip_failures(false);
 
     const Parameters p(dialog.arrValues);
-    const Typed value{v, static_cast<std::int32_t>(std::clamp(kx::round_half_even(index), -1.0, 1e6)), p, rule, dialog,
-                      separator};
+    const Typed value{
+        v, static_cast<std::int32_t>(std::clamp(kx::round_half_even(index), -1.0, 1e6)), p, rule, dialog, separator};
     if (code == kLogistic) rule.run([&] { store(code, value, dialog.arrValues, separator); });
     const Verdict verdict = kChecks.at(code)(value);
     if (verdict == Verdict::Beep) host.beep();
@@ -253,7 +255,7 @@ std::int16_t check_parameter(ParameterDialog& dialog, double index, const std::s
     rule.run([&] { set_element(dialog.arrStats, 2, 0, description(distribution, p, separator)); });
     StatisticsWriter writer(dialog.arrStats, rule, host);
     const Moments moments = write_statistics(*statistics_rule(code), p, writer);
-    Chart chart{dialog.XStart, dialog.XFinish, dialog.delta, dialog.PointCount, result, rule, p, moments, v,
+    Chart chart{dialog.XStart,   dialog.XFinish, dialog.delta, dialog.PointCount, result, rule, p, moments, v,
                 host.application};
     set_chart_range(code, chart);
     return result;

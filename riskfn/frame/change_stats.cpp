@@ -7,10 +7,9 @@ const kx::Interface* ChangeStats::automation_interface() const {
     kx::InterfaceBuilder<ChangeStats> builder("ChangeStats");
     add_common_properties(builder);
     builder
-        .method<&ChangeStats::DoChangeStats>("DoChangeStats",
-                                             {"intPDF", "LeftX", "RightX", "arrStats", "arrValues", "cboDistr",
-                                              "arrLabels", "XFinish", "cmdStatistics", "lstStats",
-                                              "tWorksheetFunction", "tfrmSimDistrib"})
+        .method<&ChangeStats::DoChangeStats>(
+            "DoChangeStats", {"intPDF", "LeftX", "RightX", "arrStats", "arrValues", "cboDistr", "arrLabels", "XFinish",
+                              "cmdStatistics", "lstStats", "tWorksheetFunction", "tfrmSimDistrib"})
         .method<&ChangeStats::CalcPDF>("CalcPDF", {"px", "arrLabels", "arrValues", kx::optional("bBool", false)});
     return builder.build();
   }();

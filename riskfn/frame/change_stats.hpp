@@ -15,10 +15,9 @@ class ChangeStats : public ComponentChild {
   // Writes the interval rows 11 to 16 for the markers LeftX and RightX and, when the statistics
   // are shown, copies the column into lstStats. Keeps the worksheet-function object and the form
   // for CalcPDF. Trapped: returns the last step reached, 11 when all went well.
-  std::int16_t DoChangeStats(kx::Value& intPDF, float& LeftX, float& RightX, kx::Value& arrStats,
-                             kx::Value& arrValues, kx::Value& cboDistr, kx::Value& arrLabels, kx::Value& XFinish,
-                             kx::Value& cmdStatistics, kx::Value& lstStats, kx::Value& tWorksheetFunction,
-                             kx::Value& tfrmSimDistrib);
+  std::int16_t DoChangeStats(kx::Value& intPDF, float& LeftX, float& RightX, kx::Value& arrStats, kx::Value& arrValues,
+                             kx::Value& cboDistr, kx::Value& arrLabels, kx::Value& XFinish, kx::Value& cmdStatistics,
+                             kx::Value& lstStats, kx::Value& tWorksheetFunction, kx::Value& tfrmSimDistrib);
   // The chart's value at px for the distribution selected on the kept form: the density, or
   // the cumulative probability where bBool asks for it and the distribution offers it.
   // Trapped: any failure gives 0.

@@ -8,9 +8,9 @@ const kx::Interface* CheckParam::automation_interface() const {
     add_common_properties(builder);
     builder
         .method<&CheckParam::DoCheckParamPart1>(
-            "DoCheckParamPart1", {"checkIndex", "intPDF", "Controls", "cboDistr", "arrLabels", "arrValues", "arrStats",
-                                  "WorksheetFunction", "XStart", "PointCount", "delta", "XFinish", "txtValue1",
-                                  "txtValue2", "LeftX", "RightX"})
+            "DoCheckParamPart1",
+            {"checkIndex", "intPDF", "Controls", "cboDistr", "arrLabels", "arrValues", "arrStats", "WorksheetFunction",
+             "XStart", "PointCount", "delta", "XFinish", "txtValue1", "txtValue2", "LeftX", "RightX"})
         .method<&CheckParam::DoCheckParamPart2>("DoCheckParamPart2",
                                                 {"intPDF", "XStart", "XFinish", "LeftX", "RightX"});
     return builder.build();
