@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/describe_command.hpp"
 #include "cli/eval_command.hpp"
 #include "cli/fit_command.hpp"
 #include "cli/functions_command.hpp"
@@ -90,6 +91,17 @@ int main(int argc, char** argv) {
   fit->add_option("--plot", fit_options.plot_path,
                   "Draw the data's distribution function with the best three candidates into this .png or .svg");
 
+  cli::DescribeOptions describe_options;
+  auto* describe = app.add_subcommand(
+      "describe", "Describe a distribution as the distribution dialog does: statistics, chart range, interval");
+  describe->add_option("DIST", describe_options.distribution, "The distribution's name (\"Normal\") or code (25)")
+      ->required();
+  describe->add_option("PARAMETERS", describe_options.parameters, "Its parameters, in the dialog's order");
+  describe->add_option("--left", describe_options.left, "The interval's left marker");
+  describe->add_option("--right", describe_options.right, "The interval's right marker");
+  describe->add_option("--plot", describe_options.plot_path,
+                       "Draw the density and the interval into this .png or .svg");
+
   // A usage error is one line and exit status 2, a failure exit status 1.
   try {
     app.parse(argc, argv);
@@ -112,6 +124,10 @@ int main(int argc, char** argv) {
       simulate_options.sampling = sampling == "lhs" ? host::Sampling::LatinHypercube : host::Sampling::Plain;
       simulate_options.server = server;
       return cli::run_simulate(simulate_options);
+    }
+    if (describe->parsed()) {
+      describe_options.language = language;
+      return cli::run_describe(describe_options);
     }
     if (eval->parsed()) {
       eval_options.language = language;

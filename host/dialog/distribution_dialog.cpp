@@ -76,6 +76,12 @@ void DistributionDialog::select(int code, const std::vector<std::string>& initia
   values_ = kx::Value(std::move(values));
 }
 
+void DistributionDialog::clear_parameter(int number) {
+  kx::Array values = values_.array();
+  values.at(static_cast<std::size_t>(number - 1)) = kx::Value();
+  values_ = kx::Value(std::move(values));
+}
+
 std::int16_t DistributionDialog::type_parameter(int number, const std::string& text) {
   form_->parameter_box(number)->text = text;
   std::vector<kx::Value> arguments = {

@@ -32,6 +32,8 @@ class DistributionDialog {
   // Picks a distribution in cboDistr; its parameter boxes and arrValues start with `initial`,
   // as the dialog shows a distribution's starting values.
   void select(int code, const std::vector<std::string>& initial);
+  // Empties parameter `number` (1 to 4) of arrValues, so that a refused value shows as missing.
+  void clear_parameter(int number);
   // Types `text` into parameter box `number` (1 to 4) and calls DoCheckParamPart1.
   std::int16_t type_parameter(int number, const std::string& text);
   // DoCheckParamPart2: the markers a twentieth inside the chart's ends.

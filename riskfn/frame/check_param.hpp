@@ -15,6 +15,8 @@ class CheckParam : public ComponentChild {
   // Checks and stores the value of the parameter box numbered checkIndex (decremented here),
   // then rewrites the description, statistics and chart range. 0 when nothing was typed,
   // else -1 or the chart's point count. Untrapped until the box is read; nothing after.
+  // LeftX and RightX are accepted and not used; the medians that need the host's inverse
+  // distributions call them through Application, which fails the same way WorksheetFunction does.
   std::int16_t DoCheckParamPart1(double& checkIndex, kx::Value& intPDF, kx::Value& Controls, kx::Value& cboDistr,
                                  kx::Value& arrLabels, kx::Value& arrValues, kx::Value& arrStats,
                                  kx::Value& WorksheetFunction, kx::Value& XStart, kx::Value& PointCount,

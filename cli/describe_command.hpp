@@ -1,0 +1,25 @@
+// `kx describe DIST P1 P2 … [--left X] [--right Y] [--plot FILE]`: the distribution dialog
+// played from the command line: description, statistics, chart range and interval rows.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+struct DescribeOptions {
+  std::string distribution;  // the display name or the distribution code
+  std::vector<std::string> parameters;
+  std::optional<double> left;  // the interval markers; by default a twentieth inside the chart
+  std::optional<double> right;
+  std::string plot_path;
+  std::string language = "GBR";
+};
+
+// Prints the dialog's statistics column; returns the exit status. Raises kx::Failure with a
+// one-line message for an unknown distribution, a wrong number of parameters, a parameter
+// that is no number or one the dialog refuses.
+int run_describe(const DescribeOptions& options);
+
+}  // namespace cli

@@ -1,0 +1,86 @@
+// `kx describe`: the distribution dialog from the command line.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tests/cli/kx_program.hpp"
+
+namespace cli {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Outcome;
+using testing::run_kx;
+
+fs::path scratch(const std::string& name) {
+  return fs::temp_directory_path() / ("kx_describe_test_" + std::to_string(getpid()) + "_" + name);
+}
+
+std::string read_file(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+TEST(DescribeCommand, PrintsTheStatisticsColumnByNameOrCode) {
+  for (const char* distribution : {"Normal", "normal", "25"}) {
+    SCOPED_TRACE(distribution);
+    const Outcome run = run_kx({"describe", distribution, "100", "15", "--left", "70", "--right", "130"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char* text : {"Distribution  Normal (100;15)\n", "Mean          100.0000\n", "Std. dev.     15.0000\n",
+                             "Kurtosis      3.0000\n", "Chart         40 to 160", "P(X<=left)    2.3%\n",
+                             "P(X<=right)   97.7%\n", "P(interval)   95.4%\n"}) {
+      EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
+    }
+    EXPECT_EQ(run.err, "");
+  }
+}
+
+TEST(DescribeCommand, NegativeParametersAndOtherLanguages) {
+  const Outcome run = run_kx({"--lang", "ITA", "describe", "Normale", "-5", "2"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Normal (-5;2)"), std::string::npos) << run.out;
+}
+
+TEST(DescribeCommand, PlotsTheDensityWithTheInterval) {
+  const fs::path png = scratch("normal.png");
+  const fs::path svg = scratch("poisson.svg");
+  ASSERT_EQ(run_kx({"describe", "Normal", "100", "15", "--plot", png.string()}).status, 0);
+  ASSERT_EQ(run_kx({"describe", "Poisson", "4", "--plot", svg.string()}).status, 0);
+  EXPECT_EQ(read_file(png).substr(1, 3), "PNG");
+  const std::string picture = read_file(svg);
+  EXPECT_NE(picture.find("<svg"), std::string::npos);
+  EXPECT_NE(picture.find("<path"), std::string::npos);
+  for (const fs::path& path : {png, svg}) fs::remove(path);
+}
+
+TEST(DescribeCommand, BadInputGivesOneLineAndAFailingStatus) {
+  struct Case {
+    const char* label;
+    std::vector<std::string> arguments;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"unknown name", {"describe", "Gauss", "1"}, "unknown distribution 'Gauss'; one of: Beta,"},
+      {"unknown code", {"describe", "5", "1"}, "unknown distribution '5'"},
+      {"too few parameters", {"describe", "Normal", "100"}, "Normal takes 2 parameters, 1 given"},
+      {"too many parameters", {"describe", "Poisson", "1", "2"}, "Poisson takes 1 parameter, 2 given"},
+      {"not a number", {"describe", "Normal", "100", "abc"}, "parameter 2 of Normal is not a number: 'abc'"},
+      {"refused by the dialog", {"describe", "Uniform", "10", "5"}, "Uniform does not accept 10 as parameter 1"},
+      {"beyond the dialog", {"describe", "Chi Squared", "500"}, "beyond what the dialog can show"},
+      {"picture type", {"describe", "Normal", "0", "1", "--plot", "x.gif"}, ".png or .svg"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const Outcome run = run_kx(c.arguments);
+    EXPECT_NE(run.status, 0);
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  }
+}
+
+}  // namespace
+}  // namespace cli
