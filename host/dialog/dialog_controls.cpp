@@ -31,6 +31,9 @@ const kx::Interface* DialogControl::automation_interface() const {
     builder.property(
         "Name", DeclaredType::Text, [](const DialogControl& c) { return Value(c.name()); }, nullptr);
     add_text(builder, "Text", &DialogControl::text);
+    builder.property(
+        "Value", DeclaredType::Variant, [](const DialogControl& c) { return c.value; },
+        [](DialogControl& c, const Value& v) { c.value = v; });
     add_text(builder, "Caption", &DialogControl::caption);
     add_text(builder, "ColumnWidths", &DialogControl::column_widths);
     builder.property(

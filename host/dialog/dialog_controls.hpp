@@ -11,14 +11,17 @@
 
 namespace host {
 
-// A text box, combo box, command button or list box: Name, Text, Caption, List, ColumnWidths.
+// A text box, combo box, check box, command button or list box: Name, Text, Value, Caption,
+// List, ColumnWidths.
 class DialogControl : public kx::Object {
  public:
+  DialogControl() = default;
   explicit DialogControl(std::string name) : name_(std::move(name)) {}
   const kx::Interface* automation_interface() const override;
 
   const std::string& name() const { return name_; }
   std::string text;
+  kx::Value value;  // a check box's state
   std::string caption;
   kx::Value list;
   std::string column_widths;

@@ -9,21 +9,6 @@
 
 namespace host {
 
-const kx::Interface* DialogControl::automation_interface() const {
-  static const kx::Interface interface = [] {
-    kx::InterfaceBuilder<DialogControl> builder("Control");
-    builder
-        .property(
-            "Text", kx::DeclaredType::Variant, [](const DialogControl& c) { return c.text; },
-            [](DialogControl& c, const kx::Value& v) { c.text = v; })
-        .property(
-            "Value", kx::DeclaredType::Variant, [](const DialogControl& c) { return c.value; },
-            [](DialogControl& c, const kx::Value& v) { c.value = v; });
-    return builder.build();
-  }();
-  return &interface;
-}
-
 std::shared_ptr<FittingDialog> FittingDialog::create(std::string selection, bool continuous, bool discrete) {
   auto dialog = std::make_shared<FittingDialog>();
   dialog->distribution_list->text = std::move(selection);

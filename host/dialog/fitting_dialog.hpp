@@ -9,17 +9,9 @@
 #include "common/host_services.hpp"
 #include "common/object.hpp"
 #include "common/value.hpp"
+#include "host/dialog/dialog_controls.hpp"
 
 namespace host {
-
-// One control: a list box's Text or a check box's Value.
-class DialogControl : public kx::Object {
- public:
-  const kx::Interface* automation_interface() const override;
-
-  kx::Value text;
-  kx::Value value;
-};
 
 // What one fitting call left in the dialog's variables and tables.
 struct FittingOutcome {
