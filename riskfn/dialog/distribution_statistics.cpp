@@ -59,9 +59,6 @@ Statistic pareto_kurtosis(double a) {
   return 3 * (a - 2) * (3 * a * a + a + 2) / (a * (a - 3) * (a - 4));
 }
 
-// Gamma and Erlang: shape k, scale theta.
-Statistic gamma_mode(const Parameters& p) { return p[0] >= 1 ? p[1] * (p[0] - 1) : 0.0; }
-
 // Weibull: Gamma(1 + k / shape).
 double weibull_gamma(const Parameters& p, double k) { return std::tgamma(1 + k / p[0]); }
 double weibull_variance(const Parameters& p) {
@@ -86,6 +83,16 @@ double triangle_spread(double a, double c, double b) { return a * a + c * c + b 
 double log_variance(const Parameters& p) { return std::log((p[0] * p[0] + p[1] * p[1]) / (p[0] * p[0])); }
 
 constexpr double kGumbelSkewness = 1.1395470994046486;  // 12 sqrt(6) zeta(3) / pi^3
+
+// Gamma and Erlang (a gamma with a whole shape): shape k, scale theta.
+const StatisticsRule kGamma = {.minimum = STAT(0.0),
+                               .maximum = STAT(kInfinite),
+                               .mean = STAT(p[0] * p[1]),
+                               .mode = STAT(p[0] >= 1 ? p[1] * (p[0] - 1) : 0.0),
+                               .median = STAT(host_number(host, WorksheetFn::GammaInv, {0.5, p[0], p[1]})),
+                               .variance = STAT(p[1] * p[1] * p[0]),
+                               .skewness = STAT(2 / std::sqrt(p[0])),
+                               .kurtosis = STAT(3 + 6 / p[0])};
 
 const std::map<int, StatisticsRule> kRules = {
     {1,
@@ -137,15 +144,7 @@ const std::map<int, StatisticsRule> kRules = {
       .variance = STAT(1 / (2 * p[0] * p[0])),
       .skewness = STAT(0.0),
       .kurtosis = STAT(3.0)}},
-    {10,
-     {.minimum = STAT(0.0),
-      .maximum = STAT(kInfinite),
-      .mean = STAT(p[0] * p[1]),
-      .mode = STAT(gamma_mode(p)),
-      .median = STAT(host_number(host, WorksheetFn::GammaInv, {0.5, p[0], p[1]})),
-      .variance = STAT(p[1] * p[1] * p[0]),
-      .skewness = STAT(2 / std::sqrt(p[0])),
-      .kurtosis = STAT(3 + 6 / p[0])}},
+    {10, kGamma},
     {11,
      {.minimum = STAT(0.0),
       .maximum = STAT(kInfinite),
@@ -164,15 +163,7 @@ const std::map<int, StatisticsRule> kRules = {
       .variance = STAT(pi * pi * p[1] * p[1] / 6),
       .skewness = STAT(kGumbelSkewness),
       .kurtosis = STAT(5.4)}},
-    {13,
-     {.minimum = STAT(0.0),
-      .maximum = STAT(kInfinite),
-      .mean = STAT(p[0] * p[1]),
-      .mode = STAT(gamma_mode(p)),
-      .median = STAT(host_number(host, WorksheetFn::GammaInv, {0.5, p[0], p[1]})),
-      .variance = STAT(p[1] * p[1] * p[0]),
-      .skewness = STAT(2 / std::sqrt(p[0])),
-      .kurtosis = STAT(3 + 6 / p[0])}},
+    {13, kGamma},
     {15,
      {.minimum = STAT(0.0),
       .maximum = STAT(kInfinite),

@@ -123,6 +123,8 @@ TEST_F(DialogTest, StatisticsTexts) {
       {"Hypergeometric median", kHypergeometric, {"10", "20", "100"}, 6, "2.0000"},
       {"Pareto 1.5 has no variance", kPareto, {"1.5", "2"}, 8, kNotDefined},
       {"Geometric 0.5: half the mass is at 0", kGeometric, {"0.5"}, 6, "0.0000"},
+      // From the variance itself, not from its four-decimal text 0.0123 (which gives 0.1109).
+      {"the deviation of a small variance", kNormal, {"0", "0.1111"}, 7, "0.1111"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
