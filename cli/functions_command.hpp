@@ -5,7 +5,9 @@
 
 namespace cli {
 
-// Prints every class's interface, or one class's; returns the exit status.
+// Prints every class's interface and the worksheet functions formulas can call with their
+// parameters, or one class's interface ("worksheet" for the functions alone); returns the
+// exit status.
 int run_functions(const std::string& class_name);
 
 }  // namespace cli

@@ -31,9 +31,10 @@ int main(int argc, char** argv) {
 
   std::string class_name;
   auto* functions =
-      app.add_subcommand("functions", "List each class's interface: members, parameters and declared types");
-  functions->add_option("CLASS", class_name,
-                        "Only this class (Main, PDF, Tools, CheckParam, ChangeStats; mktfn.Main, mktfn.Tools)");
+      app.add_subcommand("functions", "List each class's interface and the worksheet functions formulas can call");
+  functions->add_option(
+      "CLASS", class_name,
+      "Only this class (Main, PDF, Tools, CheckParam, ChangeStats; mktfn.Main, mktfn.Tools) or 'worksheet'");
 
   cli::EvalOptions eval_options;
   auto* eval = app.add_subcommand("eval", "Evaluate formulas against workbooks, with the components' functions");

@@ -16,6 +16,15 @@ kx::Value Arguments::value(std::size_t index) const { return evaluator_.value(tr
 
 kx::Value Arguments::reference(std::size_t index) const { return evaluator_.argument(tree_, nodes_[index]); }
 
+std::optional<std::string_view> Arguments::name(std::size_t index) const {
+  if (const auto* name = std::get_if<UnknownName>(&tree_[nodes_[index]].data)) return tree_.names[name->name];
+  return std::nullopt;
+}
+
+void Arguments::bind(std::string_view name, kx::Value value) const { evaluator_.bind_name(name, std::move(value)); }
+
+void Arguments::unbind(std::size_t count) const { evaluator_.unbind_names(count); }
+
 Spreadsheet& Arguments::application() const { return evaluator_.application(); }
 
 std::optional<CellRef> Arguments::caller() const { return evaluator_.application().calling_cell(); }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <optional>
 #include <span>
+#include <string_view>
 
 #include "common/value.hpp"
 #include "host/formula/syntax_tree.hpp"
@@ -47,6 +48,12 @@ class Arguments {
   void for_each(std::size_t index, ValueVisitor visit) const;
   // The argument as a worksheet function takes it: a reference stays a range.
   kx::Value reference(std::size_t index) const;
+
+  // The name an argument is written as when it is a bare name (LET's names), or nullopt.
+  std::optional<std::string_view> name(std::size_t index) const;
+  // Binds a name for the arguments evaluated after it, until unbound (LET).
+  void bind(std::string_view name, kx::Value value) const;
+  void unbind(std::size_t count) const;
 
   // The application, and the cell whose formula is evaluated (none for a formula typed
   // outside any cell).

@@ -1,8 +1,11 @@
 #include "host/formula/binding.hpp"
 
+#include <set>
+#include <string>
 #include <variant>
 
 #include "common/failure.hpp"
+#include "common/text_compare.hpp"
 #include "host/document/book.hpp"
 #include "host/document/spreadsheet.hpp"
 #include "host/formula/function_table.hpp"
@@ -65,11 +68,27 @@ void bind_call(Call& call, const std::string& name, const FunctionTable& functio
   call.function = function;
 }
 
+// The names LET binds anywhere in the formula: those are no unknown names.
+std::set<std::string> names_bound_by_let(const SyntaxTree& tree) {
+  std::set<std::string> names;
+  for (const Node& node : tree.nodes) {
+    const auto* call = std::get_if<Call>(&node.data);
+    if (call == nullptr || !kx::equals_ignore_case(without_prefixes(tree.names[call->name]), "LET")) continue;
+    for (std::uint32_t i = 0; i + 1 < call->arguments.count; i += 2) {
+      const Node& argument = tree[tree.arguments[call->arguments.first + i]];
+      if (const auto* name = std::get_if<UnknownName>(&argument.data))
+        names.insert(kx::to_upper_ascii(tree.names[name->name]));
+    }
+  }
+  return names;
+}
+
 }  // namespace
 
 std::vector<BindingProblem> bind_formula(SyntaxTree& tree, Sheet& home, const Spreadsheet& application,
                                          const FunctionTable& functions) {
   std::vector<BindingProblem> problems;
+  const std::set<std::string> bound_by_let = names_bound_by_let(tree);
   for (Node& node : tree.nodes) {
     if (auto* reference = std::get_if<ReferenceNode>(&node.data)) {
       std::string problem;
@@ -78,6 +97,7 @@ std::vector<BindingProblem> bind_formula(SyntaxTree& tree, Sheet& home, const Sp
     } else if (auto* call = std::get_if<Call>(&node.data)) {
       bind_call(*call, tree.names[call->name], functions, problems, node.offset);
     } else if (const auto* name = std::get_if<UnknownName>(&node.data)) {
+      if (bound_by_let.count(kx::to_upper_ascii(tree.names[name->name])) > 0) continue;
       problems.push_back({node.offset, "unknown name " + tree.names[name->name] +
                                            " (only cell references, functions, TRUE and FALSE are known)"});
     }

@@ -12,6 +12,7 @@
 
 #include "common/automation/dispatch.hpp"
 #include "common/reporting.hpp"
+#include "common/text_compare.hpp"
 #include "host/document/address.hpp"
 #include "host/document/spreadsheet.hpp"
 #include "host/formula/arguments.hpp"
@@ -95,7 +96,7 @@ kx::Value Evaluator::value(const SyntaxTree& tree, NodeId id) {
                         [&](const Call& node) { return range_value(call(tree, node)); },
                         [&](const Unary& node) { return apply_unary(node.op, value(tree, node.operand)); },
                         [&](const Omitted&) { return kx::Value::missing(); },
-                        [&](const UnknownName&) { return kx::Value(kx::ErrorValue{kx::error::kXlName}); },
+                        [&](const UnknownName& node) { return range_value(name_value(tree, node)); },
                     },
                     tree[id].data);
 }
@@ -108,8 +109,25 @@ kx::Value Evaluator::argument(const SyntaxTree& tree, NodeId id) {
     return reference->sheet->area(area.top, area.left, area.bottom, area.right);
   }
   if (const auto* called = std::get_if<Call>(&node.data)) return call(tree, *called);
+  if (const auto* name = std::get_if<UnknownName>(&node.data)) return name_value(tree, *name);
   return value(tree, id);
 }
+
+kx::Value Evaluator::name_value(const SyntaxTree& tree, const UnknownName& node) {
+  if (!names_.empty()) {
+    const std::string name = kx::to_upper_ascii(tree.names[node.name]);
+    for (auto bound = names_.rbegin(); bound != names_.rend(); ++bound) {
+      if (bound->first == name) return bound->second;
+    }
+  }
+  return kx::ErrorValue{kx::error::kXlName};
+}
+
+void Evaluator::bind_name(std::string_view name, kx::Value value) {
+  names_.emplace_back(kx::to_upper_ascii(name), std::move(value));
+}
+
+void Evaluator::unbind_names(std::size_t count) { names_.resize(names_.size() - std::min(count, names_.size())); }
 
 kx::Value Evaluator::reference_value(const ReferenceNode& node) {
   if (node.sheet == nullptr) return kx::ErrorValue{kx::error::kXlRef};

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "common/value.hpp"
 #include "host/formula/syntax_tree.hpp"
@@ -38,11 +39,17 @@ class Evaluator {
   kx::Value value(const SyntaxTree& tree, NodeId id);
   Spreadsheet& application() const { return application_; }
 
+  // Names bound by LET while its body is evaluated; the latest binding of a name wins.
+  void bind_name(std::string_view name, kx::Value value);
+  void unbind_names(std::size_t count);
+
   // A node as an argument of a worksheet function or a component: a reference stays a range.
   kx::Value argument(const SyntaxTree& tree, NodeId id);
 
  private:
   kx::Value reference_value(const ReferenceNode& node);
+  // The value bound to a name, or #NAME? for a name nothing binds.
+  kx::Value name_value(const SyntaxTree& tree, const UnknownName& node);
   kx::Value chain(const SyntaxTree& tree, const Chain& chain);
   kx::Value call(const SyntaxTree& tree, const Call& call);
   kx::Value call_builtin(const SyntaxTree& tree, const Call& call);
@@ -55,6 +62,7 @@ class Evaluator {
 
   Spreadsheet& application_;
   std::optional<CallFailure> failure_;
+  std::vector<std::pair<std::string, kx::Value>> names_;  // upper-case names, innermost last
 };
 
 }  // namespace host

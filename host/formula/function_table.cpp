@@ -1,8 +1,11 @@
 #include "host/formula/function_table.hpp"
 
+#include <algorithm>
+
 #include "common/text_compare.hpp"
 #include "host/formula/builtins.hpp"
 #include "host/worksheet/sheet_functions.hpp"
+#include "host/worksheet/worksheet_functions.hpp"
 
 namespace host {
 
@@ -20,7 +23,7 @@ std::string_view without_prefixes(std::string_view name) {
 }
 
 FunctionTable::FunctionTable(std::vector<kx::ObjectRef> providers) : providers_(std::move(providers)) {
-  for (const std::span<const Builtin> table : {builtins(), worksheet::reference_builtins()}) {
+  for (const std::span<const Builtin> table : {builtins(), worksheet::engine_builtins()}) {
     for (const Builtin& builtin : table) {
       Function function;
       function.kind = Function::Kind::Builtin;
@@ -28,6 +31,7 @@ FunctionTable::FunctionTable(std::vector<kx::ObjectRef> providers) : providers_(
       function.min_arguments = builtin.min_arguments;
       function.max_arguments = builtin.max_arguments;
       function.builtin = &builtin;
+      function.parameters = builtin.parameters;
       add(std::move(function));
     }
   }
@@ -37,6 +41,7 @@ FunctionTable::FunctionTable(std::vector<kx::ObjectRef> providers) : providers_(
     function.kind = Function::Kind::Worksheet;
     function.name = kx::to_upper_ascii(kx::worksheet_fn_name(fn));
     function.worksheet = fn;
+    function.parameters = worksheet_fn_parameters(fn);
     add(std::move(function));
   }
   for (const worksheet::Family family : worksheet::sheet_function_families()) {
@@ -48,6 +53,7 @@ FunctionTable::FunctionTable(std::vector<kx::ObjectRef> providers) : providers_(
       function.max_arguments =
           sheet_function.most == worksheet::kUnlimited ? kMaxArguments : static_cast<std::size_t>(sheet_function.most);
       function.sheet = &sheet_function;
+      function.parameters = sheet_function.parameters;
       add(std::move(function));
     }
   }
@@ -71,6 +77,15 @@ void FunctionTable::add(Function function) {
   if (by_name_.count(key) > 0) return;
   functions_.push_back(std::move(function));
   by_name_.emplace(std::move(key), &functions_.back());
+}
+
+std::vector<const Function*> FunctionTable::spreadsheet_functions() const {
+  std::vector<const Function*> listed;
+  for (const Function& function : functions_) {
+    if (function.kind != Function::Kind::Member) listed.push_back(&function);
+  }
+  std::sort(listed.begin(), listed.end(), [](const Function* a, const Function* b) { return a->name < b->name; });
+  return listed;
 }
 
 const Function* FunctionTable::find(std::string_view name) const {

@@ -29,6 +29,7 @@ struct Function {
   std::string name;  // as the provider spells it: "IF", "NORMINV", "kxNORMAL"
   std::size_t min_arguments = 0;
   std::size_t max_arguments = kMaxArguments;
+  std::string_view parameters;  // of the spreadsheet's functions, as `kx functions` lists them
 
   const Builtin* builtin = nullptr;                 // Builtin
   kx::WorksheetFn worksheet{};                      // Worksheet
@@ -47,6 +48,9 @@ class FunctionTable {
   // Case-insensitive, with the _xll., _xlfn. and _xlws. prefixes of saved workbooks removed;
   // nullptr for an unknown name.
   const Function* find(std::string_view name) const;
+
+  // The spreadsheet's own functions (builtins and worksheet functions), by name.
+  std::vector<const Function*> spreadsheet_functions() const;
 
  private:
   void add(Function function);

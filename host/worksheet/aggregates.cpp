@@ -47,9 +47,10 @@ double population_variance(Arguments args) {
   return squared_deviations(numbers) / static_cast<double>(numbers.size());
 }
 
-// The cell of the sum range paired with cell (row, column) of the tested range. The sum range
-// is read from its top-left cell with the tested range's shape, as the spreadsheet does, so a
-// range may reach beyond its own block; an array has nothing there.
+}  // namespace
+
+// The sum range may reach beyond its own block, as the spreadsheet reads it; an array has
+// nothing there.
 kx::Value paired_cell(const kx::Value& sum_range, const Grid& sum_grid, std::size_t row, std::size_t column) {
   if (row < sum_grid.rows() && column < sum_grid.columns()) return sum_grid.at(row, column);
   if (sum_range.is_range()) {
@@ -57,8 +58,6 @@ kx::Value paired_cell(const kx::Value& sum_range, const Grid& sum_grid, std::siz
   }
   return kx::Value();
 }
-
-}  // namespace
 
 kx::Value sum(Arguments args) {
   const std::vector<double> numbers = numbers_of(args);

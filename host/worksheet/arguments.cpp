@@ -7,6 +7,7 @@
 #include "common/conversions.hpp"
 #include "common/host_services.hpp"
 #include "common/text_compare.hpp"
+#include "host/formula/limits.hpp"
 
 namespace host::worksheet {
 namespace {
@@ -117,6 +118,12 @@ bool flag_arg(const kx::Value& value) {
 
 Grid::Grid(const kx::Value& value) {
   if (value.is_range()) {
+    // A range read whole is an array the formula builds: it stays within the formula's budget.
+    if (const std::int64_t cells = value.range()->count(); cells > kMaxFormulaArrayCells) {
+      throw LimitExceeded("the range " + value.range()->address() + " has " + std::to_string(cells) +
+                          " cells, more than the " + std::to_string(kMaxFormulaArrayCells) +
+                          " a formula may read as an array");
+    }
     const kx::Value cells = value.range()->value();
     if (!cells.is_array()) {
       single_ = cells;

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "common/value.hpp"
+#include "host/worksheet/arguments.hpp"
 
 namespace host::worksheet {
 
@@ -31,6 +32,18 @@ kx::Value hyp_geom_dist(Arguments args);
 kx::Value neg_binom_dist(Arguments args);
 kx::Value t_dist(Arguments args);
 kx::Value chi_test(Arguments args);
+
+// The distributions the components do not call, and the forms with a cumulative flag.
+kx::Value norm_s_dist_flagged(Arguments args);
+kx::Value lognorm_dist(Arguments args);
+kx::Value lognorm_dist_cumulative(Arguments args);
+kx::Value lognorm_inv(Arguments args);
+kx::Value t_dist_flagged(Arguments args);
+kx::Value t_inv_left(Arguments args);
+kx::Value beta_dist_flagged(Arguments args);
+kx::Value chi_dist_right(Arguments args);
+kx::Value f_dist_right(Arguments args);
+kx::Value f_inv_right(Arguments args);
 
 // Arithmetic.
 kx::Value gamma_ln(Arguments args);
@@ -61,6 +74,9 @@ kx::Value sum_product(Arguments args);
 kx::Value sum_if(Arguments args);
 kx::Value count_if(Arguments args);
 kx::Value rank(Arguments args);
+// The cell of a conditional aggregate's value range paired with cell (row, column) of the
+// tested range, read from the value range's top-left cell with the tested range's shape.
+kx::Value paired_cell(const kx::Value& values, const Grid& value_grid, std::size_t row, std::size_t column);
 
 // Arrays and matrices.
 kx::Value index_of(Arguments args);

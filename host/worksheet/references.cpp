@@ -1,5 +1,5 @@
-// ROW, COLUMN and INDIRECT: the functions that need the cell a formula stands in or the
-// workbook around it, so they run inside the formula engine rather than on values alone.
+// The functions that run inside the formula engine rather than on values alone: ROW, COLUMN
+// and INDIRECT need the cell a formula stands in and its workbook, LET binds names.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -10,6 +10,7 @@
 #include "host/document/spreadsheet.hpp"
 #include "host/formula/builtins.hpp"
 #include "host/formula/coercion.hpp"
+#include "host/formula/limits.hpp"
 #include "host/worksheet/sheet_functions.hpp"
 
 namespace host::worksheet {
@@ -69,14 +70,32 @@ kx::Value indirect(const host::Arguments& arguments) {
   return kx::Value(sheet->area(area->top, area->left, area->bottom, area->right));
 }
 
-constexpr std::array<Builtin, 3> kBuiltins = {{
+// LET(name1, value1, [name2, value2, ...], calculation): each value may use the names before it.
+kx::Value let(const host::Arguments& arguments) {
+  if (arguments.count() % 2 == 0) give_error(kx::error::kXlValue);
+  struct Scope {
+    const host::Arguments& arguments;
+    std::size_t bound = 0;
+    ~Scope() { arguments.unbind(bound); }
+  } scope{arguments};
+  for (std::size_t i = 0; i + 1 < arguments.count(); i += 2) {
+    const auto name = arguments.name(i);
+    if (!name) give_error(kx::error::kXlValue);
+    arguments.bind(*name, arguments.reference(i + 1));
+    ++scope.bound;
+  }
+  return arguments.reference(arguments.count() - 1);
+}
+
+constexpr std::array<Builtin, 4> kBuiltins = {{
     {"ROW", 0, 1, position<true>, "[reference]"},
     {"COLUMN", 0, 1, position<false>, "[reference]"},
     {"INDIRECT", 1, 2, indirect, "ref_text, [a1]"},
+    {"LET", 3, kMaxArguments, let, "name1, value1, ..., calculation"},
 }};
 
 }  // namespace
 
-std::span<const Builtin> reference_builtins() { return kBuiltins; }
+std::span<const Builtin> engine_builtins() { return kBuiltins; }
 
 }  // namespace host::worksheet

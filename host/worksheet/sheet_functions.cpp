@@ -4,7 +4,8 @@
 namespace host::worksheet {
 
 std::vector<Family> sheet_function_families() {
-  return {logical_functions(), math_functions(), lookup_functions(), financial_functions()};
+  return {logical_functions(),    math_functions(), lookup_functions(), financial_functions(),
+          statistics_functions(), date_functions(), text_functions(),   dynamic_array_functions()};
 }
 
 }  // namespace host::worksheet

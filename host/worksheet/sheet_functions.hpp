@@ -41,6 +41,10 @@ Family logical_functions();
 Family math_functions();
 Family lookup_functions();
 Family financial_functions();
+Family statistics_functions();
+Family date_functions();
+Family text_functions();
+Family dynamic_array_functions();
 
 }  // namespace host::worksheet
 
@@ -50,9 +54,9 @@ struct Builtin;
 
 namespace host::worksheet {
 
-// ROW, COLUMN and INDIRECT read the formula's own cell and workbook: they run as builtins of
-// the formula engine.
-std::span<const Builtin> reference_builtins();
+// ROW, COLUMN and INDIRECT read the formula's own cell and workbook, LET binds names: they run
+// as builtins of the formula engine.
+std::span<const Builtin> engine_builtins();
 
 // Every family, in the order above.
 std::vector<Family> sheet_function_families();

@@ -35,6 +35,7 @@ struct FunctionRow {
   int most;    // arguments it accepts; the omitted ones reach it as the missing-argument marker
   Takes takes;
   kx::Value (*compute)(Arguments);
+  std::string_view parameters;  // as `kx functions` lists them
 };
 
 // What the boundary needs of a function, whichever table it comes from.
@@ -51,54 +52,55 @@ namespace ws = worksheet;
 
 // In the order of kx::WorksheetFn.
 constexpr std::array<FunctionRow, kx::kWorksheetFnCount> kFunctions = {{
-    {WorksheetFn::NormInv, 3, 3, kSingleValues, ws::norm_inv},
-    {WorksheetFn::NormSInv, 1, 1, kSingleValues, ws::norm_s_inv},
-    {WorksheetFn::BetaInv, 3, 5, kSingleValues, ws::beta_inv},
-    {WorksheetFn::GammaInv, 3, 3, kSingleValues, ws::gamma_inv},
-    {WorksheetFn::TInv, 2, 2, kSingleValues, ws::t_inv},
-    {WorksheetFn::ChiInv, 2, 2, kSingleValues, ws::chi_inv},
-    {WorksheetFn::CritBinom, 3, 3, kSingleValues, ws::crit_binom},
-    {WorksheetFn::NormDist, 4, 4, kSingleValues, ws::norm_dist},
-    {WorksheetFn::NormSDist, 1, 1, kSingleValues, ws::norm_s_dist},
-    {WorksheetFn::GammaDist, 4, 4, kSingleValues, ws::gamma_dist},
-    {WorksheetFn::BinomDist, 4, 4, kSingleValues, ws::binom_dist},
-    {WorksheetFn::ExponDist, 3, 3, kSingleValues, ws::expon_dist},
-    {WorksheetFn::Poisson, 3, 3, kSingleValues, ws::poisson_dist},
-    {WorksheetFn::Weibull, 4, 4, kSingleValues, ws::weibull_dist},
-    {WorksheetFn::BetaDist, 3, 5, kSingleValues, ws::beta_dist},
-    {WorksheetFn::HypGeomDist, 4, 4, kSingleValues, ws::hyp_geom_dist},
-    {WorksheetFn::NegBinomDist, 3, 3, kSingleValues, ws::neg_binom_dist},
-    {WorksheetFn::TDist, 3, 3, kSingleValues, ws::t_dist},
-    {WorksheetFn::ChiTest, 2, 2, kArrays, ws::chi_test},
-    {WorksheetFn::GammaLn, 1, 1, kSingleValues, ws::gamma_ln},
-    {WorksheetFn::Ln, 1, 1, kSingleValues, ws::natural_log},
-    {WorksheetFn::Log, 1, 2, kSingleValues, ws::log_to_base},
-    {WorksheetFn::Pi, 0, 0, kSingleValues, ws::pi_constant},
-    {WorksheetFn::Fact, 1, 1, kSingleValues, ws::factorial},
-    {WorksheetFn::Floor, 2, 2, kSingleValues, ws::floor_to_multiple},
-    {WorksheetFn::Round, 2, 2, kSingleValues, ws::round_digits},
-    {WorksheetFn::RoundUp, 2, 2, kSingleValues, ws::round_up_digits},
-    {WorksheetFn::RoundDown, 2, 2, kSingleValues, ws::round_down_digits},
-    {WorksheetFn::Sum, 1, kUnlimited, kArrays, ws::sum},
-    {WorksheetFn::Count, 1, kUnlimited, kArrays, ws::count},
-    {WorksheetFn::Min, 1, kUnlimited, kArrays, ws::minimum},
-    {WorksheetFn::Max, 1, kUnlimited, kArrays, ws::maximum},
-    {WorksheetFn::Average, 1, kUnlimited, kArrays, ws::average},
-    {WorksheetFn::Stdev, 1, kUnlimited, kArrays, ws::stdev},
-    {WorksheetFn::Stdevp, 1, kUnlimited, kArrays, ws::stdevp},
-    {WorksheetFn::Var, 1, kUnlimited, kArrays, ws::var},
-    {WorksheetFn::Varp, 1, kUnlimited, kArrays, ws::varp},
-    {WorksheetFn::SumSq, 1, kUnlimited, kArrays, ws::sum_sq},
-    {WorksheetFn::SumXMY2, 2, 2, kArrays, ws::sum_x_m_y2},
-    {WorksheetFn::SumProduct, 1, kUnlimited, kArrays, ws::sum_product},
-    {WorksheetFn::SumIf, 2, 3, kArrays, ws::sum_if},
-    {WorksheetFn::CountIf, 2, 2, kArrays, ws::count_if},
-    {WorksheetFn::Rank, 2, 3, kArrays, ws::rank},
-    {WorksheetFn::Index, 2, 3, kArrays, ws::index_of},
-    {WorksheetFn::Transpose, 1, 1, kArrays, ws::transpose},
-    {WorksheetFn::MMult, 2, 2, kArrays, ws::m_mult},
-    {WorksheetFn::MInverse, 1, 1, kArrays, ws::m_inverse},
-    {WorksheetFn::LinEst, 1, 2, kArrays, ws::lin_est},
+    {WorksheetFn::NormInv, 3, 3, kSingleValues, ws::norm_inv, "probability, mean, standard_dev"},
+    {WorksheetFn::NormSInv, 1, 1, kSingleValues, ws::norm_s_inv, "probability"},
+    {WorksheetFn::BetaInv, 3, 5, kSingleValues, ws::beta_inv, "probability, alpha, beta, [A], [B]"},
+    {WorksheetFn::GammaInv, 3, 3, kSingleValues, ws::gamma_inv, "probability, alpha, beta"},
+    {WorksheetFn::TInv, 2, 2, kSingleValues, ws::t_inv, "probability, deg_freedom"},
+    {WorksheetFn::ChiInv, 2, 2, kSingleValues, ws::chi_inv, "probability, deg_freedom"},
+    {WorksheetFn::CritBinom, 3, 3, kSingleValues, ws::crit_binom, "trials, probability_s, alpha"},
+    {WorksheetFn::NormDist, 4, 4, kSingleValues, ws::norm_dist, "x, mean, standard_dev, cumulative"},
+    {WorksheetFn::NormSDist, 1, 1, kSingleValues, ws::norm_s_dist, "z"},
+    {WorksheetFn::GammaDist, 4, 4, kSingleValues, ws::gamma_dist, "x, alpha, beta, cumulative"},
+    {WorksheetFn::BinomDist, 4, 4, kSingleValues, ws::binom_dist, "number_s, trials, probability_s, cumulative"},
+    {WorksheetFn::ExponDist, 3, 3, kSingleValues, ws::expon_dist, "x, lambda, cumulative"},
+    {WorksheetFn::Poisson, 3, 3, kSingleValues, ws::poisson_dist, "x, mean, cumulative"},
+    {WorksheetFn::Weibull, 4, 4, kSingleValues, ws::weibull_dist, "x, alpha, beta, cumulative"},
+    {WorksheetFn::BetaDist, 3, 5, kSingleValues, ws::beta_dist, "x, alpha, beta, [A], [B]"},
+    {WorksheetFn::HypGeomDist, 4, 4, kSingleValues, ws::hyp_geom_dist,
+     "sample_s, number_sample, population_s, number_pop"},
+    {WorksheetFn::NegBinomDist, 3, 3, kSingleValues, ws::neg_binom_dist, "number_f, number_s, probability_s"},
+    {WorksheetFn::TDist, 3, 3, kSingleValues, ws::t_dist, "x, deg_freedom, tails"},
+    {WorksheetFn::ChiTest, 2, 2, kArrays, ws::chi_test, "actual_range, expected_range"},
+    {WorksheetFn::GammaLn, 1, 1, kSingleValues, ws::gamma_ln, "x"},
+    {WorksheetFn::Ln, 1, 1, kSingleValues, ws::natural_log, "number"},
+    {WorksheetFn::Log, 1, 2, kSingleValues, ws::log_to_base, "number, [base]"},
+    {WorksheetFn::Pi, 0, 0, kSingleValues, ws::pi_constant, ""},
+    {WorksheetFn::Fact, 1, 1, kSingleValues, ws::factorial, "number"},
+    {WorksheetFn::Floor, 2, 2, kSingleValues, ws::floor_to_multiple, "number, significance"},
+    {WorksheetFn::Round, 2, 2, kSingleValues, ws::round_digits, "number, num_digits"},
+    {WorksheetFn::RoundUp, 2, 2, kSingleValues, ws::round_up_digits, "number, num_digits"},
+    {WorksheetFn::RoundDown, 2, 2, kSingleValues, ws::round_down_digits, "number, num_digits"},
+    {WorksheetFn::Sum, 1, kUnlimited, kArrays, ws::sum, "number1, ..."},
+    {WorksheetFn::Count, 1, kUnlimited, kArrays, ws::count, "value1, ..."},
+    {WorksheetFn::Min, 1, kUnlimited, kArrays, ws::minimum, "number1, ..."},
+    {WorksheetFn::Max, 1, kUnlimited, kArrays, ws::maximum, "number1, ..."},
+    {WorksheetFn::Average, 1, kUnlimited, kArrays, ws::average, "number1, ..."},
+    {WorksheetFn::Stdev, 1, kUnlimited, kArrays, ws::stdev, "number1, ..."},
+    {WorksheetFn::Stdevp, 1, kUnlimited, kArrays, ws::stdevp, "number1, ..."},
+    {WorksheetFn::Var, 1, kUnlimited, kArrays, ws::var, "number1, ..."},
+    {WorksheetFn::Varp, 1, kUnlimited, kArrays, ws::varp, "number1, ..."},
+    {WorksheetFn::SumSq, 1, kUnlimited, kArrays, ws::sum_sq, "number1, ..."},
+    {WorksheetFn::SumXMY2, 2, 2, kArrays, ws::sum_x_m_y2, "array_x, array_y"},
+    {WorksheetFn::SumProduct, 1, kUnlimited, kArrays, ws::sum_product, "array1, ..."},
+    {WorksheetFn::SumIf, 2, 3, kArrays, ws::sum_if, "range, criteria, [sum_range]"},
+    {WorksheetFn::CountIf, 2, 2, kArrays, ws::count_if, "range, criteria"},
+    {WorksheetFn::Rank, 2, 3, kArrays, ws::rank, "number, ref, [order]"},
+    {WorksheetFn::Index, 2, 3, kArrays, ws::index_of, "array, row_num, [column_num]"},
+    {WorksheetFn::Transpose, 1, 1, kArrays, ws::transpose, "array"},
+    {WorksheetFn::MMult, 2, 2, kArrays, ws::m_mult, "array1, array2"},
+    {WorksheetFn::MInverse, 1, 1, kArrays, ws::m_inverse, "array"},
+    {WorksheetFn::LinEst, 1, 2, kArrays, ws::lin_est, "known_y's, [known_x's]"},
 }};
 
 constexpr bool rows_are_well_formed() {
@@ -222,6 +224,10 @@ kx::Value compute_signature(const Signature& row, std::span<const kx::Value> arg
 kx::Value compute_worksheet_fn(kx::WorksheetFn fn, std::span<const kx::Value> arguments) {
   const FunctionRow& row = kFunctions.at(static_cast<std::size_t>(fn));
   return compute_signature({kx::worksheet_fn_name(fn), row.fewest, row.most, row.takes, row.compute}, arguments);
+}
+
+std::string_view worksheet_fn_parameters(kx::WorksheetFn fn) {
+  return kFunctions.at(static_cast<std::size_t>(fn)).parameters;
 }
 
 kx::Value compute_sheet_function(const worksheet::SheetFunction& function, std::span<const kx::Value> arguments) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <span>
+#include <string_view>
 
 #include "common/host_services.hpp"
 #include "common/value.hpp"
@@ -13,5 +14,8 @@ namespace host {
 // given an array or a several-cell range computes cell by cell and returns an array, with the
 // error value in each cell that cannot be computed.
 kx::Value compute_worksheet_fn(kx::WorksheetFn fn, std::span<const kx::Value> arguments);
+
+// The function's parameters as `kx functions` lists them ("number, [base]").
+std::string_view worksheet_fn_parameters(kx::WorksheetFn fn);
 
 }  // namespace host

@@ -51,6 +51,23 @@ TEST(EvalCommand, PrintsEachValueOnItsOwnLine) {
   }
 }
 
+TEST(EvalCommand, WorksheetFunctionsAndTheirErrorsReadAsInASpreadsheet) {
+  const Outcome run = run_kx({"eval", "VLOOKUP(\"b\",{\"a\",1;\"b\",2},2,FALSE)", "MATCH(9,{1,2},0)",
+                              "TEXT(DATE(2024,1,31),\"yyyy-mm-dd\")", "SQRT(-1)", "XYZ(1)"});
+  EXPECT_EQ(run.out, "2\n#N/A\n2024-01-31\n#NUM!\n");
+  EXPECT_NE(run.err.find("unknown function XYZ"), std::string::npos) << run.err;
+}
+
+TEST(EvalCommand, FunctionsListsTheWorksheetFunctionsWithTheirParameters) {
+  const Outcome run = run_kx({"functions", "worksheet"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.rfind("worksheet functions\n", 0), 0u);
+  for (const char* line : {"  VLOOKUP(lookup_value, table_array, col_index_num, [range_lookup])\n",
+                           "  NORM.DIST(x, mean, standard_dev, cumulative)\n", "  PI()\n"}) {
+    EXPECT_NE(run.out.find(line), std::string::npos) << line;
+  }
+}
+
 TEST(EvalCommand, FailuresGoToStandardErrorWithStatusOne) {
   struct Case {
     const char* label;

@@ -22,9 +22,10 @@ Needs: apt-get install libreoffice-calc-nogui   (not installed by scripts/instal
 Run:   python3 tests/data/make_sheet_functions.py
 """
 
-import csv
+import datetime
 import html
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -47,7 +48,8 @@ XLFN = ["IFS", "IFNA", "XOR", "SWITCH", "CONCAT", "TEXTJOIN", "MINIFS", "MAXIFS"
         "NORM.S.DIST", "NORM.S.INV", "T.INV.2T", "T.INV", "T.DIST", "CHISQ.INV.RT", "GAMMA.INV", "GAMMA.DIST",
         "BETA.INV", "BETA.DIST", "BINOM.DIST", "POISSON.DIST", "EXPON.DIST", "WEIBULL.DIST", "STDEV.S", "STDEV.P",
         "VAR.S", "VAR.P", "LOGNORM.DIST", "LOGNORM.INV", "PERCENTILE.INC", "PERCENTILE.EXC", "QUARTILE.INC",
-        "QUARTILE.EXC", "MODE.SNGL", "CEILING.MATH"]
+        "QUARTILE.EXC", "MODE.SNGL", "CHISQ.DIST.RT", "F.DIST.RT", "F.INV.RT", "CONFIDENCE.NORM", "PERCENTRANK.INC",
+        "COVARIANCE.P", "FORECAST.LINEAR"]
 
 # (formula, formula for LibreOffice when it lacks the function) or just the formula.
 CASES = [
@@ -104,6 +106,99 @@ CASES = [
     "SYD(10000,1000,5,1)", "SYD(30000,7500,10,10)", "SYD(10000,1000,5,6)",
     "EFFECT(0.1,12)", "EFFECT(0.0525,4)", "EFFECT(-0.1,4)",
     "NOMINAL(0.1,12)", "NOMINAL(0.053543,4)", "NOMINAL(0.1,0)",
+    # statistics
+    "SUMIFS(B1:B5,C1:C5,\">0\",A1:A5,\"<>banana\")", "SUMIFS(B1:B5,C1:C5,\">100\")", "SUMIFS(B1:B5,C1:C4,\">0\")",
+    "COUNTIFS(B1:B5,\">15\",C1:C5,\"<3\")", "COUNTIFS(A1:A6,\"*e*\")", "COUNTIFS(B1:B5,\">15\",C1:C4,\"<3\")",
+    "AVERAGEIF(B1:B5,\">25\")", "AVERAGEIF(A1:A6,\"?????\",B1:B6)", "AVERAGEIF(B1:B5,\">100\")",
+    "AVERAGEIFS(B1:B5,C1:C5,\">=0\")", "AVERAGEIFS(B1:B5,A1:A5,\"c*\",C1:C5,\"<0\")", "AVERAGEIFS(B1:B5,C1:C5,\">10\")",
+    "MINIFS(B1:B5,C1:C5,\">0\")", "MAXIFS(B1:B5,C1:C5,\">0\")", "MINIFS(B1:B5,C1:C5,\">99\")", "MAXIFS(B1:B5,C1:C4,\">0\")",
+    "COUNTA(A1:A6)", "COUNTA(A1:G6)", "COUNTA(1,\"\",TRUE)", "COUNTA(1/0)",
+    "COUNTBLANK(A1:G6)", "COUNTBLANK(G1:G6)", "COUNTBLANK(B1:B6)",
+    "MEDIAN(F1:F6)", "MEDIAN(1,2,3)", "MEDIAN(A1:A3)",
+    "MODE(1,2,2,3,3)", "MODE({5,1,5,1})", "MODE(F1:F6)", "MODE.SNGL(4,4,1)",
+    "PERCENTILE(F1:F6,0.3)", "PERCENTILE.INC(B1:B5,0.9)", "PERCENTILE(F1:F6,1.5)", "PERCENTILE.EXC(F1:F6,0.25)",
+    "PERCENTILE.EXC(F1:F6,0.1)",
+    "QUARTILE(F1:F6,1)", "QUARTILE.INC(F1:F6,3)", "QUARTILE(F1:F6,5)", "QUARTILE.EXC(F1:F6,1)", "QUARTILE.EXC(F1:F6,0)",
+    "PERCENTRANK(F1:F6,4)", "PERCENTRANK(F1:F6,8)", "PERCENTRANK(F1:F6,100)", "PERCENTRANK(F1:F6,4,5)",
+    "LARGE(F1:F6,2)", "SMALL(F1:F6,3)", "LARGE(F1:F6,7)", "SMALL(B1:B6,1)",
+    "CORREL(B1:B5,F1:F5)", "CORREL(B1:B5,C1:C5)", "CORREL({1,1},{2,3})",
+    "COVAR(B1:B5,F1:F5)", "COVAR(B1:B5,C1:C5)", "COVAR({1,2},{1,2,3})",
+    "SLOPE(F1:F5,B1:B5)", "SLOPE(C1:C5,F1:F5)", "SLOPE({1,2},{3,3})",
+    "INTERCEPT(F1:F5,B1:B5)", "INTERCEPT(C1:C5,F1:F5)", "INTERCEPT({1,2},{1})",
+    "RSQ(F1:F5,B1:B5)", "RSQ(C1:C5,F1:F5)", "RSQ({1,2},{5,5})",
+    "FORECAST(60,F1:F5,B1:B5)", "FORECAST(0,{1,2,3},{1,2,4})", "FORECAST(1,{1,2},{3,3})",
+    "SKEW(F1:F6)", "SKEW(1,2,10)", "SKEW(1,2)", "KURT(F1:F6)", "KURT(1,2,3,10)", "KURT(1,2,3)",
+    "STANDARDIZE(42,40,1.5)", "STANDARDIZE(1,2,3)", "STANDARDIZE(1,2,0)",
+    "CONFIDENCE(0.05,2.5,50)", "CONFIDENCE(0.1,1,10)", "CONFIDENCE(1.5,1,10)",
+    "NORM.DIST(1,0,1,TRUE)", "NORM.DIST(1,0,1,FALSE)", "NORM.DIST(1,0,-1,TRUE)",
+    "NORM.INV(0.9,10,2)", "NORM.INV(0.2,0,1)", "NORM.INV(1.5,0,1)",
+    "NORM.S.DIST(1,TRUE)", "NORM.S.DIST(1,FALSE)", "NORM.S.DIST(\"a\",TRUE)",
+    "NORM.S.INV(0.975)", "NORM.S.INV(0.1)", "NORM.S.INV(0)",
+    "T.DIST(1.5,10,TRUE)", "T.DIST(-1,5,FALSE)", "T.DIST(1,0,TRUE)",
+    "T.INV(0.05,10)", "T.INV(0.9,3)", "T.INV(0,3)", "T.INV.2T(0.05,10)", "T.INV.2T(0.5,3)", "T.INV.2T(2,10)",
+    "CHISQ.INV.RT(0.05,3)", "CHISQ.INV.RT(0.5,10)", "CHISQ.INV.RT(-1,3)",
+    "CHIDIST(3,2)", "CHIDIST(7.8,3)", "CHIDIST(-1,2)",
+    "GAMMA.DIST(2,3,1.5,TRUE)", "GAMMA.DIST(2,3,1.5,FALSE)", "GAMMA.DIST(-1,3,1,TRUE)",
+    "GAMMA.INV(0.5,3,2)", "GAMMA.INV(0.1,1,1)", "GAMMA.INV(2,3,2)",
+    "BETA.DIST(0.3,2,3,TRUE)", "BETA.DIST(0.3,2,3,FALSE)", "BETA.DIST(3,2,3,FALSE,1,5)", "BETA.DIST(2,2,3,TRUE)",
+    "BETA.INV(0.5,2,3)", "BETA.INV(0.5,2,3,1,5)", "BETA.INV(2,2,3)",
+    "BINOM.DIST(3,10,0.3,FALSE)", "BINOM.DIST(3,10,0.3,TRUE)", "BINOM.DIST(11,10,0.3,TRUE)",
+    "POISSON.DIST(2,3,FALSE)", "POISSON.DIST(2,3,TRUE)", "POISSON.DIST(-1,3,TRUE)",
+    "EXPON.DIST(1,2,TRUE)", "EXPON.DIST(1,2,FALSE)", "EXPON.DIST(1,-2,TRUE)",
+    "WEIBULL.DIST(1.5,2,1,TRUE)", "WEIBULL.DIST(1.5,2,1,FALSE)", "WEIBULL.DIST(1,0,1,TRUE)",
+    "STDEV.S(F1:F6)", "STDEV.P(F1:F6)", "VAR.S(F1:F6)", "VAR.P(F1:F6)", "STDEV.S(1)", "VAR.P(\"x\")",
+    "LOGNORM.DIST(2,0.5,1,TRUE)", "LOGNORM.DIST(2,0.5,1,FALSE)", "LOGNORM.DIST(-1,0,1,TRUE)",
+    "LOGNORM.INV(0.5,1,2)", "LOGNORM.INV(0.9,0,1)", "LOGNORM.INV(1,0,1)",
+    "LOGINV(0.3,1,0.5)", "LOGINV(0.7,0,2)", "LOGINV(0,1,1)",
+    "LOGNORMDIST(3,1,0.5)", "LOGNORMDIST(1,0,2)", "LOGNORMDIST(0,1,1)",
+    "FDIST(2,3,10)", "FDIST(0.5,5,5)", "FDIST(-1,3,10)", "FINV(0.05,3,10)", "FINV(0.5,5,5)", "FINV(0,3,10)",
+    # dates
+    "DATE(2024,1,31)", "DATE(2024,14,1)", "DATE(2024,3,0)", "DATE(99,1,1)", "DATE(-1,1,1)", "DATE(1900,3,1)",
+    "YEAR(D3)", "MONTH(D3)", "DAY(D3)", "YEAR(45322.75)", "YEAR(-1)", "MONTH(\"x\")", "DAY(60)",
+    "EDATE(D2,1)", "EDATE(D2,-2)", "EDATE(\"x\",1)",
+    "EOMONTH(D1,0)", "EOMONTH(D1,1)", "EOMONTH(D1,-13)", "EOMONTH(-5,1)",
+    "DATEDIF(D1,D5,\"D\")", "DATEDIF(D1,D5,\"M\")", "DATEDIF(D1,D6,\"Y\")", "DATEDIF(D2,D4,\"MD\")",
+    "DATEDIF(D2,D6,\"YM\")", "DATEDIF(D2,D6,\"YD\")", "DATEDIF(D5,D1,\"D\")", "DATEDIF(D1,D5,\"Q\")",
+    "NETWORKDAYS(D1,D2)", "NETWORKDAYS(D1,D5,D3:D4)", "NETWORKDAYS(D2,D1)", "NETWORKDAYS(\"x\",D1)",
+    "WORKDAY(D1,10)", "WORKDAY(D1,-5)", "WORKDAY(D1,10,D2:D3)", "WORKDAY(\"x\",1)",
+    "WEEKDAY(D1)", "WEEKDAY(D1,2)", "WEEKDAY(D1,3)", "WEEKDAY(D3,11)", "WEEKDAY(D3,16)", "WEEKDAY(D1,4)",
+    "YEARFRAC(D1,D5)", "YEARFRAC(D1,D5,1)", "YEARFRAC(D2,D3,0)", "YEARFRAC(D2,D4,2)", "YEARFRAC(D2,D4,3)",
+    "YEARFRAC(D2,D6,4)", "YEARFRAC(43000,45000,1)", "YEARFRAC(D1,D4,5)",
+    "DAYS(D5,D1)", "DAYS(\"2024-03-01\",\"2024-02-01\")", "DAYS(\"x\",1)",
+    "DATEVALUE(\"2024-01-31\")", "DATEVALUE(\"31-Jan-2024\")", "DATEVALUE(\"1/31/2024\")", "DATEVALUE(\"nonsense\")",
+    "TIME(12,30,0)", "TIME(25,0,0)", "TIME(0,90,30)", "TIME(-1,0,0)",
+    "HOUR(0.75)", "HOUR(45322.5)", "MINUTE(0.5208333)", "MINUTE(\"x\")", "HOUR(-1)",
+    # text
+    "TEXT(1234.567,\"#,##0.00\")", "TEXT(0.256,\"0.0%\")", "TEXT(D2,\"yyyy-mm-dd\")", "TEXT(D2,\"d mmm yyyy\")",
+    "TEXT(D2,\"dddd\")", "TEXT(45322.75,\"hh:mm\")", "TEXT(45322.75,\"h:mm AM/PM\")", "TEXT(1234.5,\"0.00E+00\")",
+    "TEXT(-5,\"0;(0)\")", "TEXT(42,\"000\")", "TEXT(0.5,\"#.00\")", "TEXT(12,\"$#,##0.00\")", "TEXT(D1,\"mmmm yy\")",
+    "TEXT(3.14159,\"0.000\")", "TEXT(-1234.5,\"#,##0\")", "TEXT(1/0,\"0\")",
+    "CONCATENATE(\"a\",1,TRUE)", "CONCATENATE(A1,\" \",B1)", "CONCATENATE(1/0)",
+    "CONCAT(A1:A3)", "CONCAT(\"x\",B1:B2)", "CONCAT(NA())",
+    "TEXTJOIN(\", \",TRUE,A1:A3)", "TEXTJOIN(\"-\",FALSE,\"a\",\"\",\"b\")", "TEXTJOIN(\"-\",TRUE,\"a\",\"\",\"b\")",
+    "TEXTJOIN(\",\",TRUE,1/0)",
+    "LEFT(A2,3)", "LEFT(A2)", "LEFT(A2,-1)", "RIGHT(A2,2)", "RIGHT(A2,99)", "RIGHT(A2,-1)",
+    "MID(A2,2,3)", "MID(A2,10,2)", "MID(A2,0,2)",
+    "LEN(A2)", "LEN(\"\")", "LEN(123.5)", "LEN(1/0)",
+    "UPPER(\"abc d\")", "LOWER(\"ABC\")", "PROPER(\"hello wORLD o'neil\")", "UPPER(NA())",
+    "TRIM(\"  a  b  \")", "TRIM(\"x\")", "TRIM(1/0)",
+    "FIND(\"an\",A2)", "FIND(\"AN\",A2)", "FIND(\"a\",A2,3)", "SEARCH(\"AN\",A2)", "SEARCH(\"b*n\",A2)",
+    "SEARCH(\"z\",A2)",
+    "SUBSTITUTE(\"a-b-c\",\"-\",\"+\")", "SUBSTITUTE(\"a-b-c\",\"-\",\"+\",2)", "SUBSTITUTE(\"aaa\",\"a\",\"b\",0)",
+    "REPLACE(\"abcdef\",2,3,\"X\")", "REPLACE(\"abc\",5,1,\"Z\")", "REPLACE(\"abc\",0,1,\"Z\")",
+    "VALUE(\"12.5\")", "VALUE(\"1,234\")", "VALUE(\"15%\")", "VALUE(\"abc\")", "VALUE(\"2024-01-31\")",
+    "REPT(\"ab\",3)", "REPT(\"x\",0)", "REPT(\"x\",-1)",
+    "EXACT(\"a\",\"A\")", "EXACT(\"a\",\"a\")", "EXACT(1,\"1\")",
+    "FIXED(1234.567)", "FIXED(1234.567,1,TRUE)", "FIXED(1234.567,-2)", "FIXED(\"x\")",
+    # newer models, computed by LibreOffice through older functions
+    ("SUM(SEQUENCE(3,2))", "SUMPRODUCT(ROW(1:6))"),
+    ("INDEX(SEQUENCE(4,1,10,5),3)", "10+5*2"),
+    ("INDEX(SORT(F1:F6,1,-1),2)", "LARGE(F1:F6,2)"),
+    ("INDEX(SORT(A1:B5,2,-1),1,1)", "INDEX(A1:A5,MATCH(MAX(B1:B5),B1:B5,0))"),
+    ("ROWS(UNIQUE(F1:F6))", "SUMPRODUCT(1/COUNTIF(F1:F6,F1:F6))"),
+    ("SUM(FILTER(B1:B5,C1:C5>0))", "SUMIF(C1:C5,\">0\",B1:B5)"),
+    ("LET(x,2,y,x*3,x+y)", "2+2*3"),
+    ("LET(r,B1:B5,SUM(r)/COUNT(r))", "AVERAGE(B1:B5)"),
 ]
 
 # Where LibreOffice answers otherwise than the common spreadsheet, whose answers models are
@@ -119,6 +214,35 @@ DIFFERS = {
     "DB(10000,1000,5,6)": ("ERR:2036", "a period beyond the life is #NUM!, LibreOffice gives 0"),
     "MROUND(5,-2)": ("ERR:2036", "a number and multiple of different signs are #NUM!"),
     "ISLOGICAL(C6)": ("TRUE", "LibreOffice keeps no boolean type: its TRUE is the number 1"),
+    "CONCATENATE(\"a\",1,TRUE)": ('"a1TRUE"', "LibreOffice keeps no boolean type: its TRUE is the number 1"),
+    "SUMIFS(B1:B5,C1:C4,\">0\")": ("ERR:2015", "criteria ranges of another shape are #VALUE!"),
+    "COUNTIFS(B1:B5,\">15\",C1:C4,\"<3\")": ("ERR:2015", "criteria ranges of another shape are #VALUE!"),
+    "MAXIFS(B1:B5,C1:C4,\">0\")": ("ERR:2015", "criteria ranges of another shape are #VALUE!"),
+    "MEDIAN(A1:A3)": ("ERR:2036", "no numbers at all is #NUM!"),
+    "MODE({5,1,5,1})": ("5", "of equally frequent numbers the first to occur is the mode"),
+    "MODE(F1:F6)": ("ERR:2042", "no repeated number is #N/A"),
+    "PERCENTILE.EXC(F1:F6,0.1)": ("ERR:2036", "k outside the sample's range is #NUM!"),
+    "PERCENTRANK(F1:F6,100)": ("ERR:2042", "x outside the numbers is #N/A"),
+    "LARGE(F1:F6,7)": ("ERR:2036", "k beyond the count is #NUM!"),
+    "COVAR({1,2},{1,2,3})": ("ERR:2042", "arrays of different sizes are #N/A"),
+    "INTERCEPT({1,2},{1})": ("ERR:2042", "arrays of different sizes are #N/A"),
+    "STANDARDIZE(1,2,0)": ("ERR:2036", "a standard deviation of 0 is #NUM!"),
+    "NORM.S.INV(0)": ("ERR:2036", "a probability of 0 is #NUM!"),
+    "CHIDIST(-1,2)": ("ERR:2036", "a negative x is #NUM!, LibreOffice gives 1"),
+    "LOGNORM.DIST(-1,0,1,TRUE)": ("ERR:2036", "x <= 0 is #NUM!, LibreOffice gives 0"),
+    "LOGNORMDIST(0,1,1)": ("ERR:2036", "x <= 0 is #NUM!, LibreOffice gives 0"),
+    "YEAR(-1)": ("ERR:2036", "negative serials are #NUM!; LibreOffice has dates before 1900"),
+    "HOUR(-1)": ("ERR:2036", "negative serials are #NUM!; LibreOffice has dates before 1900"),
+    "EOMONTH(-5,1)": ("ERR:2036", "negative serials are #NUM!; LibreOffice has dates before 1900"),
+    "DAY(60)": ("29", "serial 60 is the fictitious 1900-02-29 that the serial numbers keep"),
+    "DATEVALUE(\"nonsense\")": ("ERR:2015", "a text that is no date is #VALUE!"),
+    "LEFT(A2,-1)": ("ERR:2015", "a negative count of characters is #VALUE!"),
+    "RIGHT(A2,-1)": ("ERR:2015", "a negative count of characters is #VALUE!"),
+    "MID(A2,0,2)": ("ERR:2015", "a start before the first character is #VALUE!"),
+    "SUBSTITUTE(\"aaa\",\"a\",\"b\",0)": ("ERR:2015", "an instance below 1 is #VALUE!"),
+    "REPLACE(\"abc\",0,1,\"Z\")": ("ERR:2015", "a start before the first character is #VALUE!"),
+    "VALUE(\"abc\")": ("ERR:2015", "a text that is no number is #VALUE!"),
+    "REPT(\"x\",-1)": ("ERR:2015", "a negative count is #VALUE!"),
 }
 
 LO_ERRORS = {"#NULL!": 2000, "#DIV/0!": 2007, "#VALUE!": 2015, "#REF!": 2023, "#NAME?": 2029, "#NUM!": 2036,
@@ -126,9 +250,8 @@ LO_ERRORS = {"#NULL!": 2000, "#DIV/0!": 2007, "#VALUE!": 2015, "#REF!": 2023, "#
 
 
 def for_libreoffice(formula):
-    for name in sorted(XLFN, key=len, reverse=True):
-        formula = formula.replace(name + "(", "_xlfn." + name + "(").replace("_xlfn._xlfn.", "_xlfn.")
-    return formula
+    names = "|".join(re.escape(name) for name in sorted(XLFN, key=len, reverse=True))
+    return re.sub(r"(?<![A-Za-z0-9_.])(%s)\(" % names, r"_xlfn.\1(", formula)
 
 
 def cell_xml(value):
@@ -178,6 +301,16 @@ def expected_of(field, quoted):
         return '"%s"' % field
     if field.endswith("%"):
         return repr(float(field[:-1]) / 100)
+    # Results LibreOffice shows as dates (MM/DD/YYYY) or times (HH:MM:SS AM) become serials.
+    date = re.fullmatch(r"(\d\d)/(\d\d)/(\d{4})", field)
+    if date:
+        month, day, year = map(int, date.groups())
+        return repr(float((datetime.date(year, month, day) - datetime.date(1899, 12, 30)).days))
+    time = re.fullmatch(r"(\d\d):(\d\d):(\d\d) (AM|PM)", field)
+    if time:
+        hour, minute, second = map(int, time.groups()[:3])
+        hour = hour % 12 + (12 if time.group(4) == "PM" else 0)
+        return repr((hour * 3600 + minute * 60 + second) / 86400)
     if field in LO_ERRORS:
         return "ERR:%d" % LO_ERRORS[field]
     if field in ("TRUE", "FALSE"):

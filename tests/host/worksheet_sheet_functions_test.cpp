@@ -3,6 +3,7 @@
 // of those that have no fixed value.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <string>
@@ -117,6 +118,72 @@ TEST_F(FormulaTest, BadCallsGiveTheSpreadsheetsErrorValues) {
     engine().recalculate();
     EXPECT_EQ(at("H1"), error_value(c.error));
   }
+}
+
+TEST_F(FormulaTest, DynamicArraysSpillTheirShape) {
+  set("A1", 3.0);
+  set("A2", 1.0);
+  set("A3", 3.0);
+  set("A4", 2.0);
+  set("B1", "c");
+  set("B2", "a");
+  set("B3", "c");
+  set("B4", "b");
+  struct Case {
+    const char* formula;
+    Value expected;
+  };
+  const Case cases[] = {
+      {"SEQUENCE(2,3,0,2)", array_of({{0.0, 2.0, 4.0}, {6.0, 8.0, 10.0}})},
+      {"SORT(A1:B4)", array_of({{1.0, "a"}, {2.0, "b"}, {3.0, "c"}, {3.0, "c"}})},
+      {"SORT(A1:B4,2,-1)", array_of({{3.0, "c"}, {3.0, "c"}, {2.0, "b"}, {1.0, "a"}})},
+      {"UNIQUE(A1:B4)", array_of({{3.0, "c"}, {1.0, "a"}, {2.0, "b"}})},
+      {"UNIQUE(A1:A4,,TRUE)", array_of({{1.0}, {2.0}})},
+      {"FILTER(B1:B4,A1:A4>1)", array_of({{"c"}, {"c"}, {"b"}})},
+      {"FILTER(A1:A4,A1:A4>5,\"none\")", Value("none")},
+      {"FILTER(A1:A4,A1:A4>5)", error_value(kx::error::kXlValue)},
+      {"SEQUENCE(0)", error_value(kx::error::kXlValue)},
+      {"LET(n,A1:A4,total,SUM(n),total/COUNT(n))", Value(2.25)},
+      {"LET(x,2,x,x+1,x*10)", Value(30.0)},
+      {"ROW(A2:A3)", array_of({{2.0}, {3.0}})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.formula);
+    EXPECT_EQ(eval(c.formula), c.expected) << kx::display_text(eval(c.formula));
+  }
+}
+
+TEST_F(FormulaTest, ArraysAFunctionBuildsStayWithinTheFormulasBudget) {
+  engine().load();
+  const auto evaluation = engine().evaluate("SUM(SEQUENCE(2000,2000))");
+  EXPECT_EQ(evaluation.value, error_value(kx::error::kXlNum));
+  ASSERT_TRUE(evaluation.failure.has_value());
+  EXPECT_EQ(evaluation.failure->number, kx::error::kOutOfMemory);
+}
+
+TEST_F(FormulaTest, TodayAndNowAreVolatileDatesOfThisCentury) {
+  formula("A1", "TODAY()");
+  formula("A2", "NOW()-TODAY()");
+  engine().load();
+  engine().recalculate();
+  EXPECT_GT(at("A1").number(), 45000.0);  // after 2023
+  EXPECT_EQ(at("A1").number(), std::floor(at("A1").number()));
+  EXPECT_GE(at("A2").number(), 0.0);
+  EXPECT_LT(at("A2").number(), 1.0);
+  EXPECT_TRUE(application->is_volatile({sheet.get(), 1, 1}));
+}
+
+TEST_F(FormulaTest, TheFunctionTableListsEveryWorksheetFunctionWithItsParameters) {
+  const auto listed = engine().functions().spreadsheet_functions();
+  ASSERT_GT(listed.size(), 200u);
+  for (const char* name : {"VLOOKUP", "XLOOKUP", "NORM.DIST", "NORMDIST", "SUMIFS", "TEXT", "LET", "IF", "ROW"}) {
+    SCOPED_TRACE(name);
+    const auto found = std::find_if(listed.begin(), listed.end(), [&](const Function* f) { return f->name == name; });
+    ASSERT_NE(found, listed.end());
+    EXPECT_FALSE((*found)->parameters.empty());
+  }
+  EXPECT_TRUE(std::is_sorted(listed.begin(), listed.end(),
+                             [](const Function* a, const Function* b) { return a->name < b->name; }));
 }
 
 }  // namespace

@@ -1,0 +1,396 @@
+// Date and time functions on the spreadsheet's serial numbers: days since 1899-12-30, the time
+// of day as the fraction, and the fictitious 1900-02-29 (serial 60) that the first spreadsheets
+// counted and every later one keeps, so serials 1 to 59 fall one day later than the count says.
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/text_compare.hpp"
+#include "host/worksheet/arguments.hpp"
+#include "host/worksheet/serial_dates.hpp"
+#include "host/worksheet/sheet_functions.hpp"
+
+namespace host::worksheet {
+namespace {
+
+namespace ch = std::chrono;
+
+// Serial 60 is the 1900-02-29 that never was; from 61 on serials count real days.
+constexpr std::int64_t kFictitiousLeapDay = 60;
+
+constexpr ch::sys_days kOrigin = ch::sys_days(ch::year(1899) / 12 / 30);
+
+bool is_leap(int year) { return ch::year(year).is_leap(); }
+
+}  // namespace
+
+int days_in_month(int year, int month) {
+  if (year == 1900 && month == 2) return 29;  // as the serials count it
+  return static_cast<int>(static_cast<unsigned>((ch::year(year) / month / ch::last).day()));
+}
+
+Date date_of(double serial) {
+  check_domain(serial >= 0.0 && serial <= kLastSerial + 1.0, "the date lies outside 1900 to 9999");
+  const auto whole = static_cast<std::int64_t>(std::floor(serial));
+  if (whole == 0) return {1900, 1, 0};  // the spreadsheet's "January 0"
+  if (whole == kFictitiousLeapDay) return {1900, 2, 29};
+  const ch::year_month_day date(kOrigin + ch::days(whole < kFictitiousLeapDay ? whole + 1 : whole));
+  return {static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
+          static_cast<int>(static_cast<unsigned>(date.day()))};
+}
+
+// The serial of a year, month and day; months and days beyond their range carry over, as in DATE.
+double serial_of(double year, double month, double day) {
+  const double months_total = year * 12.0 + (month - 1.0);
+  const double normal_year = std::floor(months_total / 12.0);
+  const double normal_month = months_total - normal_year * 12.0 + 1.0;
+  check_domain(normal_year >= 1899.0 && normal_year <= 9999.0, "the year lies outside 1900 to 9999");
+  const ch::sys_days first = ch::sys_days(ch::year(static_cast<int>(normal_year)) / static_cast<int>(normal_month) / 1);
+  check_domain(std::fabs(day) < 1e7, "the day is too far from the month");
+  const double days = static_cast<double>((first - kOrigin).count()) + day - 1.0;
+  const double serial = days < static_cast<double>(kFictitiousLeapDay + 1) ? days - 1.0 : days;
+  check_domain(serial >= 0.0 && serial <= kLastSerial, "the date lies outside 1900 to 9999");
+  return serial;
+}
+
+namespace {
+
+using enum Takes;
+
+// The three-letter month names DATEVALUE reads.
+constexpr std::string_view kMonths[] = {"jan", "feb", "mar", "apr", "may", "jun",
+                                        "jul", "aug", "sep", "oct", "nov", "dec"};
+
+std::optional<int> month_named(std::string_view name) {
+  if (name.size() < 3) return std::nullopt;
+  const std::string lower = kx::to_lower_ascii(name.substr(0, 3));
+  for (int i = 0; i < 12; ++i) {
+    if (lower == kMonths[i]) return i + 1;
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> split_date(std::string_view text) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (const char c : text) {
+    if (c == '-' || c == '/' || c == ' ' || c == ',' || c == '.') {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
+std::optional<int> whole_number(const std::string& text) {
+  if (text.empty() || text.size() > 5) return std::nullopt;
+  int value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+}  // namespace
+
+std::optional<double> parse_date(std::string_view text) {
+  const std::vector<std::string> parts = split_date(text);
+  if (parts.size() != 3) return std::nullopt;
+  std::optional<int> year;
+  std::optional<int> month;
+  std::optional<int> day;
+  if (parts[0].size() == 4) {
+    year = whole_number(parts[0]);
+    month = whole_number(parts[1]);
+    day = whole_number(parts[2]);
+  } else if (const auto named = month_named(parts[1]); named && !whole_number(parts[1])) {
+    day = whole_number(parts[0]);
+    month = named;
+    year = whole_number(parts[2]);
+  } else if (const auto first = month_named(parts[0]); first && !whole_number(parts[0])) {
+    month = first;
+    day = whole_number(parts[1]);
+    year = whole_number(parts[2]);
+  } else {
+    month = whole_number(parts[0]);
+    day = whole_number(parts[1]);
+    year = whole_number(parts[2]);
+  }
+  if (!year || !month || !day) return std::nullopt;
+  if (*year < 100) *year += *year < 30 ? 2000 : 1900;
+  if (*month < 1 || *month > 12 || *day < 1 || *day > days_in_month(*year, *month)) return std::nullopt;
+  if (*year < 1900 || *year > 9999) return std::nullopt;
+  return serial_of(*year, *month, *day);
+}
+
+namespace {
+
+// A date argument: a serial number, or a text that reads as a number or a date.
+double date_arg(const kx::Value& value) {
+  const kx::Value single = single_arg(value);
+  if (single.is_text()) {
+    if (const auto date = parse_date(single.text())) return *date;
+  }
+  const double serial = number_arg(single);
+  check_domain(serial >= 0.0 && serial <= kLastSerial + 1.0, "the date lies outside 1900 to 9999");
+  return serial;
+}
+
+double day_arg(const kx::Value& value) { return std::floor(date_arg(value)); }
+
+kx::Value date(Arguments args) {
+  double year = whole_arg(args[0]);
+  check_domain(year >= 0.0 && year < 10000.0, "the year must lie between 0 and 9999");
+  if (year < 1900.0) year += 1900.0;
+  return serial_of(year, whole_arg(args[1]), whole_arg(args[2]));
+}
+
+kx::Value year_of(Arguments args) { return static_cast<double>(date_of(date_arg(args[0])).year); }
+kx::Value month_of(Arguments args) { return static_cast<double>(date_of(date_arg(args[0])).month); }
+kx::Value day_of(Arguments args) { return static_cast<double>(date_of(date_arg(args[0])).day); }
+
+// The date `months` months on, its day kept or (end of month) moved to the month's last day.
+double months_on(double start, double months, bool end_of_month) {
+  const Date from = date_of(start);
+  const double moved = static_cast<double>(from.year) * 12.0 + (from.month - 1) + std::trunc(months);
+  const double year = std::floor(moved / 12.0);
+  const double month = moved - year * 12.0 + 1.0;
+  check_domain(year >= 1900.0 && year <= 9999.0, "the date lies outside 1900 to 9999");
+  const int last = days_in_month(static_cast<int>(year), static_cast<int>(month));
+  const int day = end_of_month ? last : std::min(std::max(from.day, 1), last);
+  return serial_of(year, month, day);
+}
+
+kx::Value edate(Arguments args) { return months_on(date_arg(args[0]), number_arg(args[1]), false); }
+kx::Value eomonth(Arguments args) { return months_on(date_arg(args[0]), number_arg(args[1]), true); }
+
+// DATEDIF(start, end, unit): whole years, months or days between two dates, or the months
+// and days left over after whole years or months ("YM", "MD", "YD").
+kx::Value date_difference(Arguments args) {
+  const double start = day_arg(args[0]);
+  const double end = day_arg(args[1]);
+  const std::string unit = kx::to_upper_ascii(text_arg(args[2]));
+  check_domain(start <= end, "the start date must not come after the end date");
+  const Date from = date_of(start);
+  const Date to = date_of(end);
+  int months = (to.year - from.year) * 12 + (to.month - from.month);
+  if (to.day < from.day) --months;
+  if (unit == "D") return end - start;
+  if (unit == "M") return static_cast<double>(months);
+  if (unit == "Y") return static_cast<double>(months / 12);
+  if (unit == "YM") return static_cast<double>(months % 12);
+  if (unit == "MD") {
+    if (to.day >= from.day) return static_cast<double>(to.day - from.day);
+    const int previous_month = to.month == 1 ? 12 : to.month - 1;
+    const int previous_year = to.month == 1 ? to.year - 1 : to.year;
+    return static_cast<double>(days_in_month(previous_year, previous_month) - from.day + to.day);
+  }
+  if (unit == "YD") {
+    double anniversary = serial_of(to.year, from.month, from.day);
+    if (anniversary > end) anniversary = serial_of(to.year - 1, from.month, from.day);
+    return end - anniversary;
+  }
+  raise_error(kx::error::kXlNum, "the unit must be Y, M, D, MD, YM or YD");
+}
+
+kx::Value weekday(Arguments args) {
+  const double day = day_arg(args[0]);
+  const double type = is_omitted(args[1]) ? 1.0 : whole_arg(args[1]);
+  const int sunday_first = weekday_sunday_first(day);   // 1..7
+  const int monday_first = (sunday_first + 5) % 7 + 1;  // 1..7
+  if (type == 1.0 || type == 17.0) return static_cast<double>(sunday_first);
+  if (type == 2.0 || type == 11.0) return static_cast<double>(monday_first);
+  if (type == 3.0) return static_cast<double>(monday_first - 1);
+  if (type >= 12.0 && type <= 16.0) {
+    const int start = static_cast<int>(type) - 10;  // 2 Tuesday ... 6 Saturday, Monday first
+    return static_cast<double>((monday_first - start + 7) % 7 + 1);
+  }
+  raise_error(kx::error::kXlNum, "the return type must be 1, 2, 3 or 11 to 17");
+}
+
+bool is_weekend(double day) {
+  const int sunday_first = weekday_sunday_first(day);
+  return sunday_first == 1 || sunday_first == 7;
+}
+
+std::vector<double> holidays_of(const kx::Value& argument) {
+  std::vector<double> days;
+  if (is_omitted(argument)) return days;
+  const Grid grid(argument);
+  for (std::size_t i = 0; i < grid.size(); ++i) {
+    if (grid.at(i).is_empty()) continue;
+    days.push_back(day_arg(grid.at(i)));
+  }
+  return days;
+}
+
+bool is_working_day(double day, const std::vector<double>& holidays) {
+  if (is_weekend(day)) return false;
+  for (const double holiday : holidays) {
+    if (holiday == day) return false;
+  }
+  return true;
+}
+
+kx::Value network_days(Arguments args) {
+  double start = day_arg(args[0]);
+  double end = day_arg(args[1]);
+  const std::vector<double> holidays = holidays_of(args[2]);
+  const double sign = start <= end ? 1.0 : -1.0;
+  if (start > end) std::swap(start, end);
+  // Whole weeks hold five working days each; only the rest is walked.
+  const double weeks = std::floor((end - start + 1.0) / 7.0);
+  double count = weeks * 5.0;
+  for (double day = start + weeks * 7.0; day <= end; day += 1.0) count += is_weekend(day) ? 0.0 : 1.0;
+  for (const double holiday : holidays) {
+    if (holiday >= start && holiday <= end && !is_weekend(holiday)) count -= 1.0;
+  }
+  return sign * count;
+}
+
+kx::Value work_day(Arguments args) {
+  double day = day_arg(args[0]);
+  const double steps = whole_arg(args[1]);
+  const std::vector<double> holidays = holidays_of(args[2]);
+  // No date range holds more working days than this: the walk stays bounded.
+  check_domain(std::fabs(steps) <= kLastSerial, "the number of days is too large");
+  const double direction = steps < 0.0 ? -1.0 : 1.0;
+  for (double left = std::fabs(steps); left > 0.0;) {
+    day += direction;
+    check_domain(day >= 1.0 && day <= kLastSerial, "the date lies outside 1900 to 9999");
+    if (is_working_day(day, holidays)) left -= 1.0;
+  }
+  return day;
+}
+
+bool is_last_of_february(const Date& date) { return date.month == 2 && date.day == days_in_month(date.year, 2); }
+
+// YEARFRAC(start, end, [basis]): 0 US 30/360, 1 actual/actual, 2 actual/360, 3 actual/365,
+// 4 European 30/360.
+kx::Value year_fraction(Arguments args) {
+  double start = day_arg(args[0]);
+  double end = day_arg(args[1]);
+  const double basis = is_omitted(args[2]) ? 0.0 : whole_arg(args[2]);
+  check_domain(basis >= 0.0 && basis <= 4.0, "the basis must be 0 to 4");
+  if (start > end) std::swap(start, end);
+  const Date from = date_of(start);
+  const Date to = date_of(end);
+  const double days = end - start;
+  if (basis == 2.0) return days / 360.0;
+  if (basis == 3.0) return days / 365.0;
+  if (basis == 0.0 || basis == 4.0) {
+    int d1 = from.day;
+    int d2 = to.day;
+    if (basis == 4.0) {
+      d1 = std::min(d1, 30);
+      d2 = std::min(d2, 30);
+    } else {
+      if (is_last_of_february(from)) {
+        if (is_last_of_february(to)) d2 = 30;
+        d1 = 30;
+      }
+      if (d2 == 31 && d1 >= 30) d2 = 30;
+      if (d1 == 31) d1 = 30;
+    }
+    return ((to.year - from.year) * 360.0 + (to.month - from.month) * 30.0 + (d2 - d1)) / 360.0;
+  }
+  // Actual/actual: within one year, by the length of the year the period touches.
+  const bool within_a_year =
+      to.year == from.year ||
+      (to.year == from.year + 1 && (to.month < from.month || (to.month == from.month && to.day <= from.day)));
+  if (within_a_year) {
+    bool leap = false;
+    if (to.year == from.year) {
+      leap = is_leap(from.year);
+    } else {
+      const auto covers_leap_day = [&](int year) {
+        if (!is_leap(year)) return false;
+        const double leap_day = serial_of(year, 2, 29);
+        return leap_day >= start && leap_day <= end;
+      };
+      leap = covers_leap_day(from.year) || covers_leap_day(to.year) || (is_last_of_february(to) && is_leap(to.year));
+    }
+    return days / (leap ? 366.0 : 365.0);
+  }
+  double year_days = 0.0;
+  for (int year = from.year; year <= to.year; ++year) year_days += is_leap(year) ? 366.0 : 365.0;
+  return days / (year_days / static_cast<double>(to.year - from.year + 1));
+}
+
+kx::Value days_between(Arguments args) { return day_arg(args[0]) - day_arg(args[1]); }
+
+kx::Value date_value(Arguments args) {
+  const kx::Value text = single_arg(args[0]);
+  if (text.is_error()) raise_error(text.error().number, "the argument holds an error value");
+  if (!text.is_text()) raise_error(kx::error::kXlValue, "DATEVALUE needs a text");
+  const auto serial = parse_date(text.text());
+  if (!serial) raise_error(kx::error::kXlValue, "\"" + text.text() + "\" is no date");
+  return *serial;
+}
+
+kx::Value time_of_day(Arguments args) {
+  const double seconds = whole_arg(args[0]) * 3600.0 + whole_arg(args[1]) * 60.0 + whole_arg(args[2]);
+  check_domain(seconds >= 0.0 && seconds < 32768.0 * 3600.0, "the time must not be negative");
+  return std::fmod(seconds, 86400.0) / 86400.0;
+}
+
+// The whole seconds of the time of day, after rounding to the millisecond: 12:29:59.997 is
+// still in minute 29, as the reference spreadsheet shows it.
+double second_of_day(const kx::Value& value) {
+  const double serial = date_arg(value);
+  const double milliseconds = std::round((serial - std::floor(serial)) * 86400000.0);
+  return std::fmod(std::floor(milliseconds / 1000.0), 86400.0);
+}
+
+kx::Value hour_of(Arguments args) { return std::floor(second_of_day(args[0]) / 3600.0); }
+kx::Value minute_of(Arguments args) { return std::floor(std::fmod(second_of_day(args[0]), 3600.0) / 60.0); }
+kx::Value second_of(Arguments args) { return std::fmod(second_of_day(args[0]), 60.0); }
+
+// The local date and time as a serial number.
+double now_serial() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  const double day = serial_of(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+  return day + (local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec) / 86400.0;
+}
+
+kx::Value today(Arguments) { return std::floor(now_serial()); }
+kx::Value now(Arguments) { return now_serial(); }
+
+constexpr SheetFunction kFunctions[] = {
+    {"DATE", 3, 3, kSingleValues, date, "year, month, day"},
+    {"YEAR", 1, 1, kSingleValues, year_of, "serial_number"},
+    {"MONTH", 1, 1, kSingleValues, month_of, "serial_number"},
+    {"DAY", 1, 1, kSingleValues, day_of, "serial_number"},
+    {"EDATE", 2, 2, kSingleValues, edate, "start_date, months"},
+    {"EOMONTH", 2, 2, kSingleValues, eomonth, "start_date, months"},
+    {"DATEDIF", 3, 3, kSingleValues, date_difference, "start_date, end_date, unit"},
+    {"NETWORKDAYS", 2, 3, kArrays, network_days, "start_date, end_date, [holidays]"},
+    {"WORKDAY", 2, 3, kArrays, work_day, "start_date, days, [holidays]"},
+    {"WEEKDAY", 1, 2, kSingleValues, weekday, "serial_number, [return_type]"},
+    {"YEARFRAC", 2, 3, kSingleValues, year_fraction, "start_date, end_date, [basis]"},
+    {"DAYS", 2, 2, kSingleValues, days_between, "end_date, start_date"},
+    {"DATEVALUE", 1, 1, kSingleValues, date_value, "date_text"},
+    {"TIME", 3, 3, kSingleValues, time_of_day, "hour, minute, second"},
+    {"HOUR", 1, 1, kSingleValues, hour_of, "serial_number"},
+    {"MINUTE", 1, 1, kSingleValues, minute_of, "serial_number"},
+    {"SECOND", 1, 1, kSingleValues, second_of, "serial_number"},
+    {"TODAY", 0, 0, kSingleValues, today, "", true},
+    {"NOW", 0, 0, kSingleValues, now, "", true},
+};
+
+}  // namespace
+
+Family date_functions() { return kFunctions; }
+
+}  // namespace host::worksheet
