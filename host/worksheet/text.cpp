@@ -242,7 +242,7 @@ kx::Value fixed(Arguments args) {
   const bool no_commas = !is_omitted(args[2]) && flag_arg(args[2]);
   check_domain(decimals <= 127.0, "at most 127 decimals");
   std::string format = no_commas ? "0" : "#,##0";
-  if (decimals > 0.0) format += "." + std::string(static_cast<std::size_t>(std::min(decimals, 15.0)), '0');
+  if (decimals > 0.0) format.append(".").append(static_cast<std::size_t>(std::min(decimals, 15.0)), '0');
   double rounded = x;
   if (decimals < 0.0) {
     const double unit = std::pow(10.0, -decimals);

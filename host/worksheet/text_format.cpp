@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -58,7 +59,11 @@ bool is_date_pattern(std::string_view section) {
   return false;
 }
 
-std::string two_digits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+std::string two_digits(int n) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d", n);
+  return text;
+}
 
 std::string format_date(double serial, std::string_view pattern) {
   check_domain(serial >= 0.0 && serial <= kLastSerial + 1.0, "the date lies outside 1900 to 9999");
@@ -206,7 +211,7 @@ std::string format_number_section(double x, std::string_view section) {
   }
   const int decimals = decimal_zeros + decimal_hashes;
   std::string pattern = "0";
-  if (decimals > 0) pattern += "." + std::string(static_cast<std::size_t>(decimals), '0');
+  if (decimals > 0) pattern.append(".").append(static_cast<std::size_t>(decimals), '0');
   std::string digits = kx::format_number(magnitude, pattern);
   std::string integer = digits.substr(0, digits.find('.'));
   std::string fraction = decimals > 0 ? digits.substr(digits.find('.') + 1) : std::string();
@@ -214,15 +219,18 @@ std::string format_number_section(double x, std::string_view section) {
     fraction.pop_back();
   }
   if (integer == "0" && integer_zeros == 0) integer.clear();
-  while (static_cast<int>(integer.size()) < integer_zeros) integer.insert(integer.begin(), '0');
+  if (static_cast<int>(integer.size()) < integer_zeros) {
+    integer = std::string(static_cast<std::size_t>(integer_zeros) - integer.size(), '0') + integer;
+  }
   if (grouping) integer = with_grouping(integer);
   std::string out = integer;
-  if (in_decimals && (decimals > 0)) out += "." + fraction;
+  if (in_decimals && (decimals > 0)) out.append(".").append(fraction);
   if (in_decimals && decimals == 0) out += ".";
   if (exponent_digits > 0) {
     std::string power = std::to_string(std::abs(exponent));
-    while (static_cast<int>(power.size()) < exponent_digits) power.insert(power.begin(), '0');
-    out += std::string("E") + (exponent < 0 ? "-" : "+") + power;
+    out += exponent < 0 ? "E-" : "E+";
+    if (static_cast<int>(power.size()) < exponent_digits) out.append(exponent_digits - power.size(), '0');
+    out += power;
   }
   const bool shows_nonzero = out.find_first_of("123456789") != std::string::npos;
   return (negative && shows_nonzero ? "-" : "") + prefix + out + suffix;
