@@ -89,13 +89,31 @@ Value logical_not(const Arguments& arguments) { return map_elements(arguments.va
 
 // --- Choice -------------------------------------------------------------------------------
 
+// Where an array condition holds, the element of the first branch; elsewhere the missing marker,
+// which the second step replaces by the element of the second branch.
+Value true_branch_element(const Value& condition, const Value& if_true) {
+  if (condition.is_error()) return condition;
+  return guarded([&] { return logical_of(condition) ? if_true : Value::missing(); });
+}
+
+Value false_branch_element(const Value& chosen, const Value& if_false) {
+  return chosen.is_missing() ? if_false : chosen;
+}
+
 Value choose_if(const Arguments& arguments) {
   const Value condition = arguments.value(0);
   if (condition.is_error()) return condition;
-  const std::size_t branch = logical_of(condition) ? 1 : 2;
-  if (branch >= arguments.count()) return false;  // IF(FALSE, x) is FALSE
-  if (!arguments.given(branch)) return 0.0;       // an empty place is 0
-  return arguments.value(branch);
+  const auto branch_value = [&](std::size_t branch) -> Value {
+    if (branch >= arguments.count()) return false;  // IF(FALSE, x) is FALSE
+    if (!arguments.given(branch)) return 0.0;       // an empty place is 0
+    return arguments.value(branch);
+  };
+  // An array condition chooses element by element, as in an array formula: both branches are
+  // read, each repeating over the condition's shape as an operand of an operator does.
+  if (condition.is_array() && condition.array().size() > 1) {
+    return broadcast(broadcast(condition, branch_value(1), true_branch_element), branch_value(2), false_branch_element);
+  }
+  return branch_value(logical_of(condition) ? 1 : 2);
 }
 
 Value if_error(const Arguments& arguments) {

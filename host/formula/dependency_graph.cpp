@@ -164,10 +164,14 @@ void DependencyGraph::order_by_strong_components(std::size_t count) {
       if (component.size() == 1 && !reads_itself) {
         order_.push_back(cell);
       } else {
-        // A cycle names formula cells only, not the ranges it runs through.
-        std::erase_if(component, [&](std::uint32_t member) { return !is_cell(member); });
+        // A cycle names formula cells only; the ranges it runs through are kept apart.
+        const auto ranges =
+            std::partition(component.begin(), component.end(), [&](std::uint32_t member) { return is_cell(member); });
+        cycle_ranges_.emplace_back(ranges, component.end());
+        component.erase(ranges, component.end());
         std::sort(component.begin(), component.end());
         cycles_.push_back(std::move(component));
+        cycle_positions_.push_back(order_.size());
       }
     }
   }

@@ -79,8 +79,13 @@ class DependencyGraph {
   std::span<const std::uint32_t> precedents(std::uint32_t cell) const {
     return std::span<const std::uint32_t>(edges_).subspan(offsets_[cell], offsets_[cell + 1] - offsets_[cell]);
   }
-  // Each circular reference as its formula cells, in the order they were given.
+  // Each circular reference as its formula cells, in the order they were given. The cells of
+  // one may still be computable in some order the references do not show (a lookup reads only
+  // the cell it finds); cycle k belongs before order()[cycle_position(k)].
   const std::vector<std::vector<std::uint32_t>>& cycles() const { return cycles_; }
+  std::size_t cycle_position(std::size_t k) const { return cycle_positions_[k]; }
+  // The ranges read by several cells that run through cycle k.
+  const std::vector<std::uint32_t>& cycle_ranges(std::size_t k) const { return cycle_ranges_[k]; }
 
  private:
   void order_by_strong_components(std::size_t count);
@@ -90,6 +95,8 @@ class DependencyGraph {
   std::vector<std::uint32_t> edges_;
   std::vector<std::uint32_t> order_;
   std::vector<std::vector<std::uint32_t>> cycles_;
+  std::vector<std::size_t> cycle_positions_;
+  std::vector<std::vector<std::uint32_t>> cycle_ranges_;
 };
 
 }  // namespace host

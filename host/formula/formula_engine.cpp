@@ -45,6 +45,7 @@ void FormulaEngine::load() {
   places_.clear();
   states_.clear();
   problems_.clear();
+  circular_.clear();
   graph_.reset();
 
   // In workbook, sheet, row and column order, so that problems and cycles come out in reading order.
@@ -82,8 +83,7 @@ void FormulaEngine::load() {
 
 std::vector<std::vector<std::string>> FormulaEngine::cycles() const {
   std::vector<std::vector<std::string>> named;
-  if (!graph_) return named;
-  for (const auto& cycle : graph_->cycles()) {
+  for (const auto& cycle : circular_) {
     std::vector<std::string> cells;
     for (const std::uint32_t index : cycle)
       cells.push_back(cell_label(*places_[index].sheet, places_[index].row, places_[index].column));

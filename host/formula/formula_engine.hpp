@@ -42,7 +42,9 @@ class FormulaEngine {
   const std::vector<CellProblem>& problems() const { return problems_; }
 
   // Computes the cells whose formula is new, the volatile cells, and every cell that reads
-  // one of those, in dependency order. Cells on a circular reference show error 522.
+  // one of those, in dependency order. Cells on a circular reference show error 522; cells whose
+  // references only seem to run in a circle (a lookup that reads one cell of a column its own
+  // row's result is in) are computed in the order their values allow.
   void recalculate();
   // Computes every formula cell.
   void recalculate_all();
@@ -73,6 +75,7 @@ class FormulaEngine {
   void build_order();
   void run(bool everything);
   void compute(std::uint32_t index);
+  void resolve_cycle(std::size_t cycle, bool everything);
   // After a pass: did a spill change where other formulas read?
   bool spill_changes_reach_readers() const;
 
@@ -83,8 +86,9 @@ class FormulaEngine {
   std::vector<CellState> states_;
   std::vector<CellProblem> problems_;
   std::optional<DependencyGraph> graph_;
-  std::vector<char> computed_;             // per pass: was the cell computed
-  std::vector<SheetArea> changed_spills_;  // per pass: spill areas that moved, old and new
+  std::vector<char> computed_;                        // per pass: was the cell computed
+  std::vector<SheetArea> changed_spills_;             // per pass: spill areas that moved, old and new
+  std::vector<std::vector<std::uint32_t>> circular_;  // per pass: the true circles' cells
 };
 
 }  // namespace host

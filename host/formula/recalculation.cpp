@@ -13,6 +13,8 @@ namespace {
 // A spill that moves changes which cells read which; the order is then computed again and
 // the pass repeated. Results that keep changing shape are left after this many passes.
 constexpr int kMaxPasses = 4;
+// Computations spent on settling the cells of one circular reference before it counts as one.
+constexpr std::size_t kMaxCycleComputations = 1 << 20;
 
 }  // namespace
 
@@ -20,26 +22,22 @@ void FormulaEngine::recalculate() { run(false); }
 
 void FormulaEngine::recalculate_all() { run(true); }
 
-void FormulaEngine::build_order() {
-  graph_.emplace(places_);
-  for (const auto& cycle : graph_->cycles()) {
-    for (const std::uint32_t index : cycle) {
-      GraphCell& place = places_[index];
-      Sheet& sheet = *states_[index].sheet;
-      if (place.spill) clear_spill(sheet, *place.spill);
-      place.spill.reset();
-      sheet.cell(place.row, place.column).value = kx::ErrorValue{kErrCircularReference};
-      states_[index].dirty = false;
-    }
-  }
-}
+void FormulaEngine::build_order() { graph_.emplace(places_); }
 
 void FormulaEngine::run(bool everything) {
   for (int pass = 0; pass < kMaxPasses; ++pass) {
     if (!graph_) build_order();
     computed_.assign(graph_->node_count(), 0);
     changed_spills_.clear();
-    for (const std::uint32_t index : graph_->order()) {
+    circular_.clear();
+    const auto order = graph_->order();
+    std::size_t next_cycle = 0;
+    for (std::size_t at = 0; at <= order.size(); ++at) {
+      while (next_cycle < graph_->cycles().size() && graph_->cycle_position(next_cycle) == at) {
+        resolve_cycle(next_cycle++, everything);
+      }
+      if (at == order.size()) break;
+      const std::uint32_t index = order[at];
       if (!graph_->is_cell(index)) {
         // A range read by several cells changed when a cell inside it was computed.
         for (const std::uint32_t precedent : graph_->precedents(index)) {
@@ -70,6 +68,46 @@ void FormulaEngine::run(bool everything) {
     if (!rerun) return;
     everything = true;
   }
+}
+
+// Cells whose references run in a circle may still each read only cells computed before them:
+// a task that starts when the task it names ends looks up the column of ends, its own row's end
+// included, but reads one other row's. Such cells are computed over and over, in reading order,
+// until no value changes; starting from the circular-reference error, cells on a true circle
+// keep it, and then the whole circle shows it.
+void FormulaEngine::resolve_cycle(std::size_t cycle, bool everything) {
+  const std::vector<std::uint32_t>& cells = graph_->cycles()[cycle];
+  bool needed = everything;
+  for (const std::uint32_t index : cells) {
+    needed = needed || states_[index].dirty || states_[index].is_volatile;
+    for (const std::uint32_t precedent : graph_->precedents(index)) needed = needed || computed_[precedent];
+  }
+  if (!needed) return;
+  const kx::Value circular = kx::ErrorValue{kErrCircularReference};
+  const auto value_of = [&](std::uint32_t index) -> kx::Value& {
+    return states_[index].sheet->cell(places_[index].row, places_[index].column).value;
+  };
+  for (const std::uint32_t index : cells) value_of(index) = circular;
+  // Each sweep settles at least one more cell of a computable order; the bound on the work keeps
+  // a long true circle whose values never settle from taking quadratic time.
+  const std::size_t sweeps = std::min(cells.size() + 1, std::max<std::size_t>(2, kMaxCycleComputations / cells.size()));
+  bool settled = false;
+  for (std::size_t sweep = 0; sweep < sweeps && !settled; ++sweep) {
+    settled = true;
+    for (const std::uint32_t index : cells) {
+      const kx::Value before = value_of(index);
+      compute(index);
+      settled = settled && value_of(index) == before;
+    }
+  }
+  const bool is_circle = !settled || std::any_of(cells.begin(), cells.end(),
+                                                 [&](std::uint32_t index) { return value_of(index) == circular; });
+  if (is_circle) {
+    for (const std::uint32_t index : cells) value_of(index) = circular;
+    circular_.push_back(cells);
+  }
+  for (const std::uint32_t index : cells) computed_[index] = 1;
+  for (const std::uint32_t range : graph_->cycle_ranges(cycle)) computed_[range] = 1;
 }
 
 void FormulaEngine::compute(std::uint32_t index) {

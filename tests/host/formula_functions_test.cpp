@@ -101,6 +101,12 @@ TEST_F(SpreadsheetRules, WhatAggregatesAndLogicalFunctionsCount) {
       {"IF(\"x\",1,2)", error_value(error::kXlValue)},
       {"IF(B2,1,2)", error_value(error::kXlNA)},
       {"IF(TRUE,A1:A2)", array_of({{1.0}, {"2"}})},
+      // An array condition chooses element by element; a branch repeats over its shape.
+      {"IF(A1:A3>1,\"big\",A1:A3)", array_of({{1.0}, {"big"}, {"big"}})},
+      {"IF({1,0,\"x\"},{10,20,30},-1)", array_of({{10.0, -1.0, error_value(error::kXlValue)}})},
+      {"IF({0;1;1},5,{1;2})", array_of({{1.0}, {5.0}, {error_value(error::kXlNA)}})},
+      {"IF({TRUE,FALSE},B2)", array_of({{error_value(error::kXlNA), false}})},
+      {"IF({TRUE},1,2)", 1.0},
       {"IFERROR(1/0,\"div\")", "div"},
       {"IFERROR(5,\"x\")", 5.0},
       {"IFERROR(#N/A,)", 0.0},

@@ -80,6 +80,44 @@ TEST_F(FormulaTest, CircularReferencesAreReportedWithTheirCells) {
   EXPECT_EQ(at("F1"), Value(1.0));
 }
 
+TEST_F(FormulaTest, CellsThatOnlySeemCircularAreComputedInTheOrderTheirValuesAllow) {
+  // A schedule: each task starts the day after the task it names ends, looked up in the column
+  // of ends that its own row's end is in. Task a follows c, c follows b.
+  const char* const ids[] = {"a", "b", "c"};
+  const char* const after[] = {"c", "", "b"};
+  for (int row = 1; row <= 3; ++row) {
+    set(fmt::format("A{}", row), ids[row - 1]);
+    set(fmt::format("E{}", row), after[row - 1]);
+    formula(fmt::format("C{}", row), fmt::format("=IF(E{0}=\"\",1,INDEX($D$1:$D$3,MATCH(E{0},$A$1:$A$3,0))+1)", row));
+    formula(fmt::format("D{}", row), fmt::format("=C{0}+B{0}", row));
+  }
+  set("B1", 2.0);
+  formula("B2", "=kxTICK()");  // 1, 2, ... days: a volatile duration
+  set("B3", 3.0);
+  formula("F1", "=MAX(D1:D3)");
+  engine().load();
+  for (double tick = 1; tick <= 2; ++tick) {
+    SCOPED_TRACE(tick);
+    engine().recalculate();
+    EXPECT_TRUE(engine().cycles().empty());
+    EXPECT_EQ(at("D2"), Value(1 + tick));
+    EXPECT_EQ(at("C3"), Value(2 + tick));
+    EXPECT_EQ(at("C1"), Value(6 + tick));
+    EXPECT_EQ(at("F1"), Value(8 + tick));
+  }
+
+  set("E2", "a");  // now a true circle: a follows c follows b follows a
+  engine().load();
+  engine().recalculate();
+  const std::vector<std::vector<std::string>> expected = {
+      {"Sheet1!C1", "Sheet1!D1", "Sheet1!C2", "Sheet1!D2", "Sheet1!C3", "Sheet1!D3"}};
+  EXPECT_EQ(engine().cycles(), expected);
+  for (const char* cell : {"C1", "D2", "C3", "F1"}) {
+    SCOPED_TRACE(cell);
+    EXPECT_EQ(at(cell), error_value(kErrCircularReference));
+  }
+}
+
 TEST_F(FormulaTest, LongChainsAndLongCyclesNeedNoDeepRecursion) {
   constexpr int kLength = 100000;
   sheet->set_value(1, 1, 1.0);
