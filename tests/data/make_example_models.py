@@ -770,8 +770,10 @@ def main():
             write_xlsx(model, os.path.join(EXAMPLES, model.file_name))
             copy = os.path.join(work, model.file_name)
             write_xlsx(model, copy, for_libreoffice=True)
+            # A fresh profile in the C locale, whose month and day names TEXT gives are English.
             subprocess.run(["soffice", "-env:UserInstallation=file://%s/profile" % work, "--headless",
-                            "--convert-to", "fods", "--outdir", work, copy], check=True, capture_output=True)
+                            "--convert-to", "fods", "--outdir", work, copy], check=True, capture_output=True,
+                           env=dict(os.environ, LC_ALL="C.UTF-8", LANG="C.UTF-8"))
             with open(copy[:-len(".xlsx")] + ".fods", encoding="utf-8") as result:
                 computed = computed_sheets(result.read())
             for sheet, cells in model.sheets.items():
