@@ -33,6 +33,15 @@ void BookBuilder::set_formula(Sheet& sheet, std::int32_t row, std::int32_t colum
   sheet.cell(row, column).value = std::move(cached);
 }
 
+void BookBuilder::define_name(std::string name, std::string formula_text, const Sheet* scope) {
+  if (!is_valid_defined_name(name)) fail_reading("\"" + name + "\" cannot be a defined name");
+  if (formula_text.empty()) fail_reading("the name \"" + name + "\" is defined as nothing");
+  const auto bytes = static_cast<std::int64_t>(name.size() + formula_text.size());
+  check_text(bytes);
+  text_bytes_ += bytes;
+  book_->define_name(std::move(name), std::move(formula_text), scope);
+}
+
 void BookBuilder::charge_cells(std::int64_t count) {
   check_cells(count);
   cells_ += count;

@@ -27,6 +27,10 @@ class BookBuilder {
   // The formula text without its leading "="; cached is the result the file stored.
   void set_formula(Sheet& sheet, std::int32_t row, std::int32_t column, std::string text, kx::Value cached);
 
+  // Defines a name for the workbook (scope null) or for one sheet; the formula text without
+  // "=". Fails for a name that is not valid, as no spreadsheet program writes one.
+  void define_name(std::string name, std::string formula_text, const Sheet* scope);
+
   // Counts cells a reader holds aside (for instance to remember which cells an array
   // formula covers) against the same budget as written cells.
   void charge_cells(std::int64_t count);

@@ -1,6 +1,8 @@
 #include "host/files/formula_text.hpp"
 
 #include <array>
+#include <utility>
+#include <vector>
 
 #include "common/text_compare.hpp"
 #include "host/document/address.hpp"
@@ -332,9 +334,13 @@ std::optional<std::string> open_formula_to_a1(std::string_view formula) {
   std::string result;
   result.reserve(formula.size());
   bool in_array = false;
+  // For each open parenthesis: does it group (true) or hold a function's arguments?
+  std::vector<bool> grouping;
+  bool after_function = false;
   std::size_t i = 0;
   while (i < formula.size()) {
     const char c = formula[i];
+    const bool opens_call = std::exchange(after_function, false);
     if (c == '"' || c == '\'') {
       const std::size_t end = quoted_end(formula, i, c);
       result.append(formula.substr(i, end - i));
@@ -362,7 +368,8 @@ std::optional<std::string> open_formula_to_a1(std::string_view formula) {
     if (is_word_char(c)) {
       const std::size_t end = word_end(formula, i);
       const std::string_view word = formula.substr(i, end - i);
-      result += end < formula.size() && formula[end] == '(' ? a1_function_name(word) : std::string(word);
+      after_function = end < formula.size() && formula[end] == '(';
+      result += after_function ? a1_function_name(word) : std::string(word);
       i = end;
       continue;
     }
@@ -383,13 +390,26 @@ std::optional<std::string> open_formula_to_a1(std::string_view formula) {
         break;
       // The intersection operator is a space in the A1 form.
       case '!': result += ' '; break;
-      // The union of references has no operator outside parentheses there.
-      case '~': return std::nullopt;
+      case '(':
+        grouping.push_back(!opens_call);
+        result += c;
+        break;
+      case ')':
+        if (!grouping.empty()) grouping.pop_back();
+        result += c;
+        break;
+      // The union of references is a comma inside parentheses of their own in the A1 form.
+      case '~':
+        if (grouping.empty() || !grouping.back()) return std::nullopt;
+        result += ',';
+        break;
       default: result += c;
     }
     ++i;
   }
   return result;
 }
+
+std::optional<std::string> open_range_to_a1(std::string_view address) { return open_reference_to_a1(address); }
 
 }  // namespace host

@@ -16,8 +16,12 @@ std::string shift_references(std::string_view formula, std::int32_t rows, std::i
 
 // An .ods cell's formula (the OpenFormula form, "of:=SUM([.B1:.B3])") in the A1 form;
 // nullopt when it uses what that form cannot say (references into other files, 3-D
-// references, the union operator) or is malformed.
+// references, the union operator outside parentheses) or is malformed.
 std::optional<std::string> open_formula_to_a1(std::string_view formula);
+
+// An .ods named range's address ("$Inputs.$A$1:.$B$2") in the A1 form ("Inputs!$A$1:$B$2");
+// nullopt when it has none.
+std::optional<std::string> open_range_to_a1(std::string_view address);
 
 // A sheet name as a reference names it: quoted when it is not a plain name ("'My sheet'",
 // "'It''s'"), as is otherwise ("Inputs").

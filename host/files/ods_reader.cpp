@@ -53,6 +53,8 @@ enum class Element {
   LineBreak,
   Annotation,
   NullDate,
+  NamedRange,
+  NamedExpression,
   Other
 };
 
@@ -74,6 +76,8 @@ Element element_of(Namespace ns, std::string_view name) {
       // A cell hidden under a merged one still takes its column and keeps its content.
       {Namespace::Table, "covered-table-cell", Element::Cell},
       {Namespace::Table, "null-date", Element::NullDate},
+      {Namespace::Table, "named-range", Element::NamedRange},
+      {Namespace::Table, "named-expression", Element::NamedExpression},
       {Namespace::Text, "p", Element::Paragraph},
       {Namespace::Text, "s", Element::Spaces},
       {Namespace::Text, "tab", Element::Tab},
@@ -198,6 +202,10 @@ class ContentHandler : public orcus::sax_ns_handler {
         if (collecting()) append_text("\n");
         break;
       case Element::Annotation: ++annotations_; break;
+      case Element::NamedRange:
+      case Element::NamedExpression:
+        if (!in_cell_) define_name(current == Element::NamedRange);
+        break;
       case Element::NullDate:
         if (const auto origin = parse_iso_date_time(attribute_value(Namespace::Table, "date-value"))) origin_ = *origin;
         break;
@@ -258,6 +266,18 @@ class ContentHandler : public orcus::sax_ns_handler {
     sheet_ = &builder_.add_sheet(std::string(attribute_value(Namespace::Table, "name")));
     row_ = 1;
     covered_.clear();
+  }
+
+  // A named range or expression: inside a table it belongs to that sheet, after the tables
+  // to the workbook. One that has no A1 form is kept as written and shows #NAME? where used.
+  void define_name(bool range) {
+    std::string name(attribute_value(Namespace::Table, "name"));
+    const std::string_view written = range ? attribute_value(Namespace::Table, "cell-range-address")
+                                           : attribute_value(Namespace::Table, "expression");
+    std::optional<std::string> formula = range ? open_range_to_a1(written) : open_formula_to_a1(written);
+    // The office suite writes expressions with and without the "of:=" prefix.
+    if (!formula && !range) formula = open_formula_to_a1("of:=" + std::string(written));
+    builder_.define_name(std::move(name), formula ? std::move(*formula) : std::string(written), sheet_);
   }
 
   void start_row() {

@@ -76,6 +76,32 @@ class SharedStrings final : public ss::iface::import_shared_strings {
   std::int64_t bytes_ = 0;
 };
 
+// A defined name, for the workbook or for one sheet. The expression is in the A1 form the
+// host keeps ("Inputs!$B$2:$B$9", "0.05").
+class NameImport final : public ss::iface::import_named_expression {
+ public:
+  NameImport(BookBuilder& builder, const Sheet* scope) : builder_(builder), scope_(scope) {}
+
+  void set_base_position(const ss::src_address_t&) override {}
+  void set_named_expression(std::string_view name, std::string_view expression) override {
+    name_ = name;
+    expression_ = expression;
+  }
+  void set_named_range(std::string_view name, std::string_view range) override { set_named_expression(name, range); }
+  void commit() override {
+    // The names the spreadsheet program keeps for itself (print areas, filters) are no part of the model.
+    if (!name_.starts_with("_xlnm.")) builder_.define_name(std::move(name_), std::move(expression_), scope_);
+    name_.clear();
+    expression_.clear();
+  }
+
+ private:
+  BookBuilder& builder_;
+  const Sheet* scope_;
+  std::string name_;
+  std::string expression_;
+};
+
 class SheetImport;
 
 // One formula cell at a time: orcus sets its parts, then commits.
@@ -138,6 +164,7 @@ class SheetImport final : public ss::iface::import_sheet {
   std::string name() const { return sheet_.name(); }
 
   ss::iface::import_formula* get_formula() override { return &formula_; }
+  ss::iface::import_named_expression* get_named_expression() override { return &names_; }
   ss::iface::import_array_formula* get_array_formula() override { return &array_formula_; }
 
   void set_auto(ss::row_t row, ss::col_t column, std::string_view text) override {
@@ -222,6 +249,7 @@ class SheetImport final : public ss::iface::import_sheet {
   Sheet& sheet_;
   FormulaImport formula_{*this};
   ArrayFormulaImport array_formula_{*this};
+  NameImport names_{builder_, &sheet_};
   std::unordered_map<std::size_t, SharedFormula> shared_;
 };
 
@@ -260,9 +288,10 @@ class ReferenceResolver final : public ss::iface::import_reference_resolver {
 
 class XlsxImport final : public ss::iface::import_factory {
  public:
-  explicit XlsxImport(BookBuilder& builder) : builder_(builder), strings_(builder) {}
+  explicit XlsxImport(BookBuilder& builder) : builder_(builder), strings_(builder), names_(builder, nullptr) {}
 
   ss::iface::import_shared_strings* get_shared_strings() override { return &strings_; }
+  ss::iface::import_named_expression* get_named_expression() override { return &names_; }
   ss::iface::import_reference_resolver* get_reference_resolver(ss::formula_ref_context_t) override {
     return &resolver_;
   }
@@ -286,6 +315,7 @@ class XlsxImport final : public ss::iface::import_factory {
   BookBuilder& builder_;
   SharedStrings strings_;
   ReferenceResolver resolver_;
+  NameImport names_;
   std::vector<std::unique_ptr<SheetImport>> sheets_;
 };
 

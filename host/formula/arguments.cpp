@@ -17,7 +17,7 @@ kx::Value Arguments::value(std::size_t index) const { return evaluator_.value(tr
 kx::Value Arguments::reference(std::size_t index) const { return evaluator_.argument(tree_, nodes_[index]); }
 
 std::optional<std::string_view> Arguments::name(std::size_t index) const {
-  if (const auto* name = std::get_if<UnknownName>(&tree_[nodes_[index]].data)) return tree_.names[name->name];
+  if (const auto* name = std::get_if<NameNode>(&tree_[nodes_[index]].data)) return tree_.names[name->name];
   return std::nullopt;
 }
 

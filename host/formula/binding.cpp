@@ -76,7 +76,7 @@ std::set<std::string> names_bound_by_let(const SyntaxTree& tree) {
     if (call == nullptr || !kx::equals_ignore_case(without_prefixes(tree.names[call->name]), "LET")) continue;
     for (std::uint32_t i = 0; i + 1 < call->arguments.count; i += 2) {
       const Node& argument = tree[tree.arguments[call->arguments.first + i]];
-      if (const auto* name = std::get_if<UnknownName>(&argument.data))
+      if (const auto* name = std::get_if<NameNode>(&argument.data))
         names.insert(kx::to_upper_ascii(tree.names[name->name]));
     }
   }
@@ -86,7 +86,7 @@ std::set<std::string> names_bound_by_let(const SyntaxTree& tree) {
 }  // namespace
 
 std::vector<BindingProblem> bind_formula(SyntaxTree& tree, Sheet& home, const Spreadsheet& application,
-                                         const FunctionTable& functions) {
+                                         const FunctionTable& functions, const NameResolver& names) {
   std::vector<BindingProblem> problems;
   const std::set<std::string> bound_by_let = names_bound_by_let(tree);
   for (Node& node : tree.nodes) {
@@ -96,10 +96,15 @@ std::vector<BindingProblem> bind_formula(SyntaxTree& tree, Sheet& home, const Sp
       if (reference->sheet == nullptr) problems.push_back({node.offset, std::move(problem)});
     } else if (auto* call = std::get_if<Call>(&node.data)) {
       bind_call(*call, tree.names[call->name], functions, problems, node.offset);
-    } else if (const auto* name = std::get_if<UnknownName>(&node.data)) {
-      if (bound_by_let.count(kx::to_upper_ascii(tree.names[name->name])) > 0) continue;
-      problems.push_back({node.offset, "unknown name " + tree.names[name->name] +
-                                           " (only cell references, functions, TRUE and FALSE are known)"});
+    } else if (auto* name = std::get_if<NameNode>(&node.data)) {
+      const std::string& written = tree.names[name->name];
+      name->definition = nullptr;
+      if (bound_by_let.count(kx::to_upper_ascii(written)) > 0) continue;
+      std::string problem;
+      if (names) name->definition = names(written, problem);
+      if (name->definition != nullptr) continue;
+      if (problem.empty()) problem = "unknown name " + written + " (no defined name, function or cell is called so)";
+      problems.push_back({node.offset, std::move(problem)});
     }
   }
   return problems;

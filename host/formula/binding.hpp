@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/formula/syntax_tree.hpp"
@@ -19,10 +21,14 @@ struct BindingProblem {
   std::string message;
 };
 
+// What a name written in a formula stands for: the bound formula of a defined name, or null
+// with the reason in `problem`.
+using NameResolver = std::function<const SyntaxTree*(std::string_view name, std::string& problem)>;
+
 // Binds every node of `tree`, read on the sheet `home`. What cannot be bound is reported and
 // left to evaluate to an error value: an unknown function or name #NAME?, an unknown sheet
 // or workbook #REF!, a wrong number of arguments #VALUE!. Binding again replaces the old one.
 std::vector<BindingProblem> bind_formula(SyntaxTree& tree, Sheet& home, const Spreadsheet& application,
-                                         const FunctionTable& functions);
+                                         const FunctionTable& functions, const NameResolver& names = {});
 
 }  // namespace host

@@ -96,7 +96,7 @@ kx::Value Evaluator::value(const SyntaxTree& tree, NodeId id) {
                         [&](const Call& node) { return range_value(call(tree, node)); },
                         [&](const Unary& node) { return apply_unary(node.op, value(tree, node.operand)); },
                         [&](const Omitted&) { return kx::Value::missing(); },
-                        [&](const UnknownName& node) { return range_value(name_value(tree, node)); },
+                        [&](const NameNode& node) { return range_value(name_value(tree, node)); },
                     },
                     tree[id].data);
 }
@@ -109,17 +109,19 @@ kx::Value Evaluator::argument(const SyntaxTree& tree, NodeId id) {
     return reference->sheet->area(area.top, area.left, area.bottom, area.right);
   }
   if (const auto* called = std::get_if<Call>(&node.data)) return call(tree, *called);
-  if (const auto* name = std::get_if<UnknownName>(&node.data)) return name_value(tree, *name);
+  if (const auto* name = std::get_if<NameNode>(&node.data)) return name_value(tree, *name);
   return value(tree, id);
 }
 
-kx::Value Evaluator::name_value(const SyntaxTree& tree, const UnknownName& node) {
+kx::Value Evaluator::name_value(const SyntaxTree& tree, const NameNode& node) {
   if (!names_.empty()) {
     const std::string name = kx::to_upper_ascii(tree.names[node.name]);
     for (auto bound = names_.rbegin(); bound != names_.rend(); ++bound) {
       if (bound->first == name) return bound->second;
     }
   }
+  // A defined name reads as its formula would in its place: a range stays a range.
+  if (node.definition != nullptr) return argument(*node.definition, node.definition->root);
   return kx::ErrorValue{kx::error::kXlName};
 }
 

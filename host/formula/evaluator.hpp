@@ -48,8 +48,8 @@ class Evaluator {
 
  private:
   kx::Value reference_value(const ReferenceNode& node);
-  // The value bound to a name, or #NAME? for a name nothing binds.
-  kx::Value name_value(const SyntaxTree& tree, const UnknownName& node);
+  // The value of a name LET binds or of a defined name; #NAME? for any other name.
+  kx::Value name_value(const SyntaxTree& tree, const NameNode& node);
   kx::Value chain(const SyntaxTree& tree, const Chain& chain);
   kx::Value call(const SyntaxTree& tree, const Call& call);
   kx::Value call_builtin(const SyntaxTree& tree, const Call& call);

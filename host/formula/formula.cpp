@@ -5,7 +5,6 @@
 #include "common/automation/interface.hpp"
 #include "common/failure.hpp"
 #include "common/text_compare.hpp"
-#include "host/formula/binding.hpp"
 #include "host/formula/function_table.hpp"
 #include "host/formula/parse_error.hpp"
 #include "host/formula/parser.hpp"
@@ -26,10 +25,11 @@ Formula::Formula(std::string text) : text_(std::move(text)) {
   }
 }
 
-void Formula::bind(Sheet& home, const Spreadsheet& application, const FunctionTable& functions) {
+void Formula::bind(Sheet& home, const Spreadsheet& application, const FunctionTable& functions,
+                   const NameResolver& names) {
   if (!parsed_) return;
   problems_.clear();
-  for (BindingProblem& problem : bind_formula(tree_, home, application, functions)) {
+  for (BindingProblem& problem : bind_formula(tree_, home, application, functions, names)) {
     problems_.push_back({column_at(text_, problem.offset), std::move(problem.message)});
   }
 }

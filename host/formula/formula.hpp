@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/value.hpp"
+#include "host/formula/binding.hpp"
 #include "host/formula/syntax_tree.hpp"
 
 namespace host {
@@ -34,8 +35,9 @@ class Formula {
   const std::vector<FormulaProblem>& problems() const { return problems_; }
   bool parsed() const { return parsed_; }
 
-  // (Re)binds references and calls for a formula that lives on `home`.
-  void bind(Sheet& home, const Spreadsheet& application, const FunctionTable& functions);
+  // (Re)binds references, calls and defined names for a formula that lives on `home`.
+  void bind(Sheet& home, const Spreadsheet& application, const FunctionTable& functions,
+            const NameResolver& names = {});
 
   // Makes every bound call of a component member that declares the parameter `parameter`
   // pass `value` there, whatever the text wrote; true when some call was changed. A

@@ -17,11 +17,20 @@
 namespace host {
 namespace {
 
-std::vector<SheetArea> references_of(const SyntaxTree& tree) {
+// The areas a formula reads, those of the defined names it uses included.
+std::vector<SheetArea> references_of(const SyntaxTree& formula) {
   std::vector<SheetArea> reads;
-  for (const Node& node : tree.nodes) {
-    if (const auto* reference = std::get_if<ReferenceNode>(&node.data); reference && reference->sheet) {
-      reads.push_back({reference->sheet, tree.references[reference->written]});
+  std::vector<const SyntaxTree*> pending{&formula};
+  std::unordered_set<const SyntaxTree*> seen{&formula};
+  while (!pending.empty()) {
+    const SyntaxTree& tree = *pending.back();
+    pending.pop_back();
+    for (const Node& node : tree.nodes) {
+      if (const auto* reference = std::get_if<ReferenceNode>(&node.data); reference && reference->sheet) {
+        reads.push_back({reference->sheet, tree.references[reference->written]});
+      } else if (const auto* name = std::get_if<NameNode>(&node.data); name && name->definition) {
+        if (seen.insert(name->definition).second) pending.push_back(name->definition);
+      }
     }
   }
   return reads;
@@ -47,6 +56,7 @@ void FormulaEngine::load() {
   problems_.clear();
   circular_.clear();
   graph_.reset();
+  load_names();
 
   // In workbook, sheet, row and column order, so that problems and cycles come out in reading order.
   for (const auto& book : application_->books()) {
@@ -66,7 +76,8 @@ void FormulaEngine::load() {
           if (!known) known = std::make_shared<Formula>(cell->formula_text);
           cell->formula = known;
         }
-        if (bound.insert(cell->formula.get()).second) cell->formula->bind(*sheet, *application_, functions_);
+        if (bound.insert(cell->formula.get()).second)
+          cell->formula->bind(*sheet, *application_, functions_, names_for(*book, sheet.get()));
         for (const FormulaProblem& problem : cell->formula->problems()) {
           problems_.push_back({cell_label(*sheet, row, column), problem});
         }
@@ -97,7 +108,7 @@ FormulaEngine::Evaluation FormulaEngine::evaluate(std::string_view text) {
   const auto book = application_->active_book();
   if (book->sheets().empty()) throw kx::Failure(kx::error::kHostFailure, "Workbook " + book->name() + " has no sheet");
   Sheet& home = *book->sheets().front();
-  const auto problems = bind_formula(tree, home, *application_, functions_);
+  const auto problems = bind_formula(tree, home, *application_, functions_, names_for(*book, &home));
   if (!problems.empty()) throw ParseError(text, problems.front().offset, problems.front().message);
   // No cell calls: a component that marks its caller volatile marks nothing.
   application_->set_calling_cell(std::nullopt);

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "common/object.hpp"
@@ -36,7 +37,7 @@ class FormulaEngine {
 
   // Formulas that do not parse or name something unknown; they evaluate to error values.
   struct CellProblem {
-    std::string cell;  // "Sheet1!B2"
+    std::string cell;  // "Sheet1!B2", or the defined name ("Rate", "Sheet1!Rate")
     FormulaProblem problem;
   };
   const std::vector<CellProblem>& problems() const { return problems_; }
@@ -72,6 +73,14 @@ class FormulaEngine {
     bool dirty = true;
   };
 
+  // Defined names: each parsed when new or changed, bound once per load, the names it uses first.
+  void load_names();
+  void bind_name(Book& book, DefinedName& defined);
+  // The bound formula of a name as a formula on `sheet` reads it (a workbook-wide name's
+  // formula reads only workbook-wide names: `sheet` null); "Sheet2!Rate" names the sheet.
+  const SyntaxTree* resolve_name(Book& book, const Sheet* sheet, std::string_view name, std::string& problem);
+  NameResolver names_for(Book& book, const Sheet* sheet);
+
   void build_order();
   void run(bool everything);
   void compute(std::uint32_t index);
@@ -89,6 +98,9 @@ class FormulaEngine {
   std::vector<char> computed_;                        // per pass: was the cell computed
   std::vector<SheetArea> changed_spills_;             // per pass: spill areas that moved, old and new
   std::vector<std::vector<std::uint32_t>> circular_;  // per pass: the true circles' cells
+  enum class NameState : std::uint8_t { Binding, Bound };
+  std::unordered_map<const DefinedName*, NameState> name_states_;
+  int name_depth_ = 0;  // names being bound, one inside another
 };
 
 }  // namespace host

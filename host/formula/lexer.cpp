@@ -223,6 +223,23 @@ class Lexer {
   Token qualified_reference(std::size_t begin, std::size_t after_bang, std::string book, std::string sheet) {
     if (book.empty() && sheet.empty()) fail(begin, "the sheet name is empty");
     auto reference = reference_at(after_bang);
+    // Sheet1!#REF! is what a reference to deleted cells leaves behind: it evaluates to #REF!.
+    if (!reference && peek(after_bang) == '#') {
+      Token token = error(after_bang);
+      token.offset = begin;
+      token.length = at_ - begin;
+      return token;
+    }
+    // Sheet2!Rate: a name defined for another sheet.
+    if (!reference && book.empty() && is_word_start(peek(after_bang))) {
+      std::size_t end = after_bang + 1;
+      while (is_word_char(peek(end))) ++end;
+      if (peek(end) != '(') {
+        Token token = make(TokenKind::Name, begin, end);
+        token.text = sheet + "!" + std::string(text_.substr(after_bang, end - after_bang));
+        return token;
+      }
+    }
     if (!reference) fail(after_bang, "expected a cell reference such as A1 or A1:B2 after '!'");
     reference->book = std::move(book);
     reference->sheet = std::move(sheet);

@@ -153,7 +153,7 @@ class Parser {
         const auto written = static_cast<std::uint32_t>(tree_.references.size() - 1);
         return add(Node{ReferenceNode{CellArea::of(tree_.references.back()), written}, offset});
       }
-      case TokenKind::Name: return add(Node{UnknownName{add_name(take().text)}, offset});
+      case TokenKind::Name: return add(Node{NameNode{add_name(take().text)}, offset});
       case TokenKind::Function: return call();
       case TokenKind::LeftBrace: return array_constant();
       case TokenKind::LeftParen: {

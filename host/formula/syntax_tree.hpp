@@ -97,6 +97,8 @@ struct Chain {
   Run links;  // in the tree's links
 };
 
+struct SyntaxTree;
+
 struct Call {
   const Function* function = nullptr;  // set by binding
   std::uint32_t name = 0;              // in the tree's names, as written, prefixes included
@@ -104,14 +106,15 @@ struct Call {
   std::int32_t unbound_error = 0;      // without a function: #NAME? or, for a wrong argument count, #VALUE!
 };
 
-// A name that is neither a function call, a reference nor a boolean: the engine has no
-// defined names, so it evaluates to #NAME?.
-struct UnknownName {
-  std::uint32_t name = 0;  // in the tree's names
+// A name that is neither a function call, a reference nor a boolean: a name LET binds, a
+// defined name of the workbook, or #NAME?.
+struct NameNode {
+  std::uint32_t name = 0;                  // in the tree's names
+  const SyntaxTree* definition = nullptr;  // set by binding: the defined name's bound formula
 };
 
 struct Node {
-  std::variant<Constant, Omitted, ReferenceNode, Unary, Chain, Call, UnknownName> data;
+  std::variant<Constant, Omitted, ReferenceNode, Unary, Chain, Call, NameNode> data;
   std::size_t offset = 0;  // where the node starts in the formula text
 };
 
