@@ -7,6 +7,7 @@
 #include <exception>
 #include <string_view>
 
+#include "cli/call_failure_text.hpp"
 #include "cli/components.hpp"
 #include "cli/progress_line.hpp"
 #include "cli/terminal_text.hpp"
@@ -31,6 +32,9 @@ void report_workbook_problems(host::FormulaEngine& engine) {
   for (const auto& cycle : engine.cycles()) {
     print_error_line(fmt::format("warning: circular reference through {}", fmt::join(cycle, ", ")));
   }
+  for (const auto& failed : engine.call_failures()) {
+    print_error_line(fmt::format("warning: {}: {}", failed.cell, call_failure_text(failed.failure)));
+  }
 }
 
 // A message box of a component: its lines on standard error.
@@ -50,12 +54,7 @@ bool evaluate_and_print(host::FormulaEngine& engine, const std::string& formula,
     const auto evaluation = engine.evaluate(formula);
     // A failed call that its formula caught (IFERROR) leaves a value, and that value is the answer.
     if (evaluation.failure && evaluation.value.is_error()) {
-      const auto& failure = *evaluation.failure;
-      if (failure.function.empty()) {
-        print_error_line(fmt::format("{} (error {})", failure.message, failure.number));
-      } else {
-        print_error_line(fmt::format("{} failed: {} (error {})", failure.function, failure.message, failure.number));
-      }
+      print_error_line(call_failure_text(*evaluation.failure));
       return false;
     }
     fmt::print("{}\n", value_text(evaluation.value, digits));

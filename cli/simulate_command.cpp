@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "cli/call_failure_text.hpp"
 #include "cli/components.hpp"
 #include "cli/iterations_csv.hpp"
 #include "cli/progress_bar.hpp"
@@ -13,6 +14,7 @@
 #include "cli/report_plot.hpp"
 #include "cli/report_text.hpp"
 #include "cli/simulation_report.hpp"
+#include "cli/terminal_text.hpp"
 #include "host/files/workbook_files.hpp"
 #include "host/session/session.hpp"
 #include "riskfn/frame/classes.hpp"
@@ -41,6 +43,11 @@ int run_simulate(const SimulateOptions& options) {
   {
     ProgressBar bar;
     result = host::simulate(source, run, [&bar](const host::SimulationProgress& progress) { bar.show(progress); });
+  }
+
+  // A cell shows only its error value; the cause goes to standard error.
+  for (const auto& failed : result.call_failures) {
+    print_error_line(fmt::format("warning: {}: {}", failed.cell, call_failure_text(failed.failure)));
   }
 
   // kxHISTO and kxOPTNUM reach the host's worksheet functions, so their Main is started in a session.

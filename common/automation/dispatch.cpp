@@ -3,6 +3,7 @@
 #include <boost/container/small_vector.hpp>
 #include <vector>
 
+#include "common/automation/argument_fault.hpp"
 #include "common/automation/binding.hpp"
 #include "common/host_services.hpp"
 
@@ -55,7 +56,15 @@ Value call_member(Object& object, const Member& member, std::span<Value> argumen
   prepared.reserve(count);
   for (std::size_t i = 0; i < count; ++i) prepared.push_back(prepared_argument(member, i, arguments));
 
-  Value result = member.invoke(object, std::span<Value>(prepared.data(), prepared.size()));
+  Value result;
+  try {
+    result = member.invoke(object, std::span<Value>(prepared.data(), prepared.size()));
+  } catch (const Failure& failure) {
+    if (auto fault = argument_fault(member, std::span<const Value>(prepared.data(), prepared.size()), failure)) {
+      throw Failure(failure.number(), *fault);
+    }
+    throw;
+  }
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     if (member.parameters[i].by_reference && !arguments[i].is_missing()) arguments[i] = std::move(prepared[i]);
   }

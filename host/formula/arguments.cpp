@@ -29,23 +29,33 @@ Spreadsheet& Arguments::application() const { return evaluator_.application(); }
 
 std::optional<CellRef> Arguments::caller() const { return evaluator_.application().calling_cell(); }
 
-void Arguments::for_each(std::size_t index, ValueVisitor visit) const {
-  const Node& node = tree_[nodes_[index]];
+void Arguments::for_each(std::size_t index, ValueVisitor visit) const { for_each_of(nodes_[index], visit); }
+
+bool Arguments::for_each_of(NodeId id, ValueVisitor visit) const {
+  const Node& node = tree_[id];
+  // SUM((A1:A3,C1:C3)) reads each reference of the union in turn.
+  if (const auto* references = std::get_if<Union>(&node.data)) {
+    for (std::uint32_t i = 0; i < references->parts.count; ++i) {
+      if (!for_each_of(tree_.arguments[references->parts.first + i], visit)) return false;
+    }
+    return true;
+  }
   if (const auto* reference = std::get_if<ReferenceNode>(&node.data); reference && reference->sheet) {
     Sheet& sheet = *reference->sheet;
     const CellArea area = used_part(sheet, reference->area);
-    for_each_cell_in(sheet, area,
-                     [&](std::int32_t, std::int32_t, const kx::Value& cell) { return visit(cell, false); });
-    return;
+    bool whole = true;
+    for_each_cell_in(sheet, area, [&](std::int32_t, std::int32_t, const kx::Value& cell) {
+      whole = visit(cell, false);
+      return whole;
+    });
+    return whole;
   }
-  const kx::Value value = evaluator_.value(tree_, nodes_[index]);
-  if (!value.is_array()) {
-    visit(value, true);
-    return;
-  }
+  const kx::Value value = evaluator_.value(tree_, id);
+  if (!value.is_array()) return visit(value, true);
   for (const kx::Value& element : value.array().values()) {
-    if (!visit(element, false)) return;
+    if (!visit(element, false)) return false;
   }
+  return true;
 }
 
 }  // namespace host

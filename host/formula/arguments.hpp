@@ -61,6 +61,9 @@ class Arguments {
   std::optional<CellRef> caller() const;
 
  private:
+  // False when the visit stopped the walk.
+  bool for_each_of(NodeId id, ValueVisitor visit) const;
+
   Evaluator& evaluator_;
   const SyntaxTree& tree_;
   std::span<const NodeId> nodes_;

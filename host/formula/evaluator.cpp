@@ -23,6 +23,7 @@
 #include "host/formula/function_table.hpp"
 #include "host/formula/limits.hpp"
 #include "host/formula/operators.hpp"
+#include "host/formula/reference_operators.hpp"
 #include "host/worksheet/sheet_functions.hpp"
 
 namespace host {
@@ -97,6 +98,8 @@ kx::Value Evaluator::value(const SyntaxTree& tree, NodeId id) {
                         [&](const Unary& node) { return apply_unary(node.op, value(tree, node.operand)); },
                         [&](const Omitted&) { return kx::Value::missing(); },
                         [&](const NameNode& node) { return range_value(name_value(tree, node)); },
+                        [&](const Intersection& node) { return range_value(intersection(tree, node)); },
+                        [&](const Union&) { return kx::Value(kx::ErrorValue{kx::error::kXlValue}); },
                     },
                     tree[id].data);
 }
@@ -110,7 +113,48 @@ kx::Value Evaluator::argument(const SyntaxTree& tree, NodeId id) {
   }
   if (const auto* called = std::get_if<Call>(&node.data)) return call(tree, *called);
   if (const auto* name = std::get_if<NameNode>(&node.data)) return name_value(tree, *name);
+  if (const auto* both = std::get_if<Intersection>(&node.data)) return intersection(tree, *both);
   return value(tree, id);
+}
+
+kx::Value Evaluator::intersection(const SyntaxTree& tree, const Intersection& node) {
+  return intersect(argument(tree, node.left), argument(tree, node.right));
+}
+
+kx::Value Evaluator::sheet_argument(const SyntaxTree& tree, NodeId id, const Function& function) {
+  const auto* references = std::get_if<Union>(&tree[id].data);
+  if (references == nullptr) return argument(tree, id);
+  if (function.kind == Function::Kind::Worksheet && function.worksheet == kx::WorksheetFn::Index) {
+    return kx::Value();  // chosen by choose_index_area
+  }
+  if (!accepts_union(function.name)) return kx::ErrorValue{kx::error::kXlValue};
+  ArgumentValues parts;
+  for (std::uint32_t i = 0; i < references->parts.count; ++i) {
+    parts.push_back(range_value(argument(tree, tree.arguments[references->parts.first + i])));
+  }
+  return union_values(std::span<const kx::Value>(parts.data(), parts.size()));
+}
+
+void Evaluator::choose_index_area(const SyntaxTree& tree, const Call& call, std::span<kx::Value> arguments) {
+  if (arguments.empty()) return;
+  std::int64_t area = 1;
+  if (arguments.size() > 3 && !arguments[3].is_missing()) {
+    double number = 0;
+    try {
+      number = number_of(arguments[3]);
+    } catch (const ErrorResult& error) {
+      arguments[0] = kx::ErrorValue{error.number()};
+      return;
+    }
+    area = number >= 1 && number < 65536 ? static_cast<std::int64_t>(number) : 0;
+  }
+  const auto* references = std::get_if<Union>(&tree[arguments_of(tree, call).front()].data);
+  const std::int64_t areas = references ? references->parts.count : 1;
+  if (area < 1 || area > areas) {
+    arguments[0] = kx::ErrorValue{kx::error::kXlRef};
+  } else if (references) {
+    arguments[0] = argument(tree, tree.arguments[references->parts.first + static_cast<std::uint32_t>(area - 1)]);
+  }
 }
 
 kx::Value Evaluator::name_value(const SyntaxTree& tree, const NameNode& node) {
@@ -187,12 +231,16 @@ kx::Value Evaluator::call_worksheet(const SyntaxTree& tree, const Call& call) {
   ArgumentValues arguments;
   arguments.reserve(call.arguments.count);
   for (const NodeId id : arguments_of(tree, call)) {
-    arguments.push_back(argument(tree, id));
+    arguments.push_back(sheet_argument(tree, id, *call.function));
     // A worksheet function reads a range whole, cell by cell or as one array.
     if (arguments.back().is_range()) {
       const kx::Range& range = *arguments.back().range();
       check_array_size(range.count(), "the range " + range.address());
     }
+  }
+  if (call.function->worksheet == kx::WorksheetFn::Index) {
+    choose_index_area(tree, call, std::span<kx::Value>(arguments.data(), arguments.size()));
+    if (arguments.size() > 3) arguments.resize(3);
   }
   // Trailing empty places are arguments not given.
   while (!arguments.empty() && arguments.back().is_missing()) arguments.pop_back();
@@ -214,7 +262,7 @@ kx::Value Evaluator::call_sheet(const SyntaxTree& tree, const Call& call) {
   if (function.is_volatile) application_.mark_volatile();
   ArgumentValues arguments;
   arguments.reserve(call.arguments.count);
-  for (const NodeId id : arguments_of(tree, call)) arguments.push_back(argument(tree, id));
+  for (const NodeId id : arguments_of(tree, call)) arguments.push_back(sheet_argument(tree, id, *call.function));
   while (!arguments.empty() && arguments.back().is_missing()) arguments.pop_back();
   try {
     return compute_sheet_function(function, std::span<const kx::Value>(arguments.data(), arguments.size()));

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -16,6 +17,7 @@
 namespace host {
 
 class Spreadsheet;
+struct Function;
 
 // A call that failed, or a limit a formula ran into.
 struct CallFailure {
@@ -51,6 +53,11 @@ class Evaluator {
   // The value of a name LET binds or of a defined name; #NAME? for any other name.
   kx::Value name_value(const SyntaxTree& tree, const NameNode& node);
   kx::Value chain(const SyntaxTree& tree, const Chain& chain);
+  kx::Value intersection(const SyntaxTree& tree, const Intersection& node);
+  // An argument of a worksheet function: a union of references reaches those that read one.
+  kx::Value sheet_argument(const SyntaxTree& tree, NodeId id, const Function& function);
+  // INDEX(reference, row, column, area): the area-th reference of a union takes the first place.
+  void choose_index_area(const SyntaxTree& tree, const Call& call, std::span<kx::Value> arguments);
   kx::Value call(const SyntaxTree& tree, const Call& call);
   kx::Value call_builtin(const SyntaxTree& tree, const Call& call);
   kx::Value call_worksheet(const SyntaxTree& tree, const Call& call);

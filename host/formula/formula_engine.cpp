@@ -55,6 +55,7 @@ void FormulaEngine::load() {
   states_.clear();
   problems_.clear();
   circular_.clear();
+  call_failures_.clear();
   graph_.reset();
   load_names();
 

@@ -42,6 +42,15 @@ class FormulaEngine {
   };
   const std::vector<CellProblem>& problems() const { return problems_; }
 
+  // The first failed call of each cell where one failed since the last load, in the order
+  // they failed, for at most kMostCallFailures cells: a cell shows only its error value.
+  struct CellFailure {
+    std::string cell;  // "Sheet1!B2"
+    CallFailure failure;
+  };
+  static constexpr std::size_t kMostCallFailures = 20;
+  const std::vector<CellFailure>& call_failures() const { return call_failures_; }
+
   // Computes the cells whose formula is new, the volatile cells, and every cell that reads
   // one of those, in dependency order. Cells on a circular reference show error 522; cells whose
   // references only seem to run in a circle (a lookup that reads one cell of a column its own
@@ -94,6 +103,7 @@ class FormulaEngine {
   std::vector<GraphCell> places_;  // where each formula cell is, what it reads, where it spilled
   std::vector<CellState> states_;
   std::vector<CellProblem> problems_;
+  std::vector<CellFailure> call_failures_;
   std::optional<DependencyGraph> graph_;
   std::vector<char> computed_;                        // per pass: was the cell computed
   std::vector<SheetArea> changed_spills_;             // per pass: spill areas that moved, old and new

@@ -42,6 +42,14 @@ constexpr std::array<ErrorLiteral, 7> kErrorLiterals = {{
     {"#N/A", kx::error::kXlNA},
 }};
 
+bool ends_reference(TokenKind kind) {
+  return kind == TokenKind::Reference || kind == TokenKind::Name || kind == TokenKind::RightParen;
+}
+bool starts_reference(TokenKind kind) {
+  return kind == TokenKind::Reference || kind == TokenKind::Name || kind == TokenKind::Function ||
+         kind == TokenKind::LeftParen;
+}
+
 class Lexer {
  public:
   explicit Lexer(std::string_view text) : text_(text) {}
@@ -49,8 +57,20 @@ class Lexer {
   std::vector<Token> run() {
     std::vector<Token> tokens;
     for (;;) {
+      const std::size_t blanks = at_;
       while (at_ < text_.size() && is_blank(text_[at_])) ++at_;
       Token token = next();
+      // Blanks are the intersection operator between two references and nothing elsewhere. A
+      // name, blanks and '(' is rather a function call with a stray blank, and fails as one.
+      if (blanks < token.offset && !tokens.empty() && ends_reference(tokens.back().kind) &&
+          starts_reference(token.kind) &&
+          !(tokens.back().kind == TokenKind::Name && token.kind == TokenKind::LeftParen)) {
+        Token intersect;
+        intersect.kind = TokenKind::Intersect;
+        intersect.offset = blanks;
+        intersect.length = token.offset - blanks;
+        tokens.push_back(std::move(intersect));
+      }
       const bool end = token.kind == TokenKind::End;
       tokens.push_back(std::move(token));
       if (end) return tokens;

@@ -1,6 +1,7 @@
 // A recursive-descent parser with the spreadsheet's precedence, lowest first:
-// comparisons, &, + -, * /, ^, then negation and percent. ^ is left-associative and
-// negation binds tighter than ^, as spreadsheets have it: -2^2 is 4.
+// comparisons, &, + -, * /, ^, then negation and percent, then the intersection of
+// references. ^ is left-associative and negation binds tighter than ^, as spreadsheets
+// have it: -2^2 is 4. A comma inside parentheses of their own joins references into a union.
 #include "host/formula/parser.hpp"
 
 #include <string>
@@ -129,7 +130,7 @@ class Parser {
       const NodeId operand = unary();
       return add(Node{Unary{op, operand}, offset});
     }
-    NodeId operand = primary();
+    NodeId operand = intersection();
     // Each % nests one more node, so a run of them counts against the nesting limit.
     for (int percents = 1; peek().kind == TokenKind::Percent; ++percents) {
       if (depth_ + percents > kMaxNestingDepth) {
@@ -137,6 +138,18 @@ class Parser {
       }
       ++at_;
       operand = add(Node{Unary{Operator::Percent, operand}, offset});
+    }
+    return operand;
+  }
+
+  NodeId intersection() {
+    const std::size_t offset = peek().offset;
+    NodeId operand = primary();
+    for (int operators = 1; accept(TokenKind::Intersect); ++operators) {
+      if (depth_ + operators > kMaxNestingDepth) {
+        fail("the formula is nested more than " + std::to_string(kMaxNestingDepth) + " levels deep");
+      }
+      operand = add(Node{Intersection{operand, primary()}, offset});
     }
     return operand;
   }
@@ -159,9 +172,15 @@ class Parser {
       case TokenKind::LeftParen: {
         ++at_;
         Nesting nesting(*this);
-        const NodeId inner = expression(0);
+        std::vector<NodeId> parts{expression(0)};
+        while (accept(TokenKind::Comma)) {
+          if (parts.size() == kMaxArguments)
+            fail("more than " + std::to_string(kMaxArguments) + " references in a union");
+          parts.push_back(expression(0));
+        }
         if (!accept(TokenKind::RightParen)) fail("expected ')' but found " + describe(peek()));
-        return inner;
+        if (parts.size() == 1) return parts.front();
+        return add(Node{Union{append(tree_.arguments, parts)}, offset});
       }
       default: fail("expected a value but found " + describe(peek()));
     }

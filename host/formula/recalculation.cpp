@@ -120,8 +120,13 @@ void FormulaEngine::compute(std::uint32_t index) {
   application_->set_calling_cell(std::nullopt);
   // In a cell a failed call shows as its error value; a formula that ran out of its budget or
   // of memory fails the recalculation instead, since #NUM! there would pass for a result.
-  if (const auto failure = evaluator_.take_failure(); failure && failure->number == kx::error::kOutOfMemory) {
-    throw LimitExceeded(cell_label(*place.sheet, place.row, place.column) + ": " + failure->message);
+  if (auto failure = evaluator_.take_failure()) {
+    std::string cell = cell_label(*place.sheet, place.row, place.column);
+    if (failure->number == kx::error::kOutOfMemory) throw LimitExceeded(cell + ": " + failure->message);
+    const bool known = std::any_of(call_failures_.begin(), call_failures_.end(),
+                                   [&](const CellFailure& known) { return known.cell == cell; });
+    if (!known && call_failures_.size() < kMostCallFailures)
+      call_failures_.push_back({std::move(cell), std::move(*failure)});
   }
   if (application_->volatile_cells().size() != marked)
     state.is_volatile = state.is_volatile || application_->is_volatile(self);

@@ -97,6 +97,17 @@ struct Chain {
   Run links;  // in the tree's links
 };
 
+// A1:C3 B2:D4: the cells both references cover.
+struct Intersection {
+  NodeId left;
+  NodeId right;
+};
+
+// (A1:A3,C1:C3): several references taken together, which only some functions read.
+struct Union {
+  Run parts;  // in the tree's arguments
+};
+
 struct SyntaxTree;
 
 struct Call {
@@ -114,7 +125,7 @@ struct NameNode {
 };
 
 struct Node {
-  std::variant<Constant, Omitted, ReferenceNode, Unary, Chain, Call, NameNode> data;
+  std::variant<Constant, Omitted, ReferenceNode, Unary, Chain, Call, NameNode, Intersection, Union> data;
   std::size_t offset = 0;  // where the node starts in the formula text
 };
 

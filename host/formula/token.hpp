@@ -36,6 +36,7 @@ enum class TokenKind : std::uint8_t {
   RowSeparator,
   LeftBrace,
   RightBrace,
+  Intersect,  // blanks between two references
   End,
 };
 

@@ -1,5 +1,6 @@
 #include "host/simulation/simulation.hpp"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -32,6 +33,7 @@ class Worker {
   }
 
   const SimulationModel& model() const { return model_; }
+  const std::vector<FormulaEngine::CellFailure>& call_failures() { return session_.engine().call_failures(); }
 
   // Runs iterations first .. first+count-1, counting them in `done` for the progress line.
   Collection run(std::int64_t first, std::int64_t count, const SimulationOptions& options, std::uint64_t seed,
@@ -142,6 +144,15 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
   running.clear();
   for (const auto& failure : failures) {
     if (failure) std::rethrow_exception(failure);
+  }
+  for (const auto& worker : workers) {
+    for (const auto& failure : worker->call_failures()) {
+      const bool known =
+          std::any_of(result.call_failures.begin(), result.call_failures.end(),
+                      [&](const FormulaEngine::CellFailure& known) { return known.cell == failure.cell; });
+      if (!known && result.call_failures.size() < FormulaEngine::kMostCallFailures)
+        result.call_failures.push_back(failure);
+    }
   }
   result.collection = merge(std::move(blocks));
   result.seconds = std::chrono::duration<double>(Clock::now() - start).count();

@@ -11,6 +11,7 @@
 
 #include "common/object.hpp"
 #include "host/document/book.hpp"
+#include "host/formula/formula_engine.hpp"
 #include "host/simulation/collection.hpp"
 #include "host/simulation/simulation_model.hpp"
 
@@ -45,6 +46,8 @@ struct SimulationResult {
   Collection collection;
   std::uint64_t seed = 0;
   double seconds = 0;  // the iterations, from the start of the workers to the merged collection
+  // The first failed call of each cell where one failed, on any worker (at most a few cells).
+  std::vector<FormulaEngine::CellFailure> call_failures;
 };
 
 // Runs the simulation. Raises kx::Failure with a one-line message for options or a model that

@@ -96,7 +96,7 @@ constexpr std::array<FunctionRow, kx::kWorksheetFnCount> kFunctions = {{
     {WorksheetFn::SumIf, 2, 3, kArrays, ws::sum_if, "range, criteria, [sum_range]"},
     {WorksheetFn::CountIf, 2, 2, kArrays, ws::count_if, "range, criteria"},
     {WorksheetFn::Rank, 2, 3, kArrays, ws::rank, "number, ref, [order]"},
-    {WorksheetFn::Index, 2, 3, kArrays, ws::index_of, "array, row_num, [column_num]"},
+    {WorksheetFn::Index, 2, 4, kArrays, ws::index_of, "array, row_num, [column_num], [area_num]"},
     {WorksheetFn::Transpose, 1, 1, kArrays, ws::transpose, "array"},
     {WorksheetFn::MMult, 2, 2, kArrays, ws::m_mult, "array1, array2"},
     {WorksheetFn::MInverse, 1, 1, kArrays, ws::m_inverse, "array"},

@@ -80,7 +80,7 @@ TEST(EvalCommand, FailuresGoToStandardErrorWithStatusOne) {
       {"failed call",
        {"eval", "1+1", "kxNORMAL(\"abc\",15,,\"\")", "3"},
        "2\n",
-       "kx: kxNORMAL failed: ",
+       "kx: kxNORMAL failed: argument 1 (Mean): text \"abc\" is not a number",
        "(error 13)\n"},
       {"parse error", {"eval", "1+"}, "", "kx: cannot read the formula 1+ at column 3: ", "\n"},
       {"unknown function",

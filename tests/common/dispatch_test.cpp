@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "common/automation/binding.hpp"
@@ -45,13 +47,14 @@ class Sample : public Object {
   double factor = 1.0;
 };
 
-std::int32_t failure_number_of_call(Object& object, const char* name, std::vector<Value> arguments) {
+// The failure's number and message, or -1 when the call succeeds.
+std::pair<std::int32_t, std::string> failure_of_call(Object& object, const char* name, std::vector<Value> arguments) {
   try {
     call_by_name(object, name, arguments);
   } catch (const Failure& failure) {
-    return failure.number();
+    return {failure.number(), failure.what()};
   }
-  return -1;
+  return {-1, {}};
 }
 
 TEST(Dispatch, ConvertsEachArgumentToItsDeclaredType) {
@@ -66,21 +69,61 @@ TEST(Dispatch, ConvertsEachArgumentToItsDeclaredType) {
 
 TEST(Dispatch, FailsTheCallOnAFailedConversion) {
   Sample sample;
-  const std::tuple<const char*, const char*, std::vector<Value>, std::int32_t> cases[] = {
-      {"text that is no number", "Scale", {"abc", 1.0}, error::kTypeMismatch},
-      {"error value as a double", "Scale", {ErrorValue{7}, 1.0}, error::kTypeMismatch},
-      {"16-bit overflow", "Scale", {1.0, 32768.0}, error::kOverflow},
-      {"16-bit underflow", "Scale", {1.0, -32769.0}, error::kOverflow},
-      {"32-bit overflow", "Narrow", {1.0, 2147483648.0, 1.0, false}, error::kOverflow},
-      {"byte overflow", "Narrow", {1.0, 1.0, 256.0, false}, error::kOverflow},
-      {"no such member", "Nothing", {}, error::kNoSuchMember},
-      {"too many arguments", "Scale", {1.0, 1.0, 1.0}, error::kWrongArgumentCount},
-      {"required typed argument omitted", "Scale", {1.0}, error::kArgumentNotOptional},
-      {"required typed argument as marker", "Scale", {Value::missing(), 1.0}, error::kArgumentNotOptional},
+  // A conversion's failure names the argument and what was wrong with it.
+  const struct {
+    const char* label;
+    const char* name;
+    std::vector<Value> arguments;
+    std::int32_t number;
+    std::string message;
+  } cases[] = {
+      {"text that is no number",
+       "Scale",
+       {"abc", 1.0},
+       error::kTypeMismatch,
+       "argument 1 (x): text \"abc\" is not a number"},
+      {"error value as a double",
+       "Scale",
+       {ErrorValue{error::kXlNA}, 1.0},
+       error::kTypeMismatch,
+       "argument 1 (x): the error value #N/A is not a number"},
+      {"16-bit overflow",
+       "Scale",
+       {1.0, 32768.0},
+       error::kOverflow,
+       "argument 2 (times): 32768 is not a whole number from -32768 to 32767"},
+      {"16-bit underflow",
+       "Scale",
+       {1.0, -32769.0},
+       error::kOverflow,
+       "argument 2 (times): -32769 is not a whole number from -32768 to 32767"},
+      {"32-bit overflow",
+       "Narrow",
+       {1.0, 2147483648.0, 1.0, false},
+       error::kOverflow,
+       "argument 2 (large): 2147483648 is not a whole number from -2147483648 to 2147483647"},
+      {"byte overflow",
+       "Narrow",
+       {1.0, 1.0, 256.0, false},
+       error::kOverflow,
+       "argument 3 (tiny): 256 is not a whole number from 0 to 255"},
+      {"no boolean",
+       "Narrow",
+       {1.0, 1.0, 1.0, "maybe"},
+       error::kTypeMismatch,
+       "argument 4 (flag): text \"maybe\" is not TRUE or FALSE"},
+      {"no such member", "Nothing", {}, error::kNoSuchMember, ""},
+      {"too many arguments", "Scale", {1.0, 1.0, 1.0}, error::kWrongArgumentCount, ""},
+      {"required typed argument omitted", "Scale", {1.0}, error::kArgumentNotOptional, ""},
+      {"required typed argument as marker", "Scale", {Value::missing(), 1.0}, error::kArgumentNotOptional, ""},
   };
-  for (const auto& [label, name, arguments, expected] : cases) {
-    SCOPED_TRACE(label);
-    EXPECT_EQ(failure_number_of_call(sample, name, arguments), expected);
+  for (const auto& entry : cases) {
+    SCOPED_TRACE(entry.label);
+    const auto [number, message] = failure_of_call(sample, entry.name, entry.arguments);
+    EXPECT_EQ(number, entry.number);
+    if (!entry.message.empty()) {
+      EXPECT_EQ(message, entry.message);
+    }
   }
 }
 

@@ -181,6 +181,18 @@ TEST_F(SpreadsheetRules, AFailedCallInACellShowsValueError) {
   engine().recalculate();
   EXPECT_EQ(at("C1"), error_value(error::kXlValue));
   EXPECT_EQ(at("C2"), Value("caught"));
+  // The cell keeps only its error value; the engine keeps why, once per cell.
+  formula("C3", "=kxTWICE(\"abc\")");
+  engine().load();
+  engine().recalculate();
+  engine().recalculate_all();
+  ASSERT_EQ(engine().call_failures().size(), 2u);
+  EXPECT_EQ(engine().call_failures()[0].cell, "Sheet1!C1");
+  EXPECT_EQ(engine().call_failures()[0].failure.number, error::kOverflow);
+  EXPECT_EQ(engine().call_failures()[1].cell, "Sheet1!C3");
+  EXPECT_EQ(engine().call_failures()[1].failure.function, "kxTWICE");
+  EXPECT_EQ(engine().call_failures()[1].failure.message, "argument 1 (Number): text \"abc\" is not a number");
+  EXPECT_EQ(engine().call_failures()[1].failure.number, error::kTypeMismatch);
 }
 
 }  // namespace
