@@ -128,10 +128,30 @@ struct MethodTraits<method> {
   }
 
  private:
+  // A Variant parameter is the caller's value itself, read or written in place; every other
+  // parameter is converted to its declared type, and written back after the call when by reference.
+  template <class Parameter>
+  using Slot = std::conditional_t<std::is_same_v<std::decay_t<Parameter>, Value> && std::is_reference_v<Parameter>,
+                                  Parameter, std::decay_t<Parameter>>;
+
+  template <class Parameter>
+  static constexpr bool kWrittenBack =
+      std::is_lvalue_reference_v<Parameter> && !std::is_const_v<std::remove_reference_t<Parameter>> &&
+      !std::is_same_v<std::decay_t<Parameter>, Value>;
+
+  template <class Parameter>
+  static Slot<Parameter> converted_argument(Value& argument) {
+    if constexpr (std::is_reference_v<Slot<Parameter>>) {
+      return argument;
+    } else {
+      return Declared<std::decay_t<Parameter>>::from(argument);
+    }
+  }
+
   template <std::size_t... I>
   static Value invoke(C& self, std::span<Value> arguments, std::index_sequence<I...>) {
     // Braced initialisation converts left to right, so the first bad argument is the one reported.
-    std::tuple<std::decay_t<A>...> converted{Declared<std::decay_t<A>>::from(arguments[I])...};
+    std::tuple<Slot<A>...> converted{converted_argument<A>(arguments[I])...};
     if constexpr (std::is_void_v<R>) {
       (self.*method)(std::get<I>(converted)...);
       write_back<I...>(arguments, converted);
@@ -145,11 +165,8 @@ struct MethodTraits<method> {
 
   template <std::size_t... I>
   static void write_back([[maybe_unused]] std::span<Value> arguments,
-                         [[maybe_unused]] std::tuple<std::decay_t<A>...>& converted) {
-    ((std::is_lvalue_reference_v<A> && !std::is_const_v<std::remove_reference_t<A>>
-          ? void(arguments[I] = to_value(std::get<I>(converted)))
-          : void()),
-     ...);
+                         [[maybe_unused]] std::tuple<Slot<A>...>& converted) {
+    ((kWrittenBack<A> ? void(arguments[I] = to_value(std::get<I>(converted))) : void()), ...);
   }
 };
 

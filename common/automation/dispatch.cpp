@@ -27,14 +27,28 @@ const Member& find_member(const Object& object, std::string_view name) {
 
 namespace {
 
-// Arguments in declared order, with omitted ones filled in.
-Value prepared_argument(const Member& member, std::size_t index, std::span<Value> arguments) {
+// An omitted argument takes its default; a required one may not be omitted.
+Value omitted_argument(const Member& member, std::size_t index) {
   const Parameter& parameter = member.parameters[index];
-  const bool given = index < arguments.size() && !arguments[index].is_missing();
-  if (given) return arguments[index];
   if (parameter.optional) return parameter.default_value;
   if (parameter.type == DeclaredType::Variant) return Value::missing();
   throw Failure(error::kArgumentNotOptional, "Argument not optional: " + parameter.name + " of " + member.name);
+}
+
+bool given(std::span<Value> arguments, std::size_t index) {
+  return index < arguments.size() && !arguments[index].is_missing();
+}
+
+// The member's result; a failure that one argument caused names that argument.
+Value invoked(Object& object, const Member& member, std::span<Value> arguments) {
+  try {
+    return member.invoke(object, arguments);
+  } catch (const Failure& failure) {
+    if (auto fault = argument_fault(member, std::span<const Value>(arguments.data(), arguments.size()), failure)) {
+      throw Failure(failure.number(), *fault);
+    }
+    throw;
+  }
 }
 
 }  // namespace
@@ -50,25 +64,26 @@ Value call_member(Object& object, const Member& member, std::span<Value> argumen
     throw Failure(error::kWrongArgumentCount,
                   "Wrong number of arguments: " + member.name + " takes at most " + std::to_string(count));
   }
-  // Most members take few arguments: they stay on the stack, and only as many as there are
-  // parameters are constructed (a simulation makes millions of these calls).
+  // The arguments in declared order, with omitted ones filled in. Most members take few: they
+  // stay on the stack, and given ones are moved rather than copied (a simulation makes millions
+  // of these calls).
   boost::container::small_vector<Value, 12> prepared;
   prepared.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) prepared.push_back(prepared_argument(member, i, arguments));
-
-  Value result;
-  try {
-    result = member.invoke(object, std::span<Value>(prepared.data(), prepared.size()));
-  } catch (const Failure& failure) {
-    if (auto fault = argument_fault(member, std::span<const Value>(prepared.data(), prepared.size()), failure)) {
-      throw Failure(failure.number(), *fault);
+  for (std::size_t i = 0; i < count; ++i) {
+    prepared.push_back(given(arguments, i) ? std::move(arguments[i]) : omitted_argument(member, i));
+  }
+  // The caller gets its arguments back, with what the member wrote into those it takes by
+  // reference, also when the call fails.
+  struct GiveBack {
+    std::span<Value> arguments;
+    std::span<Value> prepared;
+    ~GiveBack() {
+      for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (!arguments[i].is_missing()) arguments[i] = std::move(prepared[i]);
+      }
     }
-    throw;
-  }
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    if (member.parameters[i].by_reference && !arguments[i].is_missing()) arguments[i] = std::move(prepared[i]);
-  }
-  return result;
+  } give_back{arguments, std::span<Value>(prepared.data(), prepared.size())};
+  return invoked(object, member, std::span<Value>(prepared.data(), prepared.size()));
 }
 
 Value call_by_name(Object& object, std::string_view name, std::span<Value> arguments) {

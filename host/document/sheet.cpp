@@ -16,9 +16,9 @@ void check_cell(std::int32_t row, std::int32_t column) {
   }
 }
 
-const kx::Value kEmpty;
-
 }  // namespace
+
+const kx::Value Sheet::kEmpty;
 
 kx::RangeRef Sheet::range(std::string_view address) {
   const auto area = parse_address(address);
@@ -41,18 +41,7 @@ kx::RangeRef Sheet::area(std::int32_t top, std::int32_t left, std::int32_t botto
                                      right - left + 1);
 }
 
-Cell** Sheet::grid_place(std::int32_t row, std::int32_t column) const {
-  const std::size_t block = block_index(row, column);
-  if (block >= grid_.size() || !grid_[block]) return nullptr;
-  const auto offset = static_cast<std::size_t>((row - 1) % kBlockRows) * kBlockColumns + (column - 1) % kBlockColumns;
-  return &(*grid_[block])[offset];
-}
-
-const Cell* Sheet::find(std::int32_t row, std::int32_t column) const {
-  if (in_grid(row, column)) {
-    Cell** place = grid_place(row, column);
-    return place ? *place : nullptr;
-  }
+const Cell* Sheet::find_outside_grid(std::int32_t row, std::int32_t column) const {
   const auto found = cells_.find(key(row, column));
   return found == cells_.end() ? nullptr : &found->second;
 }
@@ -71,11 +60,6 @@ Cell& Sheet::cell(std::int32_t row, std::int32_t column) {
     *grid_place(row, column) = &added;
   }
   return added;
-}
-
-const kx::Value& Sheet::value(std::int32_t row, std::int32_t column) const {
-  const Cell* found = find(row, column);
-  return found ? found->value : kEmpty;
 }
 
 void Sheet::set_value(std::int32_t row, std::int32_t column, kx::Value value) {

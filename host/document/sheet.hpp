@@ -80,7 +80,15 @@ class Sheet : public kx::Worksheet {
            static_cast<std::size_t>(column - 1) / kBlockColumns;
   }
   // The grid's place of an in-grid cell, or nullptr where no block holds it yet.
-  Cell** grid_place(std::int32_t row, std::int32_t column) const;
+  Cell** grid_place(std::int32_t row, std::int32_t column) const {
+    const std::size_t block = block_index(row, column);
+    if (block >= grid_.size() || !grid_[block]) return nullptr;
+    const auto offset = static_cast<std::size_t>(row - 1) % kBlockRows * kBlockColumns +
+                        static_cast<std::size_t>(column - 1) % kBlockColumns;
+    return &(*grid_[block])[offset];
+  }
+  const Cell* find_outside_grid(std::int32_t row, std::int32_t column) const;
+  static const kx::Value kEmpty;
 
   std::string name_;
   std::weak_ptr<Book> book_;
@@ -103,5 +111,17 @@ class Sheet : public kx::Worksheet {
   std::int32_t last_row_ = 0;
   std::int32_t last_column_ = 0;
 };
+
+// Inline: a recalculation reads cells by the million, and the grid makes most reads an index.
+inline const Cell* Sheet::find(std::int32_t row, std::int32_t column) const {
+  if (!in_grid(row, column)) return find_outside_grid(row, column);
+  Cell** place = grid_place(row, column);
+  return place ? *place : nullptr;
+}
+
+inline const kx::Value& Sheet::value(std::int32_t row, std::int32_t column) const {
+  const Cell* found = find(row, column);
+  return found ? found->value : kEmpty;
+}
 
 }  // namespace host

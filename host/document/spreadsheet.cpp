@@ -34,7 +34,9 @@ std::shared_ptr<Spreadsheet> Spreadsheet::create() {
 }
 
 void Spreadsheet::mark_volatile() {
-  if (calling_cell_) volatile_cells_.insert(*calling_cell_);
+  if (!calling_cell_ || calling_cell_marked_) return;
+  calling_cell_marked_ = true;
+  if (!calling_cell_known_volatile_) volatile_cells_.insert(*calling_cell_);
 }
 
 void Spreadsheet::set_status_bar(std::string_view text) {

@@ -59,9 +59,16 @@ class Spreadsheet : public kx::Application {
   // An address on the active workbook's first sheet, or on the sheet it names.
   kx::RangeRef range(std::string_view address) const override;
 
-  // The cell being evaluated, set by the formula engine; Volatile marks it.
-  void set_calling_cell(std::optional<CellRef> cell) { calling_cell_ = cell; }
+  // The cell being evaluated, set by the formula engine; Volatile marks it. A cell the engine
+  // already knows to be volatile is not looked up again: a simulation marks cells by the million.
+  void set_calling_cell(std::optional<CellRef> cell, bool known_volatile = false) {
+    calling_cell_ = cell;
+    calling_cell_known_volatile_ = known_volatile;
+    calling_cell_marked_ = false;
+  }
   std::optional<CellRef> calling_cell() const { return calling_cell_; }
+  // Whether the calling cell marked itself volatile since it was set.
+  bool calling_cell_marked() const { return calling_cell_marked_; }
   bool is_volatile(const CellRef& cell) const { return volatile_cells_.count(cell) > 0; }
   const std::set<CellRef>& volatile_cells() const { return volatile_cells_; }
 
@@ -77,6 +84,8 @@ class Spreadsheet : public kx::Application {
   int beep_count_ = 0;
   std::function<void()> beep_listener_;
   std::optional<CellRef> calling_cell_;
+  bool calling_cell_known_volatile_ = false;
+  bool calling_cell_marked_ = false;
   std::set<CellRef> volatile_cells_;
   char decimal_separator_ = '.';
   std::shared_ptr<kx::WorksheetFunctionObject> worksheet_function_;

@@ -44,9 +44,12 @@ std::string describe_area(const Sheet& sheet, const CellArea& area) {
   return sheet.name() + "!" + format_address(area.top, area.left, area.bottom, area.right);
 }
 
-void check_array_size(std::int64_t cells, const std::string& what) {
+// The range is named only when it is too large: formatting its address on every read would
+// cost more than reading it.
+template <class Describe>
+void check_array_size(std::int64_t cells, Describe&& what) {
   if (cells > kMaxFormulaArrayCells) {
-    throw LimitExceeded(what + " has " + std::to_string(cells) + " cells, more than the " +
+    throw LimitExceeded("the range " + what() + " has " + std::to_string(cells) + " cells, more than the " +
                         std::to_string(kMaxFormulaArrayCells) + " a formula may read as an array");
   }
 }
@@ -179,7 +182,7 @@ kx::Value Evaluator::reference_value(const ReferenceNode& node) {
   if (node.sheet == nullptr) return kx::ErrorValue{kx::error::kXlRef};
   const CellArea area = used_part(*node.sheet, node.area);
   if (area.single_cell()) return node.sheet->value(area.top, area.left);
-  check_array_size(area.cell_count(), "the range " + describe_area(*node.sheet, area));
+  check_array_size(area.cell_count(), [&] { return describe_area(*node.sheet, area); });
   kx::Array array(static_cast<std::size_t>(area.row_count()), static_cast<std::size_t>(area.column_count()));
   for_each_cell_in(*node.sheet, area, [&](std::int32_t row, std::int32_t column, const kx::Value& cell) {
     array.at(static_cast<std::size_t>(row - area.top), static_cast<std::size_t>(column - area.left)) = cell;
@@ -235,7 +238,7 @@ kx::Value Evaluator::call_worksheet(const SyntaxTree& tree, const Call& call) {
     // A worksheet function reads a range whole, cell by cell or as one array.
     if (arguments.back().is_range()) {
       const kx::Range& range = *arguments.back().range();
-      check_array_size(range.count(), "the range " + range.address());
+      check_array_size(range.count(), [&] { return range.address(); });
     }
   }
   if (call.function->worksheet == kx::WorksheetFn::Index) {
@@ -311,7 +314,7 @@ kx::Value Evaluator::call_member(const SyntaxTree& tree, const Call& call) {
 kx::Value Evaluator::range_value(kx::Value result) {
   if (!result.is_range()) return result;
   const kx::Range& range = *result.range();
-  check_array_size(range.count(), "the range " + range.address());
+  check_array_size(range.count(), [&] { return range.address(); });
   return range.value();
 }
 

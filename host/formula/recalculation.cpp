@@ -114,9 +114,9 @@ void FormulaEngine::compute(std::uint32_t index) {
   CellState& state = states_[index];
   GraphCell& place = places_[index];
   const CellRef self{place.sheet, place.row, place.column};
-  application_->set_calling_cell(self);
-  const std::size_t marked = application_->volatile_cells().size();
+  application_->set_calling_cell(self, state.is_volatile);
   const kx::Value result = evaluator_.evaluate(state.formula->tree());
+  const bool marked = application_->calling_cell_marked();
   application_->set_calling_cell(std::nullopt);
   // In a cell a failed call shows as its error value; a formula that ran out of its budget or
   // of memory fails the recalculation instead, since #NUM! there would pass for a result.
@@ -128,8 +128,7 @@ void FormulaEngine::compute(std::uint32_t index) {
     if (!known && call_failures_.size() < kMostCallFailures)
       call_failures_.push_back({std::move(cell), std::move(*failure)});
   }
-  if (application_->volatile_cells().size() != marked)
-    state.is_volatile = state.is_volatile || application_->is_volatile(self);
+  if (marked) state.is_volatile = true;
   state.dirty = false;
 
   std::optional<SheetArea> spill = write_result(*state.sheet, place.row, place.column, result, place.spill);

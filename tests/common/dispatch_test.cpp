@@ -28,6 +28,7 @@ class Sample : public Object {
       builder.method<&Sample::Describe>("Describe", {"anything", "label"});
       builder.method<&Sample::Narrow>("Narrow", {"small", "large", "tiny", "flag"});
       builder.method<&Sample::Reset>("Reset", {});
+      builder.method<&Sample::Fill>("Fill", {"slot", "x"});
       return builder.build();
     }();
     return &interface;
@@ -43,6 +44,10 @@ class Sample : public Object {
     return small + large + tiny + (flag ? 1000.0 : 0.0);
   }
   void Reset() { factor = 1.0; }
+  void Fill(Value& slot, double x) {
+    slot = x;
+    if (x < 0) throw Failure(error::kInvalidCall, "negative");
+  }
 
   double factor = 1.0;
 };
@@ -141,6 +146,23 @@ TEST(Dispatch, WritesByReferenceArgumentsBack) {
   std::vector<Value> text = {Value(3.0), Value("before")};
   EXPECT_EQ(call_by_name(sample, "Describe", text), Value(3.0));
   EXPECT_EQ(text[1], Value("seen"));
+}
+
+// The caller's values come back after a call, failed or not: given ones are moved into the
+// call, not copied. A variant taken by reference is the caller's own value, written in place.
+TEST(Dispatch, GivesArgumentsBackAfterTheCall) {
+  Sample sample;
+  std::vector<Value> failed = {Value("abc"), Value(1.0)};
+  EXPECT_THROW(call_by_name(sample, "Scale", failed), Failure);
+  EXPECT_EQ(failed, (std::vector<Value>{Value("abc"), Value(1.0)}));
+
+  std::vector<Value> filled = {Value("old"), Value(2.0)};
+  call_by_name(sample, "Fill", filled);
+  EXPECT_EQ(filled, (std::vector<Value>{Value(2.0), Value(2.0)}));
+
+  std::vector<Value> written_then_failed = {Value("old"), Value(-1.0)};
+  EXPECT_THROW(call_by_name(sample, "Fill", written_then_failed), Failure);
+  EXPECT_EQ(written_then_failed[0], Value(-1.0));
 }
 
 TEST(Dispatch, FillsOmittedArguments) {
