@@ -191,6 +191,7 @@ kx::Value apply_binary(Operator op, const kx::Value& left, const kx::Value& righ
       case Operator::Subtract: return checked(a - b);
       case Operator::Multiply: return checked(a * b);
       case Operator::Divide: return b == 0.0 ? kx::Value(kDivError) : checked(a / b);
+      case Operator::Power: return power(a, b);
       // As compare_values orders two numbers, without its conversions.
       case Operator::Equal: return !(a < b) && !(b < a);
       case Operator::NotEqual: return a < b || b < a;
