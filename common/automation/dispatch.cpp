@@ -1,6 +1,8 @@
 #include "common/automation/dispatch.hpp"
 
 #include <boost/container/small_vector.hpp>
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "common/automation/argument_fault.hpp"
@@ -51,6 +53,22 @@ Value invoked(Object& object, const Member& member, std::span<Value> arguments) 
   }
 }
 
+// The omitted arguments as bits, when every parameter has its argument and each omitted one
+// would be filled in with the missing marker; nothing when defaults must be filled in.
+std::optional<std::uint64_t> omitted_as_given(const Member& member, std::span<Value> arguments) {
+  if (arguments.size() != member.parameters.size() || arguments.size() > 64) return std::nullopt;
+  std::uint64_t omitted = 0;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    if (!arguments[i].is_missing()) continue;
+    const Parameter& parameter = member.parameters[i];
+    const bool marker =
+        parameter.optional ? parameter.default_value.is_missing() : parameter.type == DeclaredType::Variant;
+    if (!marker) return std::nullopt;
+    omitted |= std::uint64_t{1} << i;
+  }
+  return omitted;
+}
+
 }  // namespace
 
 Value call_member(Object& object, const Member& member, std::span<Value> arguments) {
@@ -63,6 +81,21 @@ Value call_member(Object& object, const Member& member, std::span<Value> argumen
   if (arguments.size() > count) {
     throw Failure(error::kWrongArgumentCount,
                   "Wrong number of arguments: " + member.name + " takes at most " + std::to_string(count));
+  }
+  // The usual call gives every argument, or omits only Variants that take the missing marker
+  // as it stands: the member reads the caller's values directly. What it writes into an
+  // omitted one is dropped, as it would be into a temporary.
+  if (const auto omitted = omitted_as_given(member, arguments)) {
+    struct KeepOmitted {
+      std::span<Value> arguments;
+      std::uint64_t omitted;
+      ~KeepOmitted() {
+        for (std::size_t i = 0; omitted >> i != 0; ++i) {
+          if ((omitted >> i) & 1U) arguments[i] = Value::missing();
+        }
+      }
+    } keep{arguments, *omitted};
+    return invoked(object, member, arguments);
   }
   // The arguments in declared order, with omitted ones filled in. Most members take few: they
   // stay on the stack, and given ones are moved rather than copied (a simulation makes millions

@@ -287,10 +287,13 @@ kx::Value Evaluator::call_member(const SyntaxTree& tree, const Call& call) {
     // A parameter of a scalar type takes a one-cell reference as the cell's value, which its
     // conversion would read anyway; a simulation makes these calls by the million, and a
     // range object for each costs more than the call.
-    const auto* reference = std::get_if<ReferenceNode>(&tree[id].data);
+    const Node& node = tree[id];
+    const auto* reference = std::get_if<ReferenceNode>(&node.data);
     const std::size_t index = arguments.size();
-    if (reference && reference->sheet && reference->area.single_cell() && index < parameters.size() &&
-        is_scalar(parameters[index].type)) {
+    if (const auto* constant = std::get_if<Constant>(&node.data)) {
+      arguments.push_back(constant_of(tree, *constant));
+    } else if (reference && reference->sheet && reference->area.single_cell() && index < parameters.size() &&
+               is_scalar(parameters[index].type)) {
       arguments.push_back(reference->sheet->value(reference->area.top, reference->area.left));
     } else {
       arguments.push_back(argument(tree, id));

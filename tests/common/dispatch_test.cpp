@@ -163,6 +163,11 @@ TEST(Dispatch, GivesArgumentsBackAfterTheCall) {
   std::vector<Value> written_then_failed = {Value("old"), Value(-1.0)};
   EXPECT_THROW(call_by_name(sample, "Fill", written_then_failed), Failure);
   EXPECT_EQ(written_then_failed[0], Value(-1.0));
+
+  // An omitted variant stays omitted: what the member writes into it goes nowhere.
+  std::vector<Value> omitted = {Value::missing(), Value(3.0)};
+  call_by_name(sample, "Fill", omitted);
+  EXPECT_TRUE(omitted[0].is_missing());
 }
 
 TEST(Dispatch, FillsOmittedArguments) {
