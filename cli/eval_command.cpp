@@ -12,6 +12,7 @@
 #include "cli/progress_line.hpp"
 #include "cli/terminal_text.hpp"
 #include "cli/value_text.hpp"
+#include "cli/workbook_loading.hpp"
 #include "common/failure.hpp"
 #include "common/uniform_generator.hpp"
 #include "host/addin/addin_workbook.hpp"
@@ -83,7 +84,7 @@ int run_eval(const EvalOptions& options) {
   session.application().on_message([](std::string_view text) { print_message(text); });
   const ProgressLine progress(session.application());
   try {
-    for (const std::string& path : options.sheets) session.open(host::load_workbook(path));
+    for (const std::string& path : options.sheets) session.open(load_workbook_reporting(path));
   } catch (const kx::Failure& failure) {
     print_error_line(failure.what());
     return 1;

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <optional>
 
+#include "cli/workbook_loading.hpp"
 #include "common/conversions.hpp"
 #include "common/failure.hpp"
 #include "common/text_compare.hpp"
@@ -73,7 +74,7 @@ std::int32_t chosen_column(const host::Sheet& sheet, const std::string& path, co
 }  // namespace
 
 Observations read_observations(const std::string& path, const std::string& column) {
-  const std::shared_ptr<host::Book> book = host::load_workbook(path);
+  const std::shared_ptr<host::Book> book = load_workbook_reporting(path);
   if (book->sheets().empty() || book->sheets().front()->last_row() == 0) fail(fmt::format("{} is empty", path));
   const host::Sheet& sheet = *book->sheets().front();
   const bool header = has_header(sheet);

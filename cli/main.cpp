@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
 
   cli::EvalOptions eval_options;
   auto* eval = app.add_subcommand("eval", "Evaluate formulas against workbooks, with the components' functions");
-  eval->add_option("--sheet", eval_options.sheets, "A workbook to load (.csv, .xlsx, .ods); may be repeated")
+  eval->add_option("--sheet", eval_options.sheets, "A workbook to load (.csv, .xlsx, .ods, .fods); may be repeated")
       ->check(CLI::ExistingFile)
       ->allow_extra_args(false);
   // Seeds are read as text: CLI11 would wrap "-1" and clamp a seed past 2^64 - 1.
@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
   std::string sampling = "plain";
   auto* simulate = app.add_subcommand("simulate", "Run a model workbook as a Monte Carlo simulation and report on it");
   simulate->add_option("MODEL", simulate_options.model,
-                       "The model workbook (.csv, .xlsx, .ods); without one, the bundled product launch model");
+                       "The model workbook (.csv, .xlsx, .ods, .fods); without one, the bundled product launch model");
   simulate->add_option("--iterations,-n", simulate_options.iterations, "Recalculations of the model (default 10000)");
   std::string simulate_seed_text;
   simulate->add_option("--seed", simulate_seed_text, "Seed, so that the run repeats exactly for any thread count")

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <thread>
 
 #include "cli/call_failure_text.hpp"
@@ -15,6 +16,7 @@
 #include "cli/report_text.hpp"
 #include "cli/simulation_report.hpp"
 #include "cli/terminal_text.hpp"
+#include "cli/workbook_loading.hpp"
 #include "host/files/workbook_files.hpp"
 #include "host/session/session.hpp"
 #include "riskfn/frame/classes.hpp"
@@ -30,7 +32,13 @@ std::string default_model_path() {
 int run_simulate(const SimulateOptions& options) {
   const std::string model = options.model.empty() ? default_model_path() : options.model;
   if (!options.plot_path.empty()) check_plot_path(options.plot_path);
-  const host::ModelSource source{[&model] { return host::load_workbook(model); },
+  // Every worker loads the model; what it could not read is said once.
+  std::once_flag warned;
+  const host::ModelSource source{[&model, &warned] {
+                                   auto book = host::load_workbook(model);
+                                   std::call_once(warned, [&] { print_read_warnings(model, *book); });
+                                   return book;
+                                 },
                                  // Each worker has its own components; with --server, its own mktfn server too.
                                  [&options] { return component_objects(options.server); }};
   host::SimulationOptions run;

@@ -215,20 +215,35 @@ std::weak_ordering compare_values(const Value& a, const Value& b) {
   }
 }
 
+namespace {
+
+struct ErrorName {
+  std::int32_t number;
+  std::string_view text;
+};
+
+constexpr ErrorName kErrorNames[] = {
+    {error::kXlDiv0, "#DIV/0!"}, {error::kXlNA, "#N/A"},   {error::kXlName, "#NAME?"},   {error::kXlNull, "#NULL!"},
+    {error::kXlNum, "#NUM!"},    {error::kXlRef, "#REF!"}, {error::kXlValue, "#VALUE!"},
+};
+
+}  // namespace
+
+std::optional<ErrorValue> error_named(std::string_view text) {
+  for (const auto& name : kErrorNames) {
+    if (name.text == text) return ErrorValue{name.number};
+  }
+  return std::nullopt;
+}
+
 std::string display_text(const Value& value, char decimal_separator) {
   switch (value.kind()) {
     case Value::Kind::Boolean: return value.boolean() ? "TRUE" : "FALSE";
     case Value::Kind::Error:
-      switch (value.error().number) {
-        case error::kXlDiv0: return "#DIV/0!";
-        case error::kXlNA: return "#N/A";
-        case error::kXlName: return "#NAME?";
-        case error::kXlNull: return "#NULL!";
-        case error::kXlNum: return "#NUM!";
-        case error::kXlRef: return "#REF!";
-        case error::kXlValue: return "#VALUE!";
-        default: return "#ERR(" + std::to_string(value.error().number) + ")";
+      for (const auto& name : kErrorNames) {
+        if (name.number == value.error().number) return std::string(name.text);
       }
+      return "#ERR(" + std::to_string(value.error().number) + ")";
     case Value::Kind::Number:
     case Value::Kind::Text:
     case Value::Kind::Empty: return to_text(value, decimal_separator);

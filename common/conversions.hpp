@@ -37,6 +37,9 @@ std::string format_general(double number, char decimal_separator = '.', int sign
 // The text a cell shows: numbers in the general form, TRUE/FALSE, "#NUM!" and the like.
 std::string display_text(const Value& value, char decimal_separator = '.');
 
+// The worksheet error a standard error's text names ("#N/A", "#DIV/0!"); nullopt for any other text.
+std::optional<ErrorValue> error_named(std::string_view text);
+
 // Ordering of cell values as the spreadsheet sorts them: numbers (empty counts as 0)
 // before texts (compared without case) before booleans. Error values cannot be compared.
 std::weak_ordering compare_values(const Value& a, const Value& b);

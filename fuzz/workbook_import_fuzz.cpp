@@ -1,5 +1,5 @@
-// Bytes given to the .xlsx and .ods readers give a workbook or a failure with a message.
-// The first byte picks what the rest is: a whole .xlsx or .ods file, or one XML part that
+// Bytes given to the .xlsx and .ods readers (the flat .fods too) give a workbook or a failure with a message.
+// The first byte picks what the rest is: a whole .xlsx, .ods or .fods file, or one XML part that
 // is packed into an otherwise valid file, so that the fuzzer reaches the XML readers
 // without first having to find valid deflate streams.
 #include <array>
@@ -145,12 +145,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string sheet = "<worksheet xmlns=\"" + std::string(kMain) +
                             "\"><sheetData><row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row></sheetData></worksheet>";
   const std::string strings = "<sst xmlns=\"" + std::string(kMain) + "\"><si><t>text</t></si></sst>";
-  switch (data[0] % 5) {
+  switch (data[0] % 6) {
     case 0: read(rest, host::WorkbookFormat::Xlsx); break;
     case 1: read(rest, host::WorkbookFormat::Ods); break;
     case 2: read(xlsx(rest, strings), host::WorkbookFormat::Xlsx); break;
     case 3: read(xlsx(sheet, rest), host::WorkbookFormat::Xlsx); break;
     case 4: read(ods(rest), host::WorkbookFormat::Ods); break;
+    case 5: read(rest, host::WorkbookFormat::FlatOds); break;
   }
   return 0;
 }

@@ -52,6 +52,11 @@ class Book : public kx::Workbook {
   // Every definition, workbook-wide ones first, then by sheet and name.
   std::vector<DefinedName*> defined_names() const;
 
+  // What reading the file could not keep as the file had it, one line per cell
+  // ("Data!B7: ..."), for the user to see; empty for a workbook read whole.
+  const std::vector<std::string>& read_warnings() const { return read_warnings_; }
+  void add_read_warning(std::string line) { read_warnings_.push_back(std::move(line)); }
+
  protected:
   explicit Book(std::string name) : name_(std::move(name)) {}
 
@@ -62,6 +67,7 @@ class Book : public kx::Workbook {
   std::unordered_map<std::string, std::shared_ptr<Sheet>> sheet_by_name_;
   // By (sheet name, name), both upper case; the sheet name is empty for workbook-wide names.
   mutable std::map<std::pair<std::string, std::string>, DefinedName> names_;
+  std::vector<std::string> read_warnings_;
 };
 
 }  // namespace host

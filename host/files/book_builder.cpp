@@ -78,13 +78,28 @@ void BookBuilder::charge(const Sheet& sheet, std::int32_t row, std::int32_t colu
   text_bytes_ += text_bytes;
 }
 
+void BookBuilder::warn(const Sheet& sheet, std::int32_t row, std::int32_t column, const std::string& message) {
+  if (++warnings_ <= kMaxReadWarnings) book_->add_read_warning(cell_name(sheet, row, column) + ": " + message);
+}
+
 std::shared_ptr<Book> BookBuilder::finish() {
   if (book_->sheets().empty()) fail_reading("it holds no sheet");
+  if (warnings_ > kMaxReadWarnings) {
+    book_->add_read_warning("and " + std::to_string(warnings_ - kMaxReadWarnings) + " more such cells");
+  }
   return book_;
 }
 
 std::string BookBuilder::cell_name(const Sheet& sheet, std::int32_t row, std::int32_t column) {
   return sheet.name() + "!" + column_letters(column) + std::to_string(row);
+}
+
+std::string quoted_excerpt(std::string_view text) {
+  constexpr std::size_t kShown = 40;
+  if (text.size() <= kShown) return "\"" + std::string(text) + "\"";
+  std::size_t cut = kShown;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return "\"" + std::string(text.substr(0, cut)) + "...\"";
 }
 
 void fail_reading(const std::string& message) { throw kx::Failure(kx::error::kHostFailure, message); }

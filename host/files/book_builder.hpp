@@ -20,6 +20,7 @@ class BookBuilder {
   Sheet& add_sheet(std::string name);
   std::size_t sheet_count() const { return book_->sheets().size(); }
   Sheet& sheet(std::size_t index) { return *book_->sheets().at(index); }
+  Sheet* find_sheet(std::string_view name) { return book_->find_sheet(name).get(); }
 
   // Rows and columns from 1. An empty value leaves the cell empty; a number that is no
   // finite double becomes #NUM!. Fails outside the sheet or beyond the limits.
@@ -41,6 +42,12 @@ class BookBuilder {
   // Fails when a text of this many bytes, still to be stored, would break the limit.
   void check_text(std::int64_t bytes) const;
 
+  // Notes a cell the host cannot hold as the file has it, saying what was made of it. The
+  // first kMaxReadWarnings are kept word for word, the rest only counted, so that a hostile
+  // file cannot flood the terminal.
+  void warn(const Sheet& sheet, std::int32_t row, std::int32_t column, const std::string& message);
+  static constexpr std::int64_t kMaxReadWarnings = 20;
+
   // The workbook; fails when it has no sheet.
   std::shared_ptr<Book> finish();
 
@@ -55,7 +62,11 @@ class BookBuilder {
   std::int64_t cells_ = 0;
   std::int64_t formulas_ = 0;
   std::int64_t text_bytes_ = 0;
+  std::int64_t warnings_ = 0;
 };
+
+// A piece of a file's text for a message: quoted, and cut short (at a character's start) where it is long.
+std::string quoted_excerpt(std::string_view text);
 
 // A failure of reading, carried up to the file's name; the message says what is wrong.
 [[noreturn]] void fail_reading(const std::string& message);

@@ -7,6 +7,7 @@
 #include "common/text_compare.hpp"
 #include "host/document/address.hpp"
 #include "host/files/book_builder.hpp"
+#include "host/files/date_values.hpp"
 
 namespace host {
 namespace {
@@ -24,6 +25,66 @@ std::int64_t count_line_breaks(std::string_view text, bool followed_by_lf) {
     }
   }
   return breaks;
+}
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// "1,234,567.5": thousands grouped by commas, as a quoted field may hold them; nullopt for
+// anything else ("1,23", ",123", "1,,234").
+std::optional<double> grouped_number(std::string_view text) {
+  std::string plain;
+  std::size_t at = text.starts_with('-') || text.starts_with('+') ? 1 : 0;
+  plain.append(text.substr(0, at));
+  std::size_t digits = 0;
+  for (; at < text.size() && is_digit(text[at]); ++at, ++digits) plain += text[at];
+  if (digits < 1 || digits > 3 || at == text.size() || text[at] != ',') return std::nullopt;
+  while (at < text.size() && text[at] == ',') {
+    const std::string_view group = text.substr(at + 1, 3);
+    if (group.size() != 3 || !std::all_of(group.begin(), group.end(), is_digit)) return std::nullopt;
+    plain.append(group);
+    at += 4;
+  }
+  const std::string_view rest = text.substr(at);
+  if (!rest.empty() && (rest.front() != '.' || !std::all_of(rest.begin() + 1, rest.end(), is_digit))) {
+    return std::nullopt;
+  }
+  plain.append(rest);
+  return kx::parse_number(plain);
+}
+
+// A number as a spreadsheet reads a field typed into a cell: plain, with grouped thousands,
+// or a percentage of either ("12%" is 0.12).
+std::optional<double> number_of(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  double divisor = 1.0;
+  if (text.ends_with('%')) {
+    text.remove_suffix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    divisor = 100.0;
+  }
+  auto number = kx::parse_number(text);
+  if (!number) number = grouped_number(text);
+  if (!number) return std::nullopt;
+  return *number / divisor;
+}
+
+// "2024-01-31" (or "2024-1-31") as its serial number; other ways of writing a date stay text.
+std::optional<double> iso_date(std::string_view text) {
+  auto digits = [&text](std::size_t least, std::size_t most) {
+    std::size_t count = 0;
+    while (count < text.size() && is_digit(text[count])) ++count;
+    text.remove_prefix(count);
+    return count >= least && count <= most;
+  };
+  auto dash = [&text] {
+    if (!text.starts_with('-')) return false;
+    text.remove_prefix(1);
+    return true;
+  };
+  const std::string_view whole = text;
+  const bool shaped = digits(4, 4) && dash() && digits(1, 2) && dash() && digits(1, 2) && text.empty();
+  return shaped ? iso_date_serial(whole) : std::nullopt;
 }
 
 class CsvParser {
@@ -100,8 +161,8 @@ class CsvParser {
   kx::Value typed_value() const {
     if (kx::equals_ignore_case(field_, "TRUE")) return true;
     if (kx::equals_ignore_case(field_, "FALSE")) return false;
-    // "inf" and "nan" read as numbers by the standard library stay texts.
-    if (const auto number = kx::parse_number(field_); number && std::isfinite(*number)) return *number;
+    if (const auto number = number_of(field_)) return *number;
+    if (const auto date = iso_date(field_)) return *date;
     return field_;
   }
 

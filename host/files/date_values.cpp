@@ -73,6 +73,17 @@ std::optional<double> parse_iso_date_time(std::string_view text) {
   return days + (*hour * 3600 + *minute * 60 + second) / 86400;
 }
 
+std::optional<double> iso_date_serial(std::string_view text) {
+  const auto days = parse_iso_date_time(text);
+  if (!days) return std::nullopt;
+  // Counted from 1899-12-30, days before 1900-03-01 lie one above the spreadsheet's serials.
+  const double serial = *days - static_cast<double>(kSpreadsheetOrigin);
+  constexpr double kFirstOfMarch1900 = 61.0;
+  constexpr double kAfterLastDay = 2958466.0;  // 10000-01-01
+  if (serial < 2.0 || serial >= kAfterLastDay) return std::nullopt;
+  return serial < kFirstOfMarch1900 ? serial - 1.0 : serial;
+}
+
 std::optional<double> parse_iso_duration(std::string_view text) {
   const bool negative = take(text, '-');
   if (!take(text, 'P')) return std::nullopt;

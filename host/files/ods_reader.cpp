@@ -99,19 +99,9 @@ std::int64_t count_of(std::string_view text, std::int64_t most) {
   return std::min(count, most);
 }
 
+// A formula's stored error by the text the cell shows.
 kx::Value error_value(std::string_view text) {
-  struct Entry {
-    std::string_view text;
-    std::int32_t number;
-  };
-  static constexpr Entry kErrors[] = {
-      {"#NULL!", kx::error::kXlNull}, {"#DIV/0!", kx::error::kXlDiv0}, {"#VALUE!", kx::error::kXlValue},
-      {"#REF!", kx::error::kXlRef},   {"#NAME?", kx::error::kXlName},  {"#NUM!", kx::error::kXlNum},
-      {"#N/A", kx::error::kXlNA},
-  };
-  for (const auto& entry : kErrors) {
-    if (entry.text == text) return kx::ErrorValue{entry.number};
-  }
+  if (const auto error = kx::error_named(text)) return *error;
   // The office suite's own errors ("Err:502") have no worksheet number; #VALUE! is the nearest.
   return kx::ErrorValue{kx::error::kXlValue};
 }
@@ -307,24 +297,44 @@ class ContentHandler : public orcus::sax_ns_handler {
     cell_.matrix_columns = count_of(attribute_value(Namespace::Table, "number-matrix-columns-spanned"), kMaxColumns);
   }
 
-  // The value a cell shows, from its type and the attribute that type reads.
-  kx::Value shown_value() const {
+  // The value a cell shows, from its type and the attribute that type reads. Where the type is
+  // unknown or its value does not read, the cell's text is what it shows, and the user is told.
+  kx::Value shown_value(std::int32_t column) {
     const std::string& type = cell_.value_type;
-    if (cell_.calc_value_type == "error") return error_value(text_);
+    // Only a formula has an error for its result; LibreOffice reads a plain cell marked so by its value.
+    if (cell_.calc_value_type == "error" && !cell_.formula.empty()) return error_value(text_);
+    const std::string_view read = type_value();
     if (type == "float" || type == "percentage" || type == "currency") {
-      if (const auto number = kx::parse_number(cell_.value)) return *number;
+      if (const auto number = kx::parse_number(read)) return *number;
     } else if (type == "boolean") {
-      if (cell_.boolean_value == "true") return true;
-      if (cell_.boolean_value == "false") return false;
+      if (read == "true") return true;
+      if (read == "false") return false;
     } else if (type == "date") {
-      if (const auto days = parse_iso_date_time(cell_.date_value)) return *days - origin_;
+      if (const auto days = parse_iso_date_time(read)) return *days - origin_;
     } else if (type == "time") {
-      if (const auto days = parse_iso_duration(cell_.time_value)) return *days;
+      if (const auto days = parse_iso_duration(read)) return *days;
     } else if (type == "string" && cell_.string_value) {
       return *cell_.string_value;
     }
-    // Without a type, or with a value that does not read, the cell's text is what it shows.
-    return paragraphs_ > 0 ? kx::Value(text_) : kx::Value();
+    kx::Value shown = paragraphs_ > 0 ? kx::Value(text_) : kx::Value();
+    // A formula's stored result matters little: the engine computes it again.
+    if (!type.empty() && type != "string" && !shown.is_empty() && cell_.formula.empty()) {
+      const std::string what =
+          read.empty() ? "a value of type " + quoted_excerpt(type) : "the " + type + " " + quoted_excerpt(read);
+      builder_.warn(*sheet_, static_cast<std::int32_t>(std::min<std::int64_t>(row_, kMaxRows)), column,
+                    "holds " + what + ", which the host cannot read; its text is kept");
+    }
+    return shown;
+  }
+
+  // The attribute holding the value of the cell's type; empty for a type without one.
+  std::string_view type_value() const {
+    const std::string& type = cell_.value_type;
+    if (type == "float" || type == "percentage" || type == "currency") return cell_.value;
+    if (type == "boolean") return cell_.boolean_value;
+    if (type == "date") return cell_.date_value;
+    if (type == "time") return cell_.time_value;
+    return {};
   }
 
   std::string formula_text() const {
@@ -341,7 +351,7 @@ class ContentHandler : public orcus::sax_ns_handler {
     const std::int64_t first_column = column_;
     column_ += cell_.repeat;
     std::string formula = formula_text();
-    kx::Value value = shown_value();
+    kx::Value value = shown_value(static_cast<std::int32_t>(std::min<std::int64_t>(first_column, kMaxColumns)));
     // A plain empty text shows nothing; a formula's empty result is a result.
     if (formula.empty() && value.is_text() && value.text().empty()) return;
     if (formula.empty() && value.is_empty()) return;
@@ -428,6 +438,17 @@ class ContentHandler : public orcus::sax_ns_handler {
   int annotations_ = 0;
 };
 
+// Sheets from the XML holding the document's body: content.xml, or the whole flat document.
+std::shared_ptr<Book> read_content(std::string_view xml, const std::string& book_name, const ReadLimits& limits) {
+  BookBuilder builder(book_name, limits);
+  ContentHandler handler(builder);
+  orcus::xmlns_repository namespaces;
+  orcus::xmlns_context context = namespaces.create_context();
+  orcus::sax_ns_parser<ContentHandler> parser(xml.data(), xml.size(), context, handler);
+  parser.parse();
+  return builder.finish();
+}
+
 }  // namespace
 
 std::shared_ptr<Book> read_ods(std::string_view content, const std::string& book_name, const ReadLimits& limits) {
@@ -444,15 +465,18 @@ std::shared_ptr<Book> read_ods(std::string_view content, const std::string& book
   std::size_t size = xml.size();
   while (size > 0 && xml[size - 1] == 0) --size;
   xml.push_back(0);
-  check_xml_part(std::string_view(reinterpret_cast<const char*>(xml.data()), size), "content.xml");
+  const std::string_view text(reinterpret_cast<const char*>(xml.data()), size);
+  check_xml_part(text, "content.xml");
+  return read_content(text, book_name, limits);
+}
 
-  BookBuilder builder(book_name, limits);
-  ContentHandler handler(builder);
-  orcus::xmlns_repository namespaces;
-  orcus::xmlns_context context = namespaces.create_context();
-  orcus::sax_ns_parser<ContentHandler> parser(reinterpret_cast<const char*>(xml.data()), size, context, handler);
-  parser.parse();
-  return builder.finish();
+std::shared_ptr<Book> read_flat_ods(std::string_view content, const std::string& book_name, const ReadLimits& limits) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (content.starts_with(kByteOrderMark)) content.remove_prefix(kByteOrderMark.size());
+  check_xml_part(content, "the document");
+  // The parser may look one byte past the end; a copy ends in a zero byte.
+  const std::string xml(content);
+  return read_content(xml, book_name, limits);
 }
 
 }  // namespace host

@@ -12,13 +12,14 @@
 namespace host {
 namespace {
 
-constexpr std::string_view kSupported = "use .csv, .xlsx or .ods";
+constexpr std::string_view kSupported = "use .csv, .xlsx, .ods or .fods";
 
 std::string_view format_name(WorkbookFormat format) {
   switch (format) {
     case WorkbookFormat::Csv: return ".csv";
     case WorkbookFormat::Xlsx: return ".xlsx";
     case WorkbookFormat::Ods: return ".ods";
+    case WorkbookFormat::FlatOds: return ".fods";
   }
   return "";
 }
@@ -34,6 +35,7 @@ std::shared_ptr<Book> read_content(std::string_view content, WorkbookFormat form
       return read_csv(content, file_name, std::filesystem::path(file_name).stem().string(), limits);
     case WorkbookFormat::Xlsx: return read_xlsx(content, file_name, limits);
     case WorkbookFormat::Ods: return read_ods(content, file_name, limits);
+    case WorkbookFormat::FlatOds: return read_flat_ods(content, file_name, limits);
   }
   throw kx::Failure(kx::error::kHostFailure, "the file type is unknown");
 }
@@ -101,6 +103,7 @@ std::optional<WorkbookFormat> workbook_format(std::string_view path) {
   if (extension == ".csv") return WorkbookFormat::Csv;
   if (extension == ".xlsx") return WorkbookFormat::Xlsx;
   if (extension == ".ods") return WorkbookFormat::Ods;
+  if (extension == ".fods") return WorkbookFormat::FlatOds;
   return std::nullopt;
 }
 

@@ -1,4 +1,4 @@
-// Reading workbook files (.csv, .xlsx, .ods) into the host's document model.
+// Reading workbook files (.csv, .xlsx, .ods, .fods) into the host's document model.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +11,7 @@
 
 namespace host {
 
-enum class WorkbookFormat { Csv, Xlsx, Ods };
+enum class WorkbookFormat { Csv, Xlsx, Ods, FlatOds };
 
 // Bounds that keep a small hostile file from asking for gigabytes; a reader that meets
 // one fails with a message naming it.

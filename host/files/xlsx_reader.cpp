@@ -17,6 +17,7 @@
 #include "host/files/book_builder.hpp"
 #include "host/files/date_values.hpp"
 #include "host/files/formula_text.hpp"
+#include "host/files/xlsx_dropped_cells.hpp"
 #include "host/files/xml_check.hpp"
 #include "host/files/zip_check.hpp"
 
@@ -358,20 +359,21 @@ void check_array_formula_areas(std::string_view xml, std::int64_t max_cells) {
   }
 }
 
-// orcus parses the parts it needs on its own, so every part that is XML is looked at first.
-// Each part is unpacked and checked whole here too: orcus would read a damaged one as data.
-void check_xml_parts(std::string_view content, const std::vector<ZipPart>& parts, const ReadLimits& limits) {
-  orcus::zip_archive_stream_blob stream(reinterpret_cast<const std::uint8_t*>(content.data()), content.size());
-  orcus::zip_archive archive(&stream);
-  archive.load();
+// A part unpacked and checked whole: orcus would read a damaged one as data.
+std::string unpacked_text(orcus::zip_archive& archive, const ZipPart& part) {
   std::vector<unsigned char> data;
+  if (!archive.read_file_entry(part.name, data)) fail_reading("its part " + part.name + " cannot be unpacked");
+  check_unpacked_part(part, data);
+  // With the zero bytes the unpacker may pad it with, as orcus reads it.
+  return std::string(reinterpret_cast<const char*>(data.data()), data.size());
+}
+
+// orcus parses the parts it needs on its own, so every part that is XML is looked at first.
+void check_xml_parts(orcus::zip_archive& archive, const std::vector<ZipPart>& parts, const ReadLimits& limits) {
   for (const ZipPart& part : parts) {
     const std::string& name = part.name;
     if (name.ends_with('/')) continue;  // a folder holds no bytes
-    data.clear();
-    if (!archive.read_file_entry(name, data)) fail_reading("its part " + name + " cannot be unpacked");
-    check_unpacked_part(part, data);
-    const std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
+    const std::string text = unpacked_text(archive, part);
     const auto first = text.find_first_not_of(" \t\r\n");
     const bool xml_named = name.ends_with(".xml") || name.ends_with(".rels");
     if (xml_named || (first != std::string_view::npos && text[first] == '<') || text.starts_with("\xEF\xBB\xBF")) {
@@ -389,11 +391,20 @@ std::shared_ptr<Book> read_xlsx(std::string_view content, const std::string& boo
   if (find_part(parts, "[Content_Types].xml") == nullptr) {
     fail_reading("it holds no [Content_Types].xml, so it is no .xlsx workbook");
   }
-  check_xml_parts(content, parts, limits);
+  orcus::zip_archive_stream_blob stream(reinterpret_cast<const std::uint8_t*>(content.data()), content.size());
+  orcus::zip_archive archive(&stream);
+  archive.load();
+  check_xml_parts(archive, parts, limits);
   BookBuilder builder(book_name, limits);
   XlsxImport factory(builder);
   orcus::orcus_xlsx filter(&factory);
   filter.read_stream(content);
+  read_dropped_cells(
+      [&](std::string_view name) -> std::optional<std::string> {
+        const ZipPart* part = find_part(parts, name);
+        return part == nullptr ? std::nullopt : std::optional(unpacked_text(archive, *part));
+      },
+      builder);
   return builder.finish();
 }
 
