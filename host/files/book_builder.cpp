@@ -96,10 +96,16 @@ std::string BookBuilder::cell_name(const Sheet& sheet, std::int32_t row, std::in
 
 std::string quoted_excerpt(std::string_view text) {
   constexpr std::size_t kShown = 40;
-  if (text.size() <= kShown) return "\"" + std::string(text) + "\"";
-  std::size_t cut = kShown;
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  return "\"" + std::string(text.substr(0, cut)) + "...\"";
+  std::size_t cut = text.size();
+  if (cut > kShown) {
+    cut = kShown;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;  // not inside a character
+  }
+  std::string quoted = "\"";
+  quoted.append(text.substr(0, cut));
+  if (cut < text.size()) quoted.append("...");
+  quoted.push_back('"');
+  return quoted;
 }
 
 void fail_reading(const std::string& message) { throw kx::Failure(kx::error::kHostFailure, message); }

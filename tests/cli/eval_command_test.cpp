@@ -58,6 +58,16 @@ TEST(EvalCommand, WorksheetFunctionsAndTheirErrorsReadAsInASpreadsheet) {
   EXPECT_NE(run.err.find("unknown function XYZ"), std::string::npos) << run.err;
 }
 
+TEST(EvalCommand, SaysWhichCellsOfAFileItCannotHold) {
+  const std::string file = std::string(KX_TEST_DATA_DIR) + "/cells.xlsx";
+  const Outcome run = run_kx({"eval", "--sheet", file, "SUMIF(Cells!A1:A4,\"North\",Cells!B1:B4)", "Cells!B7"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "15\n#NAME?\n");
+  EXPECT_NE(run.err.find("kx: warning: " + file + ": Cells!B7: holds the error \"#BOGUS!\""), std::string::npos)
+      << run.err;
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 3) << run.err;
+}
+
 TEST(EvalCommand, FunctionsListsTheWorksheetFunctionsWithTheirParameters) {
   const Outcome run = run_kx({"functions", "worksheet"});
   EXPECT_EQ(run.status, 0) << run.err;

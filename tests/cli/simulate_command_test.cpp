@@ -83,6 +83,32 @@ TEST(SimulateCommand, WritesEveryIterationAndThePictures) {
   for (const fs::path& path : {model, csv, png, svg}) fs::remove(path);
 }
 
+TEST(SimulateCommand, ReadsAFlatOdsModelAndSaysOnceWhatItCannotHold) {
+  const fs::path model =
+      write_model("model.fods",
+                  "<office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                  "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+                  "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body><office:spreadsheet>"
+                  "<table:table table:name=\"Model\"><table:table-row>"
+                  "<table:table-cell table:formula=\"of:=kxUNIFORM(100;200;;&quot;&quot;)\"/>"
+                  "<table:table-cell table:formula=\"of:=[.A1]*2+kxOUTPUT()\"/>"
+                  "<table:table-cell office:value-type=\"complex\"><text:p>3+4i</text:p></table:table-cell>"
+                  "</table:table-row></table:table></office:spreadsheet></office:body></office:document>");
+  const Outcome run = run_kx({"simulate", model.string(), "-n", "200", "--seed", "5", "--threads", "2", "--json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto report = nlohmann::json::parse(run.out);
+  EXPECT_EQ(report["outputs"][0]["count"].get<std::int64_t>(), 200);
+  EXPECT_GT(report["outputs"][0]["mean"].get<double>(), 200.0);
+  // Each worker loads the model; the warning comes once.
+  const std::string warning = "warning: " + model.string() +
+                              ": Model!C1: holds a value of type \"complex\", which the host cannot read; its "
+                              "text is kept\n";
+  const auto first = run.err.find(warning);
+  EXPECT_NE(first, std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find(warning, first + 1), std::string::npos) << run.err;
+  fs::remove(model);
+}
+
 TEST(SimulateCommand, MarketingFunctionsThroughTheServerGiveTheSameReport) {
   // A sampled input feeding a marketing function, whose result is the output.
   const fs::path model =
