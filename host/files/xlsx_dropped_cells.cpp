@@ -1,8 +1,7 @@
 #include "host/files/xlsx_dropped_cells.hpp"
 
 #include <charconv>
-#include <orcus/sax_ns_parser.hpp>
-#include <orcus/xml_namespace.hpp>
+#include <orcus/sax_parser.hpp>
 #include <utility>
 #include <vector>
 
@@ -23,20 +22,20 @@ std::string_view attribute_named(const Attributes& attributes, std::string_view 
   return {};
 }
 
-// Collects the attributes of every element of one name, compared without its namespace.
-class ElementCollector : public orcus::sax_ns_handler {
+// Collects the attributes of every element of one name. Names are compared without their
+// namespace prefix: the parts' elements and attributes are known by their local names alone.
+class ElementCollector : public orcus::sax_handler {
  public:
   explicit ElementCollector(std::string_view name) : name_(name) {}
 
-  void attribute(std::string_view, std::string_view) {}
-  void attribute(const orcus::sax_ns_parser_attribute& attribute) {
+  void attribute(const orcus::sax::parser_attribute& attribute) {
     attributes_.emplace_back(attribute.name, attribute.value);
   }
-  void start_element(const orcus::sax_ns_parser_element& element) {
+  void start_element(const orcus::sax::parser_element& element) {
     if (element.name == name_) found_.push_back(std::move(attributes_));
     attributes_.clear();
   }
-  void end_element(const orcus::sax_ns_parser_element&) { attributes_.clear(); }
+  void end_element(const orcus::sax::parser_element&) { attributes_.clear(); }
 
   std::vector<Attributes> take() { return std::move(found_); }
 
@@ -48,9 +47,7 @@ class ElementCollector : public orcus::sax_ns_handler {
 
 template <typename Handler>
 void parse_xml(const std::string& xml, Handler& handler) {
-  orcus::xmlns_repository namespaces;
-  orcus::xmlns_context context = namespaces.create_context();
-  orcus::sax_ns_parser<Handler> parser(xml.data(), xml.size(), context, handler);
+  orcus::sax_parser<Handler> parser(xml.data(), xml.size(), handler);
   parser.parse();
 }
 
@@ -130,16 +127,17 @@ Element element_of(std::string_view name, Element parent) {
   return Element::Other;
 }
 
-class SheetCells : public orcus::sax_ns_handler {
+class SheetCells : public orcus::sax_handler {
  public:
   SheetCells(BookBuilder& builder, Sheet& sheet) : builder_(builder), sheet_(sheet) {}
 
-  void attribute(std::string_view, std::string_view) {}
-  void attribute(const orcus::sax_ns_parser_attribute& attribute) {
-    attributes_.emplace_back(attribute.name, attribute.value);
+  // Rows and cells name their place in "r" and a cell its type in "t"; nothing else is needed.
+  void attribute(const orcus::sax::parser_attribute& attribute) {
+    if (attribute.name == "r") place_ = attribute.value;
+    if (attribute.name == "t") type_attribute_ = attribute.value;
   }
 
-  void start_element(const orcus::sax_ns_parser_element& element) {
+  void start_element(const orcus::sax::parser_element& element) {
     const Element current = element_of(element.name, stack_.empty() ? Element::Other : stack_.back());
     switch (current) {
       case Element::Row: start_row(); break;
@@ -150,11 +148,13 @@ class SheetCells : public orcus::sax_ns_handler {
       default: break;
     }
     stack_.push_back(current);
-    attributes_.clear();
+    place_.clear();
+    type_attribute_.clear();
   }
 
-  void end_element(const orcus::sax_ns_parser_element&) {
-    attributes_.clear();
+  void end_element(const orcus::sax::parser_element&) {
+    place_.clear();
+    type_attribute_.clear();
     if (stack_.empty()) return;
     const Element current = stack_.back();
     stack_.pop_back();
@@ -164,7 +164,7 @@ class SheetCells : public orcus::sax_ns_handler {
   void characters(std::string_view text, bool) {
     if (stack_.empty()) return;
     // Only a value's text and an inline string's own runs; phonetic runs (rPh) are no part of it.
-    if (stack_.back() == Element::Value || stack_.back() == Element::Text) {
+    if (dropped_ && (stack_.back() == Element::Value || stack_.back() == Element::Text)) {
       builder_.check_text(static_cast<std::int64_t>(text_.size() + text.size()));
       text_.append(text);
     }
@@ -172,7 +172,7 @@ class SheetCells : public orcus::sax_ns_handler {
 
  private:
   void start_row() {
-    const std::string_view number = attribute_named(attributes_, "r");
+    const std::string_view number = place_;
     std::int64_t row = 0;
     const auto [end, status] = std::from_chars(number.data(), number.data() + number.size(), row);
     const bool read = status == std::errc() && end == number.data() + number.size();
@@ -181,8 +181,10 @@ class SheetCells : public orcus::sax_ns_handler {
   }
 
   void start_cell() {
-    type_ = attribute_named(attributes_, "t");
-    const std::string_view address = attribute_named(attributes_, "r");
+    type_ = type_attribute_;
+    // orcus imports these types, and every formula.
+    dropped_ = !type_.empty() && type_ != "n" && type_ != "s" && type_ != "b";
+    const std::string_view address = place_;
     if (address.empty()) {
       ++column_;
     } else {
@@ -198,8 +200,7 @@ class SheetCells : public orcus::sax_ns_handler {
   }
 
   void end_cell() {
-    // orcus imports every formula, and these types as well.
-    if (has_formula_ || type_.empty() || type_ == "n" || type_ == "s" || type_ == "b") return;
+    if (has_formula_ || !dropped_) return;
     if (type_ == "inlineStr") {
       if (has_inline_ && !text_.empty()) write(text_);
       return;
@@ -244,10 +245,12 @@ class SheetCells : public orcus::sax_ns_handler {
   BookBuilder& builder_;
   Sheet& sheet_;
   std::vector<Element> stack_;
-  Attributes attributes_;
+  std::string place_;
+  std::string type_attribute_;
   std::int64_t row_ = 0;
   std::int64_t column_ = 0;
   std::string type_;
+  bool dropped_ = false;
   bool has_formula_ = false;
   bool has_value_ = false;
   bool has_inline_ = false;
