@@ -466,13 +466,17 @@ std::shared_ptr<Book> read_ods(std::string_view content, const std::string& book
   while (size > 0 && xml[size - 1] == 0) --size;
   xml.push_back(0);
   const std::string_view text(reinterpret_cast<const char*>(xml.data()), size);
-  check_xml_part(text, "content.xml");
+  check_xml_part(text, "its part content.xml");
   return read_content(text, book_name, limits);
 }
 
 std::shared_ptr<Book> read_flat_ods(std::string_view content, const std::string& book_name, const ReadLimits& limits) {
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   if (content.starts_with(kByteOrderMark)) content.remove_prefix(kByteOrderMark.size());
+  const auto first = content.find_first_not_of(" \t\r\n");
+  if (first == std::string_view::npos || content[first] != '<') {
+    fail_reading("it is no XML document, so it is no .fods workbook");
+  }
   check_xml_part(content, "the document");
   // The parser may look one byte past the end; a copy ends in a zero byte.
   const std::string xml(content);

@@ -377,7 +377,7 @@ void check_xml_parts(orcus::zip_archive& archive, const std::vector<ZipPart>& pa
     const auto first = text.find_first_not_of(" \t\r\n");
     const bool xml_named = name.ends_with(".xml") || name.ends_with(".rels");
     if (xml_named || (first != std::string_view::npos && text[first] == '<') || text.starts_with("\xEF\xBB\xBF")) {
-      check_xml_part(text, name);
+      check_xml_part(text, "its part " + name);
       check_array_formula_areas(text, limits.max_cells);
     }
   }

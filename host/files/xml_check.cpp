@@ -71,8 +71,8 @@ bool references_are_well_formed(std::string_view text) {
 
 }  // namespace
 
-void check_xml_part(std::string_view xml, std::string_view part_name) {
-  const std::string where = "its part " + std::string(part_name);
+void check_xml_part(std::string_view xml, std::string_view what) {
+  const std::string where(what);
   std::size_t at = 0;
   // Elements opened and not yet closed: a part cut short after a whole tag leaves some open,
   // and orcus would read what came before as if it were all.

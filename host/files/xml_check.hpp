@@ -10,7 +10,8 @@ namespace host {
 // last markup, and an "&"
 // that starts no reference ("&\">", "&#x50FFFF;"): on those it reads past the end of
 // the text or aborts. Both are malformed XML. Also fails on a part cut short after a whole
-// tag, which leaves elements open that orcus would quietly close.
-void check_xml_part(std::string_view xml, std::string_view part_name);
+// tag, which leaves elements open that orcus would quietly close. The messages name the
+// text as `what` says ("its part content.xml", "the document").
+void check_xml_part(std::string_view xml, std::string_view what);
 
 }  // namespace host

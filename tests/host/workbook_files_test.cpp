@@ -259,6 +259,10 @@ TEST(WorkbookFiles, FailuresNameTheFileAndTheReason) {
       {"cut-off archive", write("cut.ods", ods.substr(0, ods.size() - 10)), "its zip directory is damaged"},
       {"an .xlsx named .ods", write("model.ods", xlsx), "it holds no content.xml, so it is no .ods workbook"},
       {"an .ods named .xlsx", write("model.xlsx", ods), "it holds no [Content_Types].xml, so it is no .xlsx workbook"},
+      {"a cut-off flat document", write("cut.fods", "<office:document><office:body><office:spr"),
+       "the document breaks off inside markup"},
+      {"a flat document without sheets", write("text.fods", "<office:document/>"), "it holds no sheet"},
+      {"an .ods named .fods", write("zip.fods", ods), "it is no XML document, so it is no .fods workbook"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
