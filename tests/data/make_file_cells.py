@@ -5,7 +5,8 @@ Writes beside this script:
   cells.xlsx   inline strings (plain, rich-text runs, spaces kept), string constants and
                string results (t="str"), error constants and a cached error (t="e"),
                ISO dates (t="d"), and cells the host cannot represent: an unknown error
-               code, a date that is no date, an unknown cell type;
+               code, a date that is no date, an unknown cell type; on a second sheet,
+               such cells in rows and cells that leave out their place (r);
   cells.ods    the same kinds as an .ods file: texts with spans and spaces, an error's
                text in a plain cell (a text there), errors as formula results, dates,
                percentage, currency, boolean and time cells, an unknown value type;
@@ -70,6 +71,11 @@ XLSX_CELLS = [
     ("C9", '<c r="C9" t="x"><v>7</v></c>'),
 ]
 XLSX_STRINGS = ["<si><t>West</t></si>"]
+
+# Rows and cells that leave out their "r": each takes the place after the one before.
+XLSX_IMPLICIT = ('<row><c t="inlineStr"><is><t>a</t></is></c><c><v>1</v></c><c t="inlineStr"><is><t>b</t></is></c>'
+                 '</row><row><c t="str"><v>c</v></c><c r="C2" t="e"><v>#N/A</v></c><c t="d"><v>2024-03-01</v></c>'
+                 '</row>')
 
 # --- cells.ods and cells.fods ------------------------------------------------------
 
@@ -235,7 +241,8 @@ def libreoffice_cells(path):
 
 def main():
     files = {
-        "cells.xlsx": lambda path: make_xlsx(path, [("Cells", xlsx_rows(XLSX_CELLS))], XLSX_STRINGS),
+        "cells.xlsx": lambda path: make_xlsx(path, [("Cells", xlsx_rows(XLSX_CELLS)), ("Implicit", XLSX_IMPLICIT)],
+                                                XLSX_STRINGS),
         "cells.ods": lambda path: make_ods(path, ODS_TABLE),
         "cells.fods": lambda path: make_fods(path, ODS_TABLE),
     }
