@@ -16,7 +16,6 @@
 #include "common/failure.hpp"
 #include "common/uniform_generator.hpp"
 #include "host/addin/addin_workbook.hpp"
-#include "host/files/workbook_files.hpp"
 #include "host/formula/parse_error.hpp"
 #include "host/session/session.hpp"
 

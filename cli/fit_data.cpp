@@ -13,7 +13,6 @@
 #include "host/document/address.hpp"
 #include "host/document/book.hpp"
 #include "host/document/sheet.hpp"
-#include "host/files/workbook_files.hpp"
 
 namespace cli {
 namespace {
