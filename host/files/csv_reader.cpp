@@ -84,7 +84,9 @@ std::optional<double> iso_date(std::string_view text) {
   };
   const std::string_view whole = text;
   const bool shaped = digits(4, 4) && dash() && digits(1, 2) && dash() && digits(1, 2) && text.empty();
-  return shaped ? iso_date_serial(whole) : std::nullopt;
+  const auto serial = shaped ? iso_date_serial(whole) : std::nullopt;
+  // The days before 1900-01-01 are no date a spreadsheet shows.
+  return serial && *serial >= 1.0 ? serial : std::nullopt;
 }
 
 class CsvParser {

@@ -1,6 +1,7 @@
 #include "host/files/date_values.hpp"
 
 #include <charconv>
+#include <string>
 
 namespace host {
 namespace {
@@ -74,13 +75,20 @@ std::optional<double> parse_iso_date_time(std::string_view text) {
 }
 
 std::optional<double> iso_date_serial(std::string_view text) {
+  // A time alone ("13:45:30") is a fraction of a day; on 1970-01-01, the day counted from
+  // here, nothing else adds to it.
+  if (text.size() > 2 && text[2] == ':') {
+    const auto time = parse_iso_date_time("1970-01-01T" + std::string(text));
+    return time && *time < 1.0 ? time : std::nullopt;
+  }
   const auto days = parse_iso_date_time(text);
   if (!days) return std::nullopt;
-  // Counted from 1899-12-30, days before 1900-03-01 lie one above the spreadsheet's serials.
   const double serial = *days - static_cast<double>(kSpreadsheetOrigin);
   constexpr double kFirstOfMarch1900 = 61.0;
   constexpr double kAfterLastDay = 2958466.0;  // 10000-01-01
-  if (serial < 2.0 || serial >= kAfterLastDay) return std::nullopt;
+  if (serial < 0.0 || serial >= kAfterLastDay) return std::nullopt;
+  if (serial < 1.0) return serial;
+  // Counted from 1899-12-30, days before 1900-03-01 lie one above the spreadsheet's serials.
   return serial < kFirstOfMarch1900 ? serial - 1.0 : serial;
 }
 

@@ -60,11 +60,12 @@ XLSX_CELLS = [
     # A formula's cached error, and an error no spreadsheet of the host's kind has.
     ("A7", '<c r="A7" t="e"><f>1/0</f><v>#DIV/0!</v></c>'),
     ("B7", '<c r="B7" t="e"><v>#BOGUS!</v></c>'),
-    # ISO dates, one with a time; one that is no date.
+    # ISO dates, one with a time; one that is no date; a time alone.
     ("A8", '<c r="A8" t="d"><v>2024-01-31</v></c>'),
     ("B8", '<c r="B8" t="d"><v>2024-01-31T12:00:00</v></c>'),
     ("C8", '<c r="C8" t="d"><v>1900-03-01</v></c>'),
     ("D8", '<c r="D8" t="d"><v>2024-02-30</v></c>'),
+    ("E8", '<c r="E8" t="d"><v>13:45:30</v></c>'),
     # Plain kinds beside them, and a cell type no format defines.
     ("A9", '<c r="A9" t="n"><v>1.5</v></c>'),
     ("B9", '<c r="B9" t="b"><v>1</v></c>'),
