@@ -95,7 +95,7 @@ void FormulaEngine::load() {
 
 std::vector<std::vector<std::string>> FormulaEngine::cycles() const {
   std::vector<std::vector<std::string>> named;
-  for (const auto& cycle : circular_) {
+  for (const auto& [first, cycle] : circular_) {
     std::vector<std::string> cells;
     for (const std::uint32_t index : cycle)
       cells.push_back(cell_label(*places_[index].sheet, places_[index].row, places_[index].column));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -105,9 +106,11 @@ class FormulaEngine {
   std::vector<CellProblem> problems_;
   std::vector<CellFailure> call_failures_;
   std::optional<DependencyGraph> graph_;
-  std::vector<char> computed_;                        // per pass: was the cell computed
-  std::vector<SheetArea> changed_spills_;             // per pass: spill areas that moved, old and new
-  std::vector<std::vector<std::uint32_t>> circular_;  // per pass: the true circles' cells
+  std::vector<char> computed_;             // per pass: was the cell computed
+  std::vector<SheetArea> changed_spills_;  // per pass: spill areas that moved, old and new
+  std::vector<char> cycle_pending_;        // per cycle of the order: to be settled at the next pass
+  // The true circles' cells, by their first cell, as their last settling found them.
+  std::map<std::uint32_t, std::vector<std::uint32_t>> circular_;
   enum class NameState : std::uint8_t { Binding, Bound };
   std::unordered_map<const DefinedName*, NameState> name_states_;
   int name_depth_ = 0;  // names being bound, one inside another

@@ -22,14 +22,18 @@ void FormulaEngine::recalculate() { run(false); }
 
 void FormulaEngine::recalculate_all() { run(true); }
 
-void FormulaEngine::build_order() { graph_.emplace(places_); }
+void FormulaEngine::build_order() {
+  graph_.emplace(places_);
+  // A new order may group cells into other circles: each is settled, and judged, again.
+  cycle_pending_.assign(graph_->cycles().size(), 1);
+  circular_.clear();
+}
 
 void FormulaEngine::run(bool everything) {
   for (int pass = 0; pass < kMaxPasses; ++pass) {
     if (!graph_) build_order();
     computed_.assign(graph_->node_count(), 0);
     changed_spills_.clear();
-    circular_.clear();
     const auto order = graph_->order();
     std::size_t next_cycle = 0;
     for (std::size_t at = 0; at <= order.size(); ++at) {
@@ -77,7 +81,7 @@ void FormulaEngine::run(bool everything) {
 // keep it, and then the whole circle shows it.
 void FormulaEngine::resolve_cycle(std::size_t cycle, bool everything) {
   const std::vector<std::uint32_t>& cells = graph_->cycles()[cycle];
-  bool needed = everything;
+  bool needed = everything || cycle_pending_[cycle];
   for (const std::uint32_t index : cells) {
     needed = needed || states_[index].dirty || states_[index].is_volatile;
     for (const std::uint32_t precedent : graph_->precedents(index)) needed = needed || computed_[precedent];
@@ -104,8 +108,10 @@ void FormulaEngine::resolve_cycle(std::size_t cycle, bool everything) {
                                                  [&](std::uint32_t index) { return value_of(index) == circular; });
   if (is_circle) {
     for (const std::uint32_t index : cells) value_of(index) = circular;
-    circular_.push_back(cells);
   }
+  cycle_pending_[cycle] = 0;
+  circular_.erase(cells.front());
+  if (is_circle) circular_.emplace(cells.front(), cells);
   for (const std::uint32_t index : cells) computed_[index] = 1;
   for (const std::uint32_t range : graph_->cycle_ranges(cycle)) computed_[range] = 1;
 }

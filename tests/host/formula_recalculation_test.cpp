@@ -116,6 +116,9 @@ TEST_F(FormulaTest, CellsThatOnlySeemCircularAreComputedInTheOrderTheirValuesAll
     SCOPED_TRACE(cell);
     EXPECT_EQ(at(cell), error_value(kErrCircularReference));
   }
+  engine().recalculate();  // B2 ticks on: the circle is settled again, and stays one
+  EXPECT_EQ(engine().cycles(), expected);
+  EXPECT_EQ(at("D2"), error_value(kErrCircularReference));
 }
 
 TEST_F(FormulaTest, LongChainsAndLongCyclesNeedNoDeepRecursion) {
