@@ -58,10 +58,9 @@ int run_simulate(const SimulateOptions& options) {
     print_error_line(fmt::format("warning: {}: {}", failed.cell, call_failure_text(failed.failure)));
   }
 
-  // kxHISTO and kxOPTNUM reach the host's worksheet functions, so their Main is started in a session.
-  const kx::ObjectRef main = riskfn::create_object("Main");
-  const host::Session session({main});
-  const SimulationReport report = build_report(model, result, options.sampling, run.threads, *main);
+  // kxHISTO and kxOPTNUM reach the host's worksheet functions, so the report has a session of its own.
+  host::Session session({riskfn::create_object("Main")});
+  const SimulationReport report = build_report(model, result, options.sampling, run.threads, session.application());
   if (options.json) {
     fmt::print("{}", report_json(report));
   } else {

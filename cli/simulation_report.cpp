@@ -4,44 +4,34 @@
 #include <cmath>
 #include <iterator>
 #include <optional>
+#include <span>
 #include <thread>
 
-#include "common/automation/dispatch.hpp"
-#include "common/automation/interface.hpp"
 #include "common/conversions.hpp"
+#include "common/failure.hpp"
+#include "riskfn/analysis/histogram.hpp"
+#include "riskfn/analysis/run_count_stability.hpp"
 
 namespace cli {
 namespace {
 
-// Numbers as the one-dimensional array the analysis functions take.
-kx::Value array_of(const std::vector<double>& numbers) {
-  kx::Array values = kx::Array::vector(numbers.size(), 0);
-  for (std::size_t i = 0; i < numbers.size(); ++i) values.at(i) = numbers[i];
-  return kx::Value(std::move(values));
-}
-
-// kxHISTO over the numbers, with the class count chosen by its own rule.
-std::vector<HistogramClass> histogram_of(kx::Object& main, const std::vector<double>& numbers) {
+// kxHISTO's classes of the numbers, with the class count chosen by its own rule; none when
+// they cannot be formed (no numbers, or a range wider than a double holds).
+std::vector<HistogramClass> histogram_of(kx::Application& host, std::span<const double> numbers) {
   if (numbers.empty()) return {};
-  std::vector<kx::Value> arguments = {array_of(numbers), kx::Value::missing(), kx::Value(1.0)};
-  const kx::Value table = kx::call_by_name(main, "kxHISTO", arguments);
-  if (!table.is_array()) return {};
-  std::vector<HistogramClass> classes;
-  const kx::Array& rows = table.array();
-  for (std::size_t r = 0; r < rows.rows(); ++r) {
-    const kx::Value& count = rows.at(r, 2);
-    classes.push_back({kx::to_double(rows.at(r, 1)),
-                       count.is_empty() ? 0 : static_cast<std::int64_t>(kx::to_double(count)),
-                       kx::to_double(rows.at(r, 3))});
+  try {
+    const kx::Array table = riskfn::analysis::histogram_of_numbers(host, numbers);
+    std::vector<HistogramClass> classes;
+    for (std::size_t r = 0; r < table.rows(); ++r) {
+      const kx::Value& count = table.at(r, 2);
+      classes.push_back({kx::to_double(table.at(r, 1)),
+                         count.is_empty() ? 0 : static_cast<std::int64_t>(kx::to_double(count)),
+                         kx::to_double(table.at(r, 3))});
+    }
+    return classes;
+  } catch (const kx::Failure&) {
+    return {};
   }
-  return classes;
-}
-
-// kxOPTNUM with its defaults, over the values in the order they were drawn.
-std::int64_t settled_after(kx::Object& main, const host::Series& series) {
-  std::vector<kx::Value> arguments = {array_of(series.numbers())};
-  const kx::Value runs = kx::call_by_name(main, "kxOPTNUM", arguments);
-  return runs.is_number() ? static_cast<std::int64_t>(runs.number()) : 0;
 }
 
 // Every series sorted and ranked, spread over `threads` threads: on a long run this is most of
@@ -71,7 +61,7 @@ std::string sampling_name(host::Sampling sampling) {
 }
 
 SimulationReport build_report(const std::string& model, const host::SimulationResult& result, host::Sampling sampling,
-                              int threads, kx::Object& main) {
+                              int threads, kx::Application& host) {
   SimulationReport report;
   report.model = model;
   report.iterations = result.collection.iterations;
@@ -100,15 +90,16 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
   }
 
   for (std::size_t o = 0; o < result.collection.outputs.size(); ++o) {
-    const host::AnalysedSeries& output = outputs[o];
+    host::AnalysedSeries& output = outputs[o];
     const host::ModelCell& cell = result.model.outputs[o];
     OutputReport entry;
     entry.name = cell.name;
     entry.cell = cell.address;
     entry.summary = output.summary();
-    entry.sorted = output.sorted();
-    entry.histogram = histogram_of(main, entry.sorted);
-    entry.settled_after = settled_after(main, result.collection.outputs[o]);
+    entry.histogram = histogram_of(host, output.sorted());
+    std::vector<double> kept;
+    entry.settled_after =
+        static_cast<std::int64_t>(riskfn::analysis::settled_run_count(result.collection.outputs[o].numbers(kept)));
     for (std::size_t i = 0; i < inputs.size(); ++i)
       entry.sensitivity.push_back({i, rank_correlation(inputs[i], output)});
     std::stable_sort(entry.sensitivity.begin(), entry.sensitivity.end(),
@@ -117,6 +108,7 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
                        const double right = b.rank_correlation ? std::abs(*b.rank_correlation) : -1;
                        return left > right;
                      });
+    entry.sorted = output.take_sorted();
     report.outputs.push_back(std::move(entry));
   }
   return report;

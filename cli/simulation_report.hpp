@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "common/object.hpp"
+#include "common/host_services.hpp"
 #include "host/simulation/simulation.hpp"
 #include "host/simulation/statistics.hpp"
 
@@ -50,10 +50,10 @@ struct SimulationReport {
   std::vector<std::vector<std::optional<double>>> input_correlations;
 };
 
-// `main` is a riskfn Main object, whose kxHISTO and kxOPTNUM summarise each output; the series
-// are sorted and ranked on `threads` threads.
+// Each output is summarised by kxHISTO's classes and kxOPTNUM's run count, which reach `host`'s
+// worksheet functions; the series are sorted and ranked on `threads` threads.
 SimulationReport build_report(const std::string& model, const host::SimulationResult& result, host::Sampling sampling,
-                              int threads, kx::Object& main);
+                              int threads, kx::Application& host);
 
 std::string sampling_name(host::Sampling sampling);
 

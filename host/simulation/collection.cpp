@@ -42,21 +42,37 @@ std::vector<double> Series::numbers() const {
   return kept;
 }
 
+std::span<const double> Series::numbers(std::vector<double>& kept) const {
+  if (failures.empty()) return values;
+  kept = numbers();
+  return kept;
+}
+
 Collection merge(std::vector<Collection> blocks) {
   if (blocks.empty()) return {};
   std::sort(blocks.begin(), blocks.end(),
             [](const Collection& a, const Collection& b) { return a.first_iteration < b.first_iteration; });
   Collection merged = std::move(blocks.front());
+  std::int64_t total = merged.iterations;
   for (std::size_t b = 1; b < blocks.size(); ++b) {
-    Collection& block = blocks[b];
-    if (block.first_iteration != merged.first_iteration + merged.iterations)
+    const Collection& block = blocks[b];
+    if (block.first_iteration != merged.first_iteration + total)
       throw kx::Failure(kx::error::kHostFailure, "The collected blocks of iterations leave a gap or overlap");
     if (block.inputs.size() != merged.inputs.size() || block.outputs.size() != merged.outputs.size())
       throw kx::Failure(kx::error::kHostFailure, "The collected blocks hold different cells");
+    total += block.iterations;
+  }
+  // Room for all at once: appending block after block would copy the values again and again.
+  for (auto* cells : {&merged.inputs, &merged.outputs}) {
+    for (Series& series : *cells) series.values.reserve(static_cast<std::size_t>(total));
+  }
+  for (std::size_t b = 1; b < blocks.size(); ++b) {
+    Collection& block = blocks[b];
     for (std::size_t i = 0; i < block.inputs.size(); ++i) append(merged.inputs[i], std::move(block.inputs[i]));
     for (std::size_t i = 0; i < block.outputs.size(); ++i) append(merged.outputs[i], std::move(block.outputs[i]));
-    merged.iterations += block.iterations;
+    block = {};  // its memory goes back as soon as it is copied
   }
+  merged.iterations = total;
   return merged;
 }
 

@@ -29,6 +29,8 @@ struct Series {
   void record(const kx::Value& value);
   // The values of the iterations that did not fail, in iteration order.
   std::vector<double> numbers() const;
+  // The same without a copy when no iteration failed; else they are put in `kept`.
+  std::span<const double> numbers(std::vector<double>& kept) const;
 };
 
 struct Collection {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <exception>
+#include <iterator>
 #include <mutex>
 #include <random>
 #include <thread>
@@ -19,6 +20,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
+// Enough blocks per worker to even out their speeds, few enough to keep each block's overhead small.
+constexpr std::int64_t kBlocksPerWorker = 16;
+constexpr std::int64_t kLargestBlock = 65536;
 
 [[noreturn]] void fail(const std::string& message) { throw kx::Failure(kx::error::kHostFailure, message); }
 
@@ -35,7 +39,7 @@ class Worker {
   const SimulationModel& model() const { return model_; }
   const std::vector<FormulaEngine::CellFailure>& call_failures() { return session_.engine().call_failures(); }
 
-  // Runs iterations first .. first+count-1, counting them in `done` for the progress line.
+  // Runs iterations first .. first+count-1, adding each to `done` for the progress line.
   Collection run(std::int64_t first, std::int64_t count, const SimulationOptions& options, std::uint64_t seed,
                  std::atomic<std::int64_t>& done) {
     Collection collection;
@@ -55,7 +59,7 @@ class Worker {
       engine.recalculate();
       for (std::size_t k = 0; k < inputs_.size(); ++k) collection.inputs[k].record(inputs_[k]->value);
       for (std::size_t k = 0; k < outputs_.size(); ++k) collection.outputs[k].record(outputs_[k]->value);
-      done.store(i + 1, std::memory_order_relaxed);
+      done.store(done.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
     }
     generator.stratify(0);
     return collection;
@@ -104,22 +108,30 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
 
   const Clock::time_point start = Clock::now();
   std::vector<DoneCount> done(workers.size());
-  std::vector<Collection> blocks(workers.size());
+  // Workers take blocks of consecutive iterations as they finish the last one, so that a worker
+  // that runs slower (a busier core) does not hold up the others. What an iteration draws
+  // depends only on its number, so the split does not change the results.
+  const std::int64_t block_size = std::clamp<std::int64_t>(options.iterations / (threads * kBlocksPerWorker), 1, kLargestBlock);
+  const std::int64_t block_count = (options.iterations + block_size - 1) / block_size;
+  std::atomic<std::int64_t> next_block{0};
+  std::vector<std::vector<Collection>> blocks(workers.size());
   std::vector<std::exception_ptr> failures(workers.size());
   std::mutex finished_mutex;
   std::condition_variable finished_signal;
   int finished = 0;
   std::vector<std::jthread> running;
   for (std::size_t w = 0; w < workers.size(); ++w) {
-    // Equal blocks of consecutive iterations; each worker's block is fixed before it starts.
-    const std::int64_t first = options.iterations * static_cast<std::int64_t>(w) / threads;
-    const std::int64_t last = options.iterations * static_cast<std::int64_t>(w + 1) / threads;
-    running.emplace_back([&, w, first, last] {
+    running.emplace_back([&, w] {
       try {
         if (!workers[w]) workers[w] = std::make_unique<Worker>(source);
-        blocks[w] = workers[w]->run(first, last - first, options, result.seed, done[w].iterations);
+        for (std::int64_t block; (block = next_block.fetch_add(1)) < block_count;) {
+          const std::int64_t first = block * block_size;
+          const std::int64_t count = std::min(block_size, options.iterations - first);
+          blocks[w].push_back(workers[w]->run(first, count, options, result.seed, done[w].iterations));
+        }
       } catch (...) {
         failures[w] = std::current_exception();
+        next_block = block_count;  // the others stop after their current block
       }
       const std::lock_guard lock(finished_mutex);
       ++finished;
@@ -154,7 +166,9 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
         result.call_failures.push_back(failure);
     }
   }
-  result.collection = merge(std::move(blocks));
+  std::vector<Collection> all_blocks;
+  for (auto& of_worker : blocks) std::move(of_worker.begin(), of_worker.end(), std::back_inserter(all_blocks));
+  result.collection = merge(std::move(all_blocks));
   result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
   return result;
 }

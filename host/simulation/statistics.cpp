@@ -1,9 +1,10 @@
 #include "host/simulation/statistics.hpp"
 
 #include <algorithm>
+#include <array>
 #include <bit>
-#include <boost/sort/spreadsort/integer_sort.hpp>
 #include <cmath>
+#include <utility>
 
 namespace host {
 namespace {
@@ -78,51 +79,93 @@ double percentile(std::span<const double> sorted, double k) {
 
 namespace {
 
-struct Ranked {
-  std::uint64_t key;  // orders as the value does
-  double value;
-  std::uint32_t position;
-};
-
 // The bits of a double turned into an unsigned number with the same order: negative numbers
-// flipped whole, the others with their sign bit set.
+// flipped whole, the others with their sign bit set. -0 is keyed as 0, so that the two tie.
 std::uint64_t order_key(double x) {
-  const auto bits = std::bit_cast<std::uint64_t>(x);
+  const auto bits = std::bit_cast<std::uint64_t>(x == 0 ? 0.0 : x);
   return (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t{1} << 63);
 }
 
-// Sorts the values with their positions and hands back the ranks by position; `sorted`, when
-// given, receives the values in ascending order. A radix sort on unsigned keys: the report ranks
-// every series of a long run, and this is several times quicker than a comparison sort.
-std::vector<double> ranks_sorting(std::span<const double> values, std::vector<double>* sorted) {
-  std::vector<Ranked> order(values.size());
-  for (std::size_t i = 0; i < values.size(); ++i)
-    order[i] = {order_key(values[i]), values[i], static_cast<std::uint32_t>(i)};
-  boost::sort::spreadsort::integer_sort(
-      order.begin(), order.end(), [](const Ranked& x, unsigned offset) { return x.key >> offset; },
-      [](const Ranked& a, const Ranked& b) { return a.key < b.key; });
-  std::vector<double> ranks(values.size());
-  for (std::size_t first = 0; first < order.size();) {
-    std::size_t last = first + 1;
-    while (last < order.size() && order[last].value == order[first].value) ++last;
-    const double rank = static_cast<double>(first + 1 + last) / 2;  // the mean of first+1 .. last
-    for (std::size_t i = first; i < last; ++i) ranks[order[i].position] = rank;
-    first = last;
+double from_order_key(std::uint64_t key) {
+  return std::bit_cast<double>((key >> 63) != 0 ? key & ~(std::uint64_t{1} << 63) : ~key);
+}
+
+// Sorts the values with their positions and hands back the ranks by position, ties sharing
+// their average rank; `sorted` receives the values in ascending order.
+//
+// The report ranks every series of a long run, so this is a radix sort over one word per value:
+// the high bits of its order key above the low bits of its position. Least significant digit
+// first and stable, it needs no passes over the position bits, as the words start in position
+// order, and skips a digit that every key shares. Values whose keys differ only in the bits the
+// position took are put in order afterwards, which is rare unless they are equal anyway.
+std::vector<double> ranks_sorting(std::span<const double> values, std::vector<double>& sorted) {
+  const std::size_t n = values.size();
+  std::vector<double> ranks(n);
+  sorted.resize(n);
+  if (n == 0) return ranks;
+  const auto position_bits = std::max<unsigned>(1, static_cast<unsigned>(std::bit_width(n - 1)));
+  const std::uint64_t position_mask = (std::uint64_t{1} << position_bits) - 1;
+
+  constexpr unsigned kDigitBits = 8;  // 256 buckets: every one's write position stays in the TLB
+  constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
+  const unsigned passes = (64 - position_bits + kDigitBits - 1) / kDigitBits;
+  std::vector<std::array<std::uint32_t, kBuckets>> counts(passes);
+  std::vector<std::uint64_t> order(n);
+  std::uint64_t lost_bits = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint64_t key = order_key(values[i]);
+    lost_bits |= key & position_mask;
+    order[i] = (key & ~position_mask) | i;
+    for (unsigned pass = 0; pass < passes; ++pass) ++counts[pass][(order[i] >> (position_bits + pass * kDigitBits)) & (kBuckets - 1)];
   }
-  if (sorted != nullptr) {
-    sorted->resize(order.size());
-    for (std::size_t i = 0; i < order.size(); ++i) (*sorted)[i] = order[i].value;
+  std::vector<std::uint64_t> moved(n);
+  for (unsigned pass = 0; pass < passes; ++pass) {
+    auto& count = counts[pass];
+    const unsigned shift = position_bits + pass * kDigitBits;
+    if (count[(order.front() >> shift) & (kBuckets - 1)] == n) continue;
+    std::uint32_t next = 0;
+    for (std::uint32_t& bucket : count) next += std::exchange(bucket, next);
+    for (const std::uint64_t word : order) moved[count[(word >> shift) & (kBuckets - 1)]++] = word;
+    order.swap(moved);
+  }
+
+  const auto position = [&](std::uint64_t word) { return static_cast<std::size_t>(word & position_mask); };
+  if (lost_bits == 0) {
+    for (std::size_t i = 0; i < n; ++i) sorted[i] = from_order_key(order[i] & ~position_mask);
+  } else {
+    for (std::size_t first = 0; first < n;) {
+      std::size_t last = first + 1;
+      while (last < n && (order[last] & ~position_mask) == (order[first] & ~position_mask)) ++last;
+      if (last - first > 1) {
+        std::sort(order.begin() + static_cast<std::ptrdiff_t>(first), order.begin() + static_cast<std::ptrdiff_t>(last),
+                  [&](std::uint64_t a, std::uint64_t b) { return values[position(a)] < values[position(b)]; });
+      }
+      first = last;
+    }
+    for (std::size_t i = 0; i < n; ++i) sorted[i] = values[position(order[i])];
+  }
+
+  for (std::size_t first = 0; first < n;) {
+    std::size_t last = first + 1;
+    while (last < n && sorted[last] == sorted[first]) ++last;
+    const double rank = static_cast<double>(first + 1 + last) / 2;  // the mean of first+1 .. last
+    for (std::size_t i = first; i < last; ++i) ranks[position(order[i])] = rank;
+    first = last;
   }
   return ranks;
 }
 
 }  // namespace
 
-std::vector<double> average_ranks(std::span<const double> values) { return ranks_sorting(values, nullptr); }
+std::vector<double> average_ranks(std::span<const double> values) {
+  std::vector<double> sorted;
+  return ranks_sorting(values, sorted);
+}
 
 AnalysedSeries::AnalysedSeries(const Series& series) : series_(&series) {
   // Ranks by iteration serve correlations only when no iteration failed; the sort is shared.
-  std::vector<double> ranks = ranks_sorting(series.numbers(), &sorted_);
+  std::vector<double> kept;
+  std::vector<double> ranks = ranks_sorting(series.numbers(kept), sorted_);
   if (series.failures.empty()) ranks_ = std::move(ranks);
   summary_ = summarise(sorted_, series.failed());
 }

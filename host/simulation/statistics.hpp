@@ -42,6 +42,7 @@ class AnalysedSeries {
   const Summary& summary() const { return summary_; }
   // The numbers in ascending order.
   const std::vector<double>& sorted() const { return sorted_; }
+  std::vector<double> take_sorted() { return std::move(sorted_); }
 
   // Spearman's coefficient over the iterations where both cells hold a number; none when
   // fewer than two such iterations remain or either cell is constant there.

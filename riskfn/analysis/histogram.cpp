@@ -8,6 +8,7 @@
 
 #include "common/checked_math.hpp"
 #include "common/conversions.hpp"
+#include "riskfn/analysis/histogram.hpp"
 #include "riskfn/analysis/input_values.hpp"
 #include "riskfn/frame/main.hpp"
 
@@ -41,23 +42,14 @@ std::optional<double> comparable_number(const Value& value) {
   return std::nullopt;
 }
 
-}  // namespace
-
-Value Main::kxHISTO(Value& InputRng, Value& Classes, Value& pointerHisto) {
-  const analysis::InputValues input(InputRng);
-  const std::size_t count = input.size();
-  kx::Application& application = host();
-  // Min and Max count the numbers of a range and of an array alike, so they are given the
-  // cells already read rather than reading a large range twice more.
-  const Value& bounded = input.read().is_array() ? input.read() : InputRng;
-  const double smallest = kx::to_double(application.call(kx::WorksheetFn::Min, {bounded}));
-  const double largest = kx::to_double(application.call(kx::WorksheetFn::Max, {bounded}));
-  const auto classes = static_cast<std::size_t>(class_count(application, Classes, count));
+// The table of `classes` equal classes from smallest to largest, with the values counted:
+// `number_of(value)` gives a value as a comparable number, or none.
+template <class Values, class NumberOf>
+kx::Array class_table(const Values& values, NumberOf number_of, double smallest, double largest, std::size_t classes,
+                      bool labelled) {
+  const std::size_t count = values.size();
   const double width = kx::checked::div(largest - smallest, static_cast<double>(classes));
-
   kx::Array table(classes, 4, 0, 0);
-  const Value labels_asked = analysis::single_value_of(pointerHisto);
-  const bool labelled = InputRng.is_range() || (labels_asked.is_number() && labels_asked.number() == 1.0);
   std::vector<double> upper_limits(classes);
   for (std::size_t r = 0; r < classes; ++r) {
     table.at(r, 0) = labelled ? "Class " + std::to_string(r + 1) : std::string();
@@ -70,8 +62,8 @@ Value Main::kxHISTO(Value& InputRng, Value& Classes, Value& pointerHisto) {
   // whose upper limit reaches it, found by bisection over the limits.
   std::vector<double> frequencies(classes, 0.0);
   const auto last_limits = upper_limits.begin() + static_cast<std::ptrdiff_t>(classes - 1);
-  for (const Value& value : input.values()) {
-    const std::optional<double> x = comparable_number(value);
+  for (const auto& value : values) {
+    const std::optional<double> x = number_of(value);
     if (!x) continue;
     const auto found = std::lower_bound(upper_limits.begin(), last_limits, *x);
     const std::size_t r = static_cast<std::size_t>(found - upper_limits.begin());
@@ -91,4 +83,31 @@ Value Main::kxHISTO(Value& InputRng, Value& Classes, Value& pointerHisto) {
   return table;
 }
 
+}  // namespace
+
+Value Main::kxHISTO(Value& InputRng, Value& Classes, Value& pointerHisto) {
+  const analysis::InputValues input(InputRng);
+  const std::size_t count = input.size();
+  kx::Application& application = host();
+  // Min and Max count the numbers of a range and of an array alike, so they are given the
+  // cells already read rather than reading a large range twice more.
+  const Value& bounded = input.read().is_array() ? input.read() : InputRng;
+  const double smallest = kx::to_double(application.call(kx::WorksheetFn::Min, {bounded}));
+  const double largest = kx::to_double(application.call(kx::WorksheetFn::Max, {bounded}));
+  const auto classes = static_cast<std::size_t>(class_count(application, Classes, count));
+  const Value labels_asked = analysis::single_value_of(pointerHisto);
+  const bool labelled = InputRng.is_range() || (labels_asked.is_number() && labels_asked.number() == 1.0);
+  return class_table(input.values(), comparable_number, smallest, largest, classes, labelled);
+}
+
+namespace analysis {
+
+kx::Array histogram_of_numbers(kx::Application& host, std::span<const double> numbers) {
+  if (numbers.empty()) throw kx::Failure(kx::error::kInvalidCall, "No numbers to count into classes");
+  const auto [smallest, largest] = std::minmax_element(numbers.begin(), numbers.end());
+  const auto classes = static_cast<std::size_t>(class_count(host, Value::missing(), numbers.size()));
+  return class_table(numbers, [](double x) { return std::optional<double>(x); }, *smallest, *largest, classes, true);
+}
+
+}  // namespace analysis
 }  // namespace riskfn

@@ -7,6 +7,7 @@
 
 #include "common/conversions.hpp"
 #include "riskfn/analysis/input_values.hpp"
+#include "riskfn/analysis/run_count_stability.hpp"
 #include "riskfn/frame/main.hpp"
 
 namespace riskfn {
@@ -32,8 +33,10 @@ class RunningMean {
  public:
   void add(const Value& result) {
     if (result.is_error()) failed_ = true;
-    if (!result.is_number()) return;
-    sum_ += result.number();
+    if (result.is_number()) add(result.number());
+  }
+  void add(double result) {
+    sum_ += result;
     ++count_;
   }
   std::optional<double> mean() const {
@@ -68,26 +71,19 @@ class RunningSpread {
   double squares_ = 0.0;
 };
 
-}  // namespace
-
 // With P stable periods: from P results on, the running mean of all results so far; from P + 1
 // on, the spread of those means; from P + 2 on, the relative change of the spread. The answer
 // is the first run count at which P changes in a row stayed within the limit, or 0. Each step
 // updates running sums, so n results cost O(n).
-Value Main::kxOPTNUM(Value& InputRange, Value& StablePeriods, Value& SelectionLimit) {
-  const analysis::InputValues results(InputRange);
-  if (!results.is_table()) throw kx::Failure(kx::error::kTypeMismatch, "Type mismatch: InputRange holds no results");
-  // A fractional count of periods is taken to the whole number nearest it.
-  const double periods = kx::round_half_even(setting_or(StablePeriods, kDefaultStablePeriods));
-  const double limit = setting_or(SelectionLimit, kDefaultSelectionLimit);
-
+template <class Results>
+double first_settled_run(const Results& results, double periods, double limit) {
   RunningMean mean;
   RunningSpread spread_of_means;
   std::optional<double> previous_spread;
   double stable_runs = 0.0;
   for (std::size_t index = 0; index < results.size(); ++index) {
     const double t = static_cast<double>(index);
-    mean.add(results.values()[index]);
+    mean.add(results[index]);
     if (t < periods - 1.0) continue;
     if (const auto running_mean = mean.mean()) spread_of_means.add(*running_mean);
     if (t < periods) continue;
@@ -107,4 +103,23 @@ Value Main::kxOPTNUM(Value& InputRange, Value& StablePeriods, Value& SelectionLi
   return 0.0;
 }
 
+}  // namespace
+
+Value Main::kxOPTNUM(Value& InputRange, Value& StablePeriods, Value& SelectionLimit) {
+  const analysis::InputValues results(InputRange);
+  if (!results.is_table()) throw kx::Failure(kx::error::kTypeMismatch, "Type mismatch: InputRange holds no results");
+  // A fractional count of periods is taken to the whole number nearest it.
+  const double periods = kx::round_half_even(setting_or(StablePeriods, kDefaultStablePeriods));
+  const double limit = setting_or(SelectionLimit, kDefaultSelectionLimit);
+
+  return first_settled_run(results.values(), periods, limit);
+}
+
+namespace analysis {
+
+double settled_run_count(std::span<const double> results) {
+  return first_settled_run(results, kDefaultStablePeriods, kDefaultSelectionLimit);
+}
+
+}  // namespace analysis
 }  // namespace riskfn

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <numbers>
 #include <sstream>
@@ -222,6 +223,46 @@ TEST(SimulationStatistics, SortsAndRanksLongSeriesOfEverySign) {
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(analysed.sorted(), expected);
   EXPECT_NEAR(*rank_correlation(analysed, analysed), 1.0, 1e-12);
+}
+
+// Ranks 1..n by a comparison sort, ties sharing their average rank.
+std::vector<double> ranks_by_comparison(const std::vector<double>& values) {
+  std::vector<std::size_t> order(values.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return values[a] < values[b]; });
+  std::vector<double> ranks(values.size());
+  for (std::size_t first = 0; first < order.size();) {
+    std::size_t last = first + 1;
+    while (last < order.size() && values[order[last]] == values[order[first]]) ++last;
+    for (std::size_t i = first; i < last; ++i) ranks[order[i]] = static_cast<double>(first + 1 + last) / 2;
+    first = last;
+  }
+  return ranks;
+}
+
+TEST(SimulationStatistics, AverageRanksAgreeWithAComparisonSort) {
+  kx::UniformGenerator generator;
+  generator.set_fixed_seed(5);
+  struct Case {
+    const char* label;
+    std::function<double(int)> value;
+  };
+  const Case cases[] = {
+      {"continuous, both signs", [&](int) { return (generator.next() - 0.5) * 1e6; }},
+      {"whole numbers with many ties", [&](int) { return std::floor(generator.next() * 12); }},
+      // Keys that differ only in their lowest bits, where the sort keeps the position.
+      {"neighbours of one number", [&](int i) { return std::nextafter(1.0, 2.0 * (i % 3)) * (i % 5 == 0 ? -1 : 1); }},
+      {"zeros of both signs", [&](int i) { return i % 2 == 0 ? -0.0 : 0.0; }},
+      {"tiny and huge", [&](int i) { return i % 2 == 0 ? 1e-300 * generator.next() : 1e300 * generator.next(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    for (const int n : {1, 2, 3000}) {
+      std::vector<double> values;
+      for (int i = 0; i < n; ++i) values.push_back(c.value(i));
+      EXPECT_EQ(average_ranks(values), ranks_by_comparison(values));
+    }
+  }
 }
 
 TEST(SimulationStatistics, RankCorrelationAndPercentilesFollowTheirDefinitions) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/failure.hpp"
+#include "riskfn/analysis/histogram.hpp"
 #include "tests/riskfn/sampling_fixture.hpp"
 
 namespace riskfn {
@@ -174,6 +175,32 @@ TEST_F(HistogramTest, FailsBeforeTheTableExists) {
     SCOPED_TRACE(c.label);
     EXPECT_THROW(call("kxHISTO", {c.input, c.classes, kMissing}), kx::Failure);
   }
+}
+
+}  // namespace
+}  // namespace riskfn
+
+namespace riskfn {
+namespace {
+
+TEST_F(HistogramTest, NumbersInMemoryGiveTheTableOfTheCall) {
+  std::mt19937_64 engine(11);
+  std::normal_distribution<double> normal(3.0, 2.0);
+  std::vector<double> draws(5000);
+  for (double& x : draws) x = normal(engine);
+  const std::vector<std::vector<double>> inputs = {draws, one_to(10), {5, 5, 5}, {-1e300, 1e300}};
+  for (const auto& numbers : inputs) {
+    SCOPED_TRACE(numbers.size());
+    Value expected;
+    try {
+      expected = call("kxHISTO", {array_of(numbers, 1), kMissing, 1.0});
+    } catch (const kx::Failure&) {
+      EXPECT_THROW(analysis::histogram_of_numbers(*spreadsheet_, numbers), kx::Failure);
+      continue;
+    }
+    EXPECT_EQ(Value(analysis::histogram_of_numbers(*spreadsheet_, numbers)), expected);
+  }
+  EXPECT_THROW(analysis::histogram_of_numbers(*spreadsheet_, {}), kx::Failure);
 }
 
 }  // namespace

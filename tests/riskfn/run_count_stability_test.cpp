@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/conversions.hpp"
+#include "riskfn/analysis/run_count_stability.hpp"
 #include "tests/riskfn/sampling_fixture.hpp"
 
 namespace riskfn {
@@ -110,6 +111,20 @@ TEST_F(RunCountTest, ReadsAColumnOfCells) {
   const double expected = run_count_by_definition(*spreadsheet_, results, 10, 0.002);
   EXPECT_EQ(call("kxOPTNUM", {Value(sheet->range("A1:A400")), 10.0, 0.002}), Value(expected));
   EXPECT_THROW(call("kxOPTNUM", {5.0, 10.0, 0.002}), kx::Failure);
+}
+
+}  // namespace
+}  // namespace riskfn
+
+namespace riskfn {
+namespace {
+
+TEST_F(RunCountTest, ResultsInMemoryGiveWhatTheCallGives) {
+  for (const int seed : {1, 2, 3}) {
+    SCOPED_TRACE(seed);
+    const auto results = simulated_results(seed, 3000, 50.0, 5.0);
+    EXPECT_EQ(Value(analysis::settled_run_count(results)), call("kxOPTNUM", {array_of(results)}));
+  }
 }
 
 }  // namespace
