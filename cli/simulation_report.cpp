@@ -72,25 +72,20 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
   std::vector<const host::Series*> series;
   for (const host::Series& input : result.collection.inputs) series.push_back(&input);
   for (const host::Series& output : result.collection.outputs) series.push_back(&output);
-  std::vector<host::AnalysedSeries> inputs = analysed(series, threads);
-  std::vector<host::AnalysedSeries> outputs(
-      std::make_move_iterator(inputs.begin() + static_cast<std::ptrdiff_t>(result.collection.inputs.size())),
-      std::make_move_iterator(inputs.end()));
-  inputs.erase(inputs.begin() + static_cast<std::ptrdiff_t>(result.collection.inputs.size()), inputs.end());
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
+  std::vector<host::AnalysedSeries> all = analysed(series, threads);
+  std::vector<const host::AnalysedSeries*> pointers;
+  for (const host::AnalysedSeries& one : all) pointers.push_back(&one);
+  const auto correlations = host::rank_correlations(pointers);
+  const std::size_t input_count = result.collection.inputs.size();
+  for (std::size_t i = 0; i < input_count; ++i) {
     const host::ModelCell& cell = result.model.inputs[i];
-    report.inputs.push_back({cell.name, cell.address, inputs[i].summary()});
-  }
-  for (std::size_t a = 0; a < inputs.size(); ++a) {
-    report.input_correlations.emplace_back(inputs.size());
-    for (std::size_t b = 0; b < inputs.size(); ++b) {
-      report.input_correlations[a][b] =
-          b < a ? report.input_correlations[b][a] : rank_correlation(inputs[a], inputs[b]);
-    }
+    report.inputs.push_back({cell.name, cell.address, all[i].summary()});
+    report.input_correlations.emplace_back(correlations[i].begin(),
+                                           correlations[i].begin() + static_cast<std::ptrdiff_t>(input_count));
   }
 
   for (std::size_t o = 0; o < result.collection.outputs.size(); ++o) {
-    host::AnalysedSeries& output = outputs[o];
+    host::AnalysedSeries& output = all[input_count + o];
     const host::ModelCell& cell = result.model.outputs[o];
     OutputReport entry;
     entry.name = cell.name;
@@ -100,8 +95,7 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
     std::vector<double> kept;
     entry.settled_after =
         static_cast<std::int64_t>(riskfn::analysis::settled_run_count(result.collection.outputs[o].numbers(kept)));
-    for (std::size_t i = 0; i < inputs.size(); ++i)
-      entry.sensitivity.push_back({i, rank_correlation(inputs[i], output)});
+    for (std::size_t i = 0; i < input_count; ++i) entry.sensitivity.push_back({i, correlations[i][input_count + o]});
     std::stable_sort(entry.sensitivity.begin(), entry.sensitivity.end(),
                      [](const Sensitivity& a, const Sensitivity& b) {
                        const double left = a.rank_correlation ? std::abs(*a.rank_correlation) : -1;

@@ -110,15 +110,19 @@ std::vector<double> ranks_sorting(std::span<const double> values, std::vector<do
   constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
   const unsigned passes = (64 - position_bits + kDigitBits - 1) / kDigitBits;
   std::vector<std::array<std::uint32_t, kBuckets>> counts(passes);
-  std::vector<std::uint64_t> order(n);
+  // Kept by the thread for its next series: fresh pages of this size cost more than the sort.
+  thread_local std::vector<std::uint64_t> order;
+  thread_local std::vector<std::uint64_t> moved;
+  order.resize(n);
+  moved.resize(n);
   std::uint64_t lost_bits = 0;
   for (std::size_t i = 0; i < n; ++i) {
     const std::uint64_t key = order_key(values[i]);
     lost_bits |= key & position_mask;
     order[i] = (key & ~position_mask) | i;
-    for (unsigned pass = 0; pass < passes; ++pass) ++counts[pass][(order[i] >> (position_bits + pass * kDigitBits)) & (kBuckets - 1)];
+    for (unsigned pass = 0; pass < passes; ++pass)
+      ++counts[pass][(order[i] >> (position_bits + pass * kDigitBits)) & (kBuckets - 1)];
   }
-  std::vector<std::uint64_t> moved(n);
   for (unsigned pass = 0; pass < passes; ++pass) {
     auto& count = counts[pass];
     const unsigned shift = position_bits + pass * kDigitBits;
@@ -174,6 +178,72 @@ std::optional<double> rank_correlation(const AnalysedSeries& a, const AnalysedSe
   if (a.series_->failures.empty() && b.series_->failures.empty()) return pearson(a.ranks_, b.ranks_);
   return pearson(average_ranks(shared_numbers(*a.series_, *b.series_)),
                  average_ranks(shared_numbers(*b.series_, *a.series_)));
+}
+
+std::vector<std::vector<std::optional<double>>> rank_correlations(std::span<const AnalysedSeries* const> series) {
+  const std::size_t k = series.size();
+  std::vector<std::vector<std::optional<double>>> matrix(k, std::vector<std::optional<double>>(k));
+  // Series without failures share their iterations: their sums are taken in one pass over all
+  // the ranks, each pair's in iteration order as rank_correlation takes them.
+  std::vector<std::size_t> whole;
+  for (std::size_t a = 0; a < k; ++a) {
+    if (series[a]->series_->failures.empty()) whole.push_back(a);
+  }
+  const std::size_t n = whole.empty() ? 0 : series[whole.front()]->ranks_.size();
+  std::vector<double> products(whole.size() * whole.size(), 0.0);
+  if (n >= 2) {
+    const double middle = (static_cast<double>(n) + 1) / 2;
+    std::vector<std::pair<std::size_t, std::size_t>> pairs;
+    for (std::size_t x = 0; x < whole.size(); ++x) {
+      for (std::size_t y = x; y < whole.size(); ++y) pairs.emplace_back(x, y);
+    }
+    // Blocks of iterations whose ranks stay in cache, and four pairs summed side by side: each
+    // sum still adds its terms in iteration order, but four additions no longer wait on each other.
+    constexpr std::size_t kBlock = 1024;
+    constexpr std::size_t kSideBySide = 4;
+    std::vector<double> centred(whole.size() * kBlock);
+    for (std::size_t first = 0; first < n; first += kBlock) {
+      const std::size_t length = std::min(n, first + kBlock) - first;
+      for (std::size_t x = 0; x < whole.size(); ++x) {
+        const double* ranks = series[whole[x]]->ranks_.data() + first;
+        for (std::size_t i = 0; i < length; ++i) centred[x * kBlock + i] = ranks[i] - middle;
+      }
+      for (std::size_t p = 0; p < pairs.size(); p += kSideBySide) {
+        std::array<const double*, kSideBySide> a{}, b{};
+        std::array<double, kSideBySide> sums{};
+        const std::size_t count = std::min(kSideBySide, pairs.size() - p);
+        for (std::size_t q = 0; q < kSideBySide; ++q) {
+          const auto [x, y] = pairs[p + std::min(q, count - 1)];
+          a[q] = &centred[x * kBlock];
+          b[q] = &centred[y * kBlock];
+          sums[q] = products[x * whole.size() + y];
+        }
+        for (std::size_t i = 0; i < length; ++i) {
+          for (std::size_t q = 0; q < kSideBySide; ++q) sums[q] += a[q][i] * b[q][i];
+        }
+        for (std::size_t q = 0; q < count; ++q)
+          products[pairs[p + q].first * whole.size() + pairs[p + q].second] = sums[q];
+      }
+    }
+  }
+  for (std::size_t a = 0; a < k; ++a) {
+    for (std::size_t b = a; b < k; ++b) {
+      const auto x = std::find(whole.begin(), whole.end(), a);
+      const auto y = std::find(whole.begin(), whole.end(), b);
+      if (x == whole.end() || y == whole.end()) {
+        matrix[a][b] = rank_correlation(*series[a], *series[b]);
+      } else if (n >= 2) {
+        const std::size_t i = static_cast<std::size_t>(x - whole.begin());
+        const std::size_t j = static_cast<std::size_t>(y - whole.begin());
+        const double ab = products[i * whole.size() + j];
+        const double aa = products[i * whole.size() + i];
+        const double bb = products[j * whole.size() + j];
+        if (aa != 0 && bb != 0) matrix[a][b] = std::clamp(ab / std::sqrt(aa * bb), -1.0, 1.0);
+      }
+      matrix[b][a] = matrix[a][b];
+    }
+  }
+  return matrix;
 }
 
 }  // namespace host

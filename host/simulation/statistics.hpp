@@ -47,6 +47,8 @@ class AnalysedSeries {
   // Spearman's coefficient over the iterations where both cells hold a number; none when
   // fewer than two such iterations remain or either cell is constant there.
   friend std::optional<double> rank_correlation(const AnalysedSeries& a, const AnalysedSeries& b);
+  friend std::vector<std::vector<std::optional<double>>> rank_correlations(
+      std::span<const AnalysedSeries* const> series);
 
  private:
   const Series* series_;
@@ -54,5 +56,9 @@ class AnalysedSeries {
   std::vector<double> sorted_;
   std::vector<double> ranks_;  // by iteration; only when no iteration failed
 };
+
+// The coefficient of every pair, by index, as rank_correlation gives it; series of a run without
+// failures are read together in one pass, which a long run's report needs.
+std::vector<std::vector<std::optional<double>>> rank_correlations(std::span<const AnalysedSeries* const> series);
 
 }  // namespace host

@@ -1,6 +1,8 @@
 // kxHISTO: values counted into equal-width classes between their smallest and largest, with
 // each class's upper limit and the cumulative share of all values up to it. Untrapped up to
 // the allocation of the table; from there on a value or cell that fails is passed over.
+#include "riskfn/analysis/histogram.hpp"
+
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -8,7 +10,6 @@
 
 #include "common/checked_math.hpp"
 #include "common/conversions.hpp"
-#include "riskfn/analysis/histogram.hpp"
 #include "riskfn/analysis/input_values.hpp"
 #include "riskfn/frame/main.hpp"
 
@@ -59,17 +60,21 @@ kx::Array class_table(const Values& values, NumberOf number_of, double smallest,
 
   // The first class is closed on both sides, from Min - 0.5; every other class is open below
   // and closed above, and the last one ends at Max itself. So the class of x is the first
-  // whose upper limit reaches it, found by bisection over the limits.
+  // whose upper limit reaches it, found by bisection over the limits unless it is the class of
+  // the value before, as it mostly is for values in order.
   std::vector<double> frequencies(classes, 0.0);
-  const auto last_limits = upper_limits.begin() + static_cast<std::ptrdiff_t>(classes - 1);
+  const std::size_t last = classes - 1;
+  const auto last_limits = upper_limits.begin() + static_cast<std::ptrdiff_t>(last);
+  std::size_t at = 0;
   for (const auto& value : values) {
     const std::optional<double> x = number_of(value);
     if (!x) continue;
-    const auto found = std::lower_bound(upper_limits.begin(), last_limits, *x);
-    const std::size_t r = static_cast<std::size_t>(found - upper_limits.begin());
-    if (r == 0 && *x < smallest - 0.5) continue;
-    if (r == classes - 1 && *x > (classes == 1 ? upper_limits.back() : largest)) continue;
-    frequencies[r] += 1.0;
+    const bool same_class = (at == 0 || upper_limits[at - 1] < *x) && (at == last || upper_limits[at] >= *x);
+    if (!same_class)
+      at = static_cast<std::size_t>(std::lower_bound(upper_limits.begin(), last_limits, *x) - upper_limits.begin());
+    if (at == 0 && *x < smallest - 0.5) continue;
+    if (at == last && *x > (classes == 1 ? upper_limits.back() : largest)) continue;
+    frequencies[at] += 1.0;
   }
 
   // A class without values keeps an empty cell; without any values there is no share.
@@ -106,7 +111,8 @@ kx::Array histogram_of_numbers(kx::Application& host, std::span<const double> nu
   if (numbers.empty()) throw kx::Failure(kx::error::kInvalidCall, "No numbers to count into classes");
   const auto [smallest, largest] = std::minmax_element(numbers.begin(), numbers.end());
   const auto classes = static_cast<std::size_t>(class_count(host, Value::missing(), numbers.size()));
-  return class_table(numbers, [](double x) { return std::optional<double>(x); }, *smallest, *largest, classes, true);
+  return class_table(
+      numbers, [](double x) { return std::optional<double>(x); }, *smallest, *largest, classes, true);
 }
 
 }  // namespace analysis

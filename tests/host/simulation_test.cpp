@@ -265,6 +265,35 @@ TEST(SimulationStatistics, AverageRanksAgreeWithAComparisonSort) {
   }
 }
 
+TEST(SimulationStatistics, CorrelationMatrixGivesWhatEachPairGives) {
+  // Five series over several blocks of iterations, one with failed iterations: every entry must
+  // equal the pair's own coefficient to the last bit.
+  kx::UniformGenerator generator;
+  generator.set_fixed_seed(9);
+  std::vector<Series> series(5);
+  for (int i = 0; i < 3000; ++i) {
+    const double u = generator.next();
+    series[0].record(u);
+    series[1].record(u * u + 0.1 * generator.next());
+    series[2].record(std::floor(generator.next() * 4));
+    series[3].record(i % 7 == 0 ? kx::Value(kx::ErrorValue{kx::error::kXlNum}) : kx::Value(1 - u));
+    series[4].record(3.0);
+  }
+  std::vector<AnalysedSeries> analysed;
+  for (const Series& one : series) analysed.emplace_back(one);
+  std::vector<const AnalysedSeries*> pointers;
+  for (const AnalysedSeries& one : analysed) pointers.push_back(&one);
+  const auto matrix = rank_correlations(pointers);
+  for (std::size_t a = 0; a < series.size(); ++a) {
+    for (std::size_t b = 0; b < series.size(); ++b) {
+      SCOPED_TRACE(testing::Message() << a << ", " << b);
+      EXPECT_EQ(matrix[a][b], rank_correlation(analysed[a], analysed[b]));
+    }
+  }
+  EXPECT_FALSE(matrix[0][4].has_value());
+  EXPECT_NEAR(*matrix[0][3], -1.0, 1e-12);
+}
+
 TEST(SimulationStatistics, RankCorrelationAndPercentilesFollowTheirDefinitions) {
   // Reference values: scipy.stats.spearmanr(a, b) and numpy.percentile(a, [5, 50, 95]).
   Series a, b;

@@ -1,14 +1,16 @@
 // kxHISTO called by name as a cell formula calls it: class counts, limits, frequencies and
 // shares for ranges and for arrays of either lower bound.
+#include "riskfn/analysis/histogram.hpp"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "common/failure.hpp"
-#include "riskfn/analysis/histogram.hpp"
 #include "tests/riskfn/sampling_fixture.hpp"
 
 namespace riskfn {
@@ -200,6 +202,11 @@ TEST_F(HistogramTest, NumbersInMemoryGiveTheTableOfTheCall) {
     }
     EXPECT_EQ(Value(analysis::histogram_of_numbers(*spreadsheet_, numbers)), expected);
   }
+  // The order of the values does not matter: a report gives them sorted.
+  std::vector<double> sorted = draws;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(Value(analysis::histogram_of_numbers(*spreadsheet_, sorted)),
+            call("kxHISTO", {array_of(draws, 1), kMissing, 1.0}));
   EXPECT_THROW(analysis::histogram_of_numbers(*spreadsheet_, {}), kx::Failure);
 }
 
