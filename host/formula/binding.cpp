@@ -83,7 +83,40 @@ std::set<std::string> names_bound_by_let(const SyntaxTree& tree) {
   return names;
 }
 
+bool is_arithmetic(Operator op) {
+  return op == Operator::Add || op == Operator::Subtract || op == Operator::Multiply || op == Operator::Divide ||
+         op == Operator::Power;
+}
+
 }  // namespace
+
+// Children come before their parents in the tree, so one pass in order sees every operand
+// judged before the node that uses it.
+void mark_arithmetic_chains(SyntaxTree& tree) {
+  std::vector<char> numeric(tree.nodes.size(), 0);
+  const auto is_numeric = [&](NodeId id, NodeId parent) { return id < parent && numeric[id] != 0; };
+  for (NodeId id = 0; id < tree.nodes.size(); ++id) {
+    Node& node = tree.nodes[id];
+    if (const auto* constant = std::get_if<Constant>(&node.data)) {
+      const kx::Value& value = tree.constants[constant->index];
+      numeric[id] = value.is_number() || value.is_empty();  // a folded marker is empty, read as 0
+    } else if (const auto* reference = std::get_if<ReferenceNode>(&node.data)) {
+      numeric[id] = reference->sheet != nullptr && reference->area.single_cell();
+    } else if (const auto* unary = std::get_if<Unary>(&node.data)) {
+      numeric[id] = unary->op != Operator::Identity && unary->op != Operator::Negate && unary->op != Operator::Percent
+                        ? 0
+                        : is_numeric(unary->operand, id);
+    } else if (auto* chain = std::get_if<Chain>(&node.data)) {
+      bool arithmetic = is_numeric(chain->first, id);
+      for (std::uint32_t i = 0; arithmetic && i < chain->links.count; ++i) {
+        const ChainLink& link = tree.links[chain->links.first + i];
+        arithmetic = is_arithmetic(link.op) && is_numeric(link.operand, id);
+      }
+      chain->arithmetic = arithmetic;
+      numeric[id] = arithmetic;
+    }
+  }
+}
 
 std::vector<BindingProblem> bind_formula(SyntaxTree& tree, Sheet& home, const Spreadsheet& application,
                                          const FunctionTable& functions, const NameResolver& names) {
@@ -107,6 +140,7 @@ std::vector<BindingProblem> bind_formula(SyntaxTree& tree, Sheet& home, const Sp
       problems.push_back({node.offset, std::move(problem)});
     }
   }
+  mark_arithmetic_chains(tree);
   return problems;
 }
 

@@ -76,6 +76,60 @@ const kx::Value* value_in_place(const SyntaxTree& tree, NodeId id) {
   return &reference->sheet->value(reference->area.top, reference->area.left);
 }
 
+// One step of a chain of numbers, as apply_binary takes it for two numbers; false where that
+// gives an error value instead of a number.
+bool combine(Operator op, double& left, double right) {
+  switch (op) {
+    case Operator::Add: left += right; break;
+    case Operator::Subtract: left -= right; break;
+    case Operator::Multiply: left *= right; break;
+    case Operator::Divide:
+      if (right == 0.0) return false;
+      left /= right;
+      break;
+    case Operator::Power:
+      if (left == 0.0 && right <= 0.0) return false;
+      if (left < 0.0 && right != std::trunc(right)) return false;
+      left = std::pow(left, right);
+      break;
+    default: return false;
+  }
+  return std::isfinite(left);
+}
+
+// The number of a node that binding found to combine only numbers. False when a cell holds no
+// number or a step gives an error value: the general evaluation, which has nothing to undo
+// since these nodes read cells only, then gives the error.
+bool arithmetic_number(const SyntaxTree& tree, NodeId id, double& result) {
+  const Node& node = tree[id];
+  // Nothing, as an empty cell or a folded marker, reads as 0 here as in any arithmetic.
+  const auto read = [&result](const kx::Value& value) {
+    if (value.is_number()) {
+      result = value.number();
+      return true;
+    }
+    result = 0;
+    return value.is_empty();
+  };
+  if (const auto* constant = std::get_if<Constant>(&node.data)) return read(constant_of(tree, *constant));
+  if (const auto* reference = std::get_if<ReferenceNode>(&node.data)) {
+    return read(reference->sheet->value(reference->area.top, reference->area.left));
+  }
+  if (const auto* unary = std::get_if<Unary>(&node.data)) {
+    if (!arithmetic_number(tree, unary->operand, result)) return false;
+    if (unary->op == Operator::Negate) result = -result;
+    if (unary->op == Operator::Percent) result /= 100.0;
+    return true;
+  }
+  const Chain& chain = std::get<Chain>(node.data);
+  if (!arithmetic_number(tree, chain.first, result)) return false;
+  for (const ChainLink& link : links_of(tree, chain)) {
+    double operand = 0;
+    if (!arithmetic_number(tree, link.operand, operand) || !combine(link.op, result, operand)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 kx::Value Evaluator::evaluate(const SyntaxTree& tree) {
@@ -96,7 +150,11 @@ kx::Value Evaluator::value(const SyntaxTree& tree, NodeId id) {
   return std::visit(Overloaded{
                         [&](const ReferenceNode& node) { return reference_value(node); },
                         [&](const Constant& node) { return constant_of(tree, node); },
-                        [&](const Chain& node) { return chain(tree, node); },
+                        [&](const Chain& node) {
+                          double number = 0;
+                          if (node.arithmetic && arithmetic_number(tree, id, number)) return kx::Value(number);
+                          return chain(tree, node);
+                        },
                         [&](const Call& node) { return range_value(call(tree, node)); },
                         [&](const Unary& node) { return apply_unary(node.op, value(tree, node.operand)); },
                         [&](const Omitted&) { return kx::Value::missing(); },

@@ -5,6 +5,7 @@
 #include "common/automation/interface.hpp"
 #include "common/failure.hpp"
 #include "common/text_compare.hpp"
+#include "host/formula/binding.hpp"
 #include "host/formula/function_table.hpp"
 #include "host/formula/parse_error.hpp"
 #include "host/formula/parser.hpp"
@@ -68,6 +69,7 @@ bool Formula::fold_calls(std::string_view member, std::size_t most_arguments, co
     node.data = Constant{static_cast<std::uint32_t>(tree_.constants.size() - 1)};
     changed = true;
   }
+  if (changed) mark_arithmetic_chains(tree_);
   return changed;
 }
 

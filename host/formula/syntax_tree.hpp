@@ -95,6 +95,9 @@ struct Run {
 struct Chain {
   NodeId first;
   Run links;  // in the tree's links
+  // Set by binding: only + - * / ^ over number (or empty) constants, one-cell references, and
+  // such chains, negated or not. Evaluation may then compute it in doubles, without values in between.
+  bool arithmetic = false;
 };
 
 // A1:C3 B2:D4: the cells both references cover.

@@ -152,6 +152,17 @@ TEST_F(FormulaGrammarValues, OperatorsAndPrecedence) {
       {"(-8)^(1/3)", error_value(error::kXlNum)},
       {"1E308*10", error_value(error::kXlNum)},
       {"#N/A=1", error_value(error::kXlNA)},
+      // Arithmetic over cells, computed in doubles while every cell holds a number.
+      {"A1+A2*A3", 7.0},
+      {"(A1+A2)%", 0.03},
+      {"-A2^2", 4.0},
+      {"A9-A1", -1.0},
+      {"A3^A9", 1.0},
+      {"A1+C1", 2.0},
+      {"A2*B1", error_value(error::kXlValue)},
+      {"A1/A9", error_value(error::kXlDiv0)},
+      {"A9^A9", error_value(error::kXlNum)},
+      {"-A1^(A1/A2)", error_value(error::kXlNum)},
   });
 }
 
