@@ -21,16 +21,21 @@ void append(Series& into, Series&& later) {
 }  // namespace
 
 void Series::record(const kx::Value& value) {
+  values.push_back(0.0);
+  record_at(values.size() - 1, value, failures);
+}
+
+void Series::record_at(std::size_t at, const kx::Value& value, std::vector<FailedIteration>& failed) {
   if (value.is_number()) {
-    values.push_back(value.number());
+    values[at] = value.number();
     return;
   }
-  failures.push_back({static_cast<std::int64_t>(values.size()), value.is_error() ? value.error().number : kNoNumber});
-  values.push_back(0.0);
+  failed.push_back({static_cast<std::int64_t>(at), value.is_error() ? value.error().number : kNoNumber});
+  values[at] = 0.0;
 }
 
 std::vector<double> Series::numbers() const {
-  if (failures.empty()) return values;
+  if (failures.empty()) return {values.begin(), values.end()};
   std::vector<double> kept;
   kept.reserve(values.size() - failures.size());
   auto failure = failures.begin();
@@ -45,7 +50,7 @@ std::vector<double> Series::numbers() const {
 }
 
 std::span<const double> Series::numbers(std::vector<double>& kept) const {
-  if (failures.empty()) return values;
+  if (failures.empty()) return {values.data(), values.size()};
   kept = numbers();
   return kept;
 }

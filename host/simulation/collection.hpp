@@ -3,6 +3,7 @@
 // collected apart (by threads, or by machines) merge into exactly the collection of one run.
 #pragma once
 
+#include <boost/container/vector.hpp>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -21,12 +22,18 @@ inline constexpr std::int32_t kNoNumber = -1;
 
 // One cell's values over a block of iterations.
 struct Series {
-  std::vector<double> values;             // 0 at a failed iteration
-  std::vector<FailedIteration> failures;  // in iteration order
+  // Sized without zeroing: a run's workers write every value in place, and zeroing hundreds of
+  // megabytes beforehand would take a pass of its own.
+  boost::container::vector<double> values;  // 0 at a failed iteration
+  std::vector<FailedIteration> failures;    // in iteration order
 
   std::int64_t failed() const { return static_cast<std::int64_t>(failures.size()); }
   // Records the next iteration's value.
   void record(const kx::Value& value);
+  // Writes the value of iteration `at` into a series already sized for it. What is no number is
+  // written as 0 and its failure added to `failed`, so that workers writing apart into one
+  // series can put their failures in order afterwards.
+  void record_at(std::size_t at, const kx::Value& value, std::vector<FailedIteration>& failed);
   // The values of the iterations that did not fail, in iteration order.
   std::vector<double> numbers() const;
   // The same without a copy when no iteration failed; else they are put in `kept`.

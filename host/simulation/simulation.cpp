@@ -26,6 +26,13 @@ constexpr std::int64_t kLargestBlock = 65536;
 
 [[noreturn]] void fail(const std::string& message) { throw kx::Failure(kx::error::kHostFailure, message); }
 
+// The iterations of one block of a run where a cell held no number, by cell.
+struct BlockFailures {
+  std::int64_t first = 0;
+  std::vector<std::vector<FailedIteration>> inputs;
+  std::vector<std::vector<FailedIteration>> outputs;
+};
+
 // One worker: its own session with the model open, and the iterations it runs.
 class Worker {
  public:
@@ -39,30 +46,28 @@ class Worker {
   const SimulationModel& model() const { return model_; }
   const std::vector<FormulaEngine::CellFailure>& call_failures() { return session_.engine().call_failures(); }
 
-  // Runs iterations first .. first+count-1, adding each to `done` for the progress line.
-  Collection run(std::int64_t first, std::int64_t count, const SimulationOptions& options, std::uint64_t seed,
-                 std::atomic<std::int64_t>& done) {
-    Collection collection;
-    collection.first_iteration = first;
-    collection.iterations = count;
-    collection.inputs.resize(inputs_.size());
-    collection.outputs.resize(outputs_.size());
-    for (Series& series : collection.inputs) series.values.reserve(static_cast<std::size_t>(count));
-    for (Series& series : collection.outputs) series.values.reserve(static_cast<std::size_t>(count));
-
+  // Runs iterations first .. first+count-1 and writes their values into `into`, sized for the
+  // whole run, adding each to `done` for the progress line.
+  BlockFailures run(std::int64_t first, std::int64_t count, const SimulationOptions& options, std::uint64_t seed,
+                    Collection& into, std::atomic<std::int64_t>& done) {
+    BlockFailures failures{first, std::vector<std::vector<FailedIteration>>(inputs_.size()),
+                           std::vector<std::vector<FailedIteration>>(outputs_.size())};
     kx::UniformGenerator& generator = kx::uniform_generator();
     generator.stratify(options.sampling == Sampling::LatinHypercube ? static_cast<std::uint64_t>(options.iterations)
                                                                     : 0);
     FormulaEngine& engine = session_.engine();
-    for (std::int64_t i = 0; i < count; ++i) {
-      generator.start_iteration(seed, static_cast<std::uint64_t>(first + i));
+    for (std::int64_t i = first; i < first + count; ++i) {
+      generator.start_iteration(seed, static_cast<std::uint64_t>(i));
       engine.recalculate();
-      for (std::size_t k = 0; k < inputs_.size(); ++k) collection.inputs[k].record(inputs_[k]->value);
-      for (std::size_t k = 0; k < outputs_.size(); ++k) collection.outputs[k].record(outputs_[k]->value);
+      const auto at = static_cast<std::size_t>(i);
+      for (std::size_t k = 0; k < inputs_.size(); ++k)
+        into.inputs[k].record_at(at, inputs_[k]->value, failures.inputs[k]);
+      for (std::size_t k = 0; k < outputs_.size(); ++k)
+        into.outputs[k].record_at(at, outputs_[k]->value, failures.outputs[k]);
       done.store(done.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
     }
     generator.stratify(0);
-    return collection;
+    return failures;
   }
 
  private:
@@ -111,10 +116,21 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
   // Workers take blocks of consecutive iterations as they finish the last one, so that a worker
   // that runs slower (a busier core) does not hold up the others. What an iteration draws
   // depends only on its number, so the split does not change the results.
-  const std::int64_t block_size = std::clamp<std::int64_t>(options.iterations / (threads * kBlocksPerWorker), 1, kLargestBlock);
+  const std::int64_t block_size =
+      std::clamp<std::int64_t>(options.iterations / (threads * kBlocksPerWorker), 1, kLargestBlock);
   const std::int64_t block_count = (options.iterations + block_size - 1) / block_size;
   std::atomic<std::int64_t> next_block{0};
-  std::vector<std::vector<Collection>> blocks(workers.size());
+  // Every value is written in place, by whichever worker runs its iteration: nothing is copied
+  // once the run ends.
+  Collection& collection = result.collection;
+  collection.iterations = options.iterations;
+  collection.inputs.resize(result.model.inputs.size());
+  collection.outputs.resize(result.model.outputs.size());
+  for (auto* cells : {&collection.inputs, &collection.outputs}) {
+    for (Series& series : *cells)
+      series.values.resize(static_cast<std::size_t>(options.iterations), boost::container::default_init);
+  }
+  std::vector<std::vector<BlockFailures>> blocks(workers.size());
   std::vector<std::exception_ptr> failures(workers.size());
   std::mutex finished_mutex;
   std::condition_variable finished_signal;
@@ -127,7 +143,7 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
         for (std::int64_t block; (block = next_block.fetch_add(1)) < block_count;) {
           const std::int64_t first = block * block_size;
           const std::int64_t count = std::min(block_size, options.iterations - first);
-          blocks[w].push_back(workers[w]->run(first, count, options, result.seed, done[w].iterations));
+          blocks[w].push_back(workers[w]->run(first, count, options, result.seed, collection, done[w].iterations));
         }
       } catch (...) {
         failures[w] = std::current_exception();
@@ -166,9 +182,20 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
         result.call_failures.push_back(failure);
     }
   }
-  std::vector<Collection> all_blocks;
+  std::vector<BlockFailures> all_blocks;
   for (auto& of_worker : blocks) std::move(of_worker.begin(), of_worker.end(), std::back_inserter(all_blocks));
-  result.collection = merge(std::move(all_blocks));
+  std::sort(all_blocks.begin(), all_blocks.end(),
+            [](const BlockFailures& a, const BlockFailures& b) { return a.first < b.first; });
+  for (const BlockFailures& block : all_blocks) {
+    for (std::size_t k = 0; k < block.inputs.size(); ++k) {
+      auto& into = collection.inputs[k].failures;
+      into.insert(into.end(), block.inputs[k].begin(), block.inputs[k].end());
+    }
+    for (std::size_t k = 0; k < block.outputs.size(); ++k) {
+      auto& into = collection.outputs[k].failures;
+      into.insert(into.end(), block.outputs[k].begin(), block.outputs[k].end());
+    }
+  }
   result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
   return result;
 }

@@ -12,6 +12,7 @@
 #include <numbers>
 #include <sstream>
 #include <string>
+#include <type_traits>
 
 #include "common/failure.hpp"
 #include "common/uniform_generator.hpp"
@@ -89,9 +90,9 @@ TEST(Simulation, SeededRunsAreTheSameForEveryThreadCount) {
     for (std::size_t i = 0; i < one.collection.outputs.size(); ++i)
       EXPECT_EQ(one.collection.outputs[i].values, more.collection.outputs[i].values);
   }
-  EXPECT_NE(
-      run(kKnownModel, 100, 1, 78).collection.inputs[0].values,
-      std::vector<double>(one.collection.inputs[0].values.begin(), one.collection.inputs[0].values.begin() + 100));
+  const auto& drawn = one.collection.inputs[0].values;
+  EXPECT_NE(run(kKnownModel, 100, 1, 78).collection.inputs[0].values,
+            std::remove_cvref_t<decltype(drawn)>(drawn.begin(), drawn.begin() + 100));
   // Without a seed, every run draws its own.
   EXPECT_NE(simulate(model(kKnownModel), {100, std::nullopt, 1}).collection.inputs[0].values,
             simulate(model(kKnownModel), {100, std::nullopt, 1}).collection.inputs[0].values);
@@ -104,7 +105,8 @@ TEST(Simulation, LatinHypercubePutsOneDrawInEveryStratum) {
     const SimulationResult result = run(kKnownModel, n, threads, 5, Sampling::LatinHypercube);
     // Inputs 3 and 4 are the uniforms: each of the n strata of (0, 1) holds exactly one value.
     for (const std::size_t input : {2U, 3U}) {
-      std::vector<double> values = result.collection.inputs[input].values;
+      std::vector<double> values(result.collection.inputs[input].values.begin(),
+                                 result.collection.inputs[input].values.end());
       std::sort(values.begin(), values.end());
       for (std::int64_t i = 0; i < n; ++i) ASSERT_EQ(static_cast<std::int64_t>(values[i] * n), i);
     }
@@ -219,7 +221,7 @@ TEST(SimulationStatistics, SortsAndRanksLongSeriesOfEverySign) {
   series.record(-0.0);
   series.record(0.0);
   const AnalysedSeries analysed(series);
-  std::vector<double> expected = series.values;
+  std::vector<double> expected(series.values.begin(), series.values.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(analysed.sorted(), expected);
   EXPECT_NEAR(*rank_correlation(analysed, analysed), 1.0, 1e-12);
