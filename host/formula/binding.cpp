@@ -1,5 +1,6 @@
 #include "host/formula/binding.hpp"
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <variant>
@@ -88,11 +89,42 @@ bool is_arithmetic(Operator op) {
          op == Operator::Power;
 }
 
+// Appends the steps of a node judged numeric; returns the stack depth they need.
+std::size_t append_steps(SyntaxTree& tree, NodeId id) {
+  const Node& node = tree[id];
+  using Kind = ArithmeticStep::Kind;
+  if (const auto* constant = std::get_if<Constant>(&node.data)) {
+    const kx::Value& value = tree.constants[constant->index];
+    tree.arithmetic.push_back({Kind::Number, Operator::Add, 0, 0, nullptr, value.is_number() ? value.number() : 0.0});
+    return 1;
+  }
+  if (const auto* reference = std::get_if<ReferenceNode>(&node.data)) {
+    tree.arithmetic.push_back(
+        {Kind::Cell, Operator::Add, reference->area.top, reference->area.left, reference->sheet, 0});
+    return 1;
+  }
+  if (const auto* unary = std::get_if<Unary>(&node.data)) {
+    const std::size_t depth = append_steps(tree, unary->operand);
+    if (unary->op == Operator::Negate) tree.arithmetic.push_back({Kind::Negate});
+    if (unary->op == Operator::Percent) tree.arithmetic.push_back({Kind::Percent});
+    return depth;
+  }
+  const Chain chain = std::get<Chain>(node.data);
+  std::size_t depth = append_steps(tree, chain.first);
+  for (std::uint32_t i = 0; i < chain.links.count; ++i) {
+    const ChainLink link = tree.links[chain.links.first + i];
+    depth = std::max(depth, 1 + append_steps(tree, link.operand));
+    tree.arithmetic.push_back({Kind::Combine, link.op});
+  }
+  return depth;
+}
+
 }  // namespace
 
 // Children come before their parents in the tree, so one pass in order sees every operand
 // judged before the node that uses it.
 void mark_arithmetic_chains(SyntaxTree& tree) {
+  tree.arithmetic.clear();
   std::vector<char> numeric(tree.nodes.size(), 0);
   const auto is_numeric = [&](NodeId id, NodeId parent) { return id < parent && numeric[id] != 0; };
   for (NodeId id = 0; id < tree.nodes.size(); ++id) {
@@ -112,8 +144,16 @@ void mark_arithmetic_chains(SyntaxTree& tree) {
         const ChainLink& link = tree.links[chain->links.first + i];
         arithmetic = is_arithmetic(link.op) && is_numeric(link.operand, id);
       }
-      chain->arithmetic = arithmetic;
       numeric[id] = arithmetic;
+      chain->arithmetic = {};
+      if (!arithmetic) continue;
+      const auto first = static_cast<std::uint32_t>(tree.arithmetic.size());
+      if (append_steps(tree, id) > kArithmeticStack) {
+        tree.arithmetic.resize(first);
+        continue;
+      }
+      std::get<Chain>(tree.nodes[id].data).arithmetic = {first,
+                                                         static_cast<std::uint32_t>(tree.arithmetic.size()) - first};
     }
   }
 }

@@ -31,8 +31,8 @@ using NameResolver = std::function<const SyntaxTree*(std::string_view name, std:
 std::vector<BindingProblem> bind_formula(SyntaxTree& tree, Sheet& home, const Spreadsheet& application,
                                          const FunctionTable& functions, const NameResolver& names = {});
 
-// Marks the chains that combine only numbers, which evaluation may compute in doubles. Binding
-// does it; whatever changes the nodes of a bound tree does it again.
+// Flattens the chains that combine only numbers into steps that evaluation computes in doubles.
+// Binding does it; whatever changes the nodes of a bound tree does it again.
 void mark_arithmetic_chains(SyntaxTree& tree);
 
 }  // namespace host

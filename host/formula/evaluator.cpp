@@ -1,6 +1,7 @@
 #include "host/formula/evaluator.hpp"
 
 #include <algorithm>
+#include <array>
 #include <boost/container/small_vector.hpp>
 #include <cmath>
 #include <exception>
@@ -97,36 +98,37 @@ bool combine(Operator op, double& left, double right) {
   return std::isfinite(left);
 }
 
-// The number of a node that binding found to combine only numbers. False when a cell holds no
-// number or a step gives an error value: the general evaluation, which has nothing to undo
-// since these nodes read cells only, then gives the error.
-bool arithmetic_number(const SyntaxTree& tree, NodeId id, double& result) {
-  const Node& node = tree[id];
-  // Nothing, as an empty cell or a folded marker, reads as 0 here as in any arithmetic.
-  const auto read = [&result](const kx::Value& value) {
-    if (value.is_number()) {
-      result = value.number();
-      return true;
+// The number of a chain that binding flattened into arithmetic steps. False when a cell holds
+// no number or a step gives an error value: the general evaluation, which has nothing to undo
+// since these steps read cells only, then gives the error.
+bool arithmetic_number(const SyntaxTree& tree, Run steps, double& result) {
+  std::array<double, kArithmeticStack> stack;
+  std::size_t top = 0;  // one past the top number
+  for (std::uint32_t i = steps.first; i < steps.first + steps.count; ++i) {
+    const ArithmeticStep& step = tree.arithmetic[i];
+    switch (step.kind) {
+      case ArithmeticStep::Kind::Number: stack[top++] = step.number; break;
+      case ArithmeticStep::Kind::Cell: {
+        // Nothing, as in an empty cell, reads as 0 here as in any arithmetic.
+        const kx::Value& cell = step.sheet->value(step.row, step.column);
+        if (cell.is_number()) {
+          stack[top++] = cell.number();
+        } else if (cell.is_empty()) {
+          stack[top++] = 0.0;
+        } else {
+          return false;
+        }
+        break;
+      }
+      case ArithmeticStep::Kind::Negate: stack[top - 1] = -stack[top - 1]; break;
+      case ArithmeticStep::Kind::Percent: stack[top - 1] /= 100.0; break;
+      case ArithmeticStep::Kind::Combine:
+        --top;
+        if (!combine(step.op, stack[top - 1], stack[top])) return false;
+        break;
     }
-    result = 0;
-    return value.is_empty();
-  };
-  if (const auto* constant = std::get_if<Constant>(&node.data)) return read(constant_of(tree, *constant));
-  if (const auto* reference = std::get_if<ReferenceNode>(&node.data)) {
-    return read(reference->sheet->value(reference->area.top, reference->area.left));
   }
-  if (const auto* unary = std::get_if<Unary>(&node.data)) {
-    if (!arithmetic_number(tree, unary->operand, result)) return false;
-    if (unary->op == Operator::Negate) result = -result;
-    if (unary->op == Operator::Percent) result /= 100.0;
-    return true;
-  }
-  const Chain& chain = std::get<Chain>(node.data);
-  if (!arithmetic_number(tree, chain.first, result)) return false;
-  for (const ChainLink& link : links_of(tree, chain)) {
-    double operand = 0;
-    if (!arithmetic_number(tree, link.operand, operand) || !combine(link.op, result, operand)) return false;
-  }
+  result = stack[0];
   return true;
 }
 
@@ -152,7 +154,8 @@ kx::Value Evaluator::value(const SyntaxTree& tree, NodeId id) {
                         [&](const Constant& node) { return constant_of(tree, node); },
                         [&](const Chain& node) {
                           double number = 0;
-                          if (node.arithmetic && arithmetic_number(tree, id, number)) return kx::Value(number);
+                          if (node.arithmetic.count > 0 && arithmetic_number(tree, node.arithmetic, number))
+                            return kx::Value(number);
                           return chain(tree, node);
                         },
                         [&](const Call& node) { return range_value(call(tree, node)); },

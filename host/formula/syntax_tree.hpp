@@ -95,9 +95,23 @@ struct Run {
 struct Chain {
   NodeId first;
   Run links;  // in the tree's links
-  // Set by binding: only + - * / ^ over number (or empty) constants, one-cell references, and
-  // such chains, negated or not. Evaluation may then compute it in doubles, without values in between.
-  bool arithmetic = false;
+  // Set by binding when the chain is only + - * / ^ over number (or empty) constants, one-cell
+  // references and such chains, negated or not: its steps, in the tree's arithmetic, compute
+  // it in doubles, without values in between. Empty for any other chain.
+  Run arithmetic = {};
+};
+
+// One step of a chain flattened for arithmetic, run on a stack of numbers in the order the
+// chain reads its operands. A chain nested deeper than the stack keeps the general evaluation.
+inline constexpr std::size_t kArithmeticStack = 32;
+struct ArithmeticStep {
+  enum class Kind : std::uint8_t { Number, Cell, Negate, Percent, Combine };
+  Kind kind = Kind::Number;
+  Operator op = Operator::Add;   // Combine: joins the top two numbers
+  std::int32_t row = 0;          // Cell
+  std::int32_t column = 0;       // Cell
+  const Sheet* sheet = nullptr;  // Cell
+  double number = 0;             // Number
 };
 
 // A1:C3 B2:D4: the cells both references cover.
@@ -147,6 +161,7 @@ struct SyntaxTree {
   std::vector<std::string> names;
   std::vector<ChainLink> links;
   std::vector<NodeId> arguments;
+  std::vector<ArithmeticStep> arithmetic;
 
   const Node& operator[](NodeId id) const { return nodes[id]; }
   Node& operator[](NodeId id) { return nodes[id]; }
