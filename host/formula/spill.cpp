@@ -13,13 +13,17 @@ bool is_anchor(const SheetArea& area, std::int32_t row, std::int32_t column) {
 }
 
 // A spilled element must be a single value; an array inside an array has no cell to go to.
-kx::Value cell_value_of(const kx::Value& element) {
+bool is_cell_value(const kx::Value& element) {
   switch (element.kind()) {
     case kx::Value::Kind::Array:
     case kx::Value::Kind::Range:
-    case kx::Value::Kind::Object: return kx::ErrorValue{kx::error::kXlValue};
-    default: return element;
+    case kx::Value::Kind::Object: return false;
+    default: return true;
   }
+}
+
+kx::Value cell_value_of(const kx::Value& element) {
+  return is_cell_value(element) ? element : kx::Value(kx::ErrorValue{kx::error::kXlValue});
 }
 
 bool blocked(const Sheet& sheet, const SheetArea& target, const std::optional<SheetArea>& previous) {
@@ -50,7 +54,12 @@ std::optional<SheetArea> write_result(Sheet& sheet, std::int32_t row, std::int32
   Cell& anchor = sheet.cell(row, column);
   if (!result.is_array() || result.array().size() == 1) {
     if (previous) clear_spill(sheet, *previous);
-    anchor.value = result.is_array() ? cell_value_of(result.array().at(0)) : cell_value_of(result);
+    const kx::Value& single = result.is_array() ? result.array().at(0) : result;
+    if (is_cell_value(single)) {
+      anchor.value = single;  // most results: a number assigned in place
+    } else {
+      anchor.value = cell_value_of(single);
+    }
     return std::nullopt;
   }
   const kx::Array& array = result.array();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <boost/container/small_vector.hpp>
 #include <boost/math/policies/error_handling.hpp>
 #include <cmath>
 #include <limits>
@@ -197,13 +198,14 @@ kx::Value compute_signature(const Signature& row, std::span<const kx::Value> arg
     worksheet::raise_error(kx::error::kXlValue, std::string(row.name) + " takes " + arity_text(row) +
                                                     " arguments, not " + std::to_string(count));
   }
-  // Arguments left off the end reach the function as omitted ones.
-  std::array<kx::Value, kMostFixed> padded;
+  // Arguments left off the end reach the function as omitted ones. A call that gives them all,
+  // as a component's calls mostly do, is read where it is.
+  boost::container::small_vector<kx::Value, kMostFixed> padded;
   Arguments given = arguments;
-  if (row.most != kUnlimited) {
-    std::copy(arguments.begin(), arguments.end(), padded.begin());
-    std::fill(padded.begin() + count, padded.begin() + row.most, kx::Value::missing());
-    given = Arguments(padded.data(), static_cast<std::size_t>(row.most));
+  if (row.most != kUnlimited && count < row.most) {
+    padded.assign(arguments.begin(), arguments.end());
+    padded.resize(static_cast<std::size_t>(row.most), kx::Value::missing());
+    given = Arguments(padded.data(), padded.size());
   }
   try {
     if (row.takes == kSingleValues && std::any_of(given.begin(), given.end(), holds_several_cells)) {
