@@ -15,6 +15,7 @@
 #include "common/reporting.hpp"
 #include "common/text_compare.hpp"
 #include "host/document/address.hpp"
+#include "host/document/cell_range.hpp"
 #include "host/document/spreadsheet.hpp"
 #include "host/formula/arguments.hpp"
 #include "host/formula/builtins.hpp"
@@ -54,6 +55,10 @@ void check_array_size(std::int64_t cells, Describe&& what) {
                         std::to_string(kMaxFormulaArrayCells) + " a formula may read as an array");
   }
 }
+
+// Range objects kept for references before they are all dropped: formulas evaluated once each,
+// as on a command line, would otherwise keep theirs for ever.
+constexpr std::size_t kMostKeptRanges = 4096;
 
 // A call's arguments, on the stack for the usual few: a recalculation makes a call per cell.
 using ArgumentValues = boost::container::small_vector<kx::Value, 8>;
@@ -173,7 +178,20 @@ kx::Value Evaluator::argument(const SyntaxTree& tree, NodeId id) {
   if (const auto* reference = std::get_if<ReferenceNode>(&node.data)) {
     if (reference->sheet == nullptr) return kx::ErrorValue{kx::error::kXlRef};
     const CellArea area = used_part(*reference->sheet, reference->area);
-    return reference->sheet->area(area.top, area.left, area.bottom, area.right);
+    kx::RangeRef& kept = ranges_[reference];
+    // The kept object holds its sheet, so a sheet at the same address is that sheet; a node
+    // at an address another tree's node had is told apart by what it covers.
+    const auto* range = static_cast<const CellRange*>(kept.get());
+    if (range == nullptr || range->sheet().get() != reference->sheet || range->row() != area.top ||
+        range->column() != area.left || range->row_count() != area.row_count() ||
+        range->column_count() != area.column_count()) {
+      if (ranges_.size() > kMostKeptRanges) {
+        ranges_.clear();
+        return reference->sheet->area(area.top, area.left, area.bottom, area.right);
+      }
+      kept = reference->sheet->area(area.top, area.left, area.bottom, area.right);
+    }
+    return kept;
   }
   if (const auto* called = std::get_if<Call>(&node.data)) return call(tree, *called);
   if (const auto* name = std::get_if<NameNode>(&node.data)) return name_value(tree, *name);

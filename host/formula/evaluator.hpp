@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -47,6 +48,8 @@ class Evaluator {
 
   // A node as an argument of a worksheet function or a component: a reference stays a range.
   kx::Value argument(const SyntaxTree& tree, NodeId id);
+  // Drops the range objects kept for references, when the formulas are loaded again.
+  void forget_ranges() { ranges_.clear(); }
 
  private:
   kx::Value reference_value(const ReferenceNode& node);
@@ -70,6 +73,9 @@ class Evaluator {
   Spreadsheet& application_;
   std::optional<CallFailure> failure_;
   std::vector<std::pair<std::string, kx::Value>> names_;  // upper-case names, innermost last
+  // The range object made for each reference, given again while it covers the same cells of
+  // the same sheet: a formula recalculated by the million would make the same object each time.
+  std::unordered_map<const ReferenceNode*, kx::RangeRef> ranges_;
 };
 
 }  // namespace host

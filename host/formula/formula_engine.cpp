@@ -57,6 +57,7 @@ void FormulaEngine::load() {
   circular_.clear();
   call_failures_.clear();
   graph_.reset();
+  evaluator_.forget_ranges();
   load_names();
 
   // In workbook, sheet, row and column order, so that problems and cycles come out in reading order.

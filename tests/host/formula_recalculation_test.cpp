@@ -186,5 +186,22 @@ TEST_F(FormulaTest, AFormulaOutsideACellKeepsItsArrayAndStoresNothing) {
   EXPECT_EQ(sheet->cell_count(), cells);
 }
 
+TEST_F(FormulaTest, AReferenceGivenAsARangeCoversWhatItCoversNow) {
+  // A reference's range object is kept from one recalculation to the next: a whole column's
+  // must still grow with the sheet, and a formula loaded again gets its own reference's.
+  set("A1", 1.0);
+  formula("C1", "=kxKIND(A:A)");
+  engine().load();
+  engine().recalculate_all();
+  EXPECT_EQ(at("C1"), Value("range 1 1"));
+  set("A4", 4.0);
+  engine().recalculate_all();
+  EXPECT_EQ(at("C1"), Value("range 4 1"));
+  formula("C1", "=kxKIND(A1:B2)");
+  engine().load();
+  engine().recalculate_all();
+  EXPECT_EQ(at("C1"), Value("range 2 2"));
+}
+
 }  // namespace
 }  // namespace host::testing

@@ -179,12 +179,6 @@ TEST_F(HistogramTest, FailsBeforeTheTableExists) {
   }
 }
 
-}  // namespace
-}  // namespace riskfn
-
-namespace riskfn {
-namespace {
-
 TEST_F(HistogramTest, NumbersInMemoryGiveTheTableOfTheCall) {
   std::mt19937_64 engine(11);
   std::normal_distribution<double> normal(3.0, 2.0);

@@ -113,12 +113,6 @@ TEST_F(RunCountTest, ReadsAColumnOfCells) {
   EXPECT_THROW(call("kxOPTNUM", {5.0, 10.0, 0.002}), kx::Failure);
 }
 
-}  // namespace
-}  // namespace riskfn
-
-namespace riskfn {
-namespace {
-
 TEST_F(RunCountTest, ResultsInMemoryGiveWhatTheCallGives) {
   for (const int seed : {1, 2, 3}) {
     SCOPED_TRACE(seed);
