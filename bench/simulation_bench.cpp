@@ -25,11 +25,17 @@ host::ModelSource from_csv(std::string csv) {
           [] { return std::vector<kx::ObjectRef>{riskfn::create_object("Main")}; }};
 }
 
-// The run and the statistics of every series, as the report computes them.
+// The run and the statistics of every series, as the report computes them: summaries and
+// every rank correlation.
 void simulate_and_summarise(const host::ModelSource& source, std::int64_t iterations, int threads) {
   const host::SimulationResult result = host::simulate(source, {iterations, 1, threads});
-  for (const auto& series : result.collection.inputs) benchmark::DoNotOptimize(host::AnalysedSeries(series).summary());
-  for (const auto& series : result.collection.outputs) benchmark::DoNotOptimize(host::AnalysedSeries(series).summary());
+  std::vector<const host::Series*> series;
+  for (const auto& one : result.collection.inputs) series.push_back(&one);
+  for (const auto& one : result.collection.outputs) series.push_back(&one);
+  const std::vector<host::AnalysedSeries> analysed = host::analyse(series, threads);
+  std::vector<const host::AnalysedSeries*> pointers;
+  for (const auto& one : analysed) pointers.push_back(&one);
+  benchmark::DoNotOptimize(host::rank_correlations(pointers));
 }
 
 void run(benchmark::State& state, const host::ModelSource& source, std::int64_t iterations) {

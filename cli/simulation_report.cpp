@@ -2,10 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
-#include <optional>
 #include <span>
-#include <thread>
 
 #include "common/conversions.hpp"
 #include "common/failure.hpp"
@@ -34,26 +31,6 @@ std::vector<HistogramClass> histogram_of(kx::Application& host, std::span<const 
   }
 }
 
-// Every series sorted and ranked, spread over `threads` threads: on a long run this is most of
-// the report's work.
-std::vector<host::AnalysedSeries> analysed(const std::vector<const host::Series*>& series, int threads) {
-  threads = std::max(1, threads);
-  std::vector<std::optional<host::AnalysedSeries>> done(series.size());
-  {
-    std::vector<std::jthread> workers;
-    for (int t = 0; t < threads; ++t) {
-      workers.emplace_back([&, t] {
-        for (auto i = static_cast<std::size_t>(t); i < series.size(); i += static_cast<std::size_t>(threads))
-          done[i].emplace(*series[i]);
-      });
-    }
-  }
-  std::vector<host::AnalysedSeries> result;
-  result.reserve(done.size());
-  for (auto& one : done) result.push_back(std::move(*one));
-  return result;
-}
-
 }  // namespace
 
 std::string sampling_name(host::Sampling sampling) {
@@ -72,7 +49,7 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
   std::vector<const host::Series*> series;
   for (const host::Series& input : result.collection.inputs) series.push_back(&input);
   for (const host::Series& output : result.collection.outputs) series.push_back(&output);
-  std::vector<host::AnalysedSeries> all = analysed(series, threads);
+  std::vector<host::AnalysedSeries> all = host::analyse(series, threads);
   std::vector<const host::AnalysedSeries*> pointers;
   for (const host::AnalysedSeries& one : all) pointers.push_back(&one);
   const auto correlations = host::rank_correlations(pointers);

@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <thread>
 #include <utility>
 
 namespace host {
@@ -172,6 +173,24 @@ AnalysedSeries::AnalysedSeries(const Series& series) : series_(&series) {
   std::vector<double> ranks = ranks_sorting(series.numbers(kept), sorted_);
   if (series.failures.empty()) ranks_ = std::move(ranks);
   summary_ = summarise(sorted_, series.failed());
+}
+
+std::vector<AnalysedSeries> analyse(const std::vector<const Series*>& series, int threads) {
+  threads = std::max(1, threads);
+  std::vector<std::optional<AnalysedSeries>> done(series.size());
+  {
+    std::vector<std::jthread> workers;
+    for (int t = 0; t < threads; ++t) {
+      workers.emplace_back([&, t] {
+        for (auto i = static_cast<std::size_t>(t); i < series.size(); i += static_cast<std::size_t>(threads))
+          done[i].emplace(*series[i]);
+      });
+    }
+  }
+  std::vector<AnalysedSeries> result;
+  result.reserve(done.size());
+  for (auto& one : done) result.push_back(std::move(*one));
+  return result;
 }
 
 std::optional<double> rank_correlation(const AnalysedSeries& a, const AnalysedSeries& b) {

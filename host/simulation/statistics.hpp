@@ -57,6 +57,10 @@ class AnalysedSeries {
   std::vector<double> ranks_;  // by iteration; only when no iteration failed
 };
 
+// Every series sorted and ranked, spread over `threads` threads: on a long run this is most of
+// the work of a report.
+std::vector<AnalysedSeries> analyse(const std::vector<const Series*>& series, int threads);
+
 // The coefficient of every pair, by index, as rank_correlation gives it; series of a run without
 // failures are read together in one pass, which a long run's report needs.
 std::vector<std::vector<std::optional<double>>> rank_correlations(std::span<const AnalysedSeries* const> series);
