@@ -96,7 +96,7 @@ bool combine(Operator op, double& left, double right) {
     case Operator::Power:
       if (left == 0.0 && right <= 0.0) return false;
       if (left < 0.0 && right != std::trunc(right)) return false;
-      left = std::pow(left, right);
+      left = raised(left, right);
       break;
     default: return false;
   }

@@ -44,7 +44,7 @@ kx::Value power(double base, double exponent) {
   if (base == 0.0 && exponent == 0.0) return kNumError;
   if (base == 0.0 && exponent < 0.0) return kDivError;
   if (base < 0.0 && exponent != std::trunc(exponent)) return kNumError;
-  return checked(std::pow(base, exponent));
+  return checked(raised(base, exponent));
 }
 
 template <Operator op>

@@ -1,6 +1,8 @@
 // The operators of formulas on single values and, element by element, on arrays.
 #pragma once
 
+#include <cmath>
+
 #include "common/value.hpp"
 #include "host/formula/syntax_tree.hpp"
 
@@ -10,6 +12,16 @@ namespace host {
 // needs is #VALUE!; division by zero is #DIV/0!; overflow and 0^0 are #NUM!.
 kx::Value apply_binary(Operator op, const kx::Value& left, const kx::Value& right);
 kx::Value apply_unary(Operator op, const kx::Value& operand);
+
+// base^exponent as std::pow gives it, with the exponents 0, 1 and 2 of most powers in models
+// (growth over the first years, squares) taken exactly, as one rounding gives them, without
+// pow's cost. The caller checks for the error cases.
+inline double raised(double base, double exponent) {
+  if (exponent == 1.0) return base;
+  if (exponent == 2.0) return base * base;
+  if (exponent == 0.0) return 1.0;
+  return std::pow(base, exponent);
+}
 
 using ScalarBinary = kx::Value (*)(const kx::Value& left, const kx::Value& right);
 using ScalarUnary = kx::Value (*)(const kx::Value& operand);
