@@ -163,6 +163,9 @@ TEST_F(FormulaGrammarValues, OperatorsAndPrecedence) {
       {"A1/A9", error_value(error::kXlDiv0)},
       {"A9^A9", error_value(error::kXlNum)},
       {"-A1^(A1/A2)", error_value(error::kXlNum)},
+      {"A3^0+A3^1+A3^2", 13.0},
+      {"(-A3)^2", 9.0},
+      {"1E200^2", error_value(error::kXlNum)},
   });
 }
 
