@@ -1,10 +1,10 @@
 // kxCORREL: one set of uniform numbers whose normal scores carry a given correlation matrix,
 // fresh at every recalculation, for the corFactor of correlated sampling functions. Every
 // failure, and a matrix it rejects, gives the empty value.
+#include <boost/container/small_vector.hpp>
 #include <cmath>
 #include <cstddef>
 #include <exception>
-#include <vector>
 
 #include "common/checked_math.hpp"
 #include "common/conversions.hpp"
@@ -66,8 +66,9 @@ Value correlated_uniforms(kx::Application& host, const CorrelationMatrix& matrix
   const auto inverse_normal = [&](double p) { return kx::to_double(host.call(kx::WorksheetFn::NormSInv, {p})); };
   const auto normal = [&](double z) { return kx::to_double(host.call(kx::WorksheetFn::NormSDist, {z})); };
 
-  std::vector<double> scores(d + 1);
-  std::vector<double> uniforms(d + 1);
+  // On the stack for the usual few variables: kxCORREL is volatile, called at every recalculation.
+  boost::container::small_vector<double, 8> scores(d + 1);
+  boost::container::small_vector<double, 8> uniforms(d + 1);
   for (std::size_t i = 1; i < d; ++i) scores[i] = inverse_normal(kx::uniform_generator().next());
   uniforms[d] = kx::uniform_generator().next();
   scores[d] = inverse_normal(uniforms[d]);
@@ -85,23 +86,24 @@ Value correlated_uniforms(kx::Application& host, const CorrelationMatrix& matrix
   }
   if (last_diagonal != 1.0) return Value();
 
-  // factor[j][i], j > i, in the lower triangle; factor[k][k] stays 1.
-  std::vector<std::vector<double>> factor(k + 1, std::vector<double>(k + 1, 0.0));
-  factor[k][k] = last_diagonal;
+  // factor(j, i), j > i, in the lower triangle; factor(k, k) stays 1.
+  boost::container::small_vector<double, 36> factors((k + 1) * (k + 1), 0.0);
+  const auto factor = [&](std::size_t row, std::size_t column) -> double& { return factors[row * (k + 1) + column]; };
+  factor(k, k) = last_diagonal;
   for (std::size_t i = k - 1; i >= 1; --i) {
-    factor[i][i] = matrix.at(i, i);
-    if (factor[i][i] != 1.0) return Value();
+    factor(i, i) = matrix.at(i, i);
+    if (factor(i, i) != 1.0) return Value();
     double mixed = 0.0;
     for (std::size_t j = k; j > i; --j) {
       double element = shrink * matrix.at(j, i);
-      for (std::size_t l = j + 1; l <= k; ++l) element -= factor[l][j] * factor[l][i];
-      if (factor[j][j] != 0.0) element /= factor[j][j];
-      factor[j][i] = element;
+      for (std::size_t l = j + 1; l <= k; ++l) element -= factor(l, j) * factor(l, i);
+      if (factor(j, j) != 0.0) element /= factor(j, j);
+      factor(j, i) = element;
       mixed += scores[j] * element;
-      factor[i][i] -= element * element;
+      factor(i, i) -= element * element;
     }
-    factor[i][i] = factor[i][i] >= 0.0 ? std::sqrt(factor[i][i]) : 0.0;
-    uniforms[i] = normal(kx::checked::add(scores[i] * factor[i][i], mixed));
+    factor(i, i) = factor(i, i) >= 0.0 ? std::sqrt(factor(i, i)) : 0.0;
+    uniforms[i] = normal(kx::checked::add(scores[i] * factor(i, i), mixed));
   }
   return finished();
 }
