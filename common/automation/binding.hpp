@@ -8,6 +8,7 @@
 //       .method<&Main::kxBETAGEN>("kxBETAGEN", {"scaleP", "shapeP", optional("LowVal", 0.0), ...})
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <initializer_list>
 #include <stdexcept>
@@ -166,7 +167,21 @@ struct MethodTraits<method> {
   template <std::size_t... I>
   static void write_back([[maybe_unused]] std::span<Value> arguments,
                          [[maybe_unused]] std::tuple<Slot<A>...>& converted) {
-    ((kWrittenBack<A> ? void(arguments[I] = to_value(std::get<I>(converted))) : void()), ...);
+    ((kWrittenBack<A> ? write_back_one(arguments[I], std::get<I>(converted)) : void()), ...);
+  }
+
+  // Most calls leave their by-reference arguments as they were, and writing back the very
+  // value an argument holds (same type, same bits) changes nothing.
+  template <class T>
+  static void write_back_one(Value& argument, const T& converted) {
+    if constexpr (std::is_same_v<T, std::string>) {
+      if (argument.is_text() && argument.text() == converted) return;
+    } else if constexpr (std::is_same_v<T, double>) {
+      if (argument.is_number() &&
+          std::bit_cast<std::uint64_t>(argument.number()) == std::bit_cast<std::uint64_t>(converted))
+        return;
+    }
+    argument = to_value(converted);
   }
 };
 

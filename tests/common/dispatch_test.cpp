@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,12 +30,14 @@ class Sample : public Object {
       builder.method<&Sample::Narrow>("Narrow", {"small", "large", "tiny", "flag"});
       builder.method<&Sample::Reset>("Reset", {});
       builder.method<&Sample::Fill>("Fill", {"slot", "x"});
+      builder.method<&Sample::Keep>("Keep", {"number", "label"});
       return builder.build();
     }();
     return &interface;
   }
 
   double Scale(double x, std::int16_t times) { return factor * x * times; }
+  void Keep(double&, std::string&) {}
   void Bump(std::int32_t& counter, double step) { counter += static_cast<std::int32_t>(step); }
   Value Describe(Value anything, std::string& label) {
     label = "seen";
@@ -146,6 +149,23 @@ TEST(Dispatch, WritesByReferenceArgumentsBack) {
   std::vector<Value> text = {Value(3.0), Value("before")};
   EXPECT_EQ(call_by_name(sample, "Describe", text), Value(3.0));
   EXPECT_EQ(text[1], Value("seen"));
+
+  // A by-reference argument the member leaves alone still comes back as its declared type.
+  struct Case {
+    Value number, label, number_after, label_after;
+  } cases[] = {
+      {Value(2.0), Value("x"), Value(2.0), Value("x")},
+      {Value(-0.0), Value(7.0), Value(-0.0), Value("7")},
+      {Value("3"), Value(true), Value(3.0), Value("True")},
+  };
+  for (const Case& c : cases) {
+    std::vector<Value> arguments = {c.number, c.label};
+    call_by_name(sample, "Keep", arguments);
+    EXPECT_EQ(arguments[0], c.number_after);
+    EXPECT_TRUE(arguments[0].is_number() &&
+                std::signbit(arguments[0].number()) == std::signbit(c.number_after.number()));
+    EXPECT_EQ(arguments[1], c.label_after);
+  }
 }
 
 // The caller's values come back after a call, failed or not: given ones are moved into the
