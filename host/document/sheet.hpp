@@ -37,6 +37,13 @@ class Sheet : public kx::Worksheet {
   const Cell* find(std::int32_t row, std::int32_t column) const;
   Cell& cell(std::int32_t row, std::int32_t column);
   const kx::Value& value(std::int32_t row, std::int32_t column) const;
+  // Where the sheet keeps its pointer to the cell at (row, column), for a reader of one cell
+  // again and again: the place lasts as long as the sheet, and holds null while the cell is
+  // unwritten. Null itself outside the grid, or where nothing near was ever written: read
+  // those with value().
+  const Cell* const* place_of(std::int32_t row, std::int32_t column) const {
+    return in_grid(row, column) ? grid_place(row, column) : nullptr;
+  }
   void set_value(std::int32_t row, std::int32_t column, kx::Value value);
   // Keeps the formula text; the formula engine parses it and fills in the value.
   void set_formula(std::int32_t row, std::int32_t column, std::string text);

@@ -114,8 +114,12 @@ bool arithmetic_number(const SyntaxTree& tree, Run steps, double& result) {
     switch (step.kind) {
       case ArithmeticStep::Kind::Number: stack[top++] = step.number; break;
       case ArithmeticStep::Kind::Cell: {
-        // Nothing, as in an empty cell, reads as 0 here as in any arithmetic.
-        const kx::Value& cell = step.sheet->value(step.row, step.column);
+        if (step.place == nullptr) step.place = step.sheet->place_of(step.row, step.column);
+        if (step.place != nullptr && *step.place == nullptr) {
+          stack[top++] = 0.0;  // nothing written there, which reads as 0 as in any arithmetic
+          break;
+        }
+        const kx::Value& cell = step.place != nullptr ? (*step.place)->value : step.sheet->value(step.row, step.column);
         if (cell.is_number()) {
           stack[top++] = cell.number();
         } else if (cell.is_empty()) {

@@ -15,6 +15,7 @@
 namespace host {
 
 class Sheet;
+struct Cell;
 struct Function;
 
 using NodeId = std::uint32_t;
@@ -107,11 +108,12 @@ inline constexpr std::size_t kArithmeticStack = 32;
 struct ArithmeticStep {
   enum class Kind : std::uint8_t { Number, Cell, Negate, Percent, Combine };
   Kind kind = Kind::Number;
-  Operator op = Operator::Add;   // Combine: joins the top two numbers
-  std::int32_t row = 0;          // Cell
-  std::int32_t column = 0;       // Cell
-  const Sheet* sheet = nullptr;  // Cell
-  double number = 0;             // Number
+  Operator op = Operator::Add;                 // Combine: joins the top two numbers
+  std::int32_t row = 0;                        // Cell
+  std::int32_t column = 0;                     // Cell
+  const Sheet* sheet = nullptr;                // Cell
+  double number = 0;                           // Number
+  mutable const Cell* const* place = nullptr;  // Cell: where its sheet keeps it, found at the first read
 };
 
 // A1:C3 B2:D4: the cells both references cover.
