@@ -186,6 +186,24 @@ TEST_F(FormulaTest, AFormulaOutsideACellKeepsItsArrayAndStoresNothing) {
   EXPECT_EQ(sheet->cell_count(), cells);
 }
 
+TEST_F(FormulaTest, ArithmeticSeesCellsWrittenAfterItFirstRan) {
+  // Arithmetic keeps where each cell it reads lives: a cell written later, near others or far
+  // from any, and a cell cleared, are read as they are now.
+  set("A1", 1.0);
+  formula("B1", "=A2*10+A1000+A1");
+  engine().load();
+  engine().recalculate_all();
+  EXPECT_EQ(at("B1"), Value(1.0));
+  set("A2", 5.0);
+  set("A1000", 100.0);
+  engine().recalculate_all();
+  EXPECT_EQ(at("B1"), Value(151.0));
+  sheet->clear(2, 1);
+  set("A1", "text");
+  engine().recalculate_all();
+  EXPECT_EQ(at("B1"), Value(kx::ErrorValue{kx::error::kXlValue}));
+}
+
 TEST_F(FormulaTest, AReferenceGivenAsARangeCoversWhatItCoversNow) {
   // A reference's range object is kept from one recalculation to the next: a whole column's
   // must still grow with the sheet, and a formula loaded again gets its own reference's.
