@@ -1,6 +1,7 @@
 // Inverse and cumulative distributions and the chi-squared test, computed by Boost.Math under
 // the host's policy; each function applies the spreadsheet's own domain rules first.
 #include <algorithm>
+#include <array>
 #include <boost/math/distributions/beta.hpp>
 #include <boost/math/distributions/binomial.hpp>
 #include <boost/math/distributions/chi_squared.hpp>
@@ -109,9 +110,27 @@ double large_beta_quantile(double alpha, double beta, double p) {
 // Far in the lower tail Boost's root finder gives up (200 iterations) although the quantile is
 // an ordinary number. There I_x(a, b) ~ x^a / (a B(a, b)), so x0 = (p a B(a, b))^(1/a) is close;
 // Newton's method on log x refines it, where log I_x is nearly linear.
+// log B(a, b), kept for the last few shapes asked for on this thread: a simulation asks for the
+// quantiles of the same few distributions again and again.
+double log_beta_function(double a, double b) {
+  struct Known {
+    double a = 0.0;  // never a shape: shapes are positive
+    double b = 0.0;
+    double log_beta = 0.0;
+  };
+  thread_local std::array<Known, 4> known;
+  thread_local std::size_t next = 0;
+  for (const Known& one : known) {
+    if (one.a == a && one.b == b) return one.log_beta;
+  }
+  Known& added = known[next];
+  next = (next + 1) % known.size();
+  added = {a, b, bm::lgamma(a, BoostPolicy()) + bm::lgamma(b, BoostPolicy()) - bm::lgamma(a + b, BoostPolicy())};
+  return added.log_beta;
+}
+
 std::optional<double> lower_tail_beta_quantile(double p, double a, double b) {
-  const double log_beta =
-      bm::lgamma(a, BoostPolicy()) + bm::lgamma(b, BoostPolicy()) - bm::lgamma(a + b, BoostPolicy());
+  const double log_beta = log_beta_function(a, b);
   double log_x = (std::log(p) + std::log(a) + log_beta) / a;
   // The series holds while x b stays small; elsewhere Boost's own start is the better one.
   if (!(std::exp(log_x) * std::max(1.0, b) < 1e-4)) return std::nullopt;
