@@ -46,9 +46,7 @@ const Cell* Sheet::find_outside_grid(std::int32_t row, std::int32_t column) cons
   return found == cells_.end() ? nullptr : &found->second;
 }
 
-Cell& Sheet::cell(std::int32_t row, std::int32_t column) {
-  forget_memos(row, column);  // the caller writes through the reference
-  if (Cell* known = const_cast<Cell*>(find(row, column))) return *known;
+Cell& Sheet::added_cell(std::int32_t row, std::int32_t column) {
   check_cell(row, column);
   last_row_ = std::max(last_row_, row);
   last_column_ = std::max(last_column_, column);

@@ -95,6 +95,8 @@ class Sheet : public kx::Worksheet {
     return &(*grid_[block])[offset];
   }
   const Cell* find_outside_grid(std::int32_t row, std::int32_t column) const;
+  // A new cell at (row, column), which holds none yet.
+  Cell& added_cell(std::int32_t row, std::int32_t column);
   static const kx::Value kEmpty;
 
   std::string name_;
@@ -124,6 +126,13 @@ inline const Cell* Sheet::find(std::int32_t row, std::int32_t column) const {
   if (!in_grid(row, column)) return find_outside_grid(row, column);
   Cell** place = grid_place(row, column);
   return place ? *place : nullptr;
+}
+
+// Inline too: every computed formula writes its cell through it.
+inline Cell& Sheet::cell(std::int32_t row, std::int32_t column) {
+  forget_memos(row, column);  // the caller writes through the reference
+  if (const Cell* known = find(row, column)) return const_cast<Cell&>(*known);
+  return added_cell(row, column);
 }
 
 inline const kx::Value& Sheet::value(std::int32_t row, std::int32_t column) const {
