@@ -1,7 +1,6 @@
 #include "host/simulation/collection.hpp"
 
 #include <algorithm>
-#include <thread>
 
 #include "common/failure.hpp"
 
@@ -73,27 +72,10 @@ Collection merge(std::vector<Collection> blocks) {
   for (auto* cells : {&merged.inputs, &merged.outputs}) {
     for (Series& series : *cells) series.values.reserve(static_cast<std::size_t>(total));
   }
-  // Each cell's series is joined on its own, so a long run's cells are shared out over two
-  // threads: it copies hundreds of megabytes here.
-  std::vector<Series*> joined;
-  for (auto* cells : {&merged.inputs, &merged.outputs}) {
-    for (Series& series : *cells) joined.push_back(&series);
-  }
-  const auto join = [&](std::size_t first, std::size_t step) {
-    for (std::size_t s = first; s < joined.size(); s += step) {
-      const bool input = s < merged.inputs.size();
-      const std::size_t cell = input ? s : s - merged.inputs.size();
-      for (std::size_t b = 1; b < blocks.size(); ++b) {
-        append(*joined[s], std::move(input ? blocks[b].inputs[cell] : blocks[b].outputs[cell]));
-      }
-    }
-  };
-  constexpr std::int64_t kValuesWorthAThread = 1 << 20;
-  if (total * static_cast<std::int64_t>(joined.size()) < kValuesWorthAThread) {
-    join(0, 1);
-  } else {
-    const std::jthread helper(join, 1, 2);
-    join(0, 2);
+  for (std::size_t b = 1; b < blocks.size(); ++b) {
+    Collection& block = blocks[b];
+    for (std::size_t i = 0; i < block.inputs.size(); ++i) append(merged.inputs[i], std::move(block.inputs[i]));
+    for (std::size_t i = 0; i < block.outputs.size(); ++i) append(merged.outputs[i], std::move(block.outputs[i]));
   }
   merged.iterations = total;
   return merged;

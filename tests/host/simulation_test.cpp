@@ -164,6 +164,56 @@ TEST(Simulation, FailedIterationsAreCountedAndLeftOutOfTheStatistics) {
   EXPECT_EQ(series.failures.front().error, kx::error::kXlDiv0);
 }
 
+void expect_same_series(const Series& a, const Series& b) {
+  EXPECT_EQ(a.values, b.values);
+  ASSERT_EQ(a.failures.size(), b.failures.size());
+  for (std::size_t i = 0; i < a.failures.size(); ++i) {
+    EXPECT_EQ(a.failures[i].iteration, b.failures[i].iteration);
+    EXPECT_EQ(a.failures[i].error, b.failures[i].error);
+  }
+}
+
+// Iterations first .. first+count-1 of a collection, as a block collected apart.
+Collection block_of(const Collection& whole, std::int64_t first, std::int64_t count) {
+  const auto cut = [&](const Series& series) {
+    Series part;
+    part.values.assign(series.values.begin() + first, series.values.begin() + first + count);
+    for (FailedIteration failure : series.failures) {
+      if (failure.iteration < first || failure.iteration >= first + count) continue;
+      failure.iteration -= first;
+      part.failures.push_back(failure);
+    }
+    return part;
+  };
+  Collection block;
+  block.first_iteration = first;
+  block.iterations = count;
+  for (const Series& series : whole.inputs) block.inputs.push_back(cut(series));
+  for (const Series& series : whole.outputs) block.outputs.push_back(cut(series));
+  return block;
+}
+
+TEST(Simulation, FailuresLandInOrderAndBlocksCollectedApartMergeIntoTheRun) {
+  const char* const csv = "\"=kxUNIFORM(0,1,,\"\"\"\")\",\"=IF(A1<0.3,1/0,A1)+kxOUTPUT()\"\n";
+  const SimulationResult whole = run(csv, 3000, 1, 9);
+  ASSERT_FALSE(whole.collection.outputs[0].failures.empty());
+  // Two workers take blocks as they come; the failures still come out in iteration order.
+  const SimulationResult shared = run(csv, 3000, 2, 9);
+  expect_same_series(shared.collection.outputs[0], whole.collection.outputs[0]);
+
+  // Blocks collected apart, as machines would, given in any order.
+  std::vector<Collection> blocks;
+  blocks.push_back(block_of(whole.collection, 2000, 1000));
+  blocks.push_back(block_of(whole.collection, 0, 1200));
+  blocks.push_back(block_of(whole.collection, 1200, 800));
+  const Collection merged = merge(blocks);
+  EXPECT_EQ(merged.iterations, 3000);
+  expect_same_series(merged.inputs[0], whole.collection.inputs[0]);
+  expect_same_series(merged.outputs[0], whole.collection.outputs[0]);
+  blocks.erase(blocks.begin() + 2);
+  EXPECT_THROW(merge(blocks), kx::Failure);  // iterations 1200 .. 1999 missing
+}
+
 TEST(Simulation, CellsSharingAnOutputFormulaAreEachAnOutput) {
   // B1 and B2 hold the same text, so they share one parsed formula; folding its markers for
   // the run must not hide the second cell's kxOUTPUT, nor change what kxNAME of a cell computes.
