@@ -21,8 +21,8 @@ using Clock = std::chrono::steady_clock;
 
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 // Enough blocks per worker to even out their speeds, few enough to keep each block's overhead small.
-constexpr std::int64_t kBlocksPerWorker = 16;
-constexpr std::int64_t kLargestBlock = 65536;
+constexpr std::int64_t kBlocksPerWorker = 64;
+constexpr std::int64_t kLargestBlock = 16384;
 
 [[noreturn]] void fail(const std::string& message) { throw kx::Failure(kx::error::kHostFailure, message); }
 
