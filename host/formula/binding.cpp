@@ -10,6 +10,7 @@
 #include "host/document/book.hpp"
 #include "host/document/spreadsheet.hpp"
 #include "host/formula/function_table.hpp"
+#include "host/formula/operators.hpp"
 
 namespace host {
 namespace {
@@ -82,11 +83,6 @@ std::set<std::string> names_bound_by_let(const SyntaxTree& tree) {
     }
   }
   return names;
-}
-
-bool is_arithmetic(Operator op) {
-  return op == Operator::Add || op == Operator::Subtract || op == Operator::Multiply || op == Operator::Divide ||
-         op == Operator::Power;
 }
 
 // Appends the steps of a node judged numeric; returns the stack depth they need.

@@ -204,9 +204,7 @@ kx::Value apply_binary(Operator op, const kx::Value& left, const kx::Value& righ
   }
   // Then a number and nothing in arithmetic, where nothing reads as 0 as read_number reads it:
   // a model's markers leave an empty value beside every input's call.
-  const bool arithmetic = op == Operator::Add || op == Operator::Subtract || op == Operator::Multiply ||
-                          op == Operator::Divide || op == Operator::Power;
-  if (arithmetic && (left.is_number() || left.is_empty()) && (right.is_number() || right.is_empty())) {
+  if (is_arithmetic(op) && (left.is_number() || left.is_empty()) && (right.is_number() || right.is_empty())) {
     return apply_binary(op, left.is_number() ? left.number() : 0.0, right.is_number() ? right.number() : 0.0);
   }
   const ScalarBinary operation = scalar_binary(op);

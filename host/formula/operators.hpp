@@ -13,6 +13,12 @@ namespace host {
 kx::Value apply_binary(Operator op, const kx::Value& left, const kx::Value& right);
 kx::Value apply_unary(Operator op, const kx::Value& operand);
 
+// + - * / ^: the operators that take two numbers to a number.
+inline bool is_arithmetic(Operator op) {
+  return op == Operator::Add || op == Operator::Subtract || op == Operator::Multiply || op == Operator::Divide ||
+         op == Operator::Power;
+}
+
 // base^exponent as std::pow gives it, with the exponents 0, 1 and 2 of most powers in models
 // (growth over the first years, squares) taken exactly, as one rounding gives them, without
 // pow's cost. The caller checks for the error cases.
