@@ -25,6 +25,7 @@
 
 #include "common/whole_search.hpp"
 #include "host/worksheet/arguments.hpp"
+#include "host/worksheet/beta_quantile.hpp"
 #include "host/worksheet/boost_policy.hpp"
 #include "host/worksheet/families.hpp"
 
@@ -175,7 +176,7 @@ kx::Value beta_inv(Arguments args) {
   check_domain(lower < upper, "the lower bound must lie below the upper bound");
   if (large_beta_shapes(alpha, beta)) return lower + (upper - lower) * large_beta_quantile(alpha, beta, p);
   const std::optional<double> tail = p > 0.0 ? lower_tail_beta_quantile(p, alpha, beta) : std::nullopt;
-  return lower + (upper - lower) * (tail ? *tail : bm::quantile(Beta(alpha, beta), p));
+  return lower + (upper - lower) * (tail ? *tail : beta_quantile(alpha, beta, p));
 }
 
 kx::Value gamma_inv(Arguments args) {
