@@ -23,23 +23,22 @@ namespace bm = boost::math;
 using Beta = bm::beta_distribution<double, BoostPolicy>;
 
 // Intervals of the probability grid. With 512 the cubic through the grid lies within about
-// 1e-10 of the quantile, so the root finder's first step is its last, except near the ends.
+// 1e-10 of the quantile, so that one Halley step from it is the last, except near the ends.
 constexpr int kIntervals = 512;
 // Shapes kept per thread: a model has a few beta or PERT inputs.
 constexpr std::size_t kKeptShapes = 8;
 
-// The quantile at a grid probability, the density there and its reciprocal, the slope dx/dp,
+// The quantile at a grid probability, the density there (the reciprocal of the slope dx/dp),
 // and I_x(a, b) at that x as Boost computes it forward, or 1 - I_x(a, b) for a knot above 1/2
 // so that it keeps its digits. Computed the first time an interval beside it is asked for; a
-// slope of 0 marks a knot Boost could not give, where the quantile is computed whole.
+// density of 0 marks a knot Boost could not give, where the quantile is computed whole.
 struct Knot {
   double x = std::numeric_limits<double>::quiet_NaN();
-  double slope = 0.0;
   double density = 0.0;
   double cumulative = 0.0;
 
   bool known() const { return x == x; }
-  bool usable() const { return slope > 0.0; }
+  bool usable() const { return density > 0.0; }
 };
 
 struct ShapeQuantiles {
@@ -56,14 +55,13 @@ Knot knot_at(double a, double b, int index) {
   try {
     const double x = whole_quantile(a, b, static_cast<double>(index) / kIntervals);
     const double density = bm::ibeta_derivative(a, b, x, BoostPolicy());
-    const double slope = 1.0 / density;
     const double cumulative =
         above_half(index) ? bm::ibetac(a, b, x, BoostPolicy()) : bm::ibeta(a, b, x, BoostPolicy());
-    if (x > 0.0 && x < 1.0 && slope > 0.0 && slope < std::numeric_limits<double>::infinity())
-      return {x, slope, density, cumulative};
+    if (x > 0.0 && x < 1.0 && density > 0.0 && 1.0 / density < std::numeric_limits<double>::infinity())
+      return {x, density, cumulative};
   } catch (const std::exception&) {
   }
-  return {0.0, 0.0, 0.0, 0.0};
+  return {0.0, 0.0, 0.0};
 }
 
 const Knot& knot(ShapeQuantiles& shape, int index) {
@@ -89,8 +87,8 @@ ShapeQuantiles& quantiles_of(double a, double b) {
 double hermite(const Knot& left, const Knot& right, double t, double width) {
   const double t2 = t * t;
   const double t3 = t2 * t;
-  return (2.0 * t3 - 3.0 * t2 + 1.0) * left.x + (t3 - 2.0 * t2 + t) * width * left.slope +
-         (3.0 * t2 - 2.0 * t3) * right.x + (t3 - t2) * width * right.slope;
+  return (2.0 * t3 - 3.0 * t2 + 1.0) * left.x + (t3 - 2.0 * t2 + t) * width / left.density +
+         (3.0 * t2 - 2.0 * t3) * right.x + (t3 - t2) * width / right.density;
 }
 
 // The density at knot.x + offset over the density at the knot. Its logarithm is small near the
