@@ -28,6 +28,7 @@
 #include "host/worksheet/beta_quantile.hpp"
 #include "host/worksheet/boost_policy.hpp"
 #include "host/worksheet/families.hpp"
+#include "host/worksheet/gamma_quantile.hpp"
 
 namespace host::worksheet {
 namespace {
@@ -185,7 +186,7 @@ kx::Value gamma_inv(Arguments args) {
   const double beta = number_arg(args[2]);
   check_domain(is_probability(p), "the probability must lie between 0 and 1");
   check_domain(alpha > 0.0 && beta > 0.0, "alpha and beta must be positive");
-  return bm::quantile(Gamma(alpha, beta), p);
+  return gamma_quantile(alpha, p) * beta;
 }
 
 kx::Value t_inv(Arguments args) {
