@@ -15,7 +15,8 @@
 //   log_density_ratio(a, b, x, d)  log(density(x + d) / density(x))
 //   log_density_slope(a, b, x)     density'(x) / density(x)
 //   singular_distance(x)           from x to the nearest point where the density's logarithm is singular
-//   roots(a, b, target, complement), upper    Boost's own Halley functor on the cumulative and its bound
+//   roots(a, b, target, complement)  Boost's own Halley functor on the cumulative or its complement
+//   kLower, kUpper                 the bounds of x for that functor
 #pragma once
 
 #include <algorithm>
