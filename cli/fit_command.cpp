@@ -20,6 +20,7 @@
 #include "host/document/sheet.hpp"
 #include "host/session/session.hpp"
 #include "riskfn/fitting/likelihood.hpp"
+#include "riskfn/fitting/sampling_call.hpp"
 #include "riskfn/frame/classes.hpp"
 #include "riskfn/frame/main.hpp"
 #include "riskfn/frame/pdf.hpp"
@@ -39,8 +40,10 @@ std::size_t width_of(const std::string& text) {
       std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
-// Rows of texts as aligned columns; numbers (the first column and those after `left_columns`) right-aligned.
-std::string aligned(const std::vector<std::vector<std::string>>& rows, std::size_t left_columns) {
+// Rows of texts as aligned columns; numbers (the first column and those from `left_columns` up to
+// `numbers_end`) right-aligned.
+std::string aligned(const std::vector<std::vector<std::string>>& rows, std::size_t left_columns,
+                    std::size_t numbers_end = SIZE_MAX) {
   std::vector<std::size_t> widths;
   for (const auto& row : rows) {
     widths.resize(std::max(widths.size(), row.size()), 0);
@@ -52,7 +55,7 @@ std::string aligned(const std::vector<std::vector<std::string>>& rows, std::size
     for (std::size_t c = 0; c < row.size(); ++c) {
       const std::string cell = terminal_safe(row[c]);
       const std::string padding(widths[c] - width_of(row[c]), ' ');
-      const bool right = c == 0 || c >= left_columns;
+      const bool right = c == 0 || (c >= left_columns && c < numbers_end);
       line += c == 0 ? "" : "  ";
       line += right ? padding + cell : cell + padding;
     }
@@ -87,10 +90,12 @@ struct Comparison {
   std::optional<FitStatistics> statistics;
 };
 
+// The distance of the ranking is the plain Kolmogorov-Smirnov gap for every candidate: the
+// dialog's pairing adds up to 1.5/n to a continuous candidate and nothing to a step function,
+// which ranked count distributions first on continuous data.
 std::optional<double> rank_key(const Comparison& c, const std::string& rank) {
-  if (rank == "distance") return c.fitted.distance;
   if (!c.statistics) return std::nullopt;
-  if (rank == "ks") return c.statistics->kolmogorov_smirnov;
+  if (rank == "distance" || rank == "ks") return c.statistics->kolmogorov_smirnov;
   if (rank == "ad") return c.statistics->anderson_darling;
   if (rank == "aic") return c.statistics->aic;
   return c.statistics->bic;
@@ -104,63 +109,84 @@ std::vector<Comparison> compare(riskfn::Main& main, const std::vector<double>& s
     const bool admitted = options.kind == "both" ||
                           (options.kind == "continuous") == (candidate.kind == riskfn::fitting::Kind::Continuous);
     if (!admitted) continue;
+    if (!all && set.context().root.pdf()->risk_text(riskfn::fitting::kNameRowBase + candidate.code) != selection)
+      continue;
     const bool likelihood = options.method == "mle" && riskfn::fitting::has_likelihood_fit(candidate);
     FittedCandidate fitted = likelihood ? riskfn::fitting::fit_by_likelihood(set, candidate) : set.fit(candidate);
-    if (!all && fitted.name != selection) continue;
     std::optional<FitStatistics> statistics = riskfn::fitting::fit_statistics(set, fitted);
     comparisons.push_back({std::move(fitted), std::move(statistics)});
   }
+  // A density and a probability mass are not compared by their likelihoods: under AIC or BIC,
+  // the continuous candidates rank first and the discrete ones after them, on their own.
+  const bool apart = options.rank == "aic" || options.rank == "bic";
+  const auto group = [&](const Comparison& c) {
+    return apart && c.fitted.candidate->kind == riskfn::fitting::Kind::Discrete ? 1 : 0;
+  };
   std::stable_sort(comparisons.begin(), comparisons.end(), [&](const Comparison& a, const Comparison& b) {
     const auto ka = rank_key(a, options.rank);
     const auto kb = rank_key(b, options.rank);
-    if (ka && kb) return *ka < *kb;
-    return ka.has_value() && !kb.has_value();
+    if (ka.has_value() != kb.has_value()) return ka.has_value();
+    if (group(a) != group(b)) return group(a) < group(b);
+    return ka && *ka < *kb;
   });
   return comparisons;
 }
 
-std::string parameter_text(const kx::Value& value) {
-  return value.is_number() ? fmt::format("{:.6g}", value.number()) : kx::display_text(value);
+// The rank of each comparison as printed: numbered within its group, none without a key.
+std::vector<std::optional<int>> ranks(const std::vector<Comparison>& comparisons, const std::string& rank) {
+  std::vector<std::optional<int>> numbers;
+  int next = 1;
+  std::optional<riskfn::fitting::Kind> kind;
+  const bool apart = rank == "aic" || rank == "bic";
+  for (const Comparison& c : comparisons) {
+    if (!rank_key(c, rank)) {
+      numbers.emplace_back();
+      continue;
+    }
+    if (apart && kind && *kind != c.fitted.candidate->kind) next = 1;
+    kind = c.fitted.candidate->kind;
+    numbers.emplace_back(next++);
+  }
+  return numbers;
 }
 
-std::string comparison_table(const std::vector<Comparison>& comparisons, const kx::Array& results) {
+std::string parameters_text(const std::optional<riskfn::fitting::SamplingCall>& call) {
+  if (!call) return "";
+  std::vector<std::string> parts;
+  for (std::size_t i = 0; i < call->values.size(); ++i)
+    parts.push_back(fmt::format("{} {:.6g}", call->labels[i], call->values[i]));
+  return fmt::format("{}", fmt::join(parts, ", "));
+}
+
+// The one ranked table: each candidate with its statistics, its parameters by name in the order
+// of its sampling function, and the formula that samples it.
+std::string ranked_table(const std::vector<Comparison>& comparisons, const kx::Array& results,
+                         const FitOptions& options, bool statistics) {
   std::vector<std::vector<std::string>> rows;
-  rows.push_back({kx::display_text(results.at(0, 1)), kx::display_text(results.at(0, 2)),
-                  kx::display_text(results.at(0, 3)), "KS", "AD", "log L", "AIC", "BIC", "parameters"});
+  std::vector<std::string> header{kx::display_text(results.at(0, 1)), kx::display_text(results.at(0, 2)),
+                                  kx::display_text(results.at(0, 3))};
+  if (statistics) header.insert(header.end(), {"AD", "log L", "AIC", "BIC"});
+  header.insert(header.end(), {"Formula", "Parameters"});
+  rows.push_back(std::move(header));
+  const std::vector<std::optional<int>> numbers = ranks(comparisons, options.rank);
   for (std::size_t i = 0; i < comparisons.size(); ++i) {
     const Comparison& c = comparisons[i];
-    std::vector<std::string> parameters;
-    for (const kx::Value& slot : c.fitted.fit.slots) {
-      if (!(slot.is_text() && slot.text() == "--")) parameters.push_back(parameter_text(slot));
-    }
     const auto statistic = [&](auto member, const char* pattern = "{:.4f}") {
       return c.statistics ? optional_text((*c.statistics).*member, pattern) : "-";
     };
-    rows.push_back({std::to_string(i + 1), c.fitted.name, optional_text(c.fitted.distance),
-                    statistic(&FitStatistics::kolmogorov_smirnov), statistic(&FitStatistics::anderson_darling),
-                    statistic(&FitStatistics::log_likelihood, "{:.2f}"), statistic(&FitStatistics::aic, "{:.2f}"),
-                    statistic(&FitStatistics::bic, "{:.2f}"), fmt::format("{}", fmt::join(parameters, "  "))});
-  }
-  return aligned(rows, 2);
-}
-
-// The dialog's result table, without parameter columns that no candidate uses.
-std::string result_table(const host::FittingOutcome& outcome) {
-  std::size_t last_column = 4;
-  for (std::size_t column = 5; column <= 8; ++column) {
-    for (std::int16_t row = 1; row <= outcome.fitted; ++row) {
-      const kx::Value& cell = outcome.results.at(static_cast<std::size_t>(row), column);
-      if (!cell.is_empty() && !(cell.is_text() && cell.text() == "--")) last_column = column;
+    std::vector<std::string> row{numbers[i] ? std::to_string(*numbers[i]) : "-", c.fitted.name,
+                                 statistic(&FitStatistics::kolmogorov_smirnov)};
+    if (statistics) {
+      row.insert(row.end(), {statistic(&FitStatistics::anderson_darling), statistic(&FitStatistics::log_likelihood, "{:.2f}"),
+                             statistic(&FitStatistics::aic, "{:.2f}"), statistic(&FitStatistics::bic, "{:.2f}")});
     }
+    const auto call = riskfn::fitting::sampling_call(*c.fitted.candidate, c.fitted.fit);
+    row.push_back(call ? call->formula() : "-");
+    row.push_back(parameters_text(call));
+    rows.push_back(std::move(row));
   }
-  std::vector<std::vector<std::string>> rows;
-  for (std::int16_t row = 0; row <= outcome.fitted; ++row) {
-    std::vector<std::string> line;
-    for (std::size_t column = 1; column <= last_column; ++column)
-      line.push_back(kx::display_text(outcome.results.at(static_cast<std::size_t>(row), column)));
-    rows.push_back(std::move(line));
-  }
-  return aligned(rows, 3);
+  const std::size_t numbers_end = statistics ? 7 : 3;
+  return aligned(rows, 2, numbers_end);
 }
 
 std::string timing_table(const host::FittingOutcome& outcome) {
@@ -179,20 +205,23 @@ std::string json_report(const FitOptions& options, const Observations& observati
                         const host::FittingOutcome& outcome, const std::vector<Comparison>& comparisons) {
   using json = nlohmann::ordered_json;
   json candidates = json::array();
+  const std::vector<std::optional<int>> numbers = ranks(comparisons, options.rank);
   for (std::size_t i = 0; i < comparisons.size(); ++i) {
     const Comparison& c = comparisons[i];
-    json parameters = json::array();
-    for (const kx::Value& slot : c.fitted.fit.slots) {
-      if (slot.is_number()) parameters.push_back(slot.number());
-    }
-    json entry = {{"rank", i + 1},
-                  {"name", c.fitted.name},
-                  {"code", c.fitted.candidate->code},
-                  {"applicable", c.fitted.distance.has_value()},
-                  {"distance", optional_json(c.fitted.distance)},
-                  {"parameters", std::move(parameters)}};
+    const auto call = riskfn::fitting::sampling_call(*c.fitted.candidate, c.fitted.fit);
     const FitStatistics none;
     const FitStatistics& s = c.statistics ? *c.statistics : none;
+    json entry = {{"rank", numbers[i] ? json(*numbers[i]) : json(nullptr)},
+                  {"name", c.fitted.name},
+                  {"code", c.fitted.candidate->code},
+                  {"kind", c.fitted.candidate->kind == riskfn::fitting::Kind::Discrete ? "discrete" : "continuous"},
+                  {"applicable", call.has_value() && c.fitted.distance.has_value()},
+                  {"distance", optional_json(s.kolmogorov_smirnov)},
+                  {"dialog_distance", optional_json(c.fitted.distance)},
+                  {"function", call ? json(call->function) : json(nullptr)},
+                  {"parameters", call ? json(call->values) : json::array()},
+                  {"parameter_names", call ? json(call->labels) : json::array()},
+                  {"formula", call ? json(call->formula()) : json(nullptr)}};
     entry["log_likelihood"] = optional_json(s.log_likelihood);
     entry["aic"] = optional_json(s.aic);
     entry["bic"] = optional_json(s.bic);
@@ -237,38 +266,49 @@ int run_fit(const FitOptions& options) {
     sheet->set_value(row, 1, observations.values[static_cast<std::size_t>(row - 1)]);
   const kx::RangeRef data = sheet->range("A1:A" + std::to_string(count));
 
+  std::vector<double> sorted = observations.values;
+  std::sort(sorted.begin(), sorted.end());
+  // Discrete candidates count: on measurements with decimals or below 0 they are left out.
+  FitOptions fitted_options = options;
+  const bool counts = riskfn::fitting::counts_only(sorted);
+  if (!counts && options.kind == "discrete")
+    fail("the data hold values that are not whole numbers from 0 up, which no discrete distribution takes; "
+         "try --kind continuous");
+  if (!counts && options.kind == "both") fitted_options.kind = "continuous";
+
   const bool all = options.distribution.empty();
   const std::string selection = all ? pdf.risk_text(41) : selected_name(pdf, options.distribution);
-  const auto dialog = host::FittingDialog::create(selection, options.kind != "discrete", options.kind != "continuous");
+  const auto dialog = host::FittingDialog::create(selection, fitted_options.kind != "discrete",
+                                                  fitted_options.kind != "continuous");
   const host::FittingOutcome outcome = [&] {
     const ProgressLine progress(session.application(), std::chrono::milliseconds(50));
     return dialog->fit(pdf, data);
   }();
   if (outcome.fitted == 0) fail(fmt::format("\"{}\" is not among the {} distributions", selection, options.kind));
 
-  std::vector<double> sorted = observations.values;
-  std::sort(sorted.begin(), sorted.end());
-  const bool compared = options.json || options.method != "moments" || options.rank != "distance";
-  std::vector<Comparison> comparisons;
-  if (compared || !options.plot_path.empty()) comparisons = compare(*main, sorted, options, selection, all);
+  const std::vector<Comparison> comparisons = compare(*main, sorted, fitted_options, selection, all);
 
   if (options.json) {
-    fmt::print("{}", json_report(options, observations, outcome, comparisons));
+    fmt::print("{}", json_report(fitted_options, observations, outcome, comparisons));
   } else {
-    fmt::print("{} observations of \"{}\" in {}\n\n", observations.values.size(), terminal_safe(observations.column),
+    fmt::print("{} observations of \"{}\" in {}\n", observations.values.size(), terminal_safe(observations.column),
                terminal_safe(options.file));
-    fmt::print("{}\n", result_table(outcome));
-    if (compared) {
-      fmt::print("{} estimates, ranked by {}:\n{}\n", options.method == "mle" ? "Maximum-likelihood" : "Moment",
-                 options.rank, comparison_table(comparisons, outcome.results));
-    }
+    if (fitted_options.kind != options.kind)
+      fmt::print("Continuous distributions only: the data hold values that are not whole numbers from 0 up.\n");
+    const bool statistics = options.method != "moments" || options.rank != "distance";
+    fmt::print("\n{} estimates, ranked by {}{}:\n{}\n", options.method == "mle" ? "Maximum-likelihood" : "Moment",
+               options.rank == "distance" ? "the distance (the largest gap between the fitted and the data's "
+                                            "distribution function)"
+                                          : options.rank,
+               options.rank == "aic" || options.rank == "bic" ? ", discrete candidates apart" : "",
+               ranked_table(comparisons, outcome.results, options, statistics));
     fmt::print("{}", timing_table(outcome));
   }
   if (!options.plot_path.empty()) {
     std::vector<FitCurve> curves;
     const riskfn::fitting::CandidateSet set(*main, sorted);
     for (const Comparison& c : comparisons) {
-      if (curves.size() == 3 || !c.fitted.distance) continue;
+      if (curves.size() == 3 || !c.fitted.distance || !c.statistics) continue;
       curves.push_back({c.fitted.name, [&set, fitted = c.fitted](double x) { return set.cumulative(fitted, x); }});
     }
     draw_fit(options.plot_path, observations.column, sorted, curves);

@@ -3,6 +3,7 @@
 // closed forms of the candidates.
 #include "riskfn/fitting/candidates.hpp"
 
+#include <algorithm>
 #include <boost/math/distributions/hypergeometric.hpp>
 #include <boost/math/distributions/negative_binomial.hpp>
 #include <cmath>
@@ -163,5 +164,9 @@ constexpr Candidate kCandidates[] = {
 }  // namespace
 
 std::span<const Candidate> candidates() { return kCandidates; }
+
+bool counts_only(std::span<const double> sorted) {
+  return std::all_of(sorted.begin(), sorted.end(), [](double x) { return x >= 0.0 && x == std::floor(x); });
+}
 
 }  // namespace riskfn::fitting

@@ -64,6 +64,10 @@ struct Candidate {
   double (*cumulative)(double x, const CandidateFit& fit, const FitContext& context);
 };
 
+// Whether every observation is a whole number from 0 up: the support of every discrete
+// candidate. A count distribution fitted to measurements (339.9 trials) is no fit at all.
+bool counts_only(std::span<const double> sorted);
+
 // The 26 candidates, continuous first.
 std::span<const Candidate> candidates();
 

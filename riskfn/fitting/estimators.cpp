@@ -109,7 +109,8 @@ void estimate_erf(const FitContext& context, CandidateFit& fit) {
 
 void estimate_erlang(const FitContext& context, CandidateFit& fit) {
   const double m = context.sample.mean;
-  const double k = checked::div(m * m, checked::mul(context.s(), context.s()));
+  // The shape counts events: the moment estimate to the nearest whole number, halves to even.
+  const double k = std::nearbyint(checked::div(m * m, checked::mul(context.s(), context.s())));
   fit.slots[0] = k;
   fit.slots[1] = checked::div(m, k);
   require(fit, k >= 1.0 && context.sample.min > 0.0);
@@ -266,8 +267,9 @@ void estimate_hypergeometric(const FitContext& context, CandidateFit& fit) {
 
 void estimate_integer_uniform(const FitContext& context, CandidateFit& fit) {
   const Sample& sample = context.sample;
-  set_if(context, fit, 0, sample.min, worksheet_number(context, WorksheetFn::RoundDown, sample.min, 1.0) == sample.min);
-  set_if(context, fit, 1, sample.max, worksheet_number(context, WorksheetFn::RoundUp, sample.max, 1.0) == sample.max);
+  // Bounds of whole numbers: a bound with a decimal is no bound of this distribution.
+  set_if(context, fit, 0, sample.min, worksheet_number(context, WorksheetFn::RoundDown, sample.min, 0.0) == sample.min);
+  set_if(context, fit, 1, sample.max, worksheet_number(context, WorksheetFn::RoundUp, sample.max, 0.0) == sample.max);
   require(fit, sample.min >= 0.0);
 }
 

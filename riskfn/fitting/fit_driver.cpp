@@ -144,6 +144,7 @@ std::string PDF::FitPDF(Value& totTime, Value& rngInput, std::int16_t& NumFitted
       const std::string progress = risk_text(candidate.progress_row) + " - Item: ";
       try {
         candidate.estimate(context, fit);
+        if (candidate.kind == Kind::Discrete && !fitting::counts_only(sorted)) fit.applicable = false;
         if (fit.applicable) {
           distance = fitting::fit_distance(
               sorted, count, candidate.kind == Kind::Discrete,

@@ -49,6 +49,7 @@ FittedCandidate CandidateSet::fit(const Candidate& candidate) const {
   fitted.name = pdf_of(context_.root).risk_text(kNameRowBase + candidate.code);
   try {
     candidate.estimate(context_, fitted.fit);
+    if (candidate.kind == Kind::Discrete && !counts_only(sorted_)) fitted.fit.applicable = false;
     if (fitted.fit.applicable) {
       fitted.distance = fit_distance(
           sorted_, static_cast<double>(sample_.count), candidate.kind == Kind::Discrete,

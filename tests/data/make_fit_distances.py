@@ -68,12 +68,14 @@ def candidates(x):
         table.update({
             11: (False, stats.expon(scale=m).cdf),
             13: (False, stats.gamma((m / s) ** 2, scale=var / m).cdf),
-            10: (False, stats.gamma(m * m / var, scale=m / (m * m / var)).cdf),
+            # Erlang's shape counts events: the moment estimate rounded half to even.
+            10: (False, stats.gamma(round(m * m / var), scale=m / round(m * m / var)).cdf),
             22: (False, lambda v: stats.norm(np.mean(logs), np.std(logs, ddof=1)).cdf(math.log(v))),
             32: (False, stats.rayleigh(scale=m / math.sqrt(math.pi / 2)).cdf),
             19: (False, stats.invgauss(m / lam, scale=lam).cdf),
         })
-    if min(x) >= 0:
+    # Discrete candidates only fit counts: whole numbers from 0 up.
+    if min(x) >= 0 and all(v == math.floor(v) for v in x):
         p = 1 / (m + 1)
         table.update({
             31: (True, lambda v: stats.poisson(m).cdf(v)),
