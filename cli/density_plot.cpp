@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "cli/axis_ticks.hpp"
 #include "cli/plot_canvas.hpp"
 
 namespace cli {
@@ -35,27 +36,35 @@ Frame frame_of(const DensityChart& chart) {
     high += 0.5;
   }
   if (!(high > low)) high = low + 1;
+  if (chart.cumulative) return {low, high, 1.0};
   const double tallest = *std::max_element(chart.y.begin(), chart.y.end());
   return {low, high, tallest > 0 ? tallest * 1.1 : 1.0};
 }
 
 std::string label(double x) { return fmt::format("{:g}", x); }
 
-void draw_axes(cairo_t* cr, const Frame& frame, bool discrete) {
+// Both axes at round numbers, with light grid lines across the chart at each y tick.
+void draw_axes(cairo_t* cr, const Frame& frame, bool discrete, bool cumulative) {
   fill_with(cr, kInk);
   cairo_set_line_width(cr, 1);
   cairo_move_to(cr, kLeftMargin, frame.y_of(0) + 0.5);
   cairo_line_to(cr, kWidth - kRightMargin, frame.y_of(0) + 0.5);
   cairo_stroke(cr);
-  for (int tick = 0; tick <= kTicks; ++tick) {
-    double x = frame.low + (frame.high - frame.low) * tick / kTicks;
-    if (discrete) x = std::clamp(std::round(x), std::ceil(frame.low), std::floor(frame.high));
-    text_at(cr, frame.x_of(x), frame.y_of(0) + 18, label(x), 11, 0.5);
+  std::vector<double> xs = round_ticks(frame.low, frame.high, kTicks);
+  const double x_step = xs.size() > 1 ? xs[1] - xs[0] : 1.0;
+  if (discrete && x_step < 1) xs = round_ticks(std::ceil(frame.low), std::floor(frame.high), kTicks);
+  for (const double x : xs) text_at(cr, frame.x_of(x), frame.y_of(0) + 18, tick_label(x, std::max(x_step, discrete ? 1.0 : 0.0)), 11, 0.5);
+  const std::vector<double> ys = round_ticks(0, cumulative ? 1.0 : frame.top / 1.1, 5);
+  const double y_step = ys.size() > 1 ? ys[1] - ys[0] : 1.0;
+  for (const double y : ys) {
+    if (y <= 0) continue;
+    fill_with(cr, kGrid);
+    cairo_rectangle(cr, kLeftMargin, frame.y_of(y), kWidth - kLeftMargin - kRightMargin, 1);
+    cairo_fill(cr);
+    fill_with(cr, kInk);
+    const std::string text = cumulative ? fmt::format("{:g}%", 100 * y) : tick_label(y, y_step);
+    text_at(cr, kLeftMargin - 6, frame.y_of(y) + 4, text, 11, 1);
   }
-  text_at(cr, kLeftMargin - 6, frame.y_of(frame.top / 1.1) + 4, label(frame.top / 1.1), 11, 1);
-  fill_with(cr, kGrid);
-  cairo_rectangle(cr, kLeftMargin, frame.y_of(frame.top / 1.1), kWidth - kLeftMargin - kRightMargin, 1);
-  cairo_fill(cr);
 }
 
 void draw_bars(cairo_t* cr, const DensityChart& chart, const Frame& frame) {
@@ -70,8 +79,8 @@ void draw_bars(cairo_t* cr, const DensityChart& chart, const Frame& frame) {
   }
 }
 
-void draw_curve(cairo_t* cr, const DensityChart& chart, const Frame& frame) {
-  // The interval's area first, under the curve.
+// The interval's area under the density.
+void shade_interval(cairo_t* cr, const DensityChart& chart, const Frame& frame) {
   fill_with(cr, kShade);
   bool open = false;
   for (std::size_t i = 0; i < chart.x.size(); ++i) {
@@ -80,12 +89,16 @@ void draw_curve(cairo_t* cr, const DensityChart& chart, const Frame& frame) {
     open = true;
     cairo_line_to(cr, frame.x_of(chart.x[i]), frame.y_of(chart.y[i]));
   }
-  if (open) {
-    const double last = std::min(chart.right, chart.x.back());
-    cairo_line_to(cr, frame.x_of(last), frame.y_of(0));
-    cairo_close_path(cr);
-    cairo_fill(cr);
-  }
+  if (!open) return;
+  const double last = std::min(chart.right, chart.x.back());
+  cairo_line_to(cr, frame.x_of(last), frame.y_of(0));
+  cairo_close_path(cr);
+  cairo_fill(cr);
+}
+
+void draw_curve(cairo_t* cr, const DensityChart& chart, const Frame& frame) {
+  // Under a cumulative curve an area means nothing: the markers alone show the interval.
+  if (!chart.cumulative) shade_interval(cr, chart, frame);
   fill_with(cr, kBars);
   cairo_set_line_width(cr, 2);
   for (std::size_t i = 0; i < chart.x.size(); ++i) {
@@ -130,7 +143,7 @@ void draw_density(const std::string& path, const DensityChart& chart) {
     } else {
       draw_curve(cr, chart, frame);
     }
-    draw_axes(cr, frame, chart.discrete);
+    draw_axes(cr, frame, chart.discrete, chart.cumulative);
     draw_markers(cr, chart, frame);
     fill_with(cr, kInk);
     text_at(cr, kWidth / 2, kHeight - 16, chart.footer, 12, 0.5);

@@ -12,6 +12,7 @@ struct DensityChart {
   std::vector<double> x;
   std::vector<double> y;  // the chart's value at each x
   bool discrete = false;
+  bool cumulative = false;  // y is P(X <= x), on an axis from 0 to 100%
   double left = 0;
   double right = 0;
   std::string footer;  // what the interval holds

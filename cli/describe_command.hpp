@@ -13,7 +13,9 @@ struct DescribeOptions {
   std::vector<std::string> parameters;
   std::optional<double> left;  // the interval markers; by default a twentieth inside the chart
   std::optional<double> right;
+  std::vector<double> probabilities;  // --p: the quantile of each
   std::string plot_path;
+  bool cumulative_plot = false;  // --cdf: the plot shows P(X <= x) instead of the density
   std::string language = "GBR";
 };
 

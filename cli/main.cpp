@@ -102,6 +102,9 @@ int main(int argc, char** argv) {
   describe->add_option("--right", describe_options.right, "The interval's right marker");
   describe->add_option("--plot", describe_options.plot_path,
                        "Draw the density and the interval into this .png or .svg");
+  describe->add_option("--p", describe_options.probabilities, "Print the quantile: the x with P(X <= x) = P")
+      ->check(CLI::Range(0.0, 1.0));
+  describe->add_flag("--cdf", describe_options.cumulative_plot, "Plot the cumulative probability P(X <= x)");
 
   // A usage error is one line and exit status 2, a failure exit status 1.
   try {

@@ -31,8 +31,8 @@ TEST(DescribeCommand, PrintsTheStatisticsColumnByNameOrCode) {
     const Outcome run = run_kx({"describe", distribution, "100", "15", "--left", "70", "--right", "130"});
     ASSERT_EQ(run.status, 0) << run.err;
     for (const char* text : {"Distribution  Normal (100;15)\n", "Mean          100.0000\n", "Std. dev.     15.0000\n",
-                             "Kurtosis      3.0000\n", "Chart         40 to 160", "P(X<=left)    2.3%\n",
-                             "P(X<=right)   97.7%\n", "P(interval)   95.4%\n"}) {
+                             "Kurtosis      3.0000\n", "Chart         40 to 160", "P(X<=left)    2.275%\n",
+                             "P(X<=right)   97.725%\n", "P(interval)   95.450%\n"}) {
       EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
     }
     EXPECT_EQ(run.err, "");
