@@ -150,11 +150,20 @@ std::vector<std::optional<int>> ranks(const std::vector<Comparison>& comparisons
   return numbers;
 }
 
-std::string parameters_text(const std::optional<riskfn::fitting::SamplingCall>& call) {
+// The standard errors of a maximum-likelihood fit, in the sampling function's parameters.
+std::optional<std::vector<double>> standard_errors(const Comparison& c) {
+  if (!c.statistics || !c.statistics->covariance) return std::nullopt;
+  return riskfn::fitting::sampling_standard_errors(*c.fitted.candidate, c.fitted.fit, *c.statistics->covariance);
+}
+
+std::string parameters_text(const std::optional<riskfn::fitting::SamplingCall>& call,
+                            const std::optional<std::vector<double>>& errors) {
   if (!call) return "";
   std::vector<std::string> parts;
-  for (std::size_t i = 0; i < call->values.size(); ++i)
-    parts.push_back(fmt::format("{} {:.6g}", call->labels[i], call->values[i]));
+  for (std::size_t i = 0; i < call->values.size(); ++i) {
+    parts.push_back(errors ? fmt::format("{} {:.6g} ± {:.2g}", call->labels[i], call->values[i], (*errors)[i])
+                           : fmt::format("{} {:.6g}", call->labels[i], call->values[i]));
+  }
   return fmt::format("{}", fmt::join(parts, ", "));
 }
 
@@ -165,7 +174,7 @@ std::string ranked_table(const std::vector<Comparison>& comparisons, const kx::A
   std::vector<std::vector<std::string>> rows;
   std::vector<std::string> header{kx::display_text(results.at(0, 1)), kx::display_text(results.at(0, 2)),
                                   kx::display_text(results.at(0, 3))};
-  if (statistics) header.insert(header.end(), {"AD", "log L", "AIC", "BIC"});
+  if (statistics) header.insert(header.end(), {"p(KS)", "AD", "p(AD)", "p(chi2)", "log L", "AIC", "BIC"});
   header.insert(header.end(), {"Formula", "Parameters"});
   rows.push_back(std::move(header));
   const std::vector<std::optional<int>> numbers = ranks(comparisons, options.rank);
@@ -177,15 +186,20 @@ std::string ranked_table(const std::vector<Comparison>& comparisons, const kx::A
     std::vector<std::string> row{numbers[i] ? std::to_string(*numbers[i]) : "-", c.fitted.name,
                                  statistic(&FitStatistics::kolmogorov_smirnov)};
     if (statistics) {
-      row.insert(row.end(), {statistic(&FitStatistics::anderson_darling), statistic(&FitStatistics::log_likelihood, "{:.2f}"),
+      const std::optional<double> chi_square_p =
+          c.statistics && c.statistics->chi_square ? std::optional(c.statistics->chi_square->p_value) : std::nullopt;
+      row.insert(row.end(), {statistic(&FitStatistics::kolmogorov_smirnov_p_value),
+                             statistic(&FitStatistics::anderson_darling),
+                             statistic(&FitStatistics::anderson_darling_p_value), optional_text(chi_square_p),
+                             statistic(&FitStatistics::log_likelihood, "{:.2f}"),
                              statistic(&FitStatistics::aic, "{:.2f}"), statistic(&FitStatistics::bic, "{:.2f}")});
     }
     const auto call = riskfn::fitting::sampling_call(*c.fitted.candidate, c.fitted.fit);
     row.push_back(call ? call->formula() : "-");
-    row.push_back(parameters_text(call));
+    row.push_back(parameters_text(call, standard_errors(c)));
     rows.push_back(std::move(row));
   }
-  const std::size_t numbers_end = statistics ? 7 : 3;
+  const std::size_t numbers_end = statistics ? 10 : 3;
   return aligned(rows, 2, numbers_end);
 }
 
@@ -227,6 +241,13 @@ std::string json_report(const FitOptions& options, const Observations& observati
     entry["bic"] = optional_json(s.bic);
     entry["anderson_darling"] = optional_json(s.anderson_darling);
     entry["kolmogorov_smirnov"] = optional_json(s.kolmogorov_smirnov);
+    entry["ks_p_value"] = optional_json(s.kolmogorov_smirnov_p_value);
+    entry["ad_p_value"] = optional_json(s.anderson_darling_p_value);
+    entry["chi_square"] = s.chi_square ? json(s.chi_square->statistic) : json(nullptr);
+    entry["chi_square_classes"] = s.chi_square ? json(s.chi_square->classes) : json(nullptr);
+    entry["chi_square_p_value"] = s.chi_square ? json(s.chi_square->p_value) : json(nullptr);
+    const auto errors = standard_errors(c);
+    entry["standard_errors"] = errors ? json(*errors) : json(nullptr);
     candidates.push_back(std::move(entry));
   }
   json timings = json::array();

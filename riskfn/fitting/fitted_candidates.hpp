@@ -22,6 +22,7 @@ struct FittedCandidate {
   std::string name;                // the display name in the current language
   CandidateFit fit;                // the slots as the dialog stores them
   std::optional<double> distance;  // the dialog's distance; none when not applicable
+  bool by_likelihood = false;      // the slots hold maximum-likelihood estimates
 };
 
 class CandidateSet {

@@ -80,6 +80,10 @@ double density(std::int32_t code, const CandidateFit& f, double x) {
   }
 }
 
+// Whether the likelihood is smooth at its maximum, so that the observed information gives the
+// estimates' errors: not where a bound is itself an estimate (the uniform, Pareto's scale).
+bool regular_likelihood(std::int32_t code) { return code != 26 && code != 36; }
+
 std::optional<double> log_likelihood(std::int32_t code, const CandidateFit& fit, std::span<const double> data) {
   try {
     double sum = 0.0;
@@ -300,6 +304,7 @@ FittedCandidate fit_by_likelihood(const CandidateSet& set, const Candidate& cand
   fitted.fit = CandidateFit{};
   try {
     estimate_by_likelihood(candidate.code, set.sorted(), set.context().sample, fitted.fit);
+    fitted.by_likelihood = true;
     fitted.distance = fit_distance(
         set.sorted(), static_cast<double>(set.sorted().size()), false,
         [&](double x) { return candidate.cumulative(x, fitted.fit, set.context()); }, [](std::size_t) {});
@@ -343,10 +348,25 @@ std::optional<FitStatistics> fit_statistics(const CandidateSet& set, const Fitte
         sum += (2.0 * static_cast<double>(i) + 1.0) * (std::log(low) + std::log(high));
       }
       if (finite) statistics.anderson_darling = -n - sum / n;
+      statistics.kolmogorov_smirnov_p_value = kolmogorov_p_value(ks, n);
+      if (statistics.anderson_darling)
+        statistics.anderson_darling_p_value = anderson_darling_p_value(*statistics.anderson_darling);
+      statistics.chi_square = chi_square_test(f, statistics.parameters);
     }
   } catch (const std::exception&) {
     statistics.kolmogorov_smirnov.reset();
     statistics.anderson_darling.reset();
+  }
+  if (fitted.by_likelihood && regular_likelihood(fitted.candidate->code)) {
+    std::vector<double> maximum;
+    for (int i = 0; i < statistics.parameters; ++i) maximum.push_back(fitted.fit.parameter(static_cast<std::size_t>(i)));
+    statistics.covariance = inverse_information(
+        [&](const std::vector<double>& p) {
+          CandidateFit trial;
+          for (std::size_t i = 0; i < p.size(); ++i) trial.slots[i] = p[i];
+          return log_likelihood(fitted.candidate->code, trial, x);
+        },
+        maximum);
   }
   return statistics;
 }

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "riskfn/fitting/fitted_candidates.hpp"
+#include "riskfn/fitting/goodness_of_fit.hpp"
 
 namespace riskfn::fitting {
 
@@ -16,6 +17,12 @@ struct FitStatistics {
   std::optional<double> bic;                 // k ln n - 2 ln L
   std::optional<double> anderson_darling;    // continuous candidates only
   std::optional<double> kolmogorov_smirnov;  // sup |Fn - F|
+  // Continuous candidates only, each from its statistic's limiting distribution.
+  std::optional<double> kolmogorov_smirnov_p_value;
+  std::optional<double> anderson_darling_p_value;
+  std::optional<ChiSquareTest> chi_square;
+  // Maximum-likelihood estimates only: the covariance of the slots' estimates.
+  std::optional<std::vector<std::vector<double>>> covariance;
 };
 
 // None for a candidate that is not applicable.

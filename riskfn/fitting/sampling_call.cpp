@@ -92,3 +92,39 @@ std::optional<SamplingCall> sampling_call(const Candidate& candidate, const Cand
 }
 
 }  // namespace riskfn::fitting
+
+namespace riskfn::fitting {
+
+std::optional<std::vector<double>> sampling_standard_errors(const Candidate& candidate, const CandidateFit& fit,
+                                                            const std::vector<std::vector<double>>& covariance) {
+  const std::optional<SamplingCall> centre = sampling_call(candidate, fit);
+  if (!centre) return std::nullopt;
+  const std::size_t k = covariance.size();
+  // Column j of the derivative: how each sampling parameter moves with slot j.
+  std::vector<std::vector<double>> jacobian(k);
+  for (std::size_t j = 0; j < k; ++j) {
+    const double x = fit.parameter(j);
+    const double step = 1e-6 * std::max(std::fabs(x), 1e-3);
+    CandidateFit up = fit;
+    CandidateFit down = fit;
+    up.slots[j] = x + step;
+    down.slots[j] = x - step;
+    const auto high = sampling_call(candidate, up);
+    const auto low = sampling_call(candidate, down);
+    if (!high || !low) return std::nullopt;
+    for (std::size_t i = 0; i < centre->values.size(); ++i)
+      jacobian[j].push_back((high->values[i] - low->values[i]) / (2.0 * step));
+  }
+  std::vector<double> errors;
+  for (std::size_t i = 0; i < centre->values.size(); ++i) {
+    double variance = 0.0;
+    for (std::size_t a = 0; a < k; ++a) {
+      for (std::size_t b = 0; b < k; ++b) variance += jacobian[a][i] * covariance[a][b] * jacobian[b][i];
+    }
+    if (!(variance >= 0.0)) return std::nullopt;
+    errors.push_back(std::sqrt(variance));
+  }
+  return errors;
+}
+
+}  // namespace riskfn::fitting

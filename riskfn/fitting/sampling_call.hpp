@@ -25,4 +25,9 @@ struct SamplingCall {
 // None when the candidate is not applicable or a slot it needs is not a number.
 std::optional<SamplingCall> sampling_call(const Candidate& candidate, const CandidateFit& fit);
 
+// The standard errors of the sampling call's parameters, carried from the covariance of the
+// slots' estimates through the conversion's derivatives (the delta method).
+std::optional<std::vector<double>> sampling_standard_errors(const Candidate& candidate, const CandidateFit& fit,
+                                                            const std::vector<std::vector<double>>& covariance);
+
 }  // namespace riskfn::fitting
