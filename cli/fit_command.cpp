@@ -330,7 +330,13 @@ int run_fit(const FitOptions& options) {
     const riskfn::fitting::CandidateSet set(*main, sorted);
     for (const Comparison& c : comparisons) {
       if (curves.size() == 3 || !c.fitted.distance || !c.statistics) continue;
-      curves.push_back({c.fitted.name, [&set, fitted = c.fitted](double x) { return set.cumulative(fitted, x); }});
+      const auto call = riskfn::fitting::sampling_call(*c.fitted.candidate, c.fitted.fit);
+      curves.push_back({c.fitted.name,
+                        fmt::format("{}; distance {:.4f}", parameters_text(call, standard_errors(c)),
+                                    c.statistics->kolmogorov_smirnov.value_or(1.0)),
+                        c.fitted.candidate->kind == riskfn::fitting::Kind::Discrete,
+                        [&set, fitted = c.fitted](double x) { return set.cumulative(fitted, x); },
+                        [fitted = c.fitted](double x) { return riskfn::fitting::candidate_density(fitted, x); }});
     }
     draw_fit(options.plot_path, observations.column, sorted, curves);
   }

@@ -5,33 +5,127 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <optional>
 
-#include "cli/report_text.hpp"
+#include "cli/axis_ticks.hpp"
 
 namespace cli {
 namespace {
 
-constexpr double kWidth = 900;
-constexpr double kHeight = 560;
-constexpr double kMargin = 56;
-constexpr int kCurvePoints = 400;
+constexpr double kWidth = 1100;
+constexpr double kHeight = 860;
+constexpr double kPanelWidth = 440;
+constexpr double kPanelHeight = 260;
+constexpr double kLeft[] = {80, 620};
+constexpr double kTop[] = {70, 410};
+constexpr int kCurvePoints = 300;
+constexpr std::size_t kMostPoints = 400;  // observations drawn in the P-P and Q-Q plots
 constexpr Colour kCurveColours[] = {kNegative, kPositive, kMarks};
+constexpr double kDashes[][2] = {{1, 0}, {8, 4}, {2, 3}};
 
-void draw_axes(cairo_t* cr, Box box, double low, double high) {
-  fill_with(cr, kGrid);
+// One panel: its box and the ranges of its axes.
+struct Panel {
+  Box box;
+  double x_low, x_high, y_low, y_high;
+
+  double x_of(double x) const { return box.x + (x - x_low) / (x_high - x_low) * box.width; }
+  double y_of(double y) const {
+    return box.y + box.height - (std::clamp(y, y_low, y_high) - y_low) / (y_high - y_low) * box.height;
+  }
+};
+
+std::optional<double> value_of(const std::function<double(double)>& f, double x) {
+  try {
+    const double y = f(x);
+    return std::isfinite(y) ? std::optional(y) : std::nullopt;
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
+void frame(cairo_t* cr, const Panel& panel, const std::string& title, const std::string& x_name,
+           const std::string& y_name) {
+  const std::vector<double> xs = round_ticks(panel.x_low, panel.x_high, 5);
+  const std::vector<double> ys = round_ticks(panel.y_low, panel.y_high, 4);
+  const double x_step = xs.size() > 1 ? xs[1] - xs[0] : 1;
+  const double y_step = ys.size() > 1 ? ys[1] - ys[0] : 1;
   cairo_set_line_width(cr, 1);
-  for (int i = 0; i <= 4; ++i) {
-    const double y = box.y + box.height * (1.0 - i / 4.0);
-    cairo_move_to(cr, box.x, y);
-    cairo_line_to(cr, box.x + box.width, y);
+  for (const double y : ys) {
+    fill_with(cr, kGrid);
+    cairo_rectangle(cr, panel.box.x, panel.y_of(y), panel.box.width, 1);
+    cairo_fill(cr);
+    fill_with(cr, kInk);
+    text_at(cr, panel.box.x - 6, panel.y_of(y) + 4, tick_label(y, y_step), 11, 1);
+  }
+  fill_with(cr, kInk);
+  for (const double x : xs) text_at(cr, panel.x_of(x), panel.box.y + panel.box.height + 16, tick_label(x, x_step), 11, 0.5);
+  cairo_rectangle(cr, panel.box.x, panel.box.y, panel.box.width, panel.box.height);
+  cairo_stroke(cr);
+  cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+  text_at(cr, panel.box.x, panel.box.y - 10, title, 13);
+  cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+  text_at(cr, panel.box.x + panel.box.width / 2, panel.box.y + panel.box.height + 34, x_name, 11, 0.5);
+  cairo_save(cr);
+  cairo_translate(cr, panel.box.x - 52, panel.box.y + panel.box.height / 2);
+  cairo_rotate(cr, -M_PI / 2);
+  text_at(cr, 0, 0, y_name, 11, 0.5);
+  cairo_restore(cr);
+}
+
+void curve_style(cairo_t* cr, std::size_t c) {
+  fill_with(cr, kCurveColours[c % std::size(kCurveColours)]);
+  cairo_set_line_width(cr, 2);
+  const auto& dash = kDashes[c % std::size(kDashes)];
+  cairo_set_dash(cr, dash, dash[1] > 0 ? 2 : 0, 0);
+}
+
+// A line through the points that exist; a gap where a value is missing.
+void polyline(cairo_t* cr, const Panel& panel, const std::vector<std::pair<double, std::optional<double>>>& points) {
+  bool drawing = false;
+  for (const auto& [x, y] : points) {
+    if (!y) {
+      drawing = false;
+      continue;
+    }
+    if (drawing) {
+      cairo_line_to(cr, panel.x_of(x), panel.y_of(*y));
+    } else {
+      cairo_move_to(cr, panel.x_of(x), panel.y_of(*y));
+    }
+    drawing = true;
   }
   cairo_stroke(cr);
-  fill_with(cr, kInk);
-  for (int i = 0; i <= 4; ++i)
-    text_at(cr, box.x - 6, box.y + box.height * (1.0 - i / 4.0) + 4, fmt::format("{:.2f}", i / 4.0), 11, 1);
-  text_at(cr, box.x, box.y + box.height + 18, readable(low), 11);
-  text_at(cr, box.x + box.width, box.y + box.height + 18, readable(high), 11, 1);
-  text_at(cr, box.x + box.width / 2, box.y + box.height + 18, readable((low + high) / 2), 11, 0.5);
+}
+
+void diagonal(cairo_t* cr, const Panel& panel) {
+  fill_with(cr, kGrid);
+  cairo_set_line_width(cr, 1.5);
+  const double low = std::max(panel.x_low, panel.y_low);
+  const double high = std::min(panel.x_high, panel.y_high);
+  cairo_move_to(cr, panel.x_of(low), panel.y_of(low));
+  cairo_line_to(cr, panel.x_of(high), panel.y_of(high));
+  cairo_stroke(cr);
+}
+
+// The x whose fitted probability is p, by bisection between wide bounds around the data. Outside
+// its support a distribution's function may raise: there it is 0 below the data and 1 above.
+std::optional<double> quantile(const FitCurve& curve, double p, double low, double high) {
+  const double centre = (low + high) / 2;
+  const auto probability = [&](double x) { return value_of(curve.cumulative, x).value_or(x < centre ? 0.0 : 1.0); };
+  if (probability(low) > p || probability(high) < p) return std::nullopt;
+  for (int i = 0; i < 80; ++i) {
+    const double middle = (low + high) / 2;
+    (probability(middle) < p ? low : high) = middle;
+  }
+  return curve.discrete ? std::ceil(high - 1e-9) : high;
+}
+
+// The observations the P-P and Q-Q plots show: all of them, or evenly spaced ranks of many.
+std::vector<std::size_t> shown_ranks(std::size_t n) {
+  std::vector<std::size_t> ranks;
+  const std::size_t count = std::min(n, kMostPoints);
+  for (std::size_t k = 0; k < count; ++k) ranks.push_back(count == n ? k : k * (n - 1) / (count - 1));
+  return ranks;
 }
 
 }  // namespace
@@ -40,68 +134,113 @@ void draw_fit(const std::string& path, const std::string& title, const std::vect
               const std::vector<FitCurve>& curves) {
   write_picture(path, kWidth, kHeight, [&](cairo_t* cr) {
     if (sorted.empty()) return;
-    const Box box{kMargin, kMargin, kWidth - 2 * kMargin - 150, kHeight - 2 * kMargin};
-    const double spread = sorted.back() - sorted.front();
-    const double low = sorted.front() - 0.05 * (spread > 0 ? spread : 1.0);
-    const double high = sorted.back() + 0.05 * (spread > 0 ? spread : 1.0);
-    const auto x_of = [&](double x) { return box.x + (x - low) / (high - low) * box.width; };
-    const auto y_of = [&](double p) { return box.y + (1.0 - std::clamp(p, 0.0, 1.0)) * box.height; };
-
+    const double n = static_cast<double>(sorted.size());
+    const double spread = sorted.back() - sorted.front() > 0 ? sorted.back() - sorted.front() : 1.0;
+    const double low = sorted.front() - 0.05 * spread;
+    const double high = sorted.back() + 0.05 * spread;
     cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
     fill_with(cr, kInk);
-    text_at(cr, box.x, kMargin / 2, fmt::format("{}: {} observations", title, sorted.size()), 14);
+    text_at(cr, kLeft[0], 32, fmt::format("{}: {} observations", title, sorted.size()), 16);
     cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    draw_axes(cr, box, low, high);
 
-    // The empirical distribution function as a staircase.
+    // Density over the histogram: equal classes, each bar's area its share of the data.
+    // Counts get one class per whole number, so that a probability mass reads against its bar.
+    const bool counts = spread < 60 && std::all_of(sorted.begin(), sorted.end(), [](double x) { return x == std::floor(x); });
+    const int classes = counts ? static_cast<int>(std::min(60.0, spread + 1))
+                               : std::clamp(static_cast<int>(std::ceil(2.0 * std::cbrt(n))), 5, 60);
+    const double class_low = counts ? sorted.front() - 0.5 : sorted.front();
+    const double width = counts ? std::ceil((spread + 1) / classes) : spread / classes;
+    std::vector<double> heights(static_cast<std::size_t>(classes), 0.0);
+    for (const double x : sorted) {
+      const auto k = static_cast<std::size_t>(std::clamp(std::floor((x - class_low) / width), 0.0, classes - 1.0));
+      heights[k] += 1.0 / (n * width);
+    }
+    double tallest = *std::max_element(heights.begin(), heights.end());
+    std::vector<std::vector<std::pair<double, std::optional<double>>>> densities(curves.size());
+    for (std::size_t c = 0; c < curves.size(); ++c) {
+      for (int i = 0; i <= kCurvePoints; ++i) {
+        double x = low + (high - low) * i / kCurvePoints;
+        if (curves[c].discrete) x = std::round(x);
+        const auto y = value_of(curves[c].density, x);
+        densities[c].emplace_back(x, y ? std::optional(*y / (curves[c].discrete ? width : 1.0)) : std::nullopt);
+        if (curves[c].discrete && i < kCurvePoints && std::round(low + (high - low) * (i + 1) / kCurvePoints) == x)
+          densities[c].pop_back();  // one point per whole number
+        if (y) tallest = std::max(tallest, std::min(*y, 3 * tallest));
+      }
+    }
+    const Panel histogram{{kLeft[0], kTop[0], kPanelWidth, kPanelHeight}, low, high, 0, tallest * 1.1};
+    for (std::size_t k = 0; k < heights.size(); ++k) {
+      fill_with(cr, {0.80, 0.86, 0.94});
+      const double x0 = histogram.x_of(class_low + width * static_cast<double>(k));
+      const double x1 = histogram.x_of(class_low + width * static_cast<double>(k + 1));
+      cairo_rectangle(cr, x0, histogram.y_of(heights[k]), x1 - x0 - 1, histogram.y_of(0) - histogram.y_of(heights[k]));
+      cairo_fill(cr);
+    }
+    frame(cr, histogram, "Density over the data's histogram", "value", counts ? "probability" : "density");
+    for (std::size_t c = 0; c < curves.size(); ++c) {
+      curve_style(cr, c);
+      polyline(cr, histogram, densities[c]);
+    }
+    cairo_set_dash(cr, nullptr, 0, 0);
+
+    // The empirical distribution function as a staircase, with the fitted ones.
+    const Panel cdf{{kLeft[1], kTop[0], kPanelWidth, kPanelHeight}, low, high, 0, 1};
+    frame(cr, cdf, "Distribution functions", "value", "P(X <= x)");
     fill_with(cr, kBars);
     cairo_set_line_width(cr, 2);
-    const double n = static_cast<double>(sorted.size());
-    cairo_move_to(cr, x_of(low), y_of(0));
+    cairo_move_to(cr, cdf.x_of(low), cdf.y_of(0));
     for (std::size_t i = 0; i < sorted.size(); ++i) {
-      cairo_line_to(cr, x_of(sorted[i]), y_of(static_cast<double>(i) / n));
-      cairo_line_to(cr, x_of(sorted[i]), y_of(static_cast<double>(i + 1) / n));
+      cairo_line_to(cr, cdf.x_of(sorted[i]), cdf.y_of(static_cast<double>(i) / n));
+      cairo_line_to(cr, cdf.x_of(sorted[i]), cdf.y_of(static_cast<double>(i + 1) / n));
     }
-    cairo_line_to(cr, x_of(high), y_of(1));
+    cairo_line_to(cr, cdf.x_of(high), cdf.y_of(1));
     cairo_stroke(cr);
-
     for (std::size_t c = 0; c < curves.size(); ++c) {
-      fill_with(cr, kCurveColours[c % std::size(kCurveColours)]);
-      cairo_set_line_width(cr, 1.8);
-      bool drawing = false;
+      std::vector<std::pair<double, std::optional<double>>> points;
       for (int i = 0; i <= kCurvePoints; ++i) {
         const double x = low + (high - low) * i / kCurvePoints;
-        double p = 0;
-        try {
-          p = curves[c].cumulative(x);
-        } catch (const std::exception&) {
-          drawing = false;
-          continue;
-        }
-        if (drawing) {
-          cairo_line_to(cr, x_of(x), y_of(p));
-        } else {
-          cairo_move_to(cr, x_of(x), y_of(p));
-        }
-        drawing = true;
+        points.emplace_back(x, value_of(curves[c].cumulative, x));
       }
-      cairo_stroke(cr);
+      curve_style(cr, c);
+      polyline(cr, cdf, points);
+    }
+    cairo_set_dash(cr, nullptr, 0, 0);
+
+    // P-P: the fitted probability of each observation against its empirical one; Q-Q: each
+    // observation against the fitted quantile of its rank. Both lie on the diagonal for a good fit.
+    const Panel pp{{kLeft[0], kTop[1], kPanelWidth, kPanelHeight}, 0, 1, 0, 1};
+    const Panel qq{{kLeft[1], kTop[1], kPanelWidth, kPanelHeight}, low, high, low, high};
+    frame(cr, pp, "P-P plot", "fitted probability", "empirical probability");
+    frame(cr, qq, "Q-Q plot", "fitted quantile", "observation");
+    diagonal(cr, pp);
+    diagonal(cr, qq);
+    const std::vector<std::size_t> ranks = shown_ranks(sorted.size());
+    for (std::size_t c = 0; c < curves.size(); ++c) {
+      fill_with(cr, kCurveColours[c % std::size(kCurveColours)]);
+      for (const std::size_t i : ranks) {
+        const double empirical = (static_cast<double>(i) + 0.5) / n;
+        if (const auto f = value_of(curves[c].cumulative, sorted[i])) {
+          cairo_arc(cr, pp.x_of(*f), pp.y_of(empirical), 2.2, 0, 2 * M_PI);
+          cairo_fill(cr);
+        }
+        if (const auto q = quantile(curves[c], empirical, low - 10 * spread, high + 10 * spread)) {
+          if (*q < low || *q > high) continue;
+          cairo_arc(cr, qq.x_of(*q), qq.y_of(sorted[i]), 2.2, 0, 2 * M_PI);
+          cairo_fill(cr);
+        }
+      }
     }
 
-    // The legend beside the chart.
-    const double legend_x = box.x + box.width + 16;
-    fill_with(cr, kBars);
-    cairo_rectangle(cr, legend_x, box.y + 4, 18, 3);
-    cairo_fill(cr);
-    fill_with(cr, kInk);
-    text_at(cr, legend_x + 24, box.y + 10, "data", 12);
+    // The legend under the panels: each candidate's line, name, parameters and statistic.
     for (std::size_t c = 0; c < curves.size(); ++c) {
-      const double y = box.y + 28 + 22 * static_cast<double>(c);
-      fill_with(cr, kCurveColours[c % std::size(kCurveColours)]);
-      cairo_rectangle(cr, legend_x, y - 6, 18, 3);
-      cairo_fill(cr);
+      const double y = kTop[1] + kPanelHeight + 70 + 24 * static_cast<double>(c);
+      curve_style(cr, c);
+      cairo_move_to(cr, kLeft[0], y - 4);
+      cairo_line_to(cr, kLeft[0] + 34, y - 4);
+      cairo_stroke(cr);
+      cairo_set_dash(cr, nullptr, 0, 0);
       fill_with(cr, kInk);
-      text_at(cr, legend_x + 24, y, fmt::format("{}. {}", c + 1, curves[c].name), 12);
+      text_at(cr, kLeft[0] + 44, y, fmt::format("{}. {}: {}", c + 1, curves[c].name, curves[c].legend), 12);
     }
   });
 }

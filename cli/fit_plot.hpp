@@ -1,5 +1,5 @@
-// kx fit's picture: the empirical distribution function of the data with the cumulative
-// functions of the best candidates.
+// kx fit's picture, four views of how well the best candidates fit: the density over the data's
+// histogram, the fitted and empirical distribution functions, the P-P plot and the Q-Q plot.
 #pragma once
 
 #include <functional>
@@ -12,7 +12,10 @@ namespace cli {
 
 struct FitCurve {
   std::string name;
+  std::string legend;                        // the parameters and the fit's statistic
+  bool discrete = false;                     // a probability mass on whole numbers
   std::function<double(double)> cumulative;  // may raise; the curve then leaves that point out
+  std::function<double(double)> density;     // likewise
 };
 
 // Writes a PNG or SVG file by the path's extension. Raises kx::Failure as write_picture does.

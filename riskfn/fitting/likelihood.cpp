@@ -315,6 +315,8 @@ FittedCandidate fit_by_likelihood(const CandidateSet& set, const Candidate& cand
   return fitted;
 }
 
+double candidate_density(const FittedCandidate& fitted, double x) { return density(fitted.candidate->code, fitted.fit, x); }
+
 std::optional<FitStatistics> fit_statistics(const CandidateSet& set, const FittedCandidate& fitted) {
   if (!fitted.fit.applicable || !fitted.distance) return std::nullopt;
   const std::vector<double>& x = set.sorted();

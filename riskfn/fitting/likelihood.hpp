@@ -25,6 +25,10 @@ struct FitStatistics {
   std::optional<std::vector<std::vector<double>>> covariance;
 };
 
+// The density of a fitted continuous candidate at x, or the probability of x for a discrete one.
+// Raises where the distribution's functions do.
+double candidate_density(const FittedCandidate& fitted, double x);
+
 // None for a candidate that is not applicable.
 std::optional<FitStatistics> fit_statistics(const CandidateSet& set, const FittedCandidate& fitted);
 
