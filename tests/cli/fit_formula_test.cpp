@@ -1,5 +1,6 @@
 // From data to model: each family's samples rank that family near the top under every ranking,
-// and the formula `kx fit` gives samples a distribution with the data's mean and deviation.
+// the formula `kx fit` gives samples a distribution with the data's mean and deviation, and kx
+// describe with the same parameters describes that distribution.
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
@@ -117,6 +118,14 @@ TEST(FitFormula, EachFamilyRanksNearTheTopAndItsFormulaSamplesTheData) {
         const double s = deviation_of(data);
         EXPECT_NEAR(mean_of(drawn), m, 4.0 * s / std::sqrt(double(data.size())) + 0.01 * s) << formula;
         EXPECT_NEAR(deviation_of(drawn), s, 0.1 * s) << formula;
+        // The same parameters typed into kx describe give the same distribution.
+        std::vector<std::string> describe{"describe", family.name};
+        for (const auto& value : ranked[place]["parameters"]) describe.push_back(fmt::format("{}", value.get<double>()));
+        const Outcome described = run_kx(describe);
+        ASSERT_EQ(described.status, 0) << described.err;
+        const auto at = described.out.find("\nMean");
+        ASSERT_NE(at, std::string::npos) << described.out;
+        EXPECT_NEAR(std::stod(described.out.substr(at + 6)), mean_of(drawn), 0.02 * s) << described.out;
       }
     }
     fs::remove(file);
