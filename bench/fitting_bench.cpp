@@ -2,11 +2,15 @@
 // stand-in, status-bar updates (one per observation and candidate) included.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 #include <random>
 #include <string>
 
 #include "host/dialog/fitting_dialog.hpp"
+#include "riskfn/fitting/bootstrap.hpp"
+#include "riskfn/fitting/likelihood.hpp"
 #include "host/document/book.hpp"
 #include "host/document/sheet.hpp"
 #include "host/session/session.hpp"
@@ -37,6 +41,47 @@ void BM_FitAllCandidates(benchmark::State& state) {
       benchmark::Counter(static_cast<double>(updates) / static_cast<double>(state.iterations()));
 }
 BENCHMARK(BM_FitAllCandidates)->Arg(10'000)->Unit(benchmark::kMillisecond);
+
+// What kx fit --method mle adds: maximum-likelihood estimates of every continuous candidate
+// with their statistics, p-values and standard errors; and the parametric bootstrap of one.
+void BM_LikelihoodFitsWithStatistics(benchmark::State& state) {
+  const auto main = std::dynamic_pointer_cast<riskfn::Main>(riskfn::create_object("Main"));
+  host::Session session({main});
+  session.open_blank();
+  std::mt19937_64 engine(42);
+  std::gamma_distribution<double> gamma(2.5, 3.0);
+  std::vector<double> sorted(static_cast<std::size_t>(state.range(0)));
+  for (double& x : sorted) x = gamma(engine);
+  std::sort(sorted.begin(), sorted.end());
+  const riskfn::fitting::CandidateSet set(*main, sorted);
+  for (auto _ : state) {
+    for (const riskfn::fitting::Candidate& candidate : riskfn::fitting::candidates()) {
+      if (!riskfn::fitting::has_likelihood_fit(candidate)) continue;
+      const auto fitted = riskfn::fitting::fit_by_likelihood(set, candidate);
+      benchmark::DoNotOptimize(riskfn::fitting::fit_statistics(set, fitted));
+    }
+  }
+}
+BENCHMARK(BM_LikelihoodFitsWithStatistics)->Arg(10'000)->Unit(benchmark::kMillisecond);
+
+void BM_BootstrapOfAGammaFit(benchmark::State& state) {
+  const auto main = std::dynamic_pointer_cast<riskfn::Main>(riskfn::create_object("Main"));
+  host::Session session({main});
+  session.open_blank();
+  std::mt19937_64 engine(42);
+  std::gamma_distribution<double> gamma(2.5, 3.0);
+  std::vector<double> sorted(10'000);
+  for (double& x : sorted) x = gamma(engine);
+  std::sort(sorted.begin(), sorted.end());
+  const riskfn::fitting::CandidateSet set(*main, sorted);
+  const auto fitted = riskfn::fitting::fit_by_likelihood(set, *riskfn::fitting::CandidateSet::find(13));
+  const auto observed = *riskfn::fitting::fit_statistics(set, fitted);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(riskfn::fitting::bootstrap_p_values(set, fitted, observed,
+                                                                 static_cast<int>(state.range(0)), 1));
+  }
+}
+BENCHMARK(BM_BootstrapOfAGammaFit)->Arg(20)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -16,6 +16,7 @@ struct FitOptions {
   std::string language = "GBR";
   std::string method = "moments";
   std::string rank = "distance";
+  int bootstrap = 0;  // replicates of the parametric bootstrap for the best three's p-values
   bool json = false;
   std::string plot_path;
 };

@@ -89,6 +89,9 @@ int main(int argc, char** argv) {
   fit->add_option("--rank", fit_options.rank, "Order by distance (default), ks, ad, aic or bic")
       ->transform(CLI::IsMember({"distance", "ks", "ad", "aic", "bic"}, CLI::ignore_case));
   fit->add_flag("--json", fit_options.json, "Print the whole table as JSON");
+  fit->add_option("--bootstrap", fit_options.bootstrap,
+                  "p-values of the best three by a parametric bootstrap of this many replicates (fixed seed)")
+      ->check(CLI::Range(0, 100000));
   fit->add_option("--plot", fit_options.plot_path,
                   "Draw the data's distribution function with the best three candidates into this .png or .svg");
 

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 #include "riskfn/fitting/goodness_of_fit.hpp"
 #include "tests/cli/kx_program.hpp"
@@ -36,6 +37,28 @@ TEST(GoodnessOfFit, AgreesWithScipyOnThreeDataSets) {
     EXPECT_NEAR(fit["ad_p_value"].get<double>(), expected["ad_p_value"].get<double>(), 0.02);
     EXPECT_EQ(fit["chi_square_classes"], expected["chi_square_classes"]);
     EXPECT_NEAR(fit["chi_square_p_value"].get<double>(), expected["chi_square_p_value"].get<double>(), 1e-4);
+  }
+}
+
+// The parametric bootstrap repeats exactly and agrees with scipy's within its sampling error.
+TEST(GoodnessOfFit, BootstrapAgreesWithScipyAndRepeats) {
+  std::ifstream file(std::string(KX_TEST_DATA_DIR) + "/fit_goodness.json");
+  const auto cases = nlohmann::json::parse(file);
+  for (const auto& expected : cases) {
+    const std::string set = expected["set"];
+    SCOPED_TRACE(set);
+    const std::vector<std::string> arguments{
+        "fit", std::string(KX_TEST_DATA_DIR) + "/fit_goodness_" + set + ".csv", "--method", "mle", "--dist",
+        expected["family"], "--bootstrap", "200", "--json"};
+    const cli::testing::Outcome first = cli::testing::run_kx(arguments);
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(cli::testing::run_kx(arguments).out, first.out);
+    const auto report = nlohmann::json::parse(first.out);
+    const auto& fit = report["candidates"][0];
+    EXPECT_EQ(fit["p_values_by"], "bootstrap");
+    EXPECT_EQ(fit["bootstrap_replicates"], 200);
+    EXPECT_NEAR(fit["ks_p_value"].get<double>(), expected["bootstrap_ks_p_value"].get<double>(), 0.1);
+    EXPECT_NEAR(fit["ad_p_value"].get<double>(), expected["bootstrap_ad_p_value"].get<double>(), 0.1);
   }
 }
 
