@@ -2,6 +2,8 @@
 
 #include <span>
 
+#include "host/worksheet/function_help.hpp"
+#include "mktfn/functions/function_help.hpp"
 #include "riskfn/analysis/analysis_help.hpp"
 #include "riskfn/sampling/sampling_help.hpp"
 
@@ -9,7 +11,8 @@ namespace cli {
 namespace {
 
 std::span<const kx::FunctionHelp> const kTables[] = {riskfn::sampling::sampling_help(),
-                                                      riskfn::analysis::analysis_help()};
+                                                      riskfn::analysis::analysis_help(), mktfn::function_help(),
+                                                      host::worksheet::function_help()};
 
 }  // namespace
 

@@ -72,7 +72,11 @@ bool print_function_help(std::string_view name) {
   for (const kx::ParameterHelp& parameter : help->parameters) width = std::max(width, parameter.name.size());
   for (const kx::ParameterHelp& parameter : help->parameters)
     fmt::print("  {:<{}}  {}\n", parameter.name, width, parameter.meaning);
-  fmt::print("\nExample:\n  ={}\n", help->example);
+  if (help->example_sheet.empty()) {
+    fmt::print("\nExample:\n  ={}\n", help->example);
+  } else {
+    fmt::print("\nExample, on the cells of {}:\n  ={}\n", help->example_sheet, help->example);
+  }
   return true;
 }
 

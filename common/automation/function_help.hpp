@@ -19,6 +19,9 @@ struct FunctionHelp {
   std::string_view summary;
   std::vector<ParameterHelp> parameters;
   std::string_view example;  // a formula that evaluates without an error
+  // The bundled workbook whose cells the example reads, from the source tree's top; empty when
+  // it reads none (a function that takes only ranges cannot show itself on array constants).
+  std::string_view example_sheet{};
 };
 
 // The entry named `name`, without regard to case; nullptr when the table has none.
