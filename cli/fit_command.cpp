@@ -104,9 +104,10 @@ std::vector<Comparison> compare(riskfn::Main& main, const std::vector<double>& s
     const bool admitted = options.kind == "both" ||
                           (options.kind == "continuous") == (candidate.kind == riskfn::fitting::Kind::Continuous);
     if (!admitted) continue;
+    // Only the candidate asked for is fitted: each fit reads every observation.
+    if (!all && set.name(candidate) != selection) continue;
     const bool likelihood = options.method == "mle" && riskfn::fitting::has_likelihood_fit(candidate);
     FittedCandidate fitted = likelihood ? riskfn::fitting::fit_by_likelihood(set, candidate) : set.fit(candidate);
-    if (!all && fitted.name != selection) continue;
     std::optional<FitStatistics> statistics = riskfn::fitting::fit_statistics(set, fitted);
     comparisons.push_back({std::move(fitted), std::move(statistics)});
   }

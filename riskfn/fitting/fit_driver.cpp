@@ -1,6 +1,7 @@
 // PDF.FitPDF and PDF.StoreFitData: the fitting run over the candidates, with progress in the
 // status bar, a row and a time per candidate, and the ranking when all were asked for.
 #include <array>
+#include <charconv>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -142,13 +143,22 @@ std::string PDF::FitPDF(Value& totTime, Value& rngInput, std::int16_t& NumFitted
       CandidateFit fit;
       std::optional<double> distance;
       const std::string progress = risk_text(candidate.progress_row) + " - Item: ";
+      std::string status = progress;  // rebuilt in place for every observation, without allocating
       try {
         candidate.estimate(context, fit);
         if (fit.applicable) {
           distance = fitting::fit_distance(
               sorted, count, candidate.kind == Kind::Discrete,
-              [&](double x) { return candidate.cumulative(x, fit, context); },
-              [&](std::size_t i) { application->set_status_bar(progress + std::to_string(i) + " von " + last_item); });
+              fitting::RememberedCumulative([&](double x) { return candidate.cumulative(x, fit, context); },
+                                            candidate.whole_steps),
+              [&](std::size_t i) {
+                status.resize(progress.size());
+                char digits[24];
+                status.append(digits, std::to_chars(digits, digits + sizeof digits, i).ptr);
+                status += " von ";
+                status += last_item;
+                application->set_status_bar(status);
+              });
         }
       } catch (const kx::Failure&) {
         distance.reset();

@@ -43,16 +43,22 @@ CandidateSet::CandidateSet(Main& main, std::vector<double> sorted)
   sample_.sorted = sorted_;
 }
 
+std::string CandidateSet::name(const Candidate& candidate) const {
+  return pdf_of(context_.root).risk_text(kNameRowBase + candidate.code);
+}
+
 FittedCandidate CandidateSet::fit(const Candidate& candidate) const {
   FittedCandidate fitted;
   fitted.candidate = &candidate;
-  fitted.name = pdf_of(context_.root).risk_text(kNameRowBase + candidate.code);
+  fitted.name = name(candidate);
   try {
     candidate.estimate(context_, fitted.fit);
     if (fitted.fit.applicable) {
       fitted.distance = fit_distance(
           sorted_, static_cast<double>(sample_.count), candidate.kind == Kind::Discrete,
-          [&](double x) { return candidate.cumulative(x, fitted.fit, context_); }, [](std::size_t) {});
+          RememberedCumulative([&](double x) { return candidate.cumulative(x, fitted.fit, context_); },
+                               candidate.whole_steps),
+          [](std::size_t) {});
     }
   } catch (const kx::Failure&) {
     fitted.fit.applicable = false;

@@ -35,6 +35,8 @@ class CandidateSet {
   const std::vector<double>& sorted() const { return sorted_; }
   const FitContext& context() const { return context_; }
 
+  // The candidate's display name in the current language.
+  std::string name(const Candidate& candidate) const;
   // The candidate estimated and measured as FitPDF does; not applicable on any failure.
   FittedCandidate fit(const Candidate& candidate) const;
   // F(x) of a fitted, applicable candidate. Untrapped.

@@ -324,12 +324,15 @@ std::optional<FitStatistics> fit_statistics(const CandidateSet& set, const Fitte
   }
   try {
     const bool discrete = fitted.candidate->kind == Kind::Discrete;
-    std::vector<double> f(x.size());
-    for (std::size_t i = 0; i < x.size(); ++i) f[i] = set.cumulative(fitted, x[i]);
     if (discrete) {
       statistics.kolmogorov_smirnov = fit_distance(
-          x, n, true, [&](double v) { return set.cumulative(fitted, v); }, [](std::size_t) {});
+          x, n, true,
+          RememberedCumulative([&](double v) { return set.cumulative(fitted, v); },
+                               fitted.candidate->whole_steps),
+          [](std::size_t) {});
     } else {
+      std::vector<double> f(x.size());
+      for (std::size_t i = 0; i < x.size(); ++i) f[i] = set.cumulative(fitted, x[i]);
       double ks = 0.0;
       for (std::size_t i = 0; i < x.size(); ++i)
         ks = std::max({ks, static_cast<double>(i + 1) / n - f[i], f[i] - static_cast<double>(i) / n});
