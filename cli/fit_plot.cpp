@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <limits>
+#include <optional>
 
 #include "cli/report_text.hpp"
 
@@ -31,7 +33,7 @@ void draw_axes(cairo_t* cr, Box box, double low, double high) {
     text_at(cr, box.x - 6, box.y + box.height * (1.0 - i / 4.0) + 4, fmt::format("{:.2f}", i / 4.0), 11, 1);
   text_at(cr, box.x, box.y + box.height + 18, readable(low), 11);
   text_at(cr, box.x + box.width, box.y + box.height + 18, readable(high), 11, 1);
-  text_at(cr, box.x + box.width / 2, box.y + box.height + 18, readable((low + high) / 2), 11, 0.5);
+  text_at(cr, box.x + box.width / 2, box.y + box.height + 18, readable(low / 2 + high / 2), 11, 0.5);
 }
 
 }  // namespace
@@ -41,10 +43,14 @@ void draw_fit(const std::string& path, const std::string& title, const std::vect
   write_picture(path, kWidth, kHeight, [&](cairo_t* cr) {
     if (sorted.empty()) return;
     const Box box{kMargin, kMargin, kWidth - 2 * kMargin - 150, kHeight - 2 * kMargin};
-    const double spread = sorted.back() - sorted.front();
-    const double low = sorted.front() - 0.05 * (spread > 0 ? spread : 1.0);
-    const double high = sorted.back() + 0.05 * (spread > 0 ? spread : 1.0);
-    const auto x_of = [&](double x) { return box.x + (x - low) / (high - low) * box.width; };
+    // In halves, so that data near +-1.7E308 give a finite axis instead of infinities and NaN.
+    const double middle = sorted.front() / 2 + sorted.back() / 2;
+    const double half = sorted.back() / 2 - sorted.front() / 2;
+    const double margin = half > 0 ? 1.1 * half : std::max(0.05, 0.05 * std::fabs(middle));
+    const double low = std::max(middle - margin, -std::numeric_limits<double>::max());
+    const double high = std::min(middle + margin, std::numeric_limits<double>::max());
+    const double half_width = high / 2 - low / 2;
+    const auto x_of = [&](double x) { return box.x + (x / 2 - low / 2) / half_width * box.width; };
     const auto y_of = [&](double p) { return box.y + (1.0 - std::clamp(p, 0.0, 1.0)) * box.height; };
 
     cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
@@ -70,18 +76,20 @@ void draw_fit(const std::string& path, const std::string& title, const std::vect
       cairo_set_line_width(cr, 1.8);
       bool drawing = false;
       for (int i = 0; i <= kCurvePoints; ++i) {
-        const double x = low + (high - low) * i / kCurvePoints;
-        double p = 0;
+        const double x = low + half_width * (2.0 * i / kCurvePoints);
+        std::optional<double> p;
         try {
           p = curves[c].cumulative(x);
         } catch (const std::exception&) {
+        }
+        if (!p || !std::isfinite(*p)) {  // a gap in the curve where it cannot be computed
           drawing = false;
           continue;
         }
         if (drawing) {
-          cairo_line_to(cr, x_of(x), y_of(p));
+          cairo_line_to(cr, x_of(x), y_of(*p));
         } else {
-          cairo_move_to(cr, x_of(x), y_of(p));
+          cairo_move_to(cr, x_of(x), y_of(*p));
         }
         drawing = true;
       }
