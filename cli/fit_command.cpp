@@ -96,9 +96,8 @@ std::optional<double> rank_key(const Comparison& c, const std::string& rank) {
   return c.statistics->bic;
 }
 
-std::vector<Comparison> compare(riskfn::Main& main, const std::vector<double>& sorted, const FitOptions& options,
+std::vector<Comparison> compare(const riskfn::fitting::CandidateSet& set, const FitOptions& options,
                                 const std::string& selection, bool all) {
-  const riskfn::fitting::CandidateSet set(main, sorted);
   std::vector<Comparison> comparisons;
   for (const Candidate& candidate : riskfn::fitting::candidates()) {
     const bool admitted = options.kind == "both" ||
@@ -245,13 +244,27 @@ int run_fit(const FitOptions& options) {
     const ProgressLine progress(session.application(), std::chrono::milliseconds(50));
     return dialog->fit(pdf, data);
   }();
-  if (outcome.fitted == 0) fail(fmt::format("\"{}\" is not among the {} distributions", selection, options.kind));
+  if (outcome.fitted == 0) {
+    // With every kind admitted, no row means the run itself stopped: its sample statistics.
+    if (all || options.kind == "both") {
+      fail(
+          fmt::format("{}: no distribution could be fitted: the mean, minimum or maximum of \"{}\" cannot be "
+                      "computed (numbers near 1.8E308 overflow)",
+                      options.file, observations.column));
+    }
+    fail(fmt::format("\"{}\" is not among the {} distributions", selection, options.kind));
+  }
 
   std::vector<double> sorted = observations.values;
   std::sort(sorted.begin(), sorted.end());
   const bool compared = options.json || options.method != "moments" || options.rank != "distance";
+  // The same sample statistics as the dialog's, from the same range: one result in every view.
+  std::optional<riskfn::fitting::CandidateSet> set;
   std::vector<Comparison> comparisons;
-  if (compared || !options.plot_path.empty()) comparisons = compare(*main, sorted, options, selection, all);
+  if (compared || !options.plot_path.empty()) {
+    set.emplace(*main, std::move(sorted), kx::Value(data));
+    comparisons = compare(*set, options, selection, all);
+  }
 
   if (options.json) {
     fmt::print("{}", json_report(options, observations, outcome, comparisons));
@@ -267,12 +280,11 @@ int run_fit(const FitOptions& options) {
   }
   if (!options.plot_path.empty()) {
     std::vector<FitCurve> curves;
-    const riskfn::fitting::CandidateSet set(*main, sorted);
     for (const Comparison& c : comparisons) {
       if (curves.size() == 3 || !c.fitted.distance) continue;
-      curves.push_back({c.fitted.name, [&set, fitted = c.fitted](double x) { return set.cumulative(fitted, x); }});
+      curves.push_back({c.fitted.name, [&set, fitted = c.fitted](double x) { return set->cumulative(fitted, x); }});
     }
-    draw_fit(options.plot_path, observations.column, sorted, curves);
+    draw_fit(options.plot_path, observations.column, set->sorted(), curves);
   }
   return 0;
 }

@@ -15,6 +15,7 @@
 #include "riskfn/fitting/candidates.hpp"
 #include "riskfn/fitting/fit_distance.hpp"
 #include "riskfn/fitting/result_table.hpp"
+#include "riskfn/fitting/sample_summary.hpp"
 #include "riskfn/frame/main.hpp"
 #include "riskfn/frame/pdf.hpp"
 
@@ -58,28 +59,6 @@ kx::RangeRef input_range(const kx::Application& application, const Value& rngInp
   throw kx::Failure(kx::error::kTypeMismatch, "Type mismatch: the input is neither a range nor an address");
 }
 
-// The statistics of the input range, through the raising worksheet functions; a sample of
-// one has no standard deviation or variance, which only the candidates needing them miss.
-Sample summarise(kx::Application& application, kx::WorksheetFunctionObject& worksheet, const kx::RangeRef& range,
-                 const std::vector<double>& sorted) {
-  const Value data(range);
-  const auto statistic = [&](WorksheetFn fn) { return kx::to_double(worksheet.call(fn, {data})); };
-  Sample sample;
-  sample.mean = statistic(WorksheetFn::Average);
-  try {
-    sample.stdev = statistic(WorksheetFn::Stdev);
-  } catch (const kx::Failure&) {
-    sample.stdev.reset();
-  }
-  if (const Value variance = application.call(WorksheetFn::Var, {data}); variance.is_number())
-    sample.variance = variance.number();
-  sample.min = statistic(WorksheetFn::Min);
-  sample.max = statistic(WorksheetFn::Max);
-  sample.count = static_cast<float>(range->row_count());
-  sample.sorted = sorted;
-  return sample;
-}
-
 // Column 3 of rows 0 .. n - 1 of FitTestData.
 std::vector<double> observations(const Value& FitTestData, float count) {
   if (!FitTestData.is_array()) throw kx::Failure(kx::error::kTypeMismatch, "Type mismatch: FitTestData is no array");
@@ -107,7 +86,7 @@ std::string PDF::FitPDF(Value& totTime, Value& rngInput, std::int16_t& NumFitted
     const kx::RangeRef range = input_range(*application, rngInput);
     const float count = static_cast<float>(range->row_count());
     const std::vector<double> sorted = observations(FitTestData, count);
-    const Sample sample = summarise(*application, *worksheet, range, sorted);
+    const Sample sample = fitting::summarise(*application, *worksheet, Value(range), count, sorted);
 
     NumFittedPDFs = 0;
     const std::string selection = kx::to_text(control_property(frmSimDistrib, "cboDistrFit", "Text"));

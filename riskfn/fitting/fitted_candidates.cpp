@@ -1,31 +1,20 @@
 #include "riskfn/fitting/fitted_candidates.hpp"
 
-#include <cmath>
-#include <numeric>
-
 #include "common/failure.hpp"
 #include "riskfn/fitting/fit_distance.hpp"
+#include "riskfn/fitting/sample_summary.hpp"
 #include "riskfn/frame/main.hpp"
 #include "riskfn/frame/pdf.hpp"
 
 namespace riskfn::fitting {
 namespace {
 
-Sample sample_of(const std::vector<double>& sorted) {
-  Sample sample;
-  const auto n = static_cast<double>(sorted.size());
+// The observations as the worksheet functions read them: a column of numbers.
+kx::Value column_of(const std::vector<double>& sorted) {
   if (sorted.empty()) throw kx::Failure(kx::error::kDivisionByZero, "Division by zero: no observations");
-  sample.mean = std::accumulate(sorted.begin(), sorted.end(), 0.0) / n;
-  if (sorted.size() > 1) {
-    double squares = 0.0;
-    for (const double x : sorted) squares += (x - sample.mean) * (x - sample.mean);
-    sample.variance = squares / (n - 1.0);
-    sample.stdev = std::sqrt(*sample.variance);
-  }
-  sample.min = sorted.front();
-  sample.max = sorted.back();
-  sample.count = static_cast<float>(sorted.size());
-  return sample;
+  kx::Array column(sorted.size(), 1);
+  for (std::size_t i = 0; i < sorted.size(); ++i) column.at(i, 0) = sorted[i];
+  return column;
 }
 
 PDF& pdf_of(Main& main) {
@@ -35,13 +24,12 @@ PDF& pdf_of(Main& main) {
 
 }  // namespace
 
-CandidateSet::CandidateSet(Main& main, std::vector<double> sorted)
+CandidateSet::CandidateSet(Main& main, std::vector<double> sorted, const kx::Value& data)
     : sorted_(std::move(sorted)),
-      sample_(sample_of(sorted_)),
       worksheet_(main.host().worksheet_function()),
-      context_{main, main.host(), *worksheet_, sample_, pdf_of(main).risk_text(51), pdf_of(main).risk_text(383)} {
-  sample_.sorted = sorted_;
-}
+      sample_(summarise(main.host(), *worksheet_, data.is_empty() ? column_of(sorted_) : data,
+                        static_cast<float>(sorted_.size()), sorted_)),
+      context_{main, main.host(), *worksheet_, sample_, pdf_of(main).risk_text(51), pdf_of(main).risk_text(383)} {}
 
 std::string CandidateSet::name(const Candidate& candidate) const {
   return pdf_of(context_.root).risk_text(kNameRowBase + candidate.code);

@@ -26,8 +26,9 @@ struct FittedCandidate {
 
 class CandidateSet {
  public:
-  // `main` must have been initialised with the host; `sorted` ascending.
-  CandidateSet(Main& main, std::vector<double> sorted);
+  // `main` must have been initialised with the host; `sorted` ascending. The sample statistics
+  // come from `data`, the range the dialog read, where given; else from the sorted values.
+  CandidateSet(Main& main, std::vector<double> sorted, const kx::Value& data = kx::Value());
   // The context points into the object itself.
   CandidateSet(const CandidateSet&) = delete;
   CandidateSet& operator=(const CandidateSet&) = delete;
@@ -47,8 +48,8 @@ class CandidateSet {
 
  private:
   std::vector<double> sorted_;
-  Sample sample_;
   std::shared_ptr<kx::WorksheetFunctionObject> worksheet_;
+  Sample sample_;
   FitContext context_;
 };
 
