@@ -108,6 +108,7 @@ std::vector<Comparison> compare(const riskfn::fitting::CandidateSet& set, const 
     const bool likelihood = options.method == "mle" && riskfn::fitting::has_likelihood_fit(candidate);
     FittedCandidate fitted = likelihood ? riskfn::fitting::fit_by_likelihood(set, candidate) : set.fit(candidate);
     std::optional<FitStatistics> statistics = riskfn::fitting::fit_statistics(set, fitted);
+    fitted.cumulative = {};  // a million observations' worth per candidate, no longer needed
     comparisons.push_back({std::move(fitted), std::move(statistics)});
   }
   std::stable_sort(comparisons.begin(), comparisons.end(), [&](const Comparison& a, const Comparison& b) {

@@ -41,18 +41,31 @@ FittedCandidate CandidateSet::fit(const Candidate& candidate) const {
   fitted.name = name(candidate);
   try {
     candidate.estimate(context_, fitted.fit);
-    if (fitted.fit.applicable) {
-      fitted.distance = fit_distance(
-          sorted_, static_cast<double>(sample_.count), candidate.kind == Kind::Discrete,
-          RememberedCumulative([&](double x) { return candidate.cumulative(x, fitted.fit, context_); },
-                               candidate.whole_steps),
-          [](std::size_t) {});
-    }
+    if (fitted.fit.applicable) measure(fitted);
   } catch (const kx::Failure&) {
     fitted.fit.applicable = false;
   }
   if (!fitted.distance) fitted.fit.applicable = false;
   return fitted;
+}
+
+void CandidateSet::measure(FittedCandidate& fitted) const {
+  const Candidate& candidate = *fitted.candidate;
+  fitted.distance.reset();
+  fitted.cumulative.clear();
+  const auto cumulative = [&](double x) { return candidate.cumulative(x, fitted.fit, context_); };
+  const auto count = static_cast<double>(sample_.count);
+  if (candidate.kind == Kind::Discrete) {
+    fitted.distance = fit_distance(sorted_, count, true, RememberedCumulative(cumulative, candidate.whole_steps),
+                                   [](std::size_t) {});
+    return;
+  }
+  // F once per observation: the distance reads it in order, the statistics again later.
+  std::vector<double> values(sorted_.size());
+  for (std::size_t i = 0; i < sorted_.size(); ++i) values[i] = cumulative(sorted_[i]);
+  std::size_t next = 0;
+  fitted.distance = fit_distance(sorted_, count, false, [&](double) { return values[next++]; }, [](std::size_t) {});
+  fitted.cumulative = std::move(values);
 }
 
 double CandidateSet::cumulative(const FittedCandidate& fitted, double x) const {

@@ -22,6 +22,7 @@ struct FittedCandidate {
   std::string name;                // the display name in the current language
   CandidateFit fit;                // the slots as the dialog stores them
   std::optional<double> distance;  // the dialog's distance; none when not applicable
+  std::vector<double> cumulative;  // F at each sorted observation (continuous candidates), for the statistics
 };
 
 class CandidateSet {
@@ -40,6 +41,9 @@ class CandidateSet {
   std::string name(const Candidate& candidate) const;
   // The candidate estimated and measured as FitPDF does; not applicable on any failure.
   FittedCandidate fit(const Candidate& candidate) const;
+  // The dialog's distance of the candidate with the estimates in its slots (and, for a
+  // continuous one, F at every observation); none when F fails.
+  void measure(FittedCandidate& fitted) const;
   // F(x) of a fitted, applicable candidate. Untrapped.
   double cumulative(const FittedCandidate& fitted, double x) const;
 

@@ -429,14 +429,12 @@ bool has_likelihood_fit(const Candidate& candidate) {
 }
 
 FittedCandidate fit_by_likelihood(const CandidateSet& set, const Candidate& candidate) {
-  FittedCandidate fitted = set.fit(candidate);  // name and the moment estimates
-  fitted.distance.reset();
-  fitted.fit = CandidateFit{};
+  FittedCandidate fitted;
+  fitted.candidate = &candidate;
+  fitted.name = set.name(candidate);
   try {
     estimate_by_likelihood(candidate.code, set.sorted(), set.context().sample, fitted.fit);
-    fitted.distance = fit_distance(
-        set.sorted(), static_cast<double>(set.sorted().size()), false,
-        [&](double x) { return candidate.cumulative(x, fitted.fit, set.context()); }, [](std::size_t) {});
+    set.measure(fitted);
   } catch (const std::exception&) {
     fitted.fit.applicable = false;
     fitted.distance.reset();
@@ -465,8 +463,12 @@ std::optional<FitStatistics> fit_statistics(const CandidateSet& set, const Fitte
                                fitted.candidate->whole_steps),
           [](std::size_t) {});
     } else {
-      std::vector<double> f(x.size());
-      for (std::size_t i = 0; i < x.size(); ++i) f[i] = set.cumulative(fitted, x[i]);
+      std::vector<double> computed;
+      if (fitted.cumulative.size() != x.size()) {
+        computed.resize(x.size());
+        for (std::size_t i = 0; i < x.size(); ++i) computed[i] = set.cumulative(fitted, x[i]);
+      }
+      const std::vector<double>& f = computed.empty() ? fitted.cumulative : computed;
       double ks = 0.0;
       for (std::size_t i = 0; i < x.size(); ++i)
         ks = std::max({ks, static_cast<double>(i + 1) / n - f[i], f[i] - static_cast<double>(i) / n});
