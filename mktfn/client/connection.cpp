@@ -129,8 +129,7 @@ Json Connection::request(std::string_view method, Json params) {
   for (;;) {
     const Json message = read_message(deadline);
     if (message.contains("method")) {
-      // The server asks the host for something before it can answer: it is working, not silent.
-      deadline = std::chrono::steady_clock::now() + silence_limit_;
+      // The server asks the host for something before it can answer.
       const Json request_id = message.value("id", Json());
       Json response;
       try {
@@ -148,6 +147,8 @@ Json Connection::request(std::string_view method, Json params) {
       } catch (const std::exception&) {
         server_gone();
       }
+      // The server is working, not silent; the host's own time (a message box read) is not its.
+      deadline = std::chrono::steady_clock::now() + silence_limit_;
       continue;
     }
     if (message.value("id", Json()) != id) continue;  // an answer to a request no longer waited for

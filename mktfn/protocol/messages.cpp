@@ -33,8 +33,10 @@ class Measure : public nlohmann::json_sax<Json> {
   Json id;
 
  private:
-  bool value(Json scalar) {
-    if (id_follows_) id = std::move(scalar);
+  // Only the id is kept: every other value is counted, never copied.
+  template <class Scalar>
+  bool value(const Scalar& scalar) {
+    if (id_follows_) id = scalar;
     id_follows_ = false;
     if (++values_ > kMaxValues) too_many = true;
     return true;
