@@ -1,5 +1,6 @@
-// Cost of fitting all 26 candidates to 10,000 observations through the fitting dialog's
-// stand-in, status-bar updates (one per observation and candidate) included.
+// Cost of fitting all 26 candidates to 10,000 and 100,000 observations through the fitting
+// dialog's stand-in, status-bar updates (one per observation and candidate) included, and of
+// kx fit's likelihood comparisons.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <vector>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "host/dialog/fitting_dialog.hpp"
 #include "riskfn/fitting/bootstrap.hpp"
@@ -14,6 +16,7 @@
 #include "host/document/book.hpp"
 #include "host/document/sheet.hpp"
 #include "host/session/session.hpp"
+#include "riskfn/fitting/likelihood.hpp"
 #include "riskfn/frame/classes.hpp"
 #include "riskfn/frame/main.hpp"
 #include "riskfn/frame/pdf.hpp"
@@ -40,7 +43,30 @@ void BM_FitAllCandidates(benchmark::State& state) {
   state.counters["status_updates_per_run"] =
       benchmark::Counter(static_cast<double>(updates) / static_cast<double>(state.iterations()));
 }
-BENCHMARK(BM_FitAllCandidates)->Arg(10'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FitAllCandidates)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+// kx fit's comparison table: every candidate estimated by maximum likelihood where it can be,
+// measured, and given its log-likelihood, Anderson-Darling and Kolmogorov-Smirnov statistics.
+void BM_CompareByLikelihood(benchmark::State& state) {
+  const auto main = std::dynamic_pointer_cast<riskfn::Main>(riskfn::create_object("Main"));
+  host::Session session({main});
+  session.open_blank();
+  std::mt19937_64 engine(42);
+  std::gamma_distribution<double> gamma(2.5, 3.0);
+  std::vector<double> sorted(static_cast<std::size_t>(state.range(0)));
+  for (double& x : sorted) x = gamma(engine);
+  std::sort(sorted.begin(), sorted.end());
+  const riskfn::fitting::CandidateSet set(*main, sorted);
+  for (auto _ : state) {
+    for (const riskfn::fitting::Candidate& candidate : riskfn::fitting::candidates()) {
+      const auto fitted = riskfn::fitting::has_likelihood_fit(candidate)
+                              ? riskfn::fitting::fit_by_likelihood(set, candidate)
+                              : set.fit(candidate);
+      benchmark::DoNotOptimize(riskfn::fitting::fit_statistics(set, fitted));
+    }
+  }
+}
+BENCHMARK(BM_CompareByLikelihood)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
 // What kx fit --method mle adds: maximum-likelihood estimates of every continuous candidate
 // with their statistics, p-values and standard errors; and the parametric bootstrap of one.

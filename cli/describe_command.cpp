@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
+#include <optional>
 
 #include "cli/density_plot.hpp"
 #include "cli/plot_canvas.hpp"
@@ -65,6 +67,15 @@ void check_parameters(const std::string& name, int expected, const std::vector<s
     if (!kx::parse_number(parameters[i]))
       fail(fmt::format("parameter {} of {} is not a number: '{}'", i + 1, name, parameters[i]));
   }
+}
+
+// The dialog holds its interval markers in single precision.
+bool fits_marker(double x) {
+  return std::isfinite(x) && std::fabs(x) <= static_cast<double>(std::numeric_limits<float>::max());
+}
+
+void check_marker(const char* option, const std::optional<double>& x) {
+  if (x && !fits_marker(*x)) fail(fmt::format("{} must be a number from -3.4E+38 to 3.4E+38, not {}", option, *x));
 }
 
 // Each box typed in turn, as a user fills them; a value the dialog refuses stays out of arrValues.
@@ -199,8 +210,16 @@ int run_describe(const DescribeOptions& options) {
   check_parameters(dialog.label(code), riskfn::dialog::dialog_distribution(code)->parameter_count, options.parameters);
   type_parameters(dialog, code, options.parameters, session.application());
   dialog.place_markers();
+  check_marker("--left", options.left);
+  check_marker("--right", options.right);
   if (options.left || options.right)
     dialog.move_markers(options.left.value_or(dialog.left_x()), options.right.value_or(dialog.right_x()));
+  if (!fits_marker(dialog.left_x()) || !fits_marker(dialog.right_x())) {
+    fail(
+        fmt::format("{}: the chart's interval markers at {:g} and {:g} are beyond what the dialog can show "
+                    "(its markers hold numbers from -3.4E+38 to 3.4E+38); give --left and --right inside that",
+                    dialog.statistic(0), dialog.left_x(), dialog.right_x()));
+  }
   dialog.change_stats();
   riskfn::Main& risk = dynamic_cast<riskfn::Main&>(*main);
   const Cumulative cumulative(dialog, risk);

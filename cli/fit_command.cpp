@@ -122,19 +122,19 @@ std::optional<double> rank_key(const Comparison& c, const std::string& rank) {
   return c.statistics->bic;
 }
 
-std::vector<Comparison> compare(riskfn::Main& main, const std::vector<double>& sorted, const FitOptions& options,
+std::vector<Comparison> compare(const riskfn::fitting::CandidateSet& set, const FitOptions& options,
                                 const std::string& selection, bool all) {
-  const riskfn::fitting::CandidateSet set(main, sorted);
   std::vector<Comparison> comparisons;
   for (const Candidate& candidate : riskfn::fitting::candidates()) {
     const bool admitted = options.kind == "both" ||
                           (options.kind == "continuous") == (candidate.kind == riskfn::fitting::Kind::Continuous);
     if (!admitted) continue;
-    if (!all && set.context().root.pdf()->risk_text(riskfn::fitting::kNameRowBase + candidate.code) != selection)
-      continue;
+    // Only the candidate asked for is fitted: each fit reads every observation.
+    if (!all && set.name(candidate) != selection) continue;
     const bool likelihood = options.method == "mle" && riskfn::fitting::has_likelihood_fit(candidate);
     FittedCandidate fitted = likelihood ? riskfn::fitting::fit_by_likelihood(set, candidate) : set.fit(candidate);
     std::optional<FitStatistics> statistics = riskfn::fitting::fit_statistics(set, fitted);
+    fitted.cumulative = {};  // a million observations' worth per candidate, no longer needed
     comparisons.push_back({std::move(fitted), std::move(statistics)});
   }
   // A density and a probability mass are not compared by their likelihoods: under AIC or BIC,
@@ -328,13 +328,21 @@ int run_fit(const FitOptions& options) {
     const ProgressLine progress(session.application(), std::chrono::milliseconds(50));
     return dialog->fit(pdf, data);
   }();
-  if (outcome.fitted == 0) fail(fmt::format("\"{}\" is not among the {} distributions", selection, options.kind));
-
-  std::vector<Comparison> comparisons = compare(*main, sorted, fitted_options, selection, all);
-  if (options.bootstrap > 0) {
-    const riskfn::fitting::CandidateSet set(*main, sorted);
-    bootstrap_best(set, comparisons, options.bootstrap);
+  if (outcome.fitted == 0) {
+    // With every kind admitted, no row means the run itself stopped: its sample statistics.
+    if (all || options.kind == "both") {
+      fail(
+          fmt::format("{}: no distribution could be fitted: the mean, minimum or maximum of \"{}\" cannot be "
+                      "computed (numbers near 1.8E308 overflow)",
+                      options.file, observations.column));
+    }
+    fail(fmt::format("\"{}\" is not among the {} distributions", selection, options.kind));
   }
+
+  // The same sample statistics as the dialog's, from the same range: one result in every view.
+  const riskfn::fitting::CandidateSet set(*main, std::move(sorted), kx::Value(data));
+  std::vector<Comparison> comparisons = compare(set, fitted_options, selection, all);
+  if (options.bootstrap > 0) bootstrap_best(set, comparisons, options.bootstrap);
 
   if (options.json) {
     fmt::print("{}", json_report(fitted_options, observations, outcome, comparisons));
@@ -363,7 +371,6 @@ int run_fit(const FitOptions& options) {
   }
   if (!options.plot_path.empty()) {
     std::vector<FitCurve> curves;
-    const riskfn::fitting::CandidateSet set(*main, sorted);
     for (const Comparison& c : comparisons) {
       if (curves.size() == 3 || !c.fitted.distance || !c.statistics) continue;
       const auto call = riskfn::fitting::sampling_call(*c.fitted.candidate, c.fitted.fit);
@@ -374,7 +381,7 @@ int run_fit(const FitOptions& options) {
                         [&set, fitted = c.fitted](double x) { return set.cumulative(fitted, x); },
                         [fitted = c.fitted](double x) { return riskfn::fitting::candidate_density(fitted, x); }});
     }
-    draw_fit(options.plot_path, observations.column, sorted, curves);
+    draw_fit(options.plot_path, observations.column, set.sorted(), curves);
   }
   return 0;
 }

@@ -56,7 +56,9 @@ std::int32_t chosen_column(const host::Sheet& sheet, const std::string& path, co
     fail(fmt::format("{}: no column holds only numbers", path));
   }
   if (is_whole_number(wanted)) {
-    const long number = std::stol(wanted.substr(0, 9));
+    // Leading zeros count for nothing; more than nine digits is beyond any sheet's columns.
+    const std::string digits = wanted.substr(std::min(wanted.find_first_not_of('0'), wanted.size()));
+    const long number = digits.size() > 9 ? -1 : digits.empty() ? 0 : std::stol(digits);
     if (number < 1 || number > sheet.last_column())
       fail(fmt::format("{}: there is no column {} (the file has {})", path, wanted, sheet.last_column()));
     return static_cast<std::int32_t>(number);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <limits>
 #include <optional>
 
 #include "cli/axis_ticks.hpp"
@@ -28,7 +29,8 @@ struct Panel {
   Box box;
   double x_low, x_high, y_low, y_high;
 
-  double x_of(double x) const { return box.x + (x - x_low) / (x_high - x_low) * box.width; }
+  // In halves, so that data near +-1.7E308 give finite positions instead of infinities and NaN.
+  double x_of(double x) const { return box.x + (x / 2 - x_low / 2) / (x_high / 2 - x_low / 2) * box.width; }
   double y_of(double y) const {
     return box.y + box.height - (std::clamp(y, y_low, y_high) - y_low) / (y_high - y_low) * box.height;
   }
@@ -110,11 +112,11 @@ void diagonal(cairo_t* cr, const Panel& panel) {
 // The x whose fitted probability is p, by bisection between wide bounds around the data. Outside
 // its support a distribution's function may raise: there it is 0 below the data and 1 above.
 std::optional<double> quantile(const FitCurve& curve, double p, double low, double high) {
-  const double centre = (low + high) / 2;
+  const double centre = low / 2 + high / 2;
   const auto probability = [&](double x) { return value_of(curve.cumulative, x).value_or(x < centre ? 0.0 : 1.0); };
   if (probability(low) > p || probability(high) < p) return std::nullopt;
   for (int i = 0; i < 80; ++i) {
-    const double middle = (low + high) / 2;
+    const double middle = low / 2 + high / 2;
     (probability(middle) < p ? low : high) = middle;
   }
   return curve.discrete ? std::ceil(high - 1e-9) : high;
@@ -135,9 +137,14 @@ void draw_fit(const std::string& path, const std::string& title, const std::vect
   write_picture(path, kWidth, kHeight, [&](cairo_t* cr) {
     if (sorted.empty()) return;
     const double n = static_cast<double>(sorted.size());
-    const double spread = sorted.back() - sorted.front() > 0 ? sorted.back() - sorted.front() : 1.0;
-    const double low = sorted.front() - 0.05 * spread;
-    const double high = sorted.back() + 0.05 * spread;
+    // The range in halves: the data's own spread may be past the largest double.
+    constexpr double kLargest = std::numeric_limits<double>::max();
+    const double middle = sorted.front() / 2 + sorted.back() / 2;
+    const double half = sorted.back() / 2 - sorted.front() / 2;
+    const double margin = half > 0 ? 1.1 * half : std::max(0.5, 0.05 * std::fabs(middle));
+    const double low = std::max(middle - margin, -kLargest);
+    const double high = std::min(middle + margin, kLargest);
+    const double spread = 2 * std::min(half, kLargest / 4);  // finite, for the class widths and bounds
     cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
     fill_with(cr, kInk);
     text_at(cr, kLeft[0], 32, fmt::format("{}: {} observations", title, sorted.size()), 16);
@@ -149,21 +156,21 @@ void draw_fit(const std::string& path, const std::string& title, const std::vect
     const int classes = counts ? static_cast<int>(std::min(60.0, spread + 1))
                                : std::clamp(static_cast<int>(std::ceil(2.0 * std::cbrt(n))), 5, 60);
     const double class_low = counts ? sorted.front() - 0.5 : sorted.front();
-    const double width = counts ? std::ceil((spread + 1) / classes) : spread / classes;
+    const double width = counts ? std::ceil((spread + 1) / classes) : std::max(spread, 1e-300) / classes;
     std::vector<double> heights(static_cast<std::size_t>(classes), 0.0);
     for (const double x : sorted) {
-      const auto k = static_cast<std::size_t>(std::clamp(std::floor((x - class_low) / width), 0.0, classes - 1.0));
+      const auto k = static_cast<std::size_t>(std::clamp(std::floor((x / 2 - class_low / 2) / (width / 2)), 0.0, classes - 1.0));
       heights[k] += 1.0 / (n * width);
     }
     double tallest = *std::max_element(heights.begin(), heights.end());
     std::vector<std::vector<std::pair<double, std::optional<double>>>> densities(curves.size());
     for (std::size_t c = 0; c < curves.size(); ++c) {
       for (int i = 0; i <= kCurvePoints; ++i) {
-        double x = low + (high - low) * i / kCurvePoints;
+        double x = 2 * (low / 2 + (high / 2 - low / 2) * i / kCurvePoints);
         if (curves[c].discrete) x = std::round(x);
         const auto y = value_of(curves[c].density, x);
         densities[c].emplace_back(x, y ? std::optional(*y / (curves[c].discrete ? width : 1.0)) : std::nullopt);
-        if (curves[c].discrete && i < kCurvePoints && std::round(low + (high - low) * (i + 1) / kCurvePoints) == x)
+        if (curves[c].discrete && i < kCurvePoints && std::round(2 * (low / 2 + (high / 2 - low / 2) * (i + 1) / kCurvePoints)) == x)
           densities[c].pop_back();  // one point per whole number
         if (y) tallest = std::max(tallest, std::min(*y, 3 * tallest));
       }
@@ -171,8 +178,8 @@ void draw_fit(const std::string& path, const std::string& title, const std::vect
     const Panel histogram{{kLeft[0], kTop[0], kPanelWidth, kPanelHeight}, low, high, 0, tallest * 1.1};
     for (std::size_t k = 0; k < heights.size(); ++k) {
       fill_with(cr, {0.80, 0.86, 0.94});
-      const double x0 = histogram.x_of(class_low + width * static_cast<double>(k));
-      const double x1 = histogram.x_of(class_low + width * static_cast<double>(k + 1));
+      const double x0 = histogram.x_of(std::min(class_low + width * static_cast<double>(k), kLargest));
+      const double x1 = histogram.x_of(std::min(class_low + width * static_cast<double>(k + 1), kLargest));
       cairo_rectangle(cr, x0, histogram.y_of(heights[k]), x1 - x0 - 1, histogram.y_of(0) - histogram.y_of(heights[k]));
       cairo_fill(cr);
     }
@@ -198,7 +205,7 @@ void draw_fit(const std::string& path, const std::string& title, const std::vect
     for (std::size_t c = 0; c < curves.size(); ++c) {
       std::vector<std::pair<double, std::optional<double>>> points;
       for (int i = 0; i <= kCurvePoints; ++i) {
-        const double x = low + (high - low) * i / kCurvePoints;
+        const double x = 2 * (low / 2 + (high / 2 - low / 2) * i / kCurvePoints);
         points.emplace_back(x, value_of(curves[c].cumulative, x));
       }
       curve_style(cr, c);
@@ -223,7 +230,8 @@ void draw_fit(const std::string& path, const std::string& title, const std::vect
           cairo_arc(cr, pp.x_of(*f), pp.y_of(empirical), 2.2, 0, 2 * M_PI);
           cairo_fill(cr);
         }
-        if (const auto q = quantile(curves[c], empirical, low - 10 * spread, high + 10 * spread)) {
+        if (const auto q = quantile(curves[c], empirical, std::max(low - 10 * spread, -kLargest),
+                                    std::min(high + 10 * spread, kLargest))) {
           if (*q < low || *q > high) continue;
           cairo_arc(cr, qq.x_of(*q), qq.y_of(sorted[i]), 2.2, 0, 2 * M_PI);
           cairo_fill(cr);

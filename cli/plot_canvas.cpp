@@ -2,9 +2,11 @@
 
 #include <cairo-svg.h>
 
+#include <exception>
 #include <filesystem>
 #include <memory>
 
+#include "cli/atomic_file.hpp"
 #include "common/failure.hpp"
 #include "common/text_compare.hpp"
 
@@ -36,30 +38,52 @@ void text_at(cairo_t* cr, double x, double y, const std::string& text, double si
 void check_plot_path(const std::string& path) {
   const std::string extension = extension_of(path);
   if (extension != ".png" && extension != ".svg") fail("the plot file must end in .png or .svg: " + path);
+  check_writable(path);
 }
 
 void write_picture(const std::string& path, double width, double height, const std::function<void(cairo_t*)>& draw) {
   check_plot_path(path);
+  AtomicFile file(path);
+  // Cairo writes through this; the file's own failure, with its reason, is kept to be raised.
+  struct Sink {
+    AtomicFile& file;
+    std::exception_ptr failure;
+  } sink{file, nullptr};
+  const cairo_write_func_t write = [](void* closure, const unsigned char* data, unsigned int length) {
+    auto& sink = *static_cast<Sink*>(closure);
+    try {
+      sink.file.write({reinterpret_cast<const char*>(data), length});
+      return CAIRO_STATUS_SUCCESS;
+    } catch (...) {
+      sink.failure = std::current_exception();
+      return CAIRO_STATUS_WRITE_ERROR;
+    }
+  };
+  const auto checked = [&](cairo_status_t status) {
+    if (sink.failure) std::rethrow_exception(sink.failure);
+    check(status, path);
+  };
   const bool svg = extension_of(path) == ".svg";
   const std::unique_ptr<cairo_surface_t, void (*)(cairo_surface_t*)> surface(
-      svg ? cairo_svg_surface_create(path.c_str(), width, height)
+      svg ? cairo_svg_surface_create_for_stream(write, &sink, width, height)
           : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width), static_cast<int>(height)),
       cairo_surface_destroy);
-  check(cairo_surface_status(surface.get()), path);
+  checked(cairo_surface_status(surface.get()));
   {
     const std::unique_ptr<cairo_t, void (*)(cairo_t*)> cr(cairo_create(surface.get()), cairo_destroy);
     cairo_set_source_rgb(cr.get(), 1, 1, 1);
     cairo_paint(cr.get());
     cairo_select_font_face(cr.get(), "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
     draw(cr.get());
-    check(cairo_status(cr.get()), path);
+    checked(cairo_status(cr.get()));
   }
   if (svg) {
     cairo_surface_finish(surface.get());
-    check(cairo_surface_status(surface.get()), path);
+    checked(cairo_surface_status(surface.get()));
   } else {
-    check(cairo_surface_write_to_png(surface.get(), path.c_str()), path);
+    checked(cairo_surface_write_to_png_stream(surface.get(), write, &sink));
   }
+  file.commit();
 }
 
 }  // namespace cli

@@ -11,6 +11,7 @@ std::string error_description(std::int32_t number) {
     case error::kSubscriptOutOfRange: return "Subscript out of range";
     case error::kDivisionByZero: return "Division by zero";
     case error::kTypeMismatch: return "Type mismatch";
+    case error::kOutOfStackSpace: return "Out of stack space";
     case error::kObjectNotSet: return "Object variable not set";
     case error::kObjectRequired: return "Object required";
     case error::kServerUnavailable: return "The remote server machine does not exist or is unavailable";

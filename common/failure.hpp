@@ -16,6 +16,7 @@ inline constexpr std::int32_t kOutOfMemory = 7;
 inline constexpr std::int32_t kSubscriptOutOfRange = 9;
 inline constexpr std::int32_t kDivisionByZero = 11;
 inline constexpr std::int32_t kTypeMismatch = 13;
+inline constexpr std::int32_t kOutOfStackSpace = 28;
 inline constexpr std::int32_t kObjectNotSet = 91;
 inline constexpr std::int32_t kObjectRequired = 424;
 inline constexpr std::int32_t kNoSuchMember = 438;

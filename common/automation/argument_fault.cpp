@@ -16,6 +16,7 @@ std::string_view wanted(DeclaredType type) {
     case DeclaredType::Byte: return "a whole number from 0 to 255";
     case DeclaredType::Boolean: return "TRUE or FALSE";
     case DeclaredType::Text: return "a text";
+    case DeclaredType::Single: return "a number from -3.4E+38 to 3.4E+38";
     default: return "a number";
   }
 }

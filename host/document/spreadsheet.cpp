@@ -40,7 +40,7 @@ void Spreadsheet::mark_volatile() {
 }
 
 void Spreadsheet::set_status_bar(std::string_view text) {
-  status_bar_ = std::string(text);
+  status_bar_.assign(text);  // keeps its buffer: fitting sets a text per observation
   if (status_listener_) status_listener_(status_bar_);
 }
 

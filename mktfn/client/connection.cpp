@@ -1,6 +1,7 @@
 #include "mktfn/client/connection.hpp"
 
 #include <fcntl.h>
+#include <fmt/format.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,10 +10,12 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <new>
 #include <thread>
 #include <vector>
 
 #include "common/automation/dispatch.hpp"
+#include "common/reporting.hpp"
 #include "mktfn/client/remote_object.hpp"
 
 extern char** environ;
@@ -21,7 +24,7 @@ namespace mktfn::client {
 
 using protocol::Json;
 
-std::shared_ptr<Connection> Connection::start(const std::string& program) {
+std::shared_ptr<Connection> Connection::start(const std::string& program, std::chrono::milliseconds silence_limit) {
   std::signal(SIGPIPE, SIG_IGN);
   int to_server[2];
   int from_server[2];
@@ -47,14 +50,15 @@ std::shared_ptr<Connection> Connection::start(const std::string& program) {
     throw kx::Failure(kx::error::kServerUnavailable,
                       "Cannot start the mktfn server " + program + ": " + std::strerror(spawned));
   }
-  return std::shared_ptr<Connection>(new Connection(server, to_server[1], from_server[0]));
+  return std::shared_ptr<Connection>(new Connection(server, to_server[1], from_server[0], silence_limit));
 }
 
-Connection::Connection(pid_t server, int to_server, int from_server)
+Connection::Connection(pid_t server, int to_server, int from_server, std::chrono::milliseconds silence_limit)
     : server_(server),
       to_server_(to_server),
       from_server_(from_server),
-      channel_(from_server, to_server, protocol::kMaxMessageBytes) {
+      channel_(from_server, to_server, protocol::kMaxMessageBytes),
+      silence_limit_(silence_limit) {
   codec_.encode = [this](const kx::ObjectRef& object) { return encode_object(object); };
   codec_.decode = [this](const Json& marker) { return decode_object(marker); };
 }
@@ -72,7 +76,21 @@ Connection::~Connection() {
   ::waitpid(server_, nullptr, 0);
 }
 
+void Connection::server_silent() {
+  gone_ = true;
+  gone_because_ = fmt::format("The mktfn server sent no answer for {} seconds and was stopped",
+                              std::chrono::duration<double>(silence_limit_).count());
+  if (server_ > 0) {
+    ::kill(server_, SIGKILL);
+    ::waitpid(server_, nullptr, 0);
+    server_ = -1;
+  }
+  throw kx::Failure(kx::error::kServerUnavailable, gone_because_ + "; the call cannot be completed");
+}
+
 void Connection::server_gone() {
+  if (!gone_because_.empty())
+    throw kx::Failure(kx::error::kServerUnavailable, gone_because_ + "; the call cannot be completed");
   gone_ = true;
   int status = 0;
   std::string how = "ended";
@@ -107,10 +125,9 @@ Json Connection::request(std::string_view method, Json params) {
   } catch (const std::exception&) {
     server_gone();
   }
-  std::string line;
+  auto deadline = std::chrono::steady_clock::now() + silence_limit_;
   for (;;) {
-    if (channel_.read_line(line) != protocol::LineChannel::Read::Line) server_gone();
-    const Json message = protocol::parse_message(line);
+    const Json message = read_message(deadline);
     if (message.contains("method")) {
       // The server asks the host for something before it can answer.
       const Json request_id = message.value("id", Json());
@@ -123,18 +140,42 @@ Json Connection::request(std::string_view method, Json params) {
                                             {{"number", failure.number()}});
       } catch (const std::exception& caught) {
         response = protocol::error_response(request_id, protocol::code::kCallFailed, caught.what(),
-                                            {{"number", kx::error::kHostFailure}});
+                                            {{"number", kx::failure_number_of(caught)}});
       }
       try {
         channel_.write_line(protocol::dump_message(response));
       } catch (const std::exception&) {
         server_gone();
       }
+      // The server is working, not silent; the host's own time (a message box read) is not its.
+      deadline = std::chrono::steady_clock::now() + silence_limit_;
       continue;
     }
     if (message.value("id", Json()) != id) continue;  // an answer to a request no longer waited for
     if (const auto error = message.find("error"); error != message.end()) throw protocol::failure_of_error(*error);
     return message.value("result", Json());
+  }
+}
+
+Json Connection::read_message(protocol::LineChannel::Deadline deadline) {
+  std::string line;
+  switch (channel_.read_line(line, deadline)) {
+    case protocol::LineChannel::Read::Line: break;
+    case protocol::LineChannel::Read::TimedOut: server_silent();
+    case protocol::LineChannel::Read::End: server_gone();
+    case protocol::LineChannel::Read::TooLong:
+      throw kx::Failure(kx::error::kHostFailure, fmt::format("The mktfn server sent a message longer than {} bytes",
+                                                             protocol::kMaxMessageBytes));
+  }
+  try {
+    Json message = protocol::parse_message(line);
+    if (!message.is_object()) throw protocol::ProtocolError(protocol::code::kInvalidRequest, "not a JSON object");
+    return message;
+  } catch (const protocol::ProtocolError& error) {
+    throw kx::Failure(kx::error::kHostFailure,
+                      std::string("The mktfn server sent a message the client cannot read: ") + error.what());
+  } catch (const std::bad_alloc&) {
+    throw kx::Failure(kx::error::kOutOfMemory, "Out of memory reading the mktfn server's message");
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -21,9 +22,14 @@ namespace mktfn::client {
 
 class Connection : public std::enable_shared_from_this<Connection> {
  public:
+  // A call fails when the server sends nothing for this long: neither its answer nor a request
+  // for the host. The server is then stopped and every later call fails at once.
+  static constexpr std::chrono::milliseconds kDefaultSilenceLimit{5000};
+
   // Starts `program` (the mktfn server) with its standard input and output connected here.
   // Writing to a server that has gone must not kill the client: SIGPIPE is ignored from then on.
-  static std::shared_ptr<Connection> start(const std::string& program);
+  static std::shared_ptr<Connection> start(const std::string& program,
+                                           std::chrono::milliseconds silence_limit = kDefaultSilenceLimit);
   ~Connection();
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
@@ -33,7 +39,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   kx::ObjectRef create_object(std::string_view class_name);
 
   // One request and its result; the server's failures come back as kx::Failure with their
-  // number, a server that is gone as failure 462.
+  // number, a server that is gone or silent as failure 462, a message it cannot read as 1004.
   protocol::Json request(std::string_view method, protocol::Json params);
   // A request without an answer.
   void notify(std::string_view method, protocol::Json params);
@@ -42,9 +48,11 @@ class Connection : public std::enable_shared_from_this<Connection> {
   pid_t server_process() const { return server_; }
 
  private:
-  Connection(pid_t server, int to_server, int from_server);
+  Connection(pid_t server, int to_server, int from_server, std::chrono::milliseconds silence_limit);
   protocol::Json answer_host_request(const std::string& method, const protocol::Json& params);
   [[noreturn]] void server_gone();
+  [[noreturn]] void server_silent();
+  protocol::Json read_message(protocol::LineChannel::Deadline deadline);
   protocol::Json encode_object(const kx::ObjectRef& object);
   kx::Value decode_object(const protocol::Json& marker);
 
@@ -56,7 +64,9 @@ class Connection : public std::enable_shared_from_this<Connection> {
   std::shared_ptr<kx::Application> application_;  // the host the server calls back
   std::unordered_map<std::int64_t, std::weak_ptr<kx::Object>> proxies_;
   std::int64_t next_request_ = 1;
+  std::chrono::milliseconds silence_limit_;
   bool gone_ = false;
+  std::string gone_because_;  // why a server still running is no longer used
 };
 
 }  // namespace mktfn::client

@@ -1,8 +1,11 @@
 #include "mktfn/protocol/line_channel.hpp"
 
+#include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <stdexcept>
 
@@ -11,24 +14,32 @@ namespace mktfn::protocol {
 LineChannel::LineChannel(int input, int output, std::size_t max_line)
     : input_(input), output_(output), max_line_(max_line) {}
 
-bool LineChannel::fill() {
+LineChannel::Fill LineChannel::fill(Deadline deadline) {
   if (start_ > 0) {
     buffer_.erase(0, start_);
     start_ = 0;
   }
   char chunk[1 << 16];
   for (;;) {
+    if (deadline != Deadline::max()) {
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      pollfd ready{input_, POLLIN, 0};
+      const int polled =
+          left.count() > 0 ? ::poll(&ready, 1, static_cast<int>(std::min<std::int64_t>(left.count(), INT32_MAX))) : 0;
+      if (polled < 0 && errno == EINTR) continue;
+      if (polled == 0) return Fill::TimedOut;
+    }
     const ssize_t count = ::read(input_, chunk, sizeof chunk);
     if (count > 0) {
       buffer_.append(chunk, static_cast<std::size_t>(count));
-      return true;
+      return Fill::More;
     }
     if (count < 0 && errno == EINTR) continue;
-    return false;
+    return Fill::End;
   }
 }
 
-LineChannel::Read LineChannel::read_line(std::string& line) {
+LineChannel::Read LineChannel::read_line(std::string& line, Deadline deadline) {
   bool too_long = false;
   std::size_t searched = start_;
   for (;;) {
@@ -48,7 +59,9 @@ LineChannel::Read LineChannel::read_line(std::string& line) {
       start_ = buffer_.size();
     }
     searched = buffer_.size() - start_;
-    if (!fill()) return Read::End;
+    const Fill filled = fill(deadline);
+    if (filled == Fill::End) return Read::End;
+    if (filled == Fill::TimedOut) return Read::TimedOut;
     searched += start_;  // fill() moved the unread data to the front
   }
 }

@@ -2,6 +2,7 @@
 // each message is one line of UTF-8 JSON ending in '\n'.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -12,15 +13,18 @@ class LineChannel {
  public:
   LineChannel(int input, int output, std::size_t max_line);
 
-  enum class Read { Line, TooLong, End };
+  using Deadline = std::chrono::steady_clock::time_point;
+  enum class Read { Line, TooLong, End, TimedOut };
   // The next line without its '\n'. A line longer than the limit is skipped to its end and
-  // reported as TooLong; End when the other side closed its end (or the input failed).
-  Read read_line(std::string& line);
+  // reported as TooLong; End when the other side closed its end (or the input failed); TimedOut
+  // when no whole line came before the deadline.
+  Read read_line(std::string& line, Deadline deadline = Deadline::max());
   // Writes one line and a '\n'. Raises std::runtime_error when the other side is gone.
   void write_line(std::string_view line);
 
  private:
-  bool fill();
+  enum class Fill { More, End, TimedOut };
+  Fill fill(Deadline deadline);
 
   int input_;
   int output_;

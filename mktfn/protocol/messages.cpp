@@ -3,19 +3,76 @@
 namespace mktfn::protocol {
 namespace {
 
-struct TooDeep {};
+// Counts values and depth without building them, so that a message is measured before it costs
+// memory. Past the limit it reads on for the message's id, to answer the call that sent it.
+class Measure : public nlohmann::json_sax<Json> {
+ public:
+  bool null() override { return value(nullptr); }
+  bool boolean(bool) override { return value(nullptr); }
+  bool number_integer(number_integer_t number) override { return value(number); }
+  bool number_unsigned(number_unsigned_t number) override { return value(number); }
+  bool number_float(number_float_t number, const string_t&) override { return value(number); }
+  bool string(string_t& text) override { return value(text); }
+  bool binary(binary_t&) override { return value(nullptr); }
+  bool start_object(std::size_t) override { return open(); }
+  bool key(string_t& name) override {
+    id_follows_ = depth_ == 1 && name == "id";
+    return true;
+  }
+  bool end_object() override { return close(); }
+  bool start_array(std::size_t) override { return open(); }
+  bool end_array() override { return close(); }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) override {
+    syntax_error = error.what();
+    return false;
+  }
+
+  bool too_deep = false;
+  bool too_many = false;
+  std::string syntax_error;
+  Json id;
+
+ private:
+  // Only the id is kept: every other value is counted, never copied.
+  template <class Scalar>
+  bool value(const Scalar& scalar) {
+    if (id_follows_) id = scalar;
+    id_follows_ = false;
+    if (++values_ > kMaxValues) too_many = true;
+    return true;
+  }
+  bool open() {
+    id_follows_ = false;
+    if (++depth_ > kMaxNesting) {
+      too_deep = true;
+      return false;
+    }
+    ++values_;
+    return true;
+  }
+  bool close() {
+    --depth_;
+    return true;
+  }
+  std::size_t values_ = 0;
+  std::size_t depth_ = 0;
+  bool id_follows_ = false;
+};
 
 }  // namespace
 
 Json parse_message(std::string_view text) {
-  const nlohmann::json::parser_callback_t limit_depth = [](int depth, Json::parse_event_t, Json&) {
-    if (static_cast<std::size_t>(depth) > kMaxNesting) throw TooDeep{};
-    return true;
-  };
-  try {
-    return Json::parse(text, limit_depth);
-  } catch (const TooDeep&) {
+  Measure measure;
+  const bool read = Json::sax_parse(text, &measure);
+  if (measure.too_deep)
     throw ProtocolError(code::kParseError, "The message nests deeper than " + std::to_string(kMaxNesting) + " levels");
+  if (!read) throw ProtocolError(code::kParseError, "The message is no JSON: " + measure.syntax_error);
+  if (measure.too_many) {
+    throw ProtocolError(code::kInvalidRequest, "The message holds more than " + std::to_string(kMaxValues) + " values",
+                        std::move(measure.id));
+  }
+  try {
+    return Json::parse(text);
   } catch (const Json::exception& error) {
     throw ProtocolError(code::kParseError, std::string("The message is no JSON: ") + error.what());
   }

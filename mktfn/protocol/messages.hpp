@@ -19,6 +19,13 @@ using Json = nlohmann::json;
 inline constexpr std::size_t kMaxMessageBytes = 64u << 20;
 // Deeper nesting than any value needs (an array of arrays inside a range inside params).
 inline constexpr std::size_t kMaxNesting = 32;
+// Values (numbers, texts, lists, objects, ...) one message may hold: two full worksheet columns.
+// Each costs the parsed message and its cell values some hundred bytes however short its text,
+// so the count, not the length, bounds a message's memory.
+inline constexpr std::size_t kMaxValues = std::size_t{1} << 21;
+// Calls the client sends while the server waits for its host nest inside the waiting call; each
+// level costs the server stack, so a call deeper than this is refused.
+inline constexpr int kMaxNestedCalls = 64;
 
 namespace code {
 inline constexpr int kParseError = -32700;
@@ -30,17 +37,22 @@ inline constexpr int kInternalError = -32603;
 inline constexpr int kCallFailed = -32000;
 }  // namespace code
 
-// A message that breaks the protocol; answered with its code, never fatal.
+// A message that breaks the protocol; answered with its code, never fatal. `id` is the message's
+// id where it could be read.
 class ProtocolError : public std::runtime_error {
  public:
-  ProtocolError(int code, const std::string& message) : std::runtime_error(message), code_(code) {}
+  ProtocolError(int code, const std::string& message, Json id = nullptr)
+      : std::runtime_error(message), code_(code), id_(std::move(id)) {}
   int code() const noexcept { return code_; }
+  const Json& id() const noexcept { return id_; }
 
  private:
   int code_;
+  Json id_;
 };
 
-// Parses one message, refusing nesting deeper than kMaxNesting; raises ProtocolError (parse error).
+// Parses one message, refusing nesting deeper than kMaxNesting (a parse error) and more than
+// kMaxValues values (an invalid request) before it builds anything; raises ProtocolError.
 Json parse_message(std::string_view text);
 // The message as one line: no raw line breaks, invalid UTF-8 replaced.
 std::string dump_message(const Json& message);

@@ -45,7 +45,7 @@ class RangeSnapshot : public kx::Range {
   RangeSnapshot(std::shared_ptr<const Block> block, std::int32_t top, std::int32_t left, std::int32_t rows,
                 std::int32_t columns)
       : block_(std::move(block)), top_(top), left_(left), rows_(rows), columns_(columns) {}
-  kx::RangeRef part(std::int32_t top, std::int32_t left, std::int32_t rows, std::int32_t columns) const;
+  kx::RangeRef part(std::int64_t top, std::int64_t left, std::int64_t rows, std::int64_t columns) const;
   const kx::Value& at(std::int32_t row, std::int32_t column) const;
 
   std::shared_ptr<const Block> block_;

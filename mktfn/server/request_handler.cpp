@@ -119,6 +119,16 @@ std::optional<Json> RequestHandler::handle(const Json& message) {
         !message.at("method").is_string() || (has_id && !id_allowed && !message.at("id").is_null())) {
       throw ProtocolError(code::kInvalidRequest, "Not a JSON-RPC 2.0 request");
     }
+    ++depth_;
+    const struct Leave {
+      int& depth;
+      ~Leave() { --depth; }
+    } leave{depth_};
+    if (depth_ > protocol::kMaxNestedCalls) {
+      throw kx::Failure(kx::error::kOutOfStackSpace, "Out of stack space: calls nest more than " +
+                                                         std::to_string(protocol::kMaxNestedCalls) +
+                                                         " levels deep inside the server's requests to its client");
+    }
     const Json params = message.contains("params") ? message.at("params") : Json::object();
     Json result = dispatch(message.at("method").get<std::string>(), params);
     if (!has_id) return std::nullopt;
@@ -140,7 +150,7 @@ std::optional<std::string> RequestHandler::handle_line(std::string_view line) {
   try {
     response = handle(protocol::parse_message(line));
   } catch (const ProtocolError& error) {
-    response = protocol::error_response(nullptr, error.code(), error.what());
+    response = protocol::error_response(error.id(), error.code(), error.what());
   }
   if (!response) return std::nullopt;
   return protocol::dump_message(*response);

@@ -41,6 +41,7 @@ class RequestHandler {
   std::unordered_map<std::int64_t, kx::ObjectRef> objects_;
   std::unordered_map<const kx::Object*, std::int64_t> handles_;
   std::int64_t next_handle_ = 1;
+  int depth_ = 0;  // requests being handled: more than one while calls nest inside a host request
 };
 
 }  // namespace mktfn::server

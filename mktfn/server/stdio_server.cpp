@@ -1,6 +1,7 @@
 #include "mktfn/server/stdio_server.hpp"
 
 #include <exception>
+#include <new>
 #include <string>
 
 #include "common/failure.hpp"
@@ -20,7 +21,13 @@ bool StdioServer::answer(LineChannel::Read read, const std::string& line) {
         nullptr, protocol::code::kInvalidRequest,
         "The message is longer than " + std::to_string(protocol::kMaxMessageBytes) + " bytes"));
   } else {
-    response = handler_.handle_line(line);
+    try {
+      response = handler_.handle_line(line);
+    } catch (const std::bad_alloc&) {
+      response = protocol::dump_message(protocol::error_response(
+          nullptr, protocol::code::kInternalError, "Out of memory: the message needs more memory than the server has",
+          {{"number", kx::error::kOutOfMemory}}));
+    }
   }
   if (!response) return true;
   try {
@@ -40,15 +47,32 @@ int StdioServer::run() {
   }
 }
 
+Json StdioServer::result_of(const Json& answer) {
+  if (const auto error = answer.find("error"); error != answer.end()) throw protocol::failure_of_error(*error);
+  return answer.value("result", Json());
+}
+
 Json StdioServer::request(std::string_view method, Json params) {
-  const Json id = "server-" + std::to_string(next_request_++);
+  const std::string id = "server-" + std::to_string(next_request_++);
   try {
     channel_.write_line(protocol::dump_message(protocol::request(id, method, std::move(params))));
   } catch (const std::exception&) {
     throw kx::Failure(kx::error::kServerUnavailable, "The client of the mktfn server is gone");
   }
+  waiting_.insert(id);
+  struct Done {
+    StdioServer& server;
+    const std::string& id;
+    ~Done() {
+      server.waiting_.erase(id);
+      server.early_answers_.erase(id);
+    }
+  } done{*this, id};
+
   std::string line;
   for (;;) {
+    // Pipelined calls nest: the answer to this request may have come while an inner call waited.
+    if (const auto early = early_answers_.find(id); early != early_answers_.end()) return result_of(early->second);
     const LineChannel::Read read = channel_.read_line(line);
     if (read == LineChannel::Read::End)
       throw kx::Failure(kx::error::kServerUnavailable, "The client of the mktfn server is gone");
@@ -56,18 +80,24 @@ Json StdioServer::request(std::string_view method, Json params) {
     if (read == LineChannel::Read::Line) {
       try {
         message = protocol::parse_message(line);
-      } catch (const protocol::ProtocolError&) {
+      } catch (const std::exception&) {
+        // Not an answer: answer() below tells the client what is wrong with it.
       }
     }
-    const bool is_answer = message.is_object() && !message.contains("method") && message.value("id", Json()) == id;
-    if (!is_answer) {
+    std::string answered;  // the id of a waiting request of ours that this line answers
+    if (message.is_object() && !message.contains("method")) {
+      const auto found = message.find("id");
+      if (found != message.end() && found->is_string() && waiting_.contains(found->get<std::string>()))
+        answered = found->get<std::string>();
+    }
+    if (answered.empty()) {
       // While it waits, the server serves the client's own requests, one apartment thread as ever.
       if (!answer(read, line))
         throw kx::Failure(kx::error::kServerUnavailable, "The client of the mktfn server is gone");
       continue;
     }
-    if (const auto error = message.find("error"); error != message.end()) throw protocol::failure_of_error(*error);
-    return message.value("result", Json());
+    if (answered == id) return result_of(message);
+    early_answers_.emplace(std::move(answered), std::move(message));
   }
 }
 

@@ -38,7 +38,7 @@ std::int16_t CheckParam::DoCheckParamPart1(double& checkIndex, kx::Value& intPDF
 kx::Value CheckParam::DoCheckParamPart2(kx::Value& intPDF, kx::Value& XStart, kx::Value& XFinish, kx::Value& LeftX,
                                         kx::Value& RightX) {
   const double start = kx::to_double(XStart);
-  const double margin = (kx::to_double(XFinish) - start) / 20;
+  const double margin = kx::to_double(XFinish) / 20 - start / 20;  // the span itself overflows for ends near 1E308
   const double code = kx::to_double(intPDF);
   const bool continuous = code == std::trunc(code) && dialog::is_continuous(static_cast<int>(code));
   // A discrete chart puts its markers on whole numbers, where the probability is.

@@ -4,6 +4,7 @@
 #include "riskfn/dialog/distribution_statistics.hpp"
 
 #include <algorithm>
+#include <boost/math/distributions/binomial.hpp>
 #include <boost/math/distributions/geometric.hpp>
 #include <boost/math/distributions/inverse_gaussian.hpp>
 #include <cmath>
@@ -31,10 +32,13 @@ double beta_kurtosis(double a, double b) {
   return 3 * (a + b + 1) * (2 * (b - a) * (b - a) + a * b * (a + b + 2)) / (a * b * (a + b + 2) * (a + b + 3));
 }
 
+// a / (a + b) of a beta's shapes, as 1 / (1 + b / a): the sum overflows for shapes near 1E308.
+double beta_fraction(double a, double b) { return 1 / (1 + b / a); }
+
 // The mode of a beta on [low, up]; shapes below 1 put it at an end, or at both.
 Statistic beta_mode(double a, double b, double low, double up, Statistic both_ends) {
   if (a == 1 && b == 1) return kNotDefined;
-  if (a >= 1 && b >= 1) return low + (a - 1) / (a + b - 2) * (up - low);
+  if (a >= 1 && b >= 1) return low + (a == 1 ? 0.0 : beta_fraction(a - 1, b - 1)) * (up - low);
   if (a < 1 && b >= 1) return low;
   if (a >= 1 && b < 1) return up;
   return both_ends;
@@ -42,6 +46,15 @@ Statistic beta_mode(double a, double b, double low, double up, Statistic both_en
 
 double beta_median(Application& host, double a, double b, double low, double up) {
   return host_number(host, WorksheetFn::BetaInv, {0.5, a, b, low, up});
+}
+
+// A binomial's median lies between floor(n p) and ceil(n p), and is n p when that is whole: the
+// host's CritBinom strays by hundreds of thousands for a thousand million million trials.
+double binomial_median(double n, double p) {
+  const double center = n * p;
+  const double below = std::floor(center);
+  if (below == center) return center;
+  return boost::math::cdf(boost::math::binomial_distribution<double>(n, p), below) >= 0.5 ? below : below + 1;
 }
 
 // PERT: the beta on [a, b] whose mean is (a + 4c + b) / 6.
@@ -98,7 +111,7 @@ const std::map<int, StatisticsRule> kRules = {
     {1,
      {.minimum = STAT(0.0),
       .maximum = STAT(1.0),
-      .mean = STAT(p[0] / (p[0] + p[1])),
+      .mean = STAT(beta_fraction(p[0], p[1])),
       .mode = STAT(beta_mode(p[0], p[1], 0, 1, std::string("Bimodal at min and max"))),
       .median = STAT(beta_median(host, p[0], p[1], 0, 1)),
       .variance = STAT(beta_variance(p[0], p[1])),
@@ -107,7 +120,7 @@ const std::map<int, StatisticsRule> kRules = {
     {2,
      {.minimum = STAT(p[2]),
       .maximum = STAT(p[3]),
-      .mean = STAT(p[2] + p[0] / (p[0] + p[1]) * (p[3] - p[2])),
+      .mean = STAT(p[2] + beta_fraction(p[0], p[1]) * (p[3] - p[2])),
       .mode = STAT(beta_mode(p[0], p[1], p[2], p[3], kBothEnds)),
       .median = STAT(beta_median(host, p[0], p[1], p[2], p[3])),
       .variance = STAT((p[3] - p[2]) * (p[3] - p[2]) * beta_variance(p[0], p[1])),
@@ -121,7 +134,7 @@ const std::map<int, StatisticsRule> kRules = {
         const double x = (p[0] + 1) * p[1];
         return x == std::floor(x) ? std::floor(x - 0.5) : std::floor(x);
       })()),
-      .median = STAT(host_number(host, WorksheetFn::CritBinom, {p[0], p[1], 0.5})),
+      .median = STAT(binomial_median(std::trunc(p[0]), p[1])),
       .variance = STAT(p[0] * p[1] * (1 - p[1])),
       .skewness = STAT((1 - 2 * p[1]) / std::sqrt(p[0] * p[1] * (1 - p[1]))),
       .kurtosis = STAT(3 - 6 / p[0] + 1 / (p[0] * p[1] * (1 - p[1])))}},

@@ -142,11 +142,14 @@ constexpr Candidate kCandidates[] = {
     {3, Kind::Discrete, 345, 20, 0, 0, estimate_binomial,
      [](double x, const Fit& f, const Context& c) {
        return c.root.kxBINOMIALc(x, f.parameter(0), f.parameter(1), kCumulative);
-     }},
+     },
+     true},
     {15, Kind::Discrete, 346, 21, 0, 0, estimate_geometric,
-     [](double x, const Fit& f, const Context& c) { return c.root.kxGEOc(x, f.parameter(0), true); }},
+     [](double x, const Fit& f, const Context& c) { return c.root.kxGEOc(x, f.parameter(0), true); },
+     true},
     {17, Kind::Discrete, 347, 22, 0, 0, estimate_hypergeometric,
-     [](double x, const Fit& f, const Context&) { return hypergeometric_cumulative(x, f); }},
+     [](double x, const Fit& f, const Context&) { return hypergeometric_cumulative(x, f); },
+     true},
     {18, Kind::Discrete, 348, 23, 0, 0, estimate_integer_uniform,
      [](double x, const Fit& f, const Context&) {
        const double low = f.parameter(0);
@@ -156,9 +159,11 @@ constexpr Candidate kCandidates[] = {
        return checked::div(x - low + 1.0, high - low + 1.0);
      }},
     {24, Kind::Discrete, 349, 24, 0, 0, estimate_negative_binomial,
-     [](double x, const Fit& f, const Context&) { return negative_binomial_cumulative(x, f); }},
+     [](double x, const Fit& f, const Context&) { return negative_binomial_cumulative(x, f); },
+     true},
     {31, Kind::Discrete, 384, 25, 0, 0, estimate_poisson,
-     [](double x, const Fit& f, const Context& c) { return c.root.kxPOISSONc(x, f.parameter(0), true); }},
+     [](double x, const Fit& f, const Context& c) { return c.root.kxPOISSONc(x, f.parameter(0), true); },
+     true},
 };
 
 }  // namespace

@@ -62,6 +62,7 @@ struct Candidate {
   std::int32_t timing_name_row = 0;    // the name written into the timing table, if not the display name
   void (*estimate)(const FitContext& context, CandidateFit& fit);
   double (*cumulative)(double x, const CandidateFit& fit, const FitContext& context);
+  bool whole_steps = false;  // the cumulative function steps only at whole numbers: F(x) = F(floor(x))
 };
 
 // Whether every observation is a whole number from 0 up: the support of every discrete

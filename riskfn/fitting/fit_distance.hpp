@@ -13,8 +13,42 @@
 #include <cmath>
 #include <cstddef>
 #include <span>
+#include <utility>
 
 namespace riskfn::fitting {
+
+// A cumulative function evaluated as the distance walks the sorted observations: the last two
+// results are kept, and one that steps only at whole numbers is evaluated at floor(x) (for
+// x >= 0, where floor and the host's truncation agree), so a million observations between 0
+// and 30 cost some thirty evaluations instead of two million.
+template <class Cumulative>
+class RememberedCumulative {
+ public:
+  RememberedCumulative(Cumulative cumulative, bool whole_steps)
+      : cumulative_(std::move(cumulative)), whole_steps_(whole_steps) {}
+
+  double operator()(double x) {
+    const double at = whole_steps_ && x >= 0.0 ? std::floor(x) : x;
+    for (const Known& known : known_) {
+      if (known.filled && known.at == at) return known.value;
+    }
+    const double value = cumulative_(at);
+    known_[next_] = {true, at, value};
+    next_ = 1 - next_;
+    return value;
+  }
+
+ private:
+  struct Known {
+    bool filled = false;
+    double at = 0.0;
+    double value = 0.0;
+  };
+  Cumulative cumulative_;
+  bool whole_steps_;
+  Known known_[2];
+  int next_ = 0;
+};
 
 // `after_observation(i)` runs after each observation, for progress reports.
 template <class Cumulative, class Progress>

@@ -1,6 +1,7 @@
 // PDF.FitPDF and PDF.StoreFitData: the fitting run over the candidates, with progress in the
 // status bar, a row and a time per candidate, and the ranking when all were asked for.
 #include <array>
+#include <charconv>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "riskfn/fitting/candidates.hpp"
 #include "riskfn/fitting/fit_distance.hpp"
 #include "riskfn/fitting/result_table.hpp"
+#include "riskfn/fitting/sample_summary.hpp"
 #include "riskfn/frame/main.hpp"
 #include "riskfn/frame/pdf.hpp"
 
@@ -57,28 +59,6 @@ kx::RangeRef input_range(const kx::Application& application, const Value& rngInp
   throw kx::Failure(kx::error::kTypeMismatch, "Type mismatch: the input is neither a range nor an address");
 }
 
-// The statistics of the input range, through the raising worksheet functions; a sample of
-// one has no standard deviation or variance, which only the candidates needing them miss.
-Sample summarise(kx::Application& application, kx::WorksheetFunctionObject& worksheet, const kx::RangeRef& range,
-                 const std::vector<double>& sorted) {
-  const Value data(range);
-  const auto statistic = [&](WorksheetFn fn) { return kx::to_double(worksheet.call(fn, {data})); };
-  Sample sample;
-  sample.mean = statistic(WorksheetFn::Average);
-  try {
-    sample.stdev = statistic(WorksheetFn::Stdev);
-  } catch (const kx::Failure&) {
-    sample.stdev.reset();
-  }
-  if (const Value variance = application.call(WorksheetFn::Var, {data}); variance.is_number())
-    sample.variance = variance.number();
-  sample.min = statistic(WorksheetFn::Min);
-  sample.max = statistic(WorksheetFn::Max);
-  sample.count = static_cast<float>(range->row_count());
-  sample.sorted = sorted;
-  return sample;
-}
-
 // Column 3 of rows 0 .. n - 1 of FitTestData.
 std::vector<double> observations(const Value& FitTestData, float count) {
   if (!FitTestData.is_array()) throw kx::Failure(kx::error::kTypeMismatch, "Type mismatch: FitTestData is no array");
@@ -106,7 +86,7 @@ std::string PDF::FitPDF(Value& totTime, Value& rngInput, std::int16_t& NumFitted
     const kx::RangeRef range = input_range(*application, rngInput);
     const float count = static_cast<float>(range->row_count());
     const std::vector<double> sorted = observations(FitTestData, count);
-    const Sample sample = summarise(*application, *worksheet, range, sorted);
+    const Sample sample = fitting::summarise(*application, *worksheet, Value(range), count, sorted);
 
     NumFittedPDFs = 0;
     const std::string selection = kx::to_text(control_property(frmSimDistrib, "cboDistrFit", "Text"));
@@ -142,14 +122,23 @@ std::string PDF::FitPDF(Value& totTime, Value& rngInput, std::int16_t& NumFitted
       CandidateFit fit;
       std::optional<double> distance;
       const std::string progress = risk_text(candidate.progress_row) + " - Item: ";
+      std::string status = progress;  // rebuilt in place for every observation, without allocating
       try {
         candidate.estimate(context, fit);
         if (candidate.kind == Kind::Discrete && !fitting::counts_only(sorted)) fit.applicable = false;
         if (fit.applicable) {
           distance = fitting::fit_distance(
               sorted, count, candidate.kind == Kind::Discrete,
-              [&](double x) { return candidate.cumulative(x, fit, context); },
-              [&](std::size_t i) { application->set_status_bar(progress + std::to_string(i) + " von " + last_item); });
+              fitting::RememberedCumulative([&](double x) { return candidate.cumulative(x, fit, context); },
+                                            candidate.whole_steps),
+              [&](std::size_t i) {
+                status.resize(progress.size());
+                char digits[24];
+                status.append(digits, std::to_chars(digits, digits + sizeof digits, i).ptr);
+                status += " von ";
+                status += last_item;
+                application->set_status_bar(status);
+              });
         }
       } catch (const kx::Failure&) {
         distance.reset();

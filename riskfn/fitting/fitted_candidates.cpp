@@ -1,31 +1,20 @@
 #include "riskfn/fitting/fitted_candidates.hpp"
 
-#include <cmath>
-#include <numeric>
-
 #include "common/failure.hpp"
 #include "riskfn/fitting/fit_distance.hpp"
+#include "riskfn/fitting/sample_summary.hpp"
 #include "riskfn/frame/main.hpp"
 #include "riskfn/frame/pdf.hpp"
 
 namespace riskfn::fitting {
 namespace {
 
-Sample sample_of(const std::vector<double>& sorted) {
-  Sample sample;
-  const auto n = static_cast<double>(sorted.size());
+// The observations as the worksheet functions read them: a column of numbers.
+kx::Value column_of(const std::vector<double>& sorted) {
   if (sorted.empty()) throw kx::Failure(kx::error::kDivisionByZero, "Division by zero: no observations");
-  sample.mean = std::accumulate(sorted.begin(), sorted.end(), 0.0) / n;
-  if (sorted.size() > 1) {
-    double squares = 0.0;
-    for (const double x : sorted) squares += (x - sample.mean) * (x - sample.mean);
-    sample.variance = squares / (n - 1.0);
-    sample.stdev = std::sqrt(*sample.variance);
-  }
-  sample.min = sorted.front();
-  sample.max = sorted.back();
-  sample.count = static_cast<float>(sorted.size());
-  return sample;
+  kx::Array column(sorted.size(), 1);
+  for (std::size_t i = 0; i < sorted.size(); ++i) column.at(i, 0) = sorted[i];
+  return column;
 }
 
 PDF& pdf_of(Main& main) {
@@ -35,31 +24,49 @@ PDF& pdf_of(Main& main) {
 
 }  // namespace
 
-CandidateSet::CandidateSet(Main& main, std::vector<double> sorted)
+CandidateSet::CandidateSet(Main& main, std::vector<double> sorted, const kx::Value& data)
     : sorted_(std::move(sorted)),
-      sample_(sample_of(sorted_)),
       worksheet_(main.host().worksheet_function()),
-      context_{main, main.host(), *worksheet_, sample_, pdf_of(main).risk_text(51), pdf_of(main).risk_text(383)} {
-  sample_.sorted = sorted_;
+      sample_(summarise(main.host(), *worksheet_, data.is_empty() ? column_of(sorted_) : data,
+                        static_cast<float>(sorted_.size()), sorted_)),
+      context_{main, main.host(), *worksheet_, sample_, pdf_of(main).risk_text(51), pdf_of(main).risk_text(383)} {}
+
+std::string CandidateSet::name(const Candidate& candidate) const {
+  return pdf_of(context_.root).risk_text(kNameRowBase + candidate.code);
 }
 
 FittedCandidate CandidateSet::fit(const Candidate& candidate) const {
   FittedCandidate fitted;
   fitted.candidate = &candidate;
-  fitted.name = pdf_of(context_.root).risk_text(kNameRowBase + candidate.code);
+  fitted.name = name(candidate);
   try {
     candidate.estimate(context_, fitted.fit);
     if (candidate.kind == Kind::Discrete && !counts_only(sorted_)) fitted.fit.applicable = false;
-    if (fitted.fit.applicable) {
-      fitted.distance = fit_distance(
-          sorted_, static_cast<double>(sample_.count), candidate.kind == Kind::Discrete,
-          [&](double x) { return candidate.cumulative(x, fitted.fit, context_); }, [](std::size_t) {});
-    }
+    if (fitted.fit.applicable) measure(fitted);
   } catch (const kx::Failure&) {
     fitted.fit.applicable = false;
   }
   if (!fitted.distance) fitted.fit.applicable = false;
   return fitted;
+}
+
+void CandidateSet::measure(FittedCandidate& fitted) const {
+  const Candidate& candidate = *fitted.candidate;
+  fitted.distance.reset();
+  fitted.cumulative.clear();
+  const auto cumulative = [&](double x) { return candidate.cumulative(x, fitted.fit, context_); };
+  const auto count = static_cast<double>(sample_.count);
+  if (candidate.kind == Kind::Discrete) {
+    fitted.distance = fit_distance(sorted_, count, true, RememberedCumulative(cumulative, candidate.whole_steps),
+                                   [](std::size_t) {});
+    return;
+  }
+  // F once per observation: the distance reads it in order, the statistics again later.
+  std::vector<double> values(sorted_.size());
+  for (std::size_t i = 0; i < sorted_.size(); ++i) values[i] = cumulative(sorted_[i]);
+  std::size_t next = 0;
+  fitted.distance = fit_distance(sorted_, count, false, [&](double) { return values[next++]; }, [](std::size_t) {});
+  fitted.cumulative = std::move(values);
 }
 
 double CandidateSet::cumulative(const FittedCandidate& fitted, double x) const {

@@ -23,12 +23,14 @@ struct FittedCandidate {
   CandidateFit fit;                // the slots as the dialog stores them
   std::optional<double> distance;  // the dialog's distance; none when not applicable
   bool by_likelihood = false;      // the slots hold maximum-likelihood estimates
+  std::vector<double> cumulative;  // F at each sorted observation (continuous candidates), for the statistics
 };
 
 class CandidateSet {
  public:
-  // `main` must have been initialised with the host; `sorted` ascending.
-  CandidateSet(Main& main, std::vector<double> sorted);
+  // `main` must have been initialised with the host; `sorted` ascending. The sample statistics
+  // come from `data`, the range the dialog read, where given; else from the sorted values.
+  CandidateSet(Main& main, std::vector<double> sorted, const kx::Value& data = kx::Value());
   // The context points into the object itself.
   CandidateSet(const CandidateSet&) = delete;
   CandidateSet& operator=(const CandidateSet&) = delete;
@@ -36,8 +38,13 @@ class CandidateSet {
   const std::vector<double>& sorted() const { return sorted_; }
   const FitContext& context() const { return context_; }
 
+  // The candidate's display name in the current language.
+  std::string name(const Candidate& candidate) const;
   // The candidate estimated and measured as FitPDF does; not applicable on any failure.
   FittedCandidate fit(const Candidate& candidate) const;
+  // The dialog's distance of the candidate with the estimates in its slots (and, for a
+  // continuous one, F at every observation); none when F fails.
+  void measure(FittedCandidate& fitted) const;
   // F(x) of a fitted, applicable candidate. Untrapped.
   double cumulative(const FittedCandidate& fitted, double x) const;
 
@@ -46,8 +53,8 @@ class CandidateSet {
 
  private:
   std::vector<double> sorted_;
-  Sample sample_;
   std::shared_ptr<kx::WorksheetFunctionObject> worksheet_;
+  Sample sample_;
   FitContext context_;
 };
 

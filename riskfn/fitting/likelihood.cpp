@@ -88,7 +88,140 @@ double density(std::int32_t code, const CandidateFit& f, double x) {
 // estimates' errors: not where a bound is itself an estimate (the uniform, Pareto's scale).
 bool regular_likelihood(std::int32_t code) { return code != 26 && code != 36; }
 
-std::optional<double> log_likelihood(std::int32_t code, const CandidateFit& fit, std::span<const double> data) {
+// Sums over the observations from which most candidates' log-likelihoods follow at once,
+// instead of a density (often a special function) per observation at every optimiser step.
+struct Sums {
+  double n = 0.0;
+  double mean = 0.0;
+  double squares = 0.0;  // sum of (x - mean)^2
+  double min = 0.0;
+  double max = 0.0;
+  bool positive = false;  // every x > 0: the logarithms below exist
+  double log_sum = 0.0;
+  double log_squares = 0.0;  // sum of (ln x - mean ln x)^2
+  bool inside_unit = false;  // every x in (0, 1)
+  double log_complement_sum = 0.0;  // sum of ln(1 - x)
+};
+
+Sums sums_of(std::span<const double> x) {
+  Sums s;
+  s.n = static_cast<double>(x.size());
+  if (x.empty()) return s;
+  s.min = *std::min_element(x.begin(), x.end());
+  s.max = *std::max_element(x.begin(), x.end());
+  // Halves keep the mean of numbers near 1E308 finite.
+  for (const double v : x) s.mean += v / 2;
+  s.mean = s.mean / s.n * 2;
+  for (const double v : x) s.squares += (v - s.mean) * (v - s.mean);
+  s.positive = s.min > 0.0;
+  if (s.positive) {
+    for (const double v : x) s.log_sum += std::log(v);
+    const double log_mean = s.log_sum / s.n;
+    for (const double v : x) s.log_squares += (std::log(v) - log_mean) * (std::log(v) - log_mean);
+  }
+  s.inside_unit = s.positive && s.max < 1.0;
+  if (s.inside_unit) {
+    for (const double v : x) s.log_complement_sum += std::log1p(-v);
+  }
+  return s;
+}
+
+// Sum of (x - m)^2 from the sample's own: the two terms do not cancel.
+double squares_about(const Sums& s, double m) { return s.squares + s.n * (s.mean - m) * (s.mean - m); }
+
+// The log-likelihood in closed form where the candidate's family allows it: from the sums, or
+// from a cheap expression per observation; none where only the density itself will do.
+std::optional<double> closed_log_likelihood(std::int32_t code, const CandidateFit& f, const Sums& s,
+                                            std::span<const double> x) {
+  constexpr double kLogTwoPi = 1.8378770664093453;
+  const double n = s.n;
+  const auto normal = [&](double mean, double sd) {
+    return -n * (std::log(sd) + kLogTwoPi / 2) - squares_about(s, mean) / (2 * sd * sd);
+  };
+  const auto gamma = [&](double shape, double scale) {
+    return (shape - 1) * s.log_sum - (s.mean * n) / scale - n * (std::lgamma(shape) + shape * std::log(scale));
+  };
+  switch (code) {
+    case 25: return normal(slot(f, 0), slot(f, 1));
+    case 9: return normal(0.0, 1.0 / (slot(f, 0) * std::sqrt(2.0)));
+    case 22: {
+      if (!s.positive) return std::nullopt;
+      const double mu = slot(f, 0);
+      const double sigma = slot(f, 1);
+      const double log_mean = s.log_sum / n;
+      const double log_squares = s.log_squares + n * (log_mean - mu) * (log_mean - mu);
+      return -s.log_sum - n * (std::log(sigma) + kLogTwoPi / 2) - log_squares / (2 * sigma * sigma);
+    }
+    case 11:
+      if (!(s.min >= 0.0)) return std::nullopt;
+      return -n * std::log(slot(f, 0)) - s.mean * n / slot(f, 0);
+    case 10:
+    case 13:
+      if (!s.positive) return std::nullopt;
+      return gamma(slot(f, 0), slot(f, 1));
+    case 4:
+      if (!s.positive) return std::nullopt;
+      return gamma(slot(f, 0) / 2, 2.0);
+    case 32: {
+      if (!s.positive) return std::nullopt;
+      const double sigma = slot(f, 0);
+      return s.log_sum - 2 * n * std::log(sigma) - squares_about(s, 0.0) / (2 * sigma * sigma);
+    }
+    case 26: {
+      const double bound = slot(f, 0);
+      const double shape = slot(f, 1);
+      if (!(s.min >= bound && bound > 0.0 && s.positive)) return std::nullopt;
+      return n * (std::log(shape) + shape * std::log(bound)) - (shape + 1) * s.log_sum;
+    }
+    case 36:
+      if (!(s.min >= slot(f, 0) && s.max <= slot(f, 1))) return std::nullopt;
+      return -n * std::log(slot(f, 1) - slot(f, 0));
+    case 1: {
+      if (!s.inside_unit) return std::nullopt;
+      const double a = slot(f, 0);
+      const double b = slot(f, 1);
+      return (a - 1) * s.log_sum + (b - 1) * s.log_complement_sum -
+             n * (std::lgamma(a) + std::lgamma(b) - std::lgamma(a + b));
+    }
+    case 20: {  // -ln s - |z| - 2 ln(1 + e^-|z|), symmetric in z
+      const double location = slot(f, 0);
+      const double scale = slot(f, 1);
+      double sum = 0.0;
+      for (const double v : x) {
+        const double z = std::fabs(v - location) / scale;
+        sum += z + 2 * std::log1p(std::exp(-z));
+      }
+      return -n * std::log(scale) - sum;
+    }
+    case 27: {  // Lomax: ln(a / s) - (a + 1) ln(1 + x / s)
+      const double shape = slot(f, 0);
+      const double scale = slot(f, 1);
+      if (!(s.min >= 0.0 && shape > 0.0 && scale > 0.0)) return std::nullopt;
+      double sum = 0.0;
+      for (const double v : x) sum += std::log1p(v / scale);
+      return n * std::log(shape / scale) - (shape + 1) * sum;
+    }
+    case 33: {  // Student's t with nu degrees of freedom
+      const double nu = slot(f, 0);
+      double sum = 0.0;
+      for (const double v : x) sum += std::log1p(v * v / nu);
+      return n * (std::lgamma((nu + 1) / 2) - std::lgamma(nu / 2) - std::log(nu * std::numbers::pi) / 2) -
+             (nu + 1) / 2 * sum;
+    }
+    default: return std::nullopt;
+  }
+}
+
+std::optional<double> log_likelihood(std::int32_t code, const CandidateFit& fit, std::span<const double> data,
+                                     const Sums& sums) {
+  try {
+    if (const std::optional<double> closed = closed_log_likelihood(code, fit, sums, data)) {
+      if (!std::isfinite(*closed)) return std::nullopt;
+      return closed;
+    }
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
   try {
     double sum = 0.0;
     for (const double x : data) {
@@ -173,10 +306,11 @@ void estimate_by_likelihood(std::int32_t code, std::span<const double> x, const 
     std::size_t i = 0;
     for (const double v : values) fit.slots[i++] = v;
   };
+  const Sums sums = sums_of(x);
   const auto negative_log_likelihood = [&](const std::vector<double>& p) {
     CandidateFit trial;
     for (std::size_t i = 0; i < p.size(); ++i) trial.slots[i] = p[i];
-    const std::optional<double> ll = log_likelihood(code, trial, x);
+    const std::optional<double> ll = log_likelihood(code, trial, x, sums);
     return ll ? -*ll : std::numeric_limits<double>::infinity();
   };
   switch (code) {
@@ -303,15 +437,13 @@ bool has_likelihood_fit(const Candidate& candidate) {
 }
 
 FittedCandidate fit_by_likelihood(const CandidateSet& set, const Candidate& candidate) {
-  FittedCandidate fitted = set.fit(candidate);  // name and the moment estimates
-  fitted.distance.reset();
-  fitted.fit = CandidateFit{};
+  FittedCandidate fitted;
+  fitted.candidate = &candidate;
+  fitted.name = set.name(candidate);
   try {
     estimate_by_likelihood(candidate.code, set.sorted(), set.context().sample, fitted.fit);
     fitted.by_likelihood = true;
-    fitted.distance = fit_distance(
-        set.sorted(), static_cast<double>(set.sorted().size()), false,
-        [&](double x) { return candidate.cumulative(x, fitted.fit, set.context()); }, [](std::size_t) {});
+    set.measure(fitted);
   } catch (const std::exception&) {
     fitted.fit.applicable = false;
     fitted.distance.reset();
@@ -328,19 +460,27 @@ std::optional<FitStatistics> fit_statistics(const CandidateSet& set, const Fitte
   FitStatistics statistics;
   statistics.parameters = static_cast<int>(std::count_if(fitted.fit.slots.begin(), fitted.fit.slots.end(),
                                                          [](const kx::Value& v) { return v.is_number(); }));
-  statistics.log_likelihood = log_likelihood(fitted.candidate->code, fitted.fit, x);
+  const Sums sums = sums_of(x);
+  statistics.log_likelihood = log_likelihood(fitted.candidate->code, fitted.fit, x, sums);
   if (statistics.log_likelihood) {
     statistics.aic = 2.0 * statistics.parameters - 2.0 * *statistics.log_likelihood;
     statistics.bic = statistics.parameters * std::log(n) - 2.0 * *statistics.log_likelihood;
   }
   try {
     const bool discrete = fitted.candidate->kind == Kind::Discrete;
-    std::vector<double> f(x.size());
-    for (std::size_t i = 0; i < x.size(); ++i) f[i] = set.cumulative(fitted, x[i]);
     if (discrete) {
       statistics.kolmogorov_smirnov = fit_distance(
-          x, n, true, [&](double v) { return set.cumulative(fitted, v); }, [](std::size_t) {});
+          x, n, true,
+          RememberedCumulative([&](double v) { return set.cumulative(fitted, v); },
+                               fitted.candidate->whole_steps),
+          [](std::size_t) {});
     } else {
+      std::vector<double> computed;
+      if (fitted.cumulative.size() != x.size()) {
+        computed.resize(x.size());
+        for (std::size_t i = 0; i < x.size(); ++i) computed[i] = set.cumulative(fitted, x[i]);
+      }
+      const std::vector<double>& f = computed.empty() ? fitted.cumulative : computed;
       double ks = 0.0;
       for (std::size_t i = 0; i < x.size(); ++i)
         ks = std::max({ks, static_cast<double>(i + 1) / n - f[i], f[i] - static_cast<double>(i) / n});
@@ -370,7 +510,7 @@ std::optional<FitStatistics> fit_statistics(const CandidateSet& set, const Fitte
         [&](const std::vector<double>& p) {
           CandidateFit trial;
           for (std::size_t i = 0; i < p.size(); ++i) trial.slots[i] = p[i];
-          return log_likelihood(fitted.candidate->code, trial, x);
+          return log_likelihood(fitted.candidate->code, trial, x, sums);
         },
         maximum);
   }

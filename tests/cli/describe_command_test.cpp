@@ -57,6 +57,24 @@ TEST(DescribeCommand, PlotsTheDensityWithTheInterval) {
   for (const fs::path& path : {png, svg}) fs::remove(path);
 }
 
+TEST(DescribeCommand, ExtremeParametersGiveTheTrueStatistics) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::vector<const char*> shown;
+  } cases[] = {
+      {{"describe", "Beta", "1e308", "1e308"}, {"Mean          0.5000\n", "Mode          0.5000\n"}},
+      {{"describe", "Binomial", "1e15", "0.5"}, {"Median        500000000000000.0000\n"}},
+      {{"describe", "Hypergeometric", "1.99e9", "9.95e8", "3.98e9", "--left", "497499999", "--right", "497510000"},
+       {"Median        497500000.0000\n", "P(X<=left)    49.999%\n", "P(X<=right)   76.797%\n"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments[1]);
+    const Outcome run = run_kx(c.arguments);
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char* text : c.shown) EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
+  }
+}
+
 TEST(DescribeCommand, BadInputGivesOneLineAndAFailingStatus) {
   struct Case {
     const char* label;
@@ -72,6 +90,13 @@ TEST(DescribeCommand, BadInputGivesOneLineAndAFailingStatus) {
       {"refused by the dialog", {"describe", "Uniform", "10", "5"}, "Uniform does not accept 10 as parameter 1"},
       {"beyond the dialog", {"describe", "Chi Squared", "500"}, "beyond what the dialog can show"},
       {"picture type", {"describe", "Normal", "0", "1", "--plot", "x.gif"}, ".png or .svg"},
+      {"picture in a missing folder",
+       {"describe", "Normal", "0", "1", "--plot", "/nonexistent/kx/x.png"},
+       "No such file or directory"},
+      {"markers beyond single precision", {"describe", "Normal", "0", "1e300"}, "interval markers at -3.6e+300"},
+      {"markers of a span that overflows", {"describe", "Uniform", "-1e308", "1e308"}, "interval markers at -9e+307"},
+      {"a marker that is no number", {"describe", "Normal", "0", "1", "--left", "nan"}, "--left must be a number"},
+      {"a marker beyond single precision", {"describe", "Normal", "0", "1", "--right", "1e39"}, "--right must be"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);

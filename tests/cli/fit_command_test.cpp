@@ -6,6 +6,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,49 @@ TEST(FitCommand, DrawsThePicture) {
   fs::remove(file);
 }
 
+TEST(FitCommand, AColumnNumberMayHaveLeadingZeros) {
+  const fs::path file = write_file("zeros.csv", normal_csv(true));
+  const Outcome run = run_kx({"fit", file.string(), "--column", "0000000002", "--dist", "Normal"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("300 observations of \"demand\""), std::string::npos) << run.out;
+  fs::remove(file);
+}
+
+// Numbers near +-1E308 overflow sums and spans: the table, the JSON and the picture still show
+// one result, and the picture is drawn.
+TEST(FitCommand, DataNearTheLargestDoubleGiveOneResultInEveryView) {
+  const fs::path file = write_file("extremes.csv", "x\n1e308\n-1e308\n1e308\n-1e308\n5\n");
+  const Outcome table = run_kx({"fit", file.string()});
+  ASSERT_EQ(table.status, 0) << table.err;
+  const Outcome json = run_kx({"fit", file.string(), "--json"});
+  ASSERT_EQ(json.status, 0) << json.err;
+  const nlohmann::json report = nlohmann::json::parse(json.out);
+  int applicable = 0;
+  for (const auto& candidate : report.at("candidates")) {
+    const std::string name = candidate.at("name");
+    SCOPED_TRACE(name);
+    // The table's row of the candidate: "rank  name  distance ...", - when not applicable.
+    const std::size_t at = table.out.find("  " + name + "  ");
+    ASSERT_NE(at, std::string::npos) << table.out;
+    std::istringstream row(table.out.substr(at + 2 + name.size(), table.out.find('\n', at) - at));
+    std::string distance;
+    row >> distance;
+    EXPECT_EQ(candidate.at("applicable").get<bool>(), distance != "-") << distance;
+    applicable += candidate.at("applicable").get<bool>() ? 1 : 0;
+    if (candidate.at("rank") == 1) {
+      const std::size_t first = table.out.find("\n   1  ");
+      ASSERT_NE(first, std::string::npos) << table.out;
+      EXPECT_EQ(table.out.substr(first + 7, name.size()), name);
+    }
+  }
+  EXPECT_GT(applicable, 0);
+  const fs::path picture = write_file("extremes.png", "");
+  const Outcome plotted = run_kx({"fit", file.string(), "--plot", picture.string()});
+  EXPECT_EQ(plotted.status, 0) << plotted.err;
+  EXPECT_GT(fs::file_size(picture), 1000U);
+  for (const fs::path& path : {file, picture}) fs::remove(path);
+}
+
 TEST(FitCommand, BadDataGivesOneLineAndAFailureStatus) {
   struct Case {
     const char* label;
@@ -129,6 +173,9 @@ TEST(FitCommand, BadDataGivesOneLineAndAFailureStatus) {
       {"unknown column", "x\n1\n2\n", {"--column", "y"}, "no column is named \"y\""},
       {"unknown distribution", "x\n1\n2\n", {"--dist", "Gauss"}, "no distribution is named"},
       {"bad plot type", "x\n1\n2\n", {"--plot", "fit.jpg"}, ".png or .svg"},
+      {"plot into a missing folder", "x\n1\n2\n", {"--plot", "/nonexistent/kx/fit.png"}, "No such file or directory"},
+      {"numbers whose mean overflows", "x\n1.7e308\n1.6e308\n1.5e308\n", {}, "no distribution could be fitted"},
+      {"a column number beyond the file", "x\n1\n2\n", {"--column", "0000000002"}, "there is no column 0000000002"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);

@@ -52,8 +52,9 @@ TEST(GoodnessOfFit, BootstrapAgreesWithScipyAndRepeats) {
         expected["family"], "--bootstrap", "200", "--json"};
     const cli::testing::Outcome first = cli::testing::run_kx(arguments);
     ASSERT_EQ(first.status, 0) << first.err;
-    EXPECT_EQ(cli::testing::run_kx(arguments).out, first.out);
     const auto report = nlohmann::json::parse(first.out);
+    // The candidates repeat exactly; the timings do not.
+    EXPECT_EQ(nlohmann::json::parse(cli::testing::run_kx(arguments).out)["candidates"], report["candidates"]);
     const auto& fit = report["candidates"][0];
     EXPECT_EQ(fit["p_values_by"], "bootstrap");
     EXPECT_EQ(fit["bootstrap_replicates"], 200);

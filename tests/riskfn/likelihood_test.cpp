@@ -73,6 +73,33 @@ TEST_F(FittingTest, LikelihoodFitsAgreeWithScipy) {
   EXPECT_EQ(compared.size(), 6U);
 }
 
+// The log-likelihood at given parameters, from sums of the observations or closed forms, against
+// densities summed at 40 digits (tests/data/make_fit_log_likelihoods.py).
+TEST_F(FittingTest, LogLikelihoodsAgreeWithTheDensitiesSummed) {
+  const auto samples = read_samples();
+  std::ifstream file(std::string(KX_TEST_DATA_DIR) + "/fit_log_likelihoods.csv");
+  std::string line;
+  std::getline(file, line);
+  int compared = 0;
+  while (std::getline(file, line)) {
+    const auto fields = split(line, ',');
+    const std::int32_t code = std::stoi(fields[1]);
+    SCOPED_TRACE(fields[0] + " " + name_of(code) + " " + fields[2]);
+    const fitting::CandidateSet set(*main_, samples.at(fields[0]));
+    fitting::FittedCandidate fitted;
+    fitted.candidate = fitting::CandidateSet::find(code);
+    ASSERT_NE(fitted.candidate, nullptr);
+    const auto parameters = split(fields[2], ';');
+    for (std::size_t i = 0; i < parameters.size(); ++i) fitted.fit.slots[i] = std::stod(parameters[i]);
+    fitted.distance = 0.0;
+    const auto statistics = fitting::fit_statistics(set, fitted);
+    ASSERT_TRUE(statistics && statistics->log_likelihood);
+    expect_relative(*statistics->log_likelihood, std::stod(fields[3]), 1e-12, "log-likelihood");
+    ++compared;
+  }
+  EXPECT_EQ(compared, 15);
+}
+
 // Every continuous candidate with a likelihood fit does at least as well by its likelihood as
 // the moment estimates do.
 TEST_F(FittingTest, LikelihoodEstimatesBeatTheMomentsOnTheirOwnMeasure) {
