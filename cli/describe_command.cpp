@@ -45,12 +45,13 @@ int distribution_code(const host::DistributionDialog& dialog, const std::string&
   return code;
 }
 
-void check_parameters(const std::string& name, int expected, const std::vector<std::string>& parameters) {
+void check_parameters(const std::string& name, int expected, const std::vector<std::string>& parameters,
+                      char separator) {
   const auto given = static_cast<int>(parameters.size());
   if (given != expected)
     fail(fmt::format("{} takes {} parameter{}, {} given", name, expected, expected == 1 ? "" : "s", given));
   for (std::size_t i = 0; i < parameters.size(); ++i) {
-    if (!kx::parse_number(parameters[i]))
+    if (!kx::parse_number(parameters[i], separator))
       fail(fmt::format("parameter {} of {} is not a number: '{}'", i + 1, name, parameters[i]));
   }
 }
@@ -119,10 +120,13 @@ int run_describe(const DescribeOptions& options) {
   const kx::ObjectRef main = riskfn::create_object("Main");
   host::Session session({main});
   host::set_addin_language(session.application(), options.language);
+  const char separator = options.decimal_separator == "," ? ',' : '.';
+  session.application().set_decimal_separator(separator);
   host::DistributionDialog dialog(session.application_ref(), main);
 
   const int code = distribution_code(dialog, options.distribution);
-  check_parameters(dialog.label(code), riskfn::dialog::dialog_distribution(code)->parameter_count, options.parameters);
+  check_parameters(dialog.label(code), riskfn::dialog::dialog_distribution(code)->parameter_count, options.parameters,
+                   separator);
   type_parameters(dialog, code, options.parameters, session.application());
   dialog.place_markers();
   if (options.left || options.right)

@@ -1,4 +1,4 @@
-// `kx describe DIST P1 P2 … [--left X] [--right Y] [--plot FILE]`: the distribution dialog
+// `kx describe DIST P1 P2 … [--left X] [--right Y] [--plot FILE] [--decimal-separator C]`: the distribution dialog
 // played from the command line: description, statistics, chart range and interval rows.
 #pragma once
 
@@ -15,6 +15,7 @@ struct DescribeOptions {
   std::optional<double> right;
   std::string plot_path;
   std::string language = "GBR";
+  std::string decimal_separator = ".";  // the host's: "." or ","
 };
 
 // Prints the dialog's statistics column; returns the exit status. Raises kx::Failure with a

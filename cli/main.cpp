@@ -102,6 +102,10 @@ int main(int argc, char** argv) {
   describe->add_option("--right", describe_options.right, "The interval's right marker");
   describe->add_option("--plot", describe_options.plot_path,
                        "Draw the density and the interval into this .png or .svg");
+  describe
+      ->add_option("--decimal-separator", describe_options.decimal_separator,
+                   "The host's decimal separator, '.' (default) or ',', for the parameters and the texts shown")
+      ->check(CLI::IsMember({".", ","}));
 
   // A usage error is one line and exit status 2, a failure exit status 1.
   try {
