@@ -14,6 +14,7 @@
 #include "common/conversions.hpp"
 #include "host/document/spreadsheet.hpp"
 #include "mktfn/frame/main.hpp"
+#include "mktfn/queueing/duration_text.hpp"
 
 namespace mktfn {
 namespace {
@@ -275,12 +276,32 @@ TEST_F(QueueingTest, DurationText) {
   } cases[] = {
       {24.5, "1:00:30:00"}, {2.0, "02:00:00"},     {0.5, "30:00"}, {30.0, "1:06:00:00"},  {5.5, "05:30:00"},
       {0.25, "15:00"},      {49.75, "2:01:45:00"}, {0.0, "00:00"}, {1.0 / 3600, "00:01"}, {"12", "12:00:00"},
+      // Binary fractions of an hour round to the nearest second, never to one short or negative.
+      {83.0 / 60, "01:23:00"}, {61.0 / 60, "01:01:00"}, {1.0 / 60, "01:00"}, {7.0 / 60, "07:00"},
+      {23.0 + 3599.6 / 3600, "1:00:00:00"}, {-1.5, "-01:30:00"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(call("kxDHMS", {c.hours}), Value(c.text));
   }
   EXPECT_THROW(call("kxDHMS", {"soon"}), kx::Failure);
+}
+
+// Every whole second of two days, as hours, reads as itself.
+TEST_F(QueueingTest, DurationTextOfEveryWholeSecond) {
+  const auto two_digits = [](int n) { return (n < 10 ? "0" : "") + std::to_string(n); };
+  int wrong = 0;
+  for (int second = 0; second < 2 * 86400; ++second) {
+    const int days = second / 86400;
+    const int hours = second % 86400 / 3600;
+    const int minutes = second % 3600 / 60;
+    std::string expected = two_digits(minutes) + ":" + two_digits(second % 60);
+    if (days > 0 || hours > 0) expected = two_digits(hours) + ":" + expected;
+    if (days > 0) expected = std::to_string(days) + ":" + expected;
+    const std::string shown = duration_text(second / 3600.0);
+    if (shown != expected && ++wrong <= 5) ADD_FAILURE() << second << " s: " << shown << " for " << expected;
+  }
+  EXPECT_EQ(wrong, 0);
 }
 
 }  // namespace
