@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -224,6 +225,11 @@ TEST_F(QueueingTest, LabelsChartBlockAndTimes) {
   EXPECT_EQ(brief.array().at(10, 1), Value("P"));
   EXPECT_TRUE(values(brief)[6].is_text());      // Wq as a duration text
   EXPECT_EQ(values(brief)[7], Value("20:00"));  // a third of an hour
+  // M/M/1 at 2 and 3 an hour: Wq = 2/3, Ws = 1/3 and Wt = 1 hour, each to the second.
+  const std::vector<Value> times = values(call("kxMMS", {2, 3, 1, 0, true}));
+  EXPECT_EQ(times[5], Value("40:00"));
+  EXPECT_EQ(times[6], Value("20:00"));
+  EXPECT_EQ(times[7], Value("01:00:00"));
   EXPECT_EQ(call("kxMMSP", {1.0, 4.0, 1, 5, 0, false, kMissing, true}).array().at(9, 1), Value("Probability"));
 }
 
@@ -289,15 +295,20 @@ TEST_F(QueueingTest, DurationText) {
 
 // Every whole second of two days, as hours, reads as itself.
 TEST_F(QueueingTest, DurationTextOfEveryWholeSecond) {
-  const auto two_digits = [](int n) { return (n < 10 ? "0" : "") + std::to_string(n); };
   int wrong = 0;
   for (int second = 0; second < 2 * 86400; ++second) {
     const int days = second / 86400;
     const int hours = second % 86400 / 3600;
     const int minutes = second % 3600 / 60;
-    std::string expected = two_digits(minutes) + ":" + two_digits(second % 60);
-    if (days > 0 || hours > 0) expected = two_digits(hours) + ":" + expected;
-    if (days > 0) expected = std::to_string(days) + ":" + expected;
+    char text[32];
+    if (days > 0) {
+      std::snprintf(text, sizeof text, "%d:%02d:%02d:%02d", days, hours, minutes, second % 60);
+    } else if (hours > 0) {
+      std::snprintf(text, sizeof text, "%02d:%02d:%02d", hours, minutes, second % 60);
+    } else {
+      std::snprintf(text, sizeof text, "%02d:%02d", minutes, second % 60);
+    }
+    const std::string expected = text;
     const std::string shown = duration_text(second / 3600.0);
     if (shown != expected && ++wrong <= 5) ADD_FAILURE() << second << " s: " << shown << " for " << expected;
   }
