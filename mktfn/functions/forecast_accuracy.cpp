@@ -94,8 +94,8 @@ double Main::kxU(const kx::Value& Actual_Data, const kx::Value& Forecast_Data) {
 
 kx::Value Main::kxMAPE(kx::Value& Actual_Data, kx::Value& Forecast_Data) {
   const std::vector<double> actual = numbers_of(Actual_Data);
-  const std::vector<double> forecast = numbers_of(Forecast_Data);
   require_length(Forecast_Data, static_cast<std::int64_t>(actual.size()));
+  const std::vector<double> forecast = numbers_of(Forecast_Data);
   double total = 0.0;
   for (std::size_t i = 0; i < actual.size(); ++i)
     total = checked::add(total, std::fabs(checked::div(checked::sub(forecast[i], actual[i]), actual[i])));
