@@ -59,12 +59,13 @@ int distribution_code(const host::DistributionDialog& dialog, const std::string&
   return code;
 }
 
-void check_parameters(const std::string& name, int expected, const std::vector<std::string>& parameters) {
+void check_parameters(const std::string& name, int expected, const std::vector<std::string>& parameters,
+                      char separator) {
   const auto given = static_cast<int>(parameters.size());
   if (given != expected)
     fail(fmt::format("{} takes {} parameter{}, {} given", name, expected, expected == 1 ? "" : "s", given));
   for (std::size_t i = 0; i < parameters.size(); ++i) {
-    if (!kx::parse_number(parameters[i]))
+    if (!kx::parse_number(parameters[i], separator))
       fail(fmt::format("parameter {} of {} is not a number: '{}'", i + 1, name, parameters[i]));
   }
 }
@@ -97,8 +98,8 @@ void type_parameters(host::DistributionDialog& dialog, int code, const std::vect
 // P(X <= x) from the same functions as the dialog's interval rows, at full precision.
 class Cumulative {
  public:
-  Cumulative(const host::DistributionDialog& dialog, riskfn::Main& main)
-      : code_(dialog.code()), parameters_(dialog.values()), main_(main) {}
+  Cumulative(const host::DistributionDialog& dialog, riskfn::Main& main, char decimal_separator)
+      : code_(dialog.code()), parameters_(dialog.values(), decimal_separator), main_(main) {}
   double operator()(double x) const { return riskfn::dialog::cumulative_probability(code_, x, parameters_, main_); }
 
   // The smallest x with P(X <= x) >= p: whole numbers for a discrete distribution. Bisection on
@@ -204,10 +205,13 @@ int run_describe(const DescribeOptions& options) {
   const kx::ObjectRef main = riskfn::create_object("Main");
   host::Session session({main});
   host::set_addin_language(session.application(), options.language);
+  const char separator = options.decimal_separator == "," ? ',' : '.';
+  session.application().set_decimal_separator(separator);
   host::DistributionDialog dialog(session.application_ref(), main);
 
   const int code = distribution_code(dialog, options.distribution);
-  check_parameters(dialog.label(code), riskfn::dialog::dialog_distribution(code)->parameter_count, options.parameters);
+  check_parameters(dialog.label(code), riskfn::dialog::dialog_distribution(code)->parameter_count, options.parameters,
+                   separator);
   type_parameters(dialog, code, options.parameters, session.application());
   dialog.place_markers();
   check_marker("--left", options.left);
@@ -222,7 +226,7 @@ int run_describe(const DescribeOptions& options) {
   }
   dialog.change_stats();
   riskfn::Main& risk = dynamic_cast<riskfn::Main&>(*main);
-  const Cumulative cumulative(dialog, risk);
+  const Cumulative cumulative(dialog, risk, separator);
   std::fputs(statistics_text(dialog, cumulative).c_str(), stdout);
   const bool discrete = !riskfn::dialog::is_continuous(code);
   if (!options.probabilities.empty()) std::fputs("\n", stdout);

@@ -1,4 +1,4 @@
-// `kx describe DIST P1 P2 … [--left X] [--right Y] [--plot FILE]`: the distribution dialog
+// `kx describe DIST P1 P2 … [--left X] [--right Y] [--plot FILE] [--decimal-separator C]`: the distribution dialog
 // played from the command line: description, statistics, chart range and interval rows.
 #pragma once
 
@@ -17,6 +17,7 @@ struct DescribeOptions {
   std::string plot_path;
   bool cumulative_plot = false;  // --cdf: the plot shows P(X <= x) instead of the density
   std::string language = "GBR";
+  std::string decimal_separator = ".";  // the host's: "." or ","
 };
 
 // Prints the dialog's statistics column; returns the exit status. Raises kx::Failure with a

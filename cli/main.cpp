@@ -108,6 +108,10 @@ int main(int argc, char** argv) {
   describe->add_option("--p", describe_options.probabilities, "Print the quantile: the x with P(X <= x) = P")
       ->check(CLI::Range(0.0, 1.0));
   describe->add_flag("--cdf", describe_options.cumulative_plot, "Plot the cumulative probability P(X <= x)");
+  describe
+      ->add_option("--decimal-separator", describe_options.decimal_separator,
+                   "The host's decimal separator, '.' (default) or ',', for the parameters and the texts shown")
+      ->check(CLI::IsMember({".", ","}));
 
   // A usage error is one line and exit status 2, a failure exit status 1.
   try {

@@ -3,7 +3,6 @@
 // of market potential m, innovation p and imitation q from observed sales.
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -83,23 +82,34 @@ kx::Value Main::OLDkxBASS(kx::Value& Saturation, kx::Value& Innovation, kx::Valu
   const double q = kx::to_double(Imitation);
   const double period = kx::to_double(Period);
   if (period < 1.0) return 0.0;
-  // The period counter is a 16-bit whole number, like the periods of the continuous model: a
-  // longer run would take minutes for parameters whose recursion never settles.
-  if (period - 1.0 > std::numeric_limits<std::int16_t>::max()) {
-    throw kx::Failure(kx::error::kOverflow, "Overflow: Period is too large");
-  }
   const auto adopters_given = [&](double cumulative) {
     return checked::mul(checked::add(p, checked::mul(q, checked::div(cumulative, m))), checked::sub(m, cumulative));
   };
+  const auto step = [&](double cumulative) { return checked::add(cumulative, adopters_given(cumulative)); };
   double result = checked::mul(m, p);
   if (period != 1.0) {
+    // The cumulative adopters after the periods before `period`. The recursion mostly settles
+    // on m, and otherwise (p + q near 2 or above) falls into a cycle: once the cumulative
+    // repeats an earlier value (Brent's search), the rest of the run is known without running it.
     double cumulative = 0.0;
-    const auto last = static_cast<std::int64_t>(std::floor(period - 1.0));
-    for (std::int64_t t = 1; t <= last; ++t) {
-      const double next = t == 1 ? result : checked::add(cumulative, adopters_given(cumulative));
-      // Once the cumulative adopters stop changing, the later periods change nothing either.
-      if (t > 1 && next == cumulative) break;
-      cumulative = next;
+    double periods_left = std::floor(period - 1.0);
+    double saved = cumulative;
+    double power = 1.0;
+    double cycle = 0.0;
+    while (periods_left > 0.0) {
+      cumulative = step(cumulative);
+      periods_left -= 1.0;
+      cycle += 1.0;
+      if (cumulative == saved) {
+        for (periods_left = std::fmod(periods_left, cycle); periods_left > 0.0; periods_left -= 1.0)
+          cumulative = step(cumulative);
+        break;
+      }
+      if (cycle == power) {
+        saved = cumulative;
+        power *= 2.0;
+        cycle = 0.0;
+      }
     }
     result = adopters_given(cumulative);
   }

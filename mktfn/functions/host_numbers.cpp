@@ -14,6 +14,19 @@ double host_number(kx::Application& host, kx::WorksheetFn fn, std::initializer_l
   return kx::to_double(result);
 }
 
+std::vector<kx::Value> values_of(const kx::Value& argument) {
+  const kx::Value values = argument.is_range() ? argument.range()->value() : argument;
+  if (!values.is_array()) return {values};
+  const auto elements = values.array().values();
+  return {elements.begin(), elements.end()};
+}
+
+std::vector<double> numbers_of(const kx::Value& argument) {
+  std::vector<double> numbers;
+  for (const kx::Value& value : values_of(argument)) numbers.push_back(kx::to_double(value));
+  return numbers;
+}
+
 void require_length(const kx::Value& argument, std::int64_t count) {
   std::int64_t length = 1;
   if (argument.is_range()) length = argument.range()->count();

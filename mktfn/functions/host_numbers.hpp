@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <vector>
 
 #include "common/conversions.hpp"
 #include "common/host_services.hpp"
@@ -32,6 +33,12 @@ inline double number_at(const kx::Value& argument, std::int32_t row, std::int32_
 // arrays of different sizes do, when an argument is shorter than its partner.
 void require_length(const kx::Value& argument, std::int64_t count);
 void require_shape(const kx::Value& argument, std::int32_t rows, std::int32_t columns);
+
+// Every value of an argument, row by row: a range's cells, an array's elements in either
+// layout, or a single value. A list of items reads the same laid out in a row or a column.
+std::vector<kx::Value> values_of(const kx::Value& argument);
+// The same as numbers; a value that is no number fails with type mismatch (13).
+std::vector<double> numbers_of(const kx::Value& argument);
 
 // A count kept in a 16-bit counter: past 32767 the call overflows.
 std::int16_t counter_limit(std::int64_t count);

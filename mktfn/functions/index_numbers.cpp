@@ -2,6 +2,7 @@
 // Paasche, Marshall-Edgeworth and Fisher, each 100 when nothing changed. None of them traps
 // its failures.
 #include <cstdint>
+#include <vector>
 
 #include "common/checked_math.hpp"
 #include "common/conversions.hpp"
@@ -25,17 +26,24 @@ double aggregate_index(kx::Application& host, const Value& current, const Value&
                   host_number(host, WorksheetFn::SumProduct, {base, weights}));
 }
 
-// Marshall-Edgeworth: the two periods' weights summed item by item over the n items of `sizing`.
+// Marshall-Edgeworth: the two periods' weights summed item by item over the n items of
+// `sizing`. The baskets are read as the other indices read them: ranges or arrays, in a row
+// or a column.
 double edgeworth_index(const Value& current, const Value& base, const Value& old_weights, const Value& new_weights,
                        const Value& sizing) {
-  const std::int32_t n = rows_count(sizing);
-  for (const Value* argument : {&current, &base, &old_weights, &new_weights}) require_length(*argument, n);
+  const std::size_t n = values_of(sizing).size();
+  for (const Value* argument : {&current, &base, &old_weights, &new_weights})
+    require_length(*argument, static_cast<std::int64_t>(n));
+  const std::vector<double> current_items = numbers_of(current);
+  const std::vector<double> base_items = numbers_of(base);
+  const std::vector<double> old_items = numbers_of(old_weights);
+  const std::vector<double> new_items = numbers_of(new_weights);
   double current_total = 0.0;
   double base_total = 0.0;
-  for (std::int32_t i = 1; i <= n; ++i) {
-    const double weight = checked::add(number_at(old_weights, i), number_at(new_weights, i));
-    current_total = checked::add(current_total, checked::mul(weight, number_at(current, i)));
-    base_total = checked::add(base_total, checked::mul(weight, number_at(base, i)));
+  for (std::size_t i = 0; i < n; ++i) {
+    const double weight = checked::add(old_items[i], new_items[i]);
+    current_total = checked::add(current_total, checked::mul(weight, current_items[i]));
+    base_total = checked::add(base_total, checked::mul(weight, base_items[i]));
   }
   return index_of(current_total, base_total);
 }

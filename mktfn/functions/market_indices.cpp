@@ -135,10 +135,10 @@ kx::Value Main::kxPRESS(const kx::Value& Contribution_Margin, const kx::Value& F
   // The totals are kept in single precision.
   const double margin_total = kx::to_single(host_number(host, WorksheetFn::Sum, {Contribution_Margin}));
   const double cost_total = kx::to_single(host_number(host, WorksheetFn::Sum, {Facility_Cost}));
-  const std::int16_t n = counter_limit(rows_count(Contribution_Margin));
+  const std::int32_t n = rows_count(Contribution_Margin);
   require_shape(Facility_Cost, n, 1);
   kx::Array indices(static_cast<std::size_t>(n), 1);
-  for (std::int16_t i = 1; i <= n; ++i) {
+  for (std::int32_t i = 1; i <= n; ++i) {
     const double margin_share = checked::div(number_at(Contribution_Margin, i, 1), margin_total);
     const double cost_share = checked::div(number_at(Facility_Cost, i, 1), cost_total);
     indices.at(static_cast<std::size_t>(i - 1)) = checked::div(checked::pow(margin_share, power), cost_share);

@@ -122,11 +122,13 @@ kx::Value Main::kxGRP(kx::Value& Reach, kx::Value& Frequency) {
     require_length(Frequency, rows_count(Reach));
     double points = 0.0;
     for (std::int32_t i = 1; i <= rows_count(Reach); ++i) {
-      points = checked::add(points, checked::mul(100.0, checked::mul(number_at(Reach, i), number_at(Frequency, i))));
+      points = checked::add(points, checked::mul(checked::mul(100.0, number_at(Reach, i)), number_at(Frequency, i)));
     }
     return points;
   }
-  return checked::mul(100.0, checked::mul(kx::to_double(Reach), kx::to_double(Frequency)));
+  // 100 · Reach · Frequency from the left: a reach given in percent times 100 is mostly whole,
+  // so 0.6 at 3 gives 180 rather than 179.99999999999997.
+  return checked::mul(checked::mul(100.0, kx::to_double(Reach)), kx::to_double(Frequency));
 }
 
 double Main::kxBUYRATE(double Max_Buyers, double Buyers, std::int16_t& Buy_Time) {

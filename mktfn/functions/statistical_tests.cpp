@@ -136,8 +136,8 @@ kx::Value Main::kxCHIp(kx::Value& Observed, float Probability, bool& Full_Report
 kx::Value Main::kxEXPECT(kx::Value& Observed_Values, kx::Value& Sample_Size, bool& Do_Percent) {
   return trapped(*this, [&]() -> Value {
     const kx::Range& range = range_of(Observed_Values);
-    const std::int16_t columns = counter_limit(range.column_count());
-    const std::int16_t rows = counter_limit(range.row_count());
+    const std::int32_t columns = range.column_count();
+    const std::int32_t rows = range.row_count();
     kx::Application& app = host();
     const Contingency table(range);
     const std::size_t first = table.first();
@@ -147,13 +147,10 @@ kx::Value Main::kxEXPECT(kx::Value& Observed_Values, kx::Value& Sample_Size, boo
       for (std::size_t j = 0; j < expected.columns(); ++j) expected.at(0, j) = table.cells.at(0, j);
       for (std::size_t i = 0; i < expected.rows(); ++i) expected.at(i, 0) = table.cells.at(i, 0);
     }
-    double total = 0.0;
-    if (!is_omitted(Sample_Size)) {
-      total = kx::to_double(Sample_Size);
-    } else {
-      total =
-          host_number(app, WorksheetFn::Sum, {table.labelled ? Value(table.data_of(table.cells)) : Observed_Values});
-    }
+    const double table_total =
+        host_number(app, WorksheetFn::Sum, {table.labelled ? Value(table.data_of(table.cells)) : Observed_Values});
+    // A sample size scales the table's expected counts so that they sum to it.
+    const double total = is_omitted(Sample_Size) ? table_total : kx::to_double(Sample_Size);
     // Sums of whole rows and columns of the range; Sum passes over the label texts.
     std::vector<double> row_sums(expected.rows());
     std::vector<double> column_sums(expected.columns());
@@ -165,7 +162,8 @@ kx::Value Main::kxEXPECT(kx::Value& Observed_Values, kx::Value& Sample_Size, boo
     }
     for (std::size_t i = first; i < expected.rows(); ++i) {
       for (std::size_t j = first; j < expected.columns(); ++j) {
-        double e = checked::div(checked::mul(row_sums[i], column_sums[j]), total);
+        double e = checked::div(checked::mul(row_sums[i], column_sums[j]), table_total);
+        if (!is_omitted(Sample_Size)) e = checked::mul(e, checked::div(total, table_total));
         if (Do_Percent) e = checked::div(e, total);
         expected.at(i, j) = e;
       }
@@ -267,8 +265,8 @@ kx::Value Main::kxRANK(kx::Value& Input_Number, kx::Value& Database, kx::Value& 
   const double method = kx::to_double(Rank_Method);
   if (method == 1.0) {
     const Value rank = host().call(WorksheetFn::Rank, {Input_Number, Database, ascending(Rank_Ascendent) ? 1.0 : 0.0});
-    // The host's Rank answers #N/A for a number that is not in the list.
-    return rank.is_error() ? value_error() : Value(kx::to_double(rank));
+    // The host's Rank answers #N/A for a number that is not in the list: passed on as it is.
+    return rank.is_error() ? rank : Value(kx::to_double(rank));
   }
   if (method == 2.0) {
     // Each value once, keyed by its text as the add-in's collection keys them: the first of

@@ -20,15 +20,6 @@ namespace checked = kx::checked;
 
 bool same_value(const Value& a, const Value& b) { return kx::compare_values(a, b) == 0; }
 
-// The values of an argument cell by cell, row by row: a range's cells, an array's elements,
-// or a single value.
-std::vector<Value> values_of(const Value& argument) {
-  const Value values = argument.is_range() ? argument.range()->value() : argument;
-  if (!values.is_array()) return {values};
-  const auto elements = values.array().values();
-  return {elements.begin(), elements.end()};
-}
-
 // The matching rows of a table: a count kept in 16 bits and a sum kept in single precision.
 struct Lookup {
   std::int16_t count = 0;

@@ -17,14 +17,19 @@ std::string field(double whole) {
 }  // namespace
 
 std::string duration_text(double hours) {
-  const double days = hours >= 24 ? std::floor(hours / 24) : 0.0;
-  const double rest = hours - 24 * days;
-  const double whole_hours = std::floor(rest);
-  const double minutes = rest > whole_hours ? 60 * (rest - whole_hours) : rest - whole_hours;
-  const double seconds = std::floor(3600 * (rest - whole_hours - std::floor(minutes) / 60));
+  // A duration before now reads as the same text after a minus sign.
+  if (hours < 0) return "-" + duration_text(-hours);
+  // Rounded to whole seconds once, then split: splitting first loses a second to the
+  // binary fractions of an hour (one hour would read 59:59).
+  const double total = kx::round_half_even(3600 * hours);
+  const double days = std::floor(total / 86400);
+  const double rest = total - 86400 * days;
+  const double whole_hours = std::floor(rest / 3600);
+  const double minutes = std::floor((rest - 3600 * whole_hours) / 60);
+  const double seconds = rest - 3600 * whole_hours - 60 * minutes;
 
   const std::string hh = field(whole_hours);
-  const std::string mm = field(std::floor(minutes));
+  const std::string mm = field(minutes);
   const std::string ss = field(seconds);
   if (days != 0) return kx::format_general(days) + ":" + hh + ":" + mm + ":" + ss;
   if (hh != "00") return hh + ":" + mm + ":" + ss;

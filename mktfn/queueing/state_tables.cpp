@@ -119,7 +119,11 @@ StateTable msq_table(double offered_load, double a, std::int16_t servers, double
     cell(n, 6) = units < s ? p : 0.0;
     cell(n, 7) = units < s ? units * p : 0.0;
   }
-  table.Pw = max_queue == 0 ? 0.0 : 1.0 - table.column_sum(6);
+  // An arriving unit waits when it finds every server busy and room in the queue: the full
+  // state is the one in which it balks.
+  double waits = 0.0;
+  for (std::size_t n = static_cast<std::size_t>(servers); n + 1 < rows; ++n) waits += cell(n, 3);
+  table.Pw = waits;
   table.Pb = cell(rows - 1, 3);
   return table;
 }

@@ -1,9 +1,12 @@
 // kxHISTO: values counted into equal-width classes between their smallest and largest, with
 // each class's upper limit and the cumulative share of all values up to it. Untrapped up to
 // the allocation of the table; from there on a value or cell that fails is passed over.
+// Error values (failed runs) are left out altogether: of the bounds, the classes and the count.
 #include "riskfn/analysis/histogram.hpp"
 
 #include <algorithm>
+#include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,12 +25,14 @@ using kx::Value;
 constexpr double kMostClasses = 1048576;
 
 // The class count asked for, rounded to a whole number; omitted (any error value) or below
-// 1, Sturges' rule 1 + 3.3 log10(n) rounded with halves to even, which fails for n = 0.
+// 1 before rounding, Sturges' rule 1 + 3.3 log10(n) rounded with halves to even, which fails
+// for n = 0.
 double class_count(kx::Application& host, const Value& Classes, std::size_t count) {
   const Value asked = analysis::single_value_of(Classes);
-  double classes = 0.0;
-  if (!asked.is_error()) classes = kx::round_half_even(kx::to_double(asked));
-  if (classes < 1.0) {
+  double classes = asked.is_error() ? 0.0 : kx::to_double(asked);
+  if (classes >= 1.0) {
+    classes = kx::round_half_even(classes);
+  } else {
     const double log10 = kx::to_double(host.call(kx::WorksheetFn::Log, {static_cast<double>(count), 10.0}));
     classes = kx::to_int32(1.0 + 3.3 * log10);
   }
@@ -92,17 +97,27 @@ kx::Array class_table(const Values& values, NumberOf number_of, double smallest,
 
 Value Main::kxHISTO(Value& InputRng, Value& Classes, Value& pointerHisto) {
   const analysis::InputValues input(InputRng);
-  const std::size_t count = input.size();
   kx::Application& application = host();
   // Min and Max count the numbers of a range and of an array alike, so they are given the
   // cells already read rather than reading a large range twice more.
-  const Value& bounded = input.read().is_array() ? input.read() : InputRng;
-  const double smallest = kx::to_double(application.call(kx::WorksheetFn::Min, {bounded}));
-  const double largest = kx::to_double(application.call(kx::WorksheetFn::Max, {bounded}));
+  const Value* bounded = input.read().is_array() ? &input.read() : &InputRng;
+  std::span<const Value> values = input.values();
+  const auto is_error = [](const Value& value) { return value.is_error(); };
+  Value counted;
+  if (std::any_of(values.begin(), values.end(), is_error)) {
+    std::vector<Value> kept;
+    std::copy_if(values.begin(), values.end(), std::back_inserter(kept), std::not_fn(is_error));
+    counted = kx::Array::vector(std::move(kept), 1);
+    values = counted.array().values();
+    bounded = &counted;
+  }
+  const std::size_t count = values.size();
+  const double smallest = kx::to_double(application.call(kx::WorksheetFn::Min, {*bounded}));
+  const double largest = kx::to_double(application.call(kx::WorksheetFn::Max, {*bounded}));
   const auto classes = static_cast<std::size_t>(class_count(application, Classes, count));
   const Value labels_asked = analysis::single_value_of(pointerHisto);
   const bool labelled = InputRng.is_range() || (labels_asked.is_number() && labels_asked.number() == 1.0);
-  return class_table(input.values(), comparable_number, smallest, largest, classes, labelled);
+  return class_table(values, comparable_number, smallest, largest, classes, labelled);
 }
 
 namespace analysis {

@@ -1,6 +1,6 @@
 // kxOPTNUM: the number of runs after which a simulation's result settled, judged by the spread
-// of its running means. Nothing is trapped; a result or statistic that cannot be computed
-// makes its step count as unsettled.
+// of its running means. Nothing is trapped; a failed result (an error value) skips its step,
+// and a statistic that cannot be computed makes its step count as unsettled.
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -27,12 +27,10 @@ double setting_or(const Value& argument, double fallback) {
 }
 
 // The mean of the numbers read so far, as the host's Average computes it: a running sum in
-// reading order. Texts and empty cells take no part; once an error value has been read, no
-// mean can be computed any more.
+// reading order. Texts and empty cells take no part.
 class RunningMean {
  public:
   void add(const Value& result) {
-    if (result.is_error()) failed_ = true;
     if (result.is_number()) add(result.number());
   }
   void add(double result) {
@@ -40,15 +38,18 @@ class RunningMean {
     ++count_;
   }
   std::optional<double> mean() const {
-    if (failed_ || count_ == 0) return std::nullopt;
+    if (count_ == 0) return std::nullopt;
     return sum_ / static_cast<double>(count_);
   }
 
  private:
   double sum_ = 0.0;
   std::int64_t count_ = 0;
-  bool failed_ = false;
 };
+
+// A run whose result is an error value failed; one failed run must not end the count.
+bool failed_run(const Value& result) { return result.is_error(); }
+bool failed_run(double) { return false; }
 
 // The sample standard deviation of the means so far, by Welford's updates, which keep their
 // digits when the means agree closely (the usual case once a simulation settles).
@@ -83,6 +84,8 @@ double first_settled_run(const Results& results, double periods, double limit) {
   double stable_runs = 0.0;
   for (std::size_t index = 0; index < results.size(); ++index) {
     const double t = static_cast<double>(index);
+    // A failed run is skipped whole: its result joins no mean and its step compares nothing.
+    if (failed_run(results[index])) continue;
     mean.add(results[index]);
     if (t < periods - 1.0) continue;
     if (const auto running_mean = mean.mean()) spread_of_means.add(*running_mean);
@@ -108,8 +111,8 @@ double first_settled_run(const Results& results, double periods, double limit) {
 Value Main::kxOPTNUM(Value& InputRange, Value& StablePeriods, Value& SelectionLimit) {
   const analysis::InputValues results(InputRange);
   if (!results.is_table()) throw kx::Failure(kx::error::kTypeMismatch, "Type mismatch: InputRange holds no results");
-  // A fractional count of periods is taken to the whole number nearest it.
-  const double periods = kx::round_half_even(setting_or(StablePeriods, kDefaultStablePeriods));
+  // Taken as given: a fractional count of periods is never reached by the count of stable runs.
+  const double periods = setting_or(StablePeriods, kDefaultStablePeriods);
   const double limit = setting_or(SelectionLimit, kDefaultSelectionLimit);
 
   return first_settled_run(results.values(), periods, limit);

@@ -53,7 +53,7 @@ std::int16_t ChangeStats::DoChangeStats(kx::Value& intPDF, float& LeftX, float& 
     write(11, LeftX, "0.0000");
     step = 2;
     const int code = dialog::selected_code(arrLabels, dialog::control_text(cboDistr), dialog::kCheckOrder);
-    const dialog::Parameters p(arrValues);
+    const dialog::Parameters p(arrValues, separator);
     Main& main = main_of(*this);
     // The exact cumulative probability for every distribution, held in single precision.
     const auto probability_below = [&](float x) { return single(dialog::cumulative_probability(code, x, p, main)); };
@@ -97,7 +97,8 @@ float ChangeStats::CalcPDF(float& px, kx::Value& arrLabels, kx::Value& arrValues
     const kx::Value distribution_box = dialog::property_of(form_, "cboDistr");
     const int code = dialog::selected_code(arrLabels, dialog::control_text(distribution_box), dialog::kDensityOrder);
     if (code == 0) return 0;
-    return single(dialog::chart_density(code, px, dialog::Parameters(arrValues), main_of(*this), bBool));
+    const char separator = kx::application_of(application())->decimal_separator();
+    return single(dialog::chart_density(code, px, dialog::Parameters(arrValues, separator), main_of(*this), bBool));
   } catch (const std::exception&) {
     return 0;
   }

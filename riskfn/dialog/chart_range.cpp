@@ -5,6 +5,7 @@
 #include "riskfn/dialog/chart_range.hpp"
 
 #include <boost/math/distributions/students_t.hpp>
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -33,6 +34,10 @@ void ends_over_points(Chart& c, auto&& start, auto&& finish) {
 // A tail too heavy for a variance ends the chart at the 99% point instead of mean + 4 sd.
 constexpr double kHeavyTailEnd = 0.99;
 
+// A bounded chart narrower than four units would get fewer points than the dialog's usual
+// 100, down to none with a negative step (rates of a few percent): it gets those 100.
+constexpr double kFewestBoundedPoints = 100;
+
 void triangle_points(Chart& c) {
   c.set(c.x_start, [&] { return c.p[0]; });
   c.set(c.x_finish, [&] { return c.p[2]; });
@@ -40,7 +45,7 @@ void triangle_points(Chart& c) {
     const double width = c.p[2] - c.p[0];
     if (width >= 3000) return 3000.0;
     if (width >= 1000) return std::floor(width);
-    return std::floor(25 * width);
+    return std::max(std::floor(25 * width), kFewestBoundedPoints);
   });
   c.set(c.delta, [&] { return (c.p[2] - c.p[0]) / (c.points() - 1); });
 }

@@ -80,7 +80,9 @@ void set_element(kx::Value& array, std::int32_t row, std::int32_t column, kx::Va
   write(array, position(array_in(array), row, column), std::move(value));
 }
 
-double Parameters::operator[](std::int32_t index) const { return kx::to_double(element(values_, index)); }
+double Parameters::operator[](std::int32_t index) const {
+  return kx::to_double(element(values_, index), decimal_separator_);
+}
 
 std::string Parameters::shown(std::int32_t index, char decimal_separator) const {
   return kx::to_text(element(values_, index), decimal_separator);

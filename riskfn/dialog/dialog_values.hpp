@@ -27,16 +27,19 @@ void set_element(kx::Value& array, std::int32_t index, kx::Value value);
 void set_element(kx::Value& array, std::int32_t row, std::int32_t column, kx::Value value);
 
 // The distribution parameters p0, p1, … held in arrValues; each converts when it is read,
-// so a parameter that is no number fails only the statement that uses it.
+// so a parameter that is no number fails only the statement that uses it. A parameter kept as
+// text is in the user's locale, read with the host's decimal separator.
 class Parameters {
  public:
-  explicit Parameters(const kx::Value& values) : values_(values) {}
+  Parameters(const kx::Value& values, char decimal_separator)
+      : values_(values), decimal_separator_(decimal_separator) {}
   double operator[](std::int32_t index) const;
   // The parameter as the description shows it: a number in its general form, a text as it stands.
   std::string shown(std::int32_t index, char decimal_separator) const;
 
  private:
   const kx::Value& values_;
+  char decimal_separator_;
 };
 
 // The statistics and interval rows are texts in the pattern the dialog shows.

@@ -195,9 +195,9 @@ const std::map<int, StatisticsRule> kRules = {
       .mode = STAT(std::floor((p[0] + 1) * (p[1] + 1) / (p[2] + 2))),
       .median = STAT(discrete_median([&](double k) { return hypergeometric_cumulative(k, p[0], p[1], p[2]); },
                                      p[0] * p[1] / p[2])),
-      .variance = STAT(std::min(p[0], p[1]) > 1
-                           ? Statistic(p[0] * p[1] / (p[2] * p[2]) * (p[2] - p[1]) * (p[2] - p[0]) / (p[2] - 1))
-                           : kNotDefined),
+      // A batch of one holds no spread; every other batch has the textbook variance.
+      .variance = STAT(p[2] == 1 ? 0.0
+                                 : p[0] * p[1] / (p[2] * p[2]) * (p[2] - p[1]) * (p[2] - p[0]) / (p[2] - 1)),
       .skewness = STAT(std::min(p[0], p[1]) > 2
                            ? Statistic((p[2] - 2 * p[1]) * (p[2] - 2 * p[0]) / (p[2] - 2) *
                                        std::sqrt((p[2] - 1) / (p[0] * p[1] * (p[2] - p[1]) * (p[2] - p[0]))))

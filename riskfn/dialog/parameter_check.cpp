@@ -242,7 +242,7 @@ std::int16_t check_parameter(ParameterDialog& dialog, double index, const std::s
     if (code == 0) return result;
     if (code == kBinomial) rule.skip_failures(false);
 
-    const Parameters p(dialog.arrValues);
+    const Parameters p(dialog.arrValues, separator);
     const Typed value{
         v, static_cast<std::int32_t>(std::clamp(kx::round_half_even(index), -1.0, 1e6)), p, rule, dialog, separator};
     if (code == kLogistic) rule.run([&] { store(code, value, dialog.arrValues, separator); });

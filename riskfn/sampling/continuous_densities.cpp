@@ -1,6 +1,8 @@
 // The distribution functions of the continuous distributions: one rule per distribution (its
 // density, its cumulative probability, the values it takes), each member untrapped.
 #include <boost/math/distributions/students_t.hpp>
+#include <boost/math/special_functions/gamma.hpp>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -9,6 +11,7 @@
 #include "common/checked_math.hpp"
 #include "common/conversions.hpp"
 #include "riskfn/frame/main.hpp"
+#include "riskfn/sampling/beta_density.hpp"
 #include "riskfn/sampling/distribution_rule.hpp"
 
 namespace riskfn {
@@ -31,13 +34,19 @@ using kx::WorksheetFn;
 // For distributions on x > 0: 0 itself lies outside, where their formulas would divide by 0.
 constexpr double kAboveZero = std::numeric_limits<double>::denorm_min();
 
-// The beta density with shapes a and b on [low, up], at x within the bounds. The gamma
-// function comes from the host's GammaLn; working with logarithms keeps large shapes finite.
+// The beta density with shapes a and b on [low, up], at x within the bounds. Inside, a form
+// that keeps its digits for large shapes, where a difference of log-gammas would cancel; at the
+// bounds, and for shapes the host must refuse, the host's GammaLn.
 double beta_density(double x, double a, double b, double low, double up, Application& host) {
-  const double log_coefficient =
-      gamma_ln(host, a + b) - gamma_ln(host, a) - gamma_ln(host, b) - (a + b - 1.0) * checked::log(up - low);
   const double from_low = x - low;
   const double to_up = up - x;
+  if (from_low > 0.0 && to_up > 0.0 && a > 0.0 && b > 0.0) {
+    const double width = up - low;
+    const double t = from_low / width;
+    if (t < 1.0) return checked::div(distribution::beta_density_inside(t, to_up / width, a, b), width);
+  }
+  const double log_coefficient =
+      gamma_ln(host, a + b) - gamma_ln(host, a) - gamma_ln(host, b) - (a + b - 1.0) * checked::log(up - low);
   if (from_low > 0.0 && to_up > 0.0) {
     return checked::exp(log_coefficient + (a - 1.0) * std::log(from_low) + (b - 1.0) * std::log(to_up));
   }
@@ -104,6 +113,7 @@ constexpr DistributionRule kErf = {
     .density =
         [](double x, Parameters p, Application& host) {
           const double h = p[0];
+          require(h > 0.0, "the precision h must be positive");
           return Value(checked::div(h * std::exp(-(x * h) * (x * h)), std::sqrt(host_pi(host))));
         },
     .cumulative =
@@ -220,6 +230,7 @@ constexpr DistributionRule kPareto = {
         [](double x, Parameters p, Application&) {
           const double shape = p[0];
           const double bound = p[1];
+          require(shape > 0.0 && bound > 0.0, "the shape and the lower bound must be positive");
           if (x < bound) return Value(0.0);
           return Value(checked::mul(checked::div(shape, x), checked::pow(checked::div(bound, x), shape)));
         },
@@ -231,6 +242,7 @@ constexpr DistributionRule kPareto2 = {
         [](double x, Parameters p, Application&) {
           const double scale = p[0];
           const double shape = p[1];
+          require(scale > 0.0 && shape > 0.0, "the scale and the shape must be positive");
           const double shifted = x + scale;
           return Value(checked::mul(checked::div(shape, shifted), checked::pow(checked::div(scale, shifted), shape)));
         },
@@ -256,6 +268,7 @@ constexpr DistributionRule kPert = {
 constexpr DistributionRule kRayleigh = {
     .density =
         [](double x, Parameters p, Application&) {
+          require(p[0] > 0.0, "the scale must be positive");
           const double ratio = checked::div(x, p[0]);
           return Value(checked::div(ratio, p[0]) * std::exp(-ratio * ratio / 2.0));
         },
@@ -267,14 +280,17 @@ constexpr DistributionRule kStudent = {
     .density =
         [](double x, Parameters p, Application& host) {
           const double degrees = p[0];
-          const double log_coefficient = gamma_ln(host, (degrees + 1.0) / 2.0) - gamma_ln(host, degrees / 2.0);
-          const double ratio = checked::div(x, checked::sqrt(degrees));
+          require(degrees > 0.0, "the degrees of freedom must be positive");
+          // Gamma(nu / 2) / Gamma((nu + 1) / 2) as one ratio: two log-gammas of large nu would
+          // cancel to nothing.
+          const double gamma_ratio = boost::math::tgamma_delta_ratio(degrees / 2.0, 0.5);
+          const double ratio = x / std::sqrt(degrees);
           // log(1 + ratio^2), without squaring a ratio too large to square
           const double log_base = std::fabs(ratio) > 1e100
                                       ? 2.0 * std::log(std::fabs(ratio)) + std::log1p(1.0 / ratio / ratio)
                                       : std::log1p(ratio * ratio);
-          return Value(checked::div(checked::exp(log_coefficient - (degrees + 1.0) / 2.0 * log_base),
-                                    std::sqrt(degrees * host_pi(host))));
+          return Value(checked::div(std::exp(-(degrees + 1.0) / 2.0 * log_base),
+                                    checked::mul(std::sqrt(degrees * host_pi(host)), gamma_ratio)));
         },
     .cumulative =
         [](double x, Parameters p, Application&) {
@@ -305,11 +321,15 @@ constexpr DistributionRule kTriangular = {
     .support = [](Parameters p) { return support_if(p[0] < p[2] && p[0] <= p[1] && p[1] <= p[2], p[0], p[2]); },
 };
 
-// Parameters: LowVal, UpVal.
+// Parameters: LowVal, UpVal, in either order, as the sampling function takes them.
 constexpr DistributionRule kUniform = {
-    .density = [](double, Parameters p, Application&) { return Value(checked::div(1.0, p[1] - p[0])); },
-    .cumulative = [](double x, Parameters p, Application&) { return Value(checked::div(x - p[0], p[1] - p[0])); },
-    .support = [](Parameters p) { return support_if(p[0] < p[1], p[0], p[1]); },
+    .density = [](double, Parameters p, Application&) { return Value(checked::div(1.0, std::fabs(p[1] - p[0]))); },
+    .cumulative =
+        [](double x, Parameters p, Application&) {
+          const double low = std::min(p[0], p[1]);
+          return Value(checked::div(x - low, std::fabs(p[1] - p[0])));
+        },
+    .support = [](Parameters p) { return support_if(p[0] != p[1], std::min(p[0], p[1]), std::max(p[0], p[1])); },
 };
 
 // Parameters: Life the shape, shapeP the scale.

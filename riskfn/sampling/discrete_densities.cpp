@@ -42,8 +42,11 @@ constexpr DistributionRule kBinomial = {
 // Parameters: Trials p, the success probability; x counts the failures before the first
 // success. The cumulative probability 1 - (1 - p)^(floor(x) + 1) keeps its digits near 0.
 constexpr DistributionRule kGeometric = {
-    .density = [](double x, Parameters p,
-                  Application&) { return Value(checked::mul(p[0], checked::pow(1.0 - p[0], x))); },
+    .density =
+        [](double x, Parameters p, Application&) {
+          distribution::require(p[0] > 0.0 && p[0] <= 1.0, "the success probability must lie in (0, 1]");
+          return Value(checked::mul(p[0], checked::pow(1.0 - p[0], x)));
+        },
     .cumulative =
         [](double x, Parameters p, Application&) {
           distribution::require(p[0] > 0.0 && p[0] <= 1.0, "the success probability must lie in (0, 1]");

@@ -18,9 +18,14 @@ kx::Value evaluate(kx::Application& host, const DistributionRule& rule, double x
       if (point > support->highest) return cumulative ? 1.0 : 0.0;
     }
   }
-  const kx::Value result = cumulative && rule.cumulative ? rule.cumulative(x, p, host) : rule.density(x, p, host);
-  if (result.is_number()) return kx::checked::finite(result.number());
-  return result;
+  const bool cumulative_asked = cumulative && rule.cumulative;
+  const kx::Value result = cumulative_asked ? rule.cumulative(x, p, host) : rule.density(x, p, host);
+  if (!result.is_number()) return result;
+  // Parameters that make no distribution must not pass for one through a negative density or
+  // a probability above 1.
+  const double value = kx::checked::finite(result.number());
+  require(value >= 0.0 && !(cumulative_asked && value > 1.0), "the parameters make no distribution");
+  return value;
 }
 
 double evaluate_number(kx::Application& host, const DistributionRule& rule, double x,

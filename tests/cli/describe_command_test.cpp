@@ -45,6 +45,26 @@ TEST(DescribeCommand, NegativeParametersAndOtherLanguages) {
   EXPECT_NE(run.out.find("Normal (-5;2)"), std::string::npos) << run.out;
 }
 
+// Under a comma separator the parameters are typed and every number shown with a comma.
+TEST(DescribeCommand, ACommaDecimalSeparator) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::vector<std::string> shown;
+  } cases[] = {
+      {{"describe", "Binomial", "10", "0,5", "--decimal-separator", ","},
+       {"Binomial (10,0000;0,5000)", "Mean          5,0000\n", "Variance      2,5000\n", "Chart         -3 to 16"}},
+      {{"describe", "Triangular", "0,02", "0,03", "0,05", "--decimal-separator", ","},
+       {"Mean          0,0333\n", "Chart         0.02 to 0.05 by 0.00030303, 100 points"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments[1]);
+    const Outcome run = run_kx(c.arguments);
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const std::string& text : c.shown) EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
+  }
+  EXPECT_NE(run_kx({"describe", "Normal", "0", "1", "--decimal-separator", ";"}).status, 0);
+}
+
 TEST(DescribeCommand, PlotsTheDensityWithTheInterval) {
   const fs::path png = scratch("normal.png");
   const fs::path svg = scratch("poisson.svg");

@@ -58,7 +58,7 @@ const Case kCases[] = {
     {"kxMSE(A1:A3,B1:B3)", "1.66666666666667\n"},
     {"kxMAD(A1:A3,B1:B3)", "1\n"},
     {"ROUND(kxRMSE(A1:A3,B1:B3),6)", "1.290994\n"},
-    {"kxDW(C1:C3)", "4\n"},
+    {"kxDW(C1:C3)", "2.66666666666667\n"},
     {"ROUND(kxU(A1:A3,B1:B3),6)", "0.759555\n"},
     {"kxMAPE(A1:A3,B1:B3)", "0.080952380952381\n"},
     {"kxME(A1:A3,B1:B3)", "-0.333333333333333\n"},
@@ -116,6 +116,31 @@ class MarketingEval : public ::testing::Test {
   const fs::path directory_ = fs::temp_directory_path() / ("kx_marketing_eval_" + std::to_string(getpid()));
   const fs::path figures_ = directory_ / "figures.csv";
 };
+
+// Columns longer than 32767 rows, and ones that start below it, answer alike in-process and
+// through the server: every row read once, none above the range.
+TEST_F(MarketingEval, LongColumnsAnswerAlikeInProcessAndThroughTheServer) {
+  const fs::path long_figures = directory_ / "long.csv";
+  {
+    std::ofstream out(long_figures);
+    for (int row = 1; row <= 72766; ++row) out << 100 << ',' << 101 << ',' << 1 + row % 4 << ",2\n";
+  }
+  // The margins of rows 40000 to 72766 add to 81916, the last of them is 3; every cost is 2:
+  // the last index is (3 / 81916) / (2 / 65534).
+  const std::vector<std::string> formulas = {
+      "ROUND(kxMAPE(A1:A32767,B1:B32767),12)", "ROUND(kxMAPE(A1:A40000,B1:B40000),12)",
+      "ROWS(kxPRESS(C40000:C72766,D40000:D72766))", "INDEX(kxPRESS(C40000:C72766,D40000:D72766),32767)"};
+  const std::string expected = "0.01\n0.01\n32767\n1.20002197372919\n";
+  std::vector<std::string> arguments = {"eval", "--sheet", long_figures.string()};
+  arguments.insert(arguments.end(), formulas.begin(), formulas.end());
+  const testing::Outcome in_process = testing::run_kx(arguments);
+  ASSERT_EQ(in_process.status, 0) << in_process.err;
+  EXPECT_EQ(in_process.out, expected);
+  arguments.insert(arguments.begin(), "--server");
+  const testing::Outcome through_server = testing::run_kx(arguments);
+  ASSERT_EQ(through_server.status, 0) << through_server.err;
+  EXPECT_EQ(through_server.out, in_process.out);
+}
 
 TEST_F(MarketingEval, EveryFunctionAnswersInProcess) {
   std::string expected;

@@ -145,6 +145,11 @@ add("beta density below 0", "kxBETAc", [-0.5, 2, 2], 0)
 add("beta cumulative above 1", "kxBETAc", [1.5, 2, 2, TRUE], 1)
 add("beta cumulative below 0", "kxBETAc", [-0.5, 2, 2, TRUE], 0)
 add("beta density at 0 with a = 1", "kxBETAc", [0, 1, 3], beta_pdf(0, 1, 3))
+# Large shapes, where a difference of log-gammas cancels.
+for a, b, x in [(1e4, 1e4, 0.5), (1e6, 3e6, 0.2505), (1e10, 1e10, 0.5), (1e13, 1e13, 0.5), (1e13, 3e13, 0.25),
+                (2.5, 1e8, 1.5e-8)]:
+    add(f"beta({a}, {b}) density at {x}", "kxBETAc", [x, a, b], beta_pdf(x, a, b))
+add("general beta(1e12, 1e12) on [-3, 5]", "kxBETAGENc", [1, 1e12, 1e12, -3, 5], beta_pdf(1, 1e12, 1e12, -3, 5))
 for a, b, low, up, x in [(2, 3, 10, 20, 13), (0.7, 1.8, -5, 5, 2.5), (4, 4, 100, 101, 100.25)]:
     add(f"general beta({a}, {b}) on [{low}, {up}] at {x}", "kxBETAGENc", [x, a, b, low, up], beta_pdf(x, a, b, low, up))
     add(f"general beta({a}, {b}) on [{low}, {up}] cumulative at {x}", "kxBETAGENc", [x, a, b, low, up, TRUE],
@@ -268,6 +273,9 @@ add("rayleigh below 0", "kxRAYLEIGHc", [-1, 1], 0)
 for degrees, x in [(1, 0.5), (5, -2), (30, 1.7), (2.5, 0.3), (3, -40)]:
     add(f"student({degrees}) at {x}", "kxSTUDENTc", [x, degrees], student(x, degrees, False))
     add(f"student({degrees}) cumulative at {x}", "kxSTUDENTc", [x, degrees, TRUE], student(x, degrees, True))
+# Many degrees of freedom: the density nears the normal's, which a difference of log-gammas loses.
+for degrees, x in [(1e4, 1), (1e6, -2.5), (1e9, 0.3), (1e13, 1), (1e15, 1), (1e16, 1), (1e16, -4)]:
+    add(f"student({degrees}) at {x}", "kxSTUDENTc", [x, degrees], student(x, degrees, False))
 
 for low, mode, up, x in [(0, 3, 6, 3), (0, 3, 6, 1), (0, 3, 6, 5), (0, 0, 4, 0), (0, 4, 4, 4), (2, 5, 11, 9.5)]:
     add(f"triangular({low}, {mode}, {up}) at {x}", "kxTRIc", [x, low, mode, up], triangular(x, low, mode, up, False))
@@ -282,6 +290,12 @@ add("uniform cumulative", "kxUNIFORMc", [4, 0, 10, TRUE], mp.mpf(4) / 10)
 add("uniform cumulative above", "kxUNIFORMc", [20, 0, 10, TRUE], 1)
 add("uniform cumulative below", "kxUNIFORMc", [-20, 0, 10, TRUE], 0)
 add("uniform density outside", "kxUNIFORMc", [20, 0, 10], 0)
+# The bounds in either order, as the sampling function takes them.
+add("uniform density, bounds reversed", "kxUNIFORMc", [5, 10, 0], mp.mpf(1) / 10)
+add("uniform cumulative, bounds reversed", "kxUNIFORMc", [3, 10, 0, TRUE], mp.mpf(3) / 10)
+add("uniform cumulative above, bounds reversed", "kxUNIFORMc", [20, 10, 0, TRUE], 1)
+add("uniform cumulative below, bounds reversed", "kxUNIFORMc", [-20, 10, 0, TRUE], 0)
+add("uniform density outside, bounds reversed", "kxUNIFORMc", [-1, 10, 0], 0)
 
 for shape, scale, x in [(1, 2, 1), (2.5, 10, 7), (0.6, 1, 0.01)]:
     x, shape, scale = map(mp.mpf, (x, shape, scale))

@@ -41,7 +41,7 @@ def accuracy(label, actual, forecast):
         "MSE": float(np.mean(e ** 2)),
         "MAD": float(np.mean(np.abs(e))),
         "RMSE": float(np.sqrt(np.mean(e ** 2))),
-        "DW": float(np.sum(np.diff(e) ** 2) / np.sum(e[:-1] ** 2)),
+        "DW": float(np.sum(np.diff(e) ** 2) / np.sum(e ** 2)),
         "ME": float(np.mean(e)),
     }
     return {
@@ -53,8 +53,8 @@ def accuracy(label, actual, forecast):
             "MSE": mse,
             "MAD": float(np.mean(np.abs(e))),
             "RMSE": float(np.sqrt(mse)),
-            # Durbin-Watson: squared successive differences over the squares of the first n - 1 errors.
-            "DW": float(np.sum(np.diff(e) ** 2) / np.sum(e[: n - 1] ** 2)),
+            # Durbin-Watson: squared successive differences over the squares of all n errors.
+            "DW": float(np.sum(np.diff(e) ** 2) / np.sum(e ** 2)),
             "U": float(np.sqrt(mse / (np.var(a) + np.var(f)))),
             "MAPE": float(np.mean(np.abs(e / a))),
             "ME": float(np.mean(e)),

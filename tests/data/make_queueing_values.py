@@ -13,8 +13,9 @@ significant digits, computed with mpmath at 50 digits, independently of the C++ 
 - MMSP: the finite-source model, p_n ∝ N! / (N - n)! r^n / (min(n, s)! s^max(n - s, 0)),
   effective arrival rate λ (N - L).
 - MMSQ: M/M/s/K with K = s + Max_Queue, p_n ∝ r^n / n! below s and r^s / s! ρ^(n - s)
-  from s to K; Pb = p_K, effective arrival rate λ (1 - p_K); Pw is the probability that all
-  servers are busy (0 when there is no room to wait).
+  from s to K; Pb = p_K, effective arrival rate λ (1 - p_K); Pw is the probability that an
+  arriving unit waits: it finds every server busy and room in the queue, the sum of p_n for
+  s <= n < K (0 when there is no room to wait), so that Pw + Pb + P(served at once) = 1.
 
 Run:  /usr/bin/python3 tests/data/make_queueing_values.py
 """
@@ -75,7 +76,7 @@ def finite_queue(lam, mu, s, max_queue):
     lq = sum((n - s) * p[n] for n in range(s + 1, capacity + 1))
     pb = p[capacity]
     wq = lq / (lam * (1 - pb))
-    pw = 0 if max_queue == 0 else 1 - sum(p[:s])
+    pw = sum(p[s:capacity])
     return {"U": (length - lq) / s, "P0": p[0], "Pw": pw, "Pb": pb, "Lq": lq, "L": length, "Wq": wq,
             "Ws": 1 / mu, "Wt": wq + 1 / mu}
 
@@ -99,6 +100,8 @@ CASES = [
     ("MMSQ", 12, 2, 3, 10, finite_queue(12, 2, 3, 10)),
     ("MMSQ", 6, 2, 3, 242, finite_queue(6, 2, 3, 242)),
     ("MMSQ", 5, 1, 2, 242, finite_queue(5, 1, 2, 242)),
+    ("MMSQ", 5, 1, 1, 3, finite_queue(5, 1, 1, 3)),
+    ("MMSQ", 4, 1, 2, 0, finite_queue(4, 1, 2, 0)),
 ]
 
 

@@ -32,13 +32,38 @@ TEST_F(BassDiffusionTest, PeriodByPeriodAdopters) {
       {"negative period", 1000, -3, false, 0},
       {"between the first two periods", 1000, 1.5, false, 30},
       {"long after saturation", 1000, 32768, false, 0},
+      {"past a 16-bit period", 1000, 32769, false, 0},
+      {"a trillion periods", 1000, 1e12, false, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     EXPECT_NEAR(call("OLDkxBASS", {c.market, 0.03, 0.38, c.period, c.whole}).number(), c.expected, 1e-9);
   }
   EXPECT_EQ(failure_of("OLDkxBASS", {0.0, 0.03, 0.38, 2.0}), kx::error::kOverflow);
-  EXPECT_EQ(failure_of("OLDkxBASS", {1000.0, 0.03, 0.38, 32769.0}), kx::error::kOverflow);
+}
+
+// With p + q above 2 the recursion never settles on m but cycles: a long run ends where the
+// run through every period ends.
+TEST_F(BassDiffusionTest, PeriodByPeriodAdoptersThatCycle) {
+  const auto by_recursion = [](double m, double p, double q, int period) {
+    double cumulative = 0.0;
+    for (int t = 1; t < period; ++t) cumulative += (p + q * cumulative / m) * (m - cumulative);
+    return (p + q * cumulative / m) * (m - cumulative);
+  };
+  struct Case {
+    double p;
+    double q;
+    double period;
+    int same_as;  // a shorter run that ends at the same place in the cycle
+  } cases[] = {
+      {0.5, 1.7, 1e12, 1000},       {0.5, 1.7, 1e12 + 1, 1001}, {0.2, 2.3, 4e9, 4000},
+      {0.2, 2.3, 4e9 + 3, 4003},     {0.03, 0.38, 5e5, 5000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.p) + ", " + std::to_string(c.q) + " at " + std::to_string(c.period));
+    const double expected = by_recursion(1000, c.p, c.q, c.same_as);
+    EXPECT_NEAR(call("OLDkxBASS", {1000.0, c.p, c.q, c.period}).number(), expected, 1e-9 * std::fabs(expected) + 1e-12);
+  }
 }
 
 TEST_F(BassDiffusionTest, ContinuousAdoptersPerPeriod) {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "common/conversions.hpp"
 #include "tests/mktfn/marketing_fixture.hpp"
 
 namespace mktfn {
@@ -38,6 +39,42 @@ TEST_F(IndexNumbersTest, AgreeWithNumpy) {
       SCOPED_TRACE(std::string(function) + " of basket " + std::to_string(left / 4));
       const double expected = basket["expected"][function];
       EXPECT_NEAR(call(function, arguments_of(function, po, pn, qo, qn)).number(), expected, 1e-12 * expected);
+    }
+  }
+}
+
+// A basket reads the same laid out in rows, in columns or as array constants of either layout.
+TEST_F(IndexNumbersTest, EveryLayoutOfABasketGivesTheSameIndex) {
+  const auto& basket = marketing_values()["index_numbers"][0];
+  const char* const columns[] = {"price_old", "price_new", "quantity_old", "quantity_new"};
+  const auto array_of = [&](const char* name, bool as_row) {
+    const auto numbers = basket[name].get<std::vector<double>>();
+    std::vector<Value> values(numbers.begin(), numbers.end());
+    if (!as_row) return Value(kx::Array::vector(std::move(values), 1));
+    kx::Array row(1, numbers.size(), 1, 1);
+    for (std::size_t i = 0; i < numbers.size(); ++i) row.at(0, i) = values[i];
+    return Value(std::move(row));
+  };
+  std::vector<Value> in_rows;
+  std::vector<Value> as_arrays;
+  std::vector<Value> as_row_arrays;
+  for (std::int32_t i = 0; i < 4; ++i) {
+    in_rows.push_back(row(10 + i, 1, basket[columns[i]].get<std::vector<double>>()));
+    as_arrays.push_back(array_of(columns[i], false));
+    as_row_arrays.push_back(array_of(columns[i], true));
+  }
+  const struct {
+    const char* label;
+    const std::vector<Value>& basket;
+  } layouts[] = {{"rows", in_rows}, {"array constants", as_arrays}, {"array constants in a row", as_row_arrays}};
+  for (const auto& layout : layouts) {
+    for (const char* function : kIndices) {
+      SCOPED_TRACE(std::string(function) + " of " + layout.label);
+      const double expected = basket["expected"][function];
+      const auto& b = layout.basket;
+      const Value result = call(function, arguments_of(function, b[0], b[1], b[2], b[3]));
+      ASSERT_TRUE(result.is_number()) << kx::to_text(result);
+      EXPECT_NEAR(result.number(), expected, 1e-12 * expected);
     }
   }
 }

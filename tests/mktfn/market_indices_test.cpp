@@ -137,5 +137,28 @@ TEST_F(MarketIndicesTest, PressureIndex) {
   EXPECT_EQ(failure_of("kxPRESS", {margins, column(1, 5, {50})}), kx::error::kTypeMismatch);
 }
 
+// Past 32767 rows no counter wraps: one index per row of the range, wherever it starts.
+TEST_F(MarketIndicesTest, PressureIndexOfLongColumns) {
+  for (const std::int32_t top : {1, 40000}) {
+    for (const std::int32_t rows : {32767, 32768}) {
+      SCOPED_TRACE(std::to_string(rows) + " rows from row " + std::to_string(top));
+      std::vector<double> margins(static_cast<std::size_t>(rows));
+      for (std::size_t i = 0; i < margins.size(); ++i) margins[i] = 1.0 + static_cast<double>(i % 4);
+      const std::vector<double> costs(margins.size(), 2.0);
+      // Margins 1, 2, 3, 4 repeated; whole totals, exactly held in single precision.
+      double margin_total = 0.0;
+      for (const double m : margins) margin_total += m;
+      const double cost_total = 2.0 * rows;
+      const std::vector<double> indices =
+          numbers_in(call("kxPRESS", {column(top, 1, margins), column(top, 2, costs)}));
+      ASSERT_EQ(indices.size(), margins.size());
+      for (const std::size_t i : {std::size_t{0}, std::size_t{3}, margins.size() - 1}) {
+        const double expected = (margins[i] / margin_total) / (2.0 / cost_total);
+        EXPECT_NEAR(indices[i], expected, 1e-12 * expected) << "row " << i;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace mktfn

@@ -39,6 +39,24 @@ TEST_F(PlanningTest, SingleFigures) {
   expect_numbers(cases, 1e-12);
 }
 
+// 100 · Reach · Frequency multiplied from the left, as the rating points are defined: a reach
+// that 100 turns into a whole percentage gives whole points.
+TEST_F(PlanningTest, RatingPointsAreExactForWholePercentages) {
+  const struct {
+    Value reach;
+    Value frequency;
+    double points;
+  } cases[] = {
+      {0.6, 3.0, 180},
+      {0.35, 7.0, 245},
+      {column(1, 1, {0.6, 0.35}), column(1, 2, {3, 7}), 425},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.points);
+    EXPECT_EQ(call("kxGRP", {c.reach, c.frequency}), Value(c.points));
+  }
+}
+
 TEST_F(PlanningTest, Tables) {
   const Value previous = table(1, 1, {{100.0, 200.0}, {50.0, 80.0}});
   const Value latest = table(1, 3, {{110.0, 150.0}, {75.0, 80.0}});

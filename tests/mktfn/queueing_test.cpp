@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "common/conversions.hpp"
 #include "host/document/spreadsheet.hpp"
 #include "mktfn/frame/main.hpp"
+#include "mktfn/queueing/duration_text.hpp"
 
 namespace mktfn {
 namespace {
@@ -223,6 +225,11 @@ TEST_F(QueueingTest, LabelsChartBlockAndTimes) {
   EXPECT_EQ(brief.array().at(10, 1), Value("P"));
   EXPECT_TRUE(values(brief)[6].is_text());      // Wq as a duration text
   EXPECT_EQ(values(brief)[7], Value("20:00"));  // a third of an hour
+  // M/M/1 at 2 and 3 an hour: Wq = 2/3, Ws = 1/3 and Wt = 1 hour, each to the second.
+  const std::vector<Value> times = values(call("kxMMS", {2, 3, 1, 0, true}));
+  EXPECT_EQ(times[5], Value("40:00"));
+  EXPECT_EQ(times[6], Value("20:00"));
+  EXPECT_EQ(times[7], Value("01:00:00"));
   EXPECT_EQ(call("kxMMSP", {1.0, 4.0, 1, 5, 0, false, kMissing, true}).array().at(9, 1), Value("Probability"));
 }
 
@@ -275,12 +282,37 @@ TEST_F(QueueingTest, DurationText) {
   } cases[] = {
       {24.5, "1:00:30:00"}, {2.0, "02:00:00"},     {0.5, "30:00"}, {30.0, "1:06:00:00"},  {5.5, "05:30:00"},
       {0.25, "15:00"},      {49.75, "2:01:45:00"}, {0.0, "00:00"}, {1.0 / 3600, "00:01"}, {"12", "12:00:00"},
+      // Binary fractions of an hour round to the nearest second, never to one short or negative.
+      {83.0 / 60, "01:23:00"}, {61.0 / 60, "01:01:00"}, {1.0 / 60, "01:00"}, {7.0 / 60, "07:00"},
+      {23.0 + 3599.6 / 3600, "1:00:00:00"}, {-1.5, "-01:30:00"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(call("kxDHMS", {c.hours}), Value(c.text));
   }
   EXPECT_THROW(call("kxDHMS", {"soon"}), kx::Failure);
+}
+
+// Every whole second of two days, as hours, reads as itself.
+TEST_F(QueueingTest, DurationTextOfEveryWholeSecond) {
+  int wrong = 0;
+  for (int second = 0; second < 2 * 86400; ++second) {
+    const int days = second / 86400;
+    const int hours = second % 86400 / 3600;
+    const int minutes = second % 3600 / 60;
+    char text[32];
+    if (days > 0) {
+      std::snprintf(text, sizeof text, "%d:%02d:%02d:%02d", days, hours, minutes, second % 60);
+    } else if (hours > 0) {
+      std::snprintf(text, sizeof text, "%02d:%02d:%02d", hours, minutes, second % 60);
+    } else {
+      std::snprintf(text, sizeof text, "%02d:%02d", minutes, second % 60);
+    }
+    const std::string expected = text;
+    const std::string shown = duration_text(second / 3600.0);
+    if (shown != expected && ++wrong <= 5) ADD_FAILURE() << second << " s: " << shown << " for " << expected;
+  }
+  EXPECT_EQ(wrong, 0);
 }
 
 }  // namespace

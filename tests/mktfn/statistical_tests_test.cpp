@@ -79,12 +79,40 @@ TEST_F(StatisticalTestsTest, LabelledTablesKeepTheirLabelsAndDegrees) {
   EXPECT_EQ(call("kxCHIp", {labelled}), call("kxCHIp", {plain}));
   // The labels add no degrees of freedom.
   EXPECT_EQ(call("kxCHIp", {labelled, 0.05, true}).array().at(3, 1), Value(1.0));
-  // A given sample size divides in place of the table's total.
-  EXPECT_EQ(call("kxEXPECT", {plain, 200.0}).array().at(0, 0), Value(12.5));
+  // A given sample size scales the expected counts to sum to it.
+  EXPECT_EQ(call("kxEXPECT", {plain, 200.0}).array().at(0, 0), Value(50.0));
   EXPECT_TRUE(is_value_error(call("kxEXPECT", {table(8, 1, {{0.0, 0.0}, {0.0, 0.0}})})));
   // A table of one row has no labels, whatever the cell below it holds.
   table(12, 1, {{5.0, 15.0}, {"below"}});
   EXPECT_EQ(numbers_in(call("kxEXPECT", {Value(sheet_->area(12, 1, 12, 2))})), (std::vector<double>{5, 15}));
+}
+
+// The expected counts for a sample of a given size: the table's shares of row and column
+// times the size, so that they sum to it; as shares they sum to 1.
+TEST_F(StatisticalTestsTest, ExpectedCountsForASampleSize) {
+  const std::vector<std::vector<double>> counts = {{12, 30, 8}, {20, 25, 5}};
+  std::vector<std::vector<Value>> cells;
+  for (const auto& row : counts) cells.emplace_back(row.begin(), row.end());
+  const Value observed = table(20, 1, cells);
+  const double total = 100;
+  const double row_sums[] = {50, 50};
+  const double column_sums[] = {32, 55, 13};
+  for (const double size : {100.0, 200.0, 37.0, 1e6}) {
+    for (const bool shares : {false, true}) {
+      SCOPED_TRACE(std::to_string(size) + (shares ? " as shares" : ""));
+      const std::vector<double> expected = numbers_in(call("kxEXPECT", {observed, size, shares}));
+      ASSERT_EQ(expected.size(), 6u);
+      double sum = 0;
+      for (std::size_t i = 0; i < 2; ++i) {
+        for (std::size_t j = 0; j < 3; ++j) {
+          const double count = row_sums[i] / total * column_sums[j] / total * size;
+          EXPECT_NEAR(expected[i * 3 + j], shares ? count / size : count, 1e-12 * count);
+          sum += expected[i * 3 + j];
+        }
+      }
+      EXPECT_NEAR(sum, shares ? 1.0 : size, 1e-12 * size);
+    }
+  }
 }
 
 TEST_F(StatisticalTestsTest, SignificanceLettersAgreeWithScipy) {
@@ -146,7 +174,7 @@ TEST_F(StatisticalTestsTest, RanksByTheThreeMethods) {
     double number;
     double method;
     Value ascending;
-    double expected;  // NAN: the xlErrValue error value
+    double expected;  // NAN: the xlErrValue error value; -1: the host's #N/A
   };
   const Case cases[] = {
       {"host rank, largest first", 20, 1, kMissing, 2},
@@ -158,7 +186,8 @@ TEST_F(StatisticalTestsTest, RanksByTheThreeMethods) {
       {"mean of tied positions", 20, 3, kMissing, 2.5},
       {"ties, the largest", 30, 3, kMissing, 1},
       {"ties, smallest first", 10, 3, 1.0, 1},
-      {"not in the list, host rank", 25, 1, kMissing, NAN},
+      {"not in the list, host rank", 25, 1, kMissing, -1},
+      {"not in the list, host rank, smallest first", 5, 1, 1.0, -1},
       {"not in the list, distinct values", 25, 2, kMissing, NAN},
       {"not in the list, ties", 25, 3, kMissing, NAN},
   };
@@ -167,6 +196,8 @@ TEST_F(StatisticalTestsTest, RanksByTheThreeMethods) {
     const Value rank = call("kxRANK", {c.number, list, c.method, c.ascending});
     if (std::isnan(c.expected)) {
       EXPECT_TRUE(is_value_error(rank));
+    } else if (c.expected == -1) {
+      EXPECT_EQ(rank, Value(kx::ErrorValue{kx::error::kXlNA}));
     } else {
       EXPECT_EQ(rank, Value(c.expected));
     }

@@ -2,6 +2,7 @@
 // chart range, markers, interval rows and chart density.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -121,6 +122,12 @@ TEST_F(DialogTest, StatisticsTexts) {
       {"Chi Squared has no maximum", kChiSquared, {"3"}, 3, "Infinite"},
       {"Normal has no minimum", kNormal, {"0", "1"}, 2, "Infinite"},
       {"Hypergeometric median", kHypergeometric, {"10", "20", "100"}, 6, "2.0000"},
+      // n K (N - K)(N - n) / (N^2 (N - 1)) for any sample and defects; 0 for a batch of one.
+      {"Hypergeometric variance of a sample of one", kHypergeometric, {"1", "5", "20"}, 8, "0.1875"},
+      {"Hypergeometric deviation of a sample of one", kHypergeometric, {"1", "5", "20"}, 7, "0.4330"},
+      {"Hypergeometric variance of one defect", kHypergeometric, {"7", "1", "10"}, 8, "0.2100"},
+      {"Hypergeometric variance without defects", kHypergeometric, {"4", "0", "10"}, 8, "0.0000"},
+      {"Hypergeometric variance of a batch of one", kHypergeometric, {"1", "1", "1"}, 8, "0.0000"},
       {"Pareto 1.5 has no variance", kPareto, {"1.5", "2"}, 8, kNotDefined},
       {"Geometric 0.5: half the mass is at 0", kGeometric, {"0.5"}, 6, "0.0000"},
       // From the variance itself, not from its four-decimal text 0.0123 (which gives 0.1109).
@@ -157,9 +164,15 @@ TEST_F(DialogTest, ChartRanges) {
        100,
        -1},
       {"Beta starts at 0", kBeta, {"2", "3"}, 0, 1, 80.0 / 99, 100, -1},
+      // Mean 1/4 and variance 3/16 of a sample of one from 5 defects in 20.
+      {"Hypergeometric with a sample of one", kHypergeometric, {"1", "5", "20"}, -2, 1, 80.0 / 99, 100, -1},
       {"Integer Uniform: one point per value", kIntegerUniform, {"1", "6"}, 1, 6, 80.0 / 99, 6, 6},
-      {"PERT of width 0.01 has no points", kPert, {"10", "10.005", "10.01"}, 10, 10.01, -0.01, 0, 0},
-      {"Triangular of width 2 has 50 points", kTriangular, {"0", "1", "2"}, 0, 2, 2.0 / 49, 50, 50},
+      // Narrow bounded charts keep the dialog's 100 points and a positive step.
+      {"PERT of width 0.01", kPert, {"10", "10.005", "10.01"}, 10, 10.01, 0.01 / 99, 100, 100},
+      {"Triangular of a few percent", kTriangular, {"0.02", "0.03", "0.05"}, 0.02, 0.05, 0.03 / 99, 100, 100},
+      {"Triangular of width 0.06", kTriangular, {"0", "0.01", "0.06"}, 0, 0.06, 0.06 / 99, 100, 100},
+      {"Triangular of width 2", kTriangular, {"0", "1", "2"}, 0, 2, 2.0 / 99, 100, 100},
+      {"Triangular of width 10 has 250 points", kTriangular, {"0", "1", "10"}, 0, 10, 10.0 / 249, 250, 250},
       {"Poisson 4", kPoisson, {"4"}, 0, 16, 1, 16, 16},
   };
   for (const Case& c : cases) {
@@ -171,6 +184,61 @@ TEST_F(DialogTest, ChartRanges) {
     EXPECT_NEAR(dialog_.delta(), c.delta, 1e-9);
     EXPECT_EQ(dialog_.point_count(), c.points);
     EXPECT_EQ(last_result_, c.result);
+  }
+}
+
+// Under a comma separator the parameters are typed, kept and read back in the user's locale:
+// everything the dialog shows is what it shows under a point, with the comma.
+TEST_F(DialogTest, ACommaSeparatorChangesOnlyHowNumbersAreWritten) {
+  struct Case {
+    const char* label;
+    int code;
+    std::vector<std::string> typed;  // with a point
+    double x;                        // a chart point
+    double density;                  // at x
+  };
+  const Case cases[] = {
+      // C(10, 5) / 2^10
+      {"Binomial keeps its parameters as texts", kBinomial, {"10", "0.5"}, 5, 0.24609375},
+      {"Negative binomial keeps its successes as text", kNegativeBinomial, {"3", "0.4"}, 2, 0.13824},
+      {"Normal", kNormal, {"0.5", "2.5"}, 0.5, 0.15957691216057307},
+      {"Triangular", kTriangular, {"0.02", "0.03", "0.05"}, 0.03, 2.0 / 0.03},
+  };
+  const auto with_comma = [](std::string text) {
+    std::replace(text.begin(), text.end(), '.', ',');
+    return text;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    session_.application().set_decimal_separator('.');
+    fill(c.code, c.typed);
+    const std::int16_t point_result = last_result_;
+    std::vector<std::string> point_rows;
+    for (std::int32_t row = 0; row <= 10; ++row) point_rows.push_back(dialog_.statistic(row));
+    const double point_start = dialog_.x_start();
+    const double point_finish = dialog_.x_finish();
+    dialog_.place_markers();
+    EXPECT_EQ(dialog_.change_stats(), 11);
+    std::vector<std::string> point_intervals;
+    for (std::int32_t row = 11; row <= 16; ++row) point_intervals.push_back(dialog_.statistic(row));
+    EXPECT_NEAR(dialog_.chart_value(c.x), c.density, 1e-6 * c.density);
+
+    session_.application().set_decimal_separator(',');
+    std::vector<std::string> typed;
+    for (const std::string& text : c.typed) typed.push_back(with_comma(text));
+    const int beeps_before = beeps();
+    fill(c.code, typed);
+    EXPECT_EQ(beeps(), beeps_before);
+    EXPECT_EQ(last_result_, point_result);
+    for (std::int32_t row = 0; row <= 10; ++row)
+      EXPECT_EQ(dialog_.statistic(row), with_comma(point_rows[static_cast<std::size_t>(row)])) << "row " << row;
+    EXPECT_EQ(dialog_.x_start(), point_start);
+    EXPECT_EQ(dialog_.x_finish(), point_finish);
+    dialog_.place_markers();
+    EXPECT_EQ(dialog_.change_stats(), 11);
+    for (std::int32_t row = 11; row <= 16; ++row)
+      EXPECT_EQ(dialog_.statistic(row), with_comma(point_intervals[static_cast<std::size_t>(row - 11)]));
+    EXPECT_NEAR(dialog_.chart_value(c.x), c.density, 1e-6 * c.density);
   }
 }
 

@@ -119,6 +119,15 @@ TEST_F(DistributionTest, FailuresAndHostErrorValues) {
       {"a logistic with a negative scale", "kxLOGISTICc", {1.0, 0.0, -2.0, true}, {}, kx::error::kInvalidCall},
       {"a student with no degrees", "kxSTUDENTc", {1.0, 0.0, true}, {}, kx::error::kInvalidCall},
       {"text for a declared double", "kxNORMALc", {"one", 0.0, 1.0}, {}, kx::error::kTypeMismatch},
+      {"a geometric probability above 1", "kxGEOc", {3.0, 1.5}, {}, kx::error::kInvalidCall},
+      {"a negative geometric probability", "kxGEOc", {3.0, -0.5}, {}, kx::error::kInvalidCall},
+      {"a pareto2 with a negative shape", "kxPARETO2c", {2.0, -3.0, 4.0}, {}, kx::error::kInvalidCall},
+      {"a pareto2 with a negative scale", "kxPARETO2c", {2.0, -1.0, 2.0}, {}, kx::error::kInvalidCall},
+      {"a pareto with a negative shape", "kxPARETOc", {4.0, -3.0, 2.0}, {}, kx::error::kInvalidCall},
+      {"a rayleigh with a negative scale", "kxRAYLEIGHc", {-1.0, -1.0}, {}, kx::error::kInvalidCall},
+      {"an erf with a negative precision", "kxERFc", {0.5, -1.0}, {}, kx::error::kInvalidCall},
+      {"a student density with no degrees", "kxSTUDENTc", {1.0, 0.0}, {}, kx::error::kInvalidCall},
+      {"a triangle with its mode below its low", "kxTRIc", {12.0, 0.0, -5.0, 10.0}, {}, kx::error::kInvalidCall},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);

@@ -41,6 +41,21 @@ std::vector<double> column(const Value& table, std::size_t c) {
   return numbers;
 }
 
+// The table's upper limits, frequencies (-1: an empty cell) and cumulative shares.
+void expect_classes(const Value& table, const std::vector<double>& upper_limits, const std::vector<double>& frequencies,
+                    const std::vector<double>& shares) {
+  ASSERT_TRUE(table.is_array()) << describe_value(table);
+  EXPECT_EQ(table.array().lower_bound(1), 0);
+  EXPECT_EQ(table.array().columns(), 4u);
+  const auto limits = column(table, 1);
+  ASSERT_EQ(limits.size(), upper_limits.size());
+  for (std::size_t r = 0; r < limits.size(); ++r) EXPECT_NEAR(limits[r], upper_limits[r], 1e-15);
+  EXPECT_EQ(column(table, 2), frequencies);
+  const auto cumulative = column(table, 3);
+  ASSERT_EQ(cumulative.size(), shares.size());
+  for (std::size_t r = 0; r < cumulative.size(); ++r) EXPECT_NEAR(cumulative[r], shares[r], 1e-15);
+}
+
 TEST_F(HistogramTest, CountsValuesIntoEqualWidthClasses) {
   struct Case {
     const char* label;
@@ -62,6 +77,12 @@ TEST_F(HistogramTest, CountsValuesIntoEqualWidthClasses) {
        {3.25, 5.5, 7.75, 10},
        {3, 2, 2, 3},
        {0.3, 0.5, 0.7, 1.0}},
+      {"below 1 before rounding asks for the rule",
+       array_of(one_to(10), 1),
+       0.7,
+       {3.25, 5.5, 7.75, 10},
+       {3, 2, 2, 3},
+       {0.3, 0.5, 0.7, 1.0}},
       {"0 classes asks for the rule",
        array_of(one_to(10), 1),
        0.0,
@@ -77,15 +98,43 @@ TEST_F(HistogramTest, CountsValuesIntoEqualWidthClasses) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
-    const Value table = call("kxHISTO", {c.input, c.classes, 1.0});
-    ASSERT_TRUE(table.is_array()) << describe_value(table);
-    EXPECT_EQ(table.array().lower_bound(1), 0);
-    EXPECT_EQ(table.array().columns(), 4u);
-    EXPECT_EQ(column(table, 1), c.upper_limits);
-    EXPECT_EQ(column(table, 2), c.frequencies);
-    const auto shares = column(table, 3);
-    ASSERT_EQ(shares.size(), c.shares.size());
-    for (std::size_t r = 0; r < shares.size(); ++r) EXPECT_NEAR(shares[r], c.shares[r], 1e-15);
+    expect_classes(call("kxHISTO", {c.input, c.classes, 1.0}), c.upper_limits, c.frequencies, c.shares);
+  }
+}
+
+// An error value (a failed run) is left out of the bounds, the classes and the count of values.
+TEST_F(HistogramTest, ErrorValuesAreLeftOut) {
+  const Value na = kx::ErrorValue{kx::error::kXlNA};
+  const Value div0 = kx::ErrorValue{kx::error::kXlDiv0};
+  auto sheet = spreadsheet_->add_book("failed runs")->add_sheet("Sheet1");
+  const Value column_a[] = {3.0, na, 1.0, 4.0, 1.0, 5.0};
+  for (int i = 0; i < 6; ++i) sheet->set_value(1 + i, 1, column_a[i]);
+  struct Case {
+    const char* label;
+    Value input;
+    Value classes;
+    std::vector<double> upper_limits;
+    std::vector<double> frequencies;  // -1: an empty cell
+    std::vector<double> shares;
+  } cases[] = {
+      {"an array with one error",
+       kx::Array::vector({1.0, 2.0, 3.0, na, 4.0, 5.0, 6.0, 7.0, 8.0, 9.0, 10.0}, 1),
+       3.0,
+       {4, 7, 10},
+       {4, 3, 3},
+       {0.4, 0.7, 1.0}},
+      {"errors at both ends", kx::Array::vector({div0, 2.0, 9.0, 4.0, na}, 0), 1.0, {9}, {3}, {1.0}},
+      {"the rule counts the values left",
+       kx::Array::vector({1.0, 2.0, 3.0, na, 4.0, 5.0}, 1),
+       kMissing,
+       {7.0 / 3.0, 11.0 / 3.0, 5},
+       {2, 1, 2},
+       {0.4, 0.6, 1.0}},
+      {"a range with an error cell", Value(sheet->range("A1:A6")), 2.0, {3, 5}, {3, 2}, {0.6, 1.0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    expect_classes(call("kxHISTO", {c.input, c.classes, 1.0}), c.upper_limits, c.frequencies, c.shares);
   }
 }
 

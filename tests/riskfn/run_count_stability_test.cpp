@@ -23,25 +23,43 @@ Value array_of(const std::vector<double>& numbers, std::int32_t base = 1) {
 }
 
 // The run count by its definition, recomputing the running mean and the spread of the
-// running means through the host at every step.
-double run_count_by_definition(kx::Application& host, const std::vector<double>& results, int periods, double limit) {
+// running means through the host at every step. A NaN stands for a failed run: its step is
+// skipped and the mean is over the other results so far.
+double run_count_by_definition(kx::Application& host, const std::vector<double>& results, double periods,
+                               double limit) {
   const auto host_number = [&](kx::WorksheetFn fn, const std::vector<double>& numbers) {
     return kx::to_double(host.call(fn, {array_of(numbers)}));
   };
+  std::vector<double> read;
   std::vector<double> means;
   std::vector<double> spreads;
-  int stable = 0;
+  double stable = 0;
   for (int t = 0; t < static_cast<int>(results.size()); ++t) {
+    if (std::isnan(results[t])) continue;
+    read.push_back(results[t]);
     if (t < periods - 1) continue;
-    means.push_back(host_number(kx::WorksheetFn::Average, {results.begin(), results.begin() + t + 1}));
-    if (t < periods) continue;
+    means.push_back(host_number(kx::WorksheetFn::Average, read));
+    if (t < periods || means.size() < 2) continue;
     spreads.push_back(host_number(kx::WorksheetFn::Stdev, means));
-    if (t < periods + 1) continue;
+    if (t < periods + 1 || spreads.size() < 2) continue;
     const double change = std::fabs(1.0 - spreads.back() / spreads[spreads.size() - 2]);
     stable = change <= limit ? stable + 1 : 0;
     if (stable == periods) return t + 1;
   }
   return 0;
+}
+
+// Results as cells: a NaN becomes the host's #N/A.
+Value cells_of(const std::vector<double>& results) {
+  std::vector<Value> values;
+  for (const double x : results) {
+    if (std::isnan(x)) {
+      values.emplace_back(kx::ErrorValue{kx::error::kXlNA});
+    } else {
+      values.emplace_back(x);
+    }
+  }
+  return kx::Array::vector(std::move(values), 1);
 }
 
 std::vector<double> simulated_results(std::uint64_t seed, std::size_t count, double mean, double sd) {
@@ -101,6 +119,46 @@ TEST_F(RunCountTest, SettingsAndEdgeCases) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     EXPECT_EQ(call("kxOPTNUM", {c.input, c.periods, c.limit}), Value(c.expected));
+  }
+}
+
+// A failed run (an error cell) is skipped: the running statistics go on over the results read.
+TEST_F(RunCountTest, AFailedRunIsSkipped) {
+  const auto with_failure = [](std::vector<double> results, std::vector<std::size_t> failed) {
+    for (const std::size_t at : failed) results[at] = std::nan("");
+    return results;
+  };
+  struct Case {
+    const char* label;
+    std::vector<double> results;
+    double periods;
+    double limit;
+  } cases[] = {
+      {"one error at row 100, defaults", with_failure(simulated_results(8, 300, 100.0, 15.0), {99}), 20, 0.0005},
+      {"one error at row 100, short window", with_failure(simulated_results(9, 300, 100.0, 15.0), {99}), 5, 0.0005},
+      {"errors early and late", with_failure(simulated_results(10, 1500, 100.0, 15.0), {3, 40, 700}), 20, 0.0005},
+      {"an error where the first mean falls", with_failure(simulated_results(11, 800, 10.0, 3.0), {19, 20}), 20,
+       0.005},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    const double expected = run_count_by_definition(*spreadsheet_, c.results, c.periods, c.limit);
+    EXPECT_EQ(call("kxOPTNUM", {cells_of(c.results), c.periods, c.limit}), Value(expected));
+  }
+}
+
+// A count of stable runs is whole: a fractional number of periods is never reached.
+TEST_F(RunCountTest, AFractionalPeriodCountIsTakenAsGiven) {
+  const auto results = simulated_results(12, 1500, 100.0, 15.0);
+  struct Case {
+    double periods;
+    double limit;
+  } cases[] = {{20.4, 0.0005}, {5.5, 0.01}, {5.0, 0.01}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.periods);
+    const double expected = run_count_by_definition(*spreadsheet_, results, c.periods, c.limit);
+    EXPECT_EQ(expected == 0.0, c.periods != std::floor(c.periods));
+    EXPECT_EQ(call("kxOPTNUM", {array_of(results), c.periods, c.limit}), Value(expected));
   }
 }
 
