@@ -112,6 +112,7 @@ struct PendingCell {
   std::int32_t count;  // the same cell in this many columns
   kx::Value value;
   std::string formula;  // empty for a plain value
+  bool intersects = false;  // a formula other than an array formula: the format has no dynamic arrays
 };
 
 // The attributes of the cell being read.
@@ -127,6 +128,7 @@ struct CellAttributes {
   std::string formula;
   std::int64_t matrix_rows = 1;
   std::int64_t matrix_columns = 1;
+  bool array = false;  // an array formula, even of one cell
 };
 
 class ContentHandler : public orcus::sax_ns_handler {
@@ -295,6 +297,8 @@ class ContentHandler : public orcus::sax_ns_handler {
     cell_.formula = attribute_value(Namespace::Table, "formula");
     cell_.matrix_rows = count_of(attribute_value(Namespace::Table, "number-matrix-rows-spanned"), kMaxRows);
     cell_.matrix_columns = count_of(attribute_value(Namespace::Table, "number-matrix-columns-spanned"), kMaxColumns);
+    cell_.array = has_attribute(Namespace::Table, "number-matrix-rows-spanned") ||
+                  has_attribute(Namespace::Table, "number-matrix-columns-spanned");
   }
 
   // The value a cell shows, from its type and the attribute that type reads. Where the type is
@@ -352,8 +356,8 @@ class ContentHandler : public orcus::sax_ns_handler {
     column_ += cell_.repeat;
     std::string formula = formula_text();
     kx::Value value = shown_value(static_cast<std::int32_t>(std::min<std::int64_t>(first_column, kMaxColumns)));
-    // A plain empty text shows nothing; a formula's empty result is a result.
-    if (formula.empty() && value.is_text() && value.text().empty()) return;
+    // An empty paragraph without a type shows nothing; a cell typed as text holds the empty text.
+    if (formula.empty() && value.is_text() && value.text().empty() && cell_.value_type != "string") return;
     if (formula.empty() && value.is_empty()) return;
     if (first_column + cell_.repeat - 1 > kMaxColumns) {
       fail_reading("sheet \"" + sheet_->name() + "\" has more columns than a sheet holds (" +
@@ -362,8 +366,9 @@ class ContentHandler : public orcus::sax_ns_handler {
     if (!formula.empty() && cell_.matrix_rows * cell_.matrix_columns > 1) {
       cover_array(row_, first_column, cell_.matrix_rows, cell_.matrix_columns);
     }
+    const bool intersects = !formula.empty() && !cell_.array;
     pending_.push_back({static_cast<std::int32_t>(first_column), static_cast<std::int32_t>(cell_.repeat),
-                        std::move(value), std::move(formula)});
+                        std::move(value), std::move(formula), intersects});
   }
 
   // The other cells of an array formula hold its cached results, which the engine recomputes.
@@ -411,7 +416,7 @@ class ContentHandler : public orcus::sax_ns_handler {
       if (covered_.count(key(row, column)) == 0) builder_.set_value(*sheet_, row, column, cell.value);
       return;
     }
-    builder_.set_formula(*sheet_, row, column, cell.formula, cell.value);
+    builder_.set_formula(*sheet_, row, column, cell.formula, cell.value, cell.intersects);
   }
 
   struct Attribute {

@@ -382,7 +382,7 @@ def make_layout_xlsx(path):
     expect(file, sheet, "A6", "rich text")
     # The result a program stored for a failing formula.
     cells.append(("A7", '<c r="A7" t="e"><f>1/0</f><v>#DIV/0!</v></c>'))
-    expect(file, sheet, "A7", formula="1/0")
+    expect(file, sheet, "A7", formula="1/0", cached=ErrorValue(2007))
     cells.append(("A8", '<c r="A8"><f>_xll.kxNORMAL(100,15,,"")</f><v>100</v></c>'))
     expect(file, sheet, "A8", formula='_xll.kxNORMAL(100,15,,"")', cached=100)
     other = [("B2", '<c r="B2"><v>5</v></c>'), ("B3", '<c r="B3"><v>6</v></c>')]
