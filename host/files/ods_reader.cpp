@@ -18,6 +18,7 @@
 #include "host/files/book_builder.hpp"
 #include "host/files/date_values.hpp"
 #include "host/files/formula_text.hpp"
+#include "host/files/number_text.hpp"
 #include "host/files/xml_check.hpp"
 #include "host/files/zip_check.hpp"
 
@@ -28,8 +29,9 @@ constexpr std::string_view kOfficeNamespace = "urn:oasis:names:tc:opendocument:x
 constexpr std::string_view kTableNamespace = "urn:oasis:names:tc:opendocument:xmlns:table:1.0";
 constexpr std::string_view kTextNamespace = "urn:oasis:names:tc:opendocument:xmlns:text:1.0";
 constexpr std::string_view kCalcExtNamespace = "urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0";
+constexpr std::string_view kStyleNamespace = "urn:oasis:names:tc:opendocument:xmlns:style:1.0";
 
-enum class Namespace { Office, Table, Text, CalcExt, Other };
+enum class Namespace { Office, Table, Text, CalcExt, Style, Other };
 
 Namespace namespace_of(orcus::xmlns_id_t id) {
   const std::string_view uri = id != nullptr ? std::string_view(id) : std::string_view();
@@ -37,6 +39,7 @@ Namespace namespace_of(orcus::xmlns_id_t id) {
   if (uri == kTableNamespace) return Namespace::Table;
   if (uri == kTextNamespace) return Namespace::Text;
   if (uri == kCalcExtNamespace) return Namespace::CalcExt;
+  if (uri == kStyleNamespace) return Namespace::Style;
   return Namespace::Other;
 }
 
@@ -55,6 +58,8 @@ enum class Element {
   NullDate,
   NamedRange,
   NamedExpression,
+  Style,
+  TableProperties,
   Other
 };
 
@@ -82,6 +87,8 @@ Element element_of(Namespace ns, std::string_view name) {
       {Namespace::Text, "s", Element::Spaces},
       {Namespace::Text, "tab", Element::Tab},
       {Namespace::Text, "line-break", Element::LineBreak},
+      {Namespace::Style, "style", Element::Style},
+      {Namespace::Style, "table-properties", Element::TableProperties},
   };
   for (const auto& entry : kElements) {
     if (entry.ns == ns && entry.name == name) return entry.element;
@@ -198,6 +205,13 @@ class ContentHandler : public orcus::sax_ns_handler {
       case Element::NamedExpression:
         if (!in_cell_) define_name(current == Element::NamedRange);
         break;
+      case Element::Style: style_ = attribute_value(Namespace::Style, "name"); break;
+      case Element::TableProperties:
+        // A sheet is hidden by its table style.
+        if (parent == Element::Style && attribute_value(Namespace::Table, "display") == "false") {
+          hidden_styles_.insert(style_);
+        }
+        break;
       case Element::NullDate:
         if (const auto origin = parse_iso_date_time(attribute_value(Namespace::Table, "date-value"))) origin_ = *origin;
         break;
@@ -256,6 +270,7 @@ class ContentHandler : public orcus::sax_ns_handler {
 
   void start_table() {
     sheet_ = &builder_.add_sheet(std::string(attribute_value(Namespace::Table, "name")));
+    sheet_->set_hidden(hidden_styles_.contains(std::string(attribute_value(Namespace::Table, "style-name"))));
     row_ = 1;
     covered_.clear();
   }
@@ -309,7 +324,9 @@ class ContentHandler : public orcus::sax_ns_handler {
     if (cell_.calc_value_type == "error" && !cell_.formula.empty()) return error_value(text_);
     const std::string_view read = type_value();
     if (type == "float" || type == "percentage" || type == "currency") {
-      if (const auto number = kx::parse_number(read)) return *number;
+      if (const auto number = file_number(read)) return *number;
+      // LibreOffice writes a number past the largest double so.
+      if (read == "INF" || read == "-INF") return kx::ErrorValue{kx::error::kXlNum};
     } else if (type == "boolean") {
       if (read == "true") return true;
       if (read == "false") return false;
@@ -435,6 +452,8 @@ class ContentHandler : public orcus::sax_ns_handler {
   std::int64_t column_ = 1;
   std::vector<PendingCell> pending_;
   std::unordered_set<std::uint64_t> covered_;
+  std::string style_;                           // the style being read
+  std::unordered_set<std::string> hidden_styles_;  // table styles that hide their sheets
   bool in_cell_ = false;
   CellAttributes cell_;
   std::string text_;

@@ -13,6 +13,7 @@
 #include "host/document/address.hpp"
 #include "host/files/date_values.hpp"
 #include "host/files/formula_text.hpp"
+#include "host/files/number_text.hpp"
 #include "host/formula/formula_errors.hpp"
 
 namespace host {
@@ -38,18 +39,6 @@ Element element_of(std::string_view name, Element parent) {
     if (entry.name == name && entry.parent == parent) return entry.element;
   }
   return Element::Other;
-}
-
-// A cell's number as written, correctly rounded: the nearest double, subnormals and the
-// largest doubles included. A number too small for a double reads as 0.
-std::optional<double> cell_number(std::string_view text) {
-  double value = 0;
-  const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (status == std::errc() && end == text.data() + text.size()) {
-    if (std::isfinite(value)) return value;
-    return std::nullopt;  // "inf", "nan"
-  }
-  return kx::parse_number(text);  // blanks, a "+" sign, underflow
 }
 
 std::size_t whole_number(std::string_view text) {
@@ -175,6 +164,8 @@ class SheetCells : public orcus::sax_handler {
 
   // The value the cell shows, by its type.
   kx::Value shown_value() {
+    // Without its text element an inline text cell holds nothing, as spreadsheets read it; with
+    // an empty one it holds the empty text.
     if (type_ == "inlineStr") return has_inline_ ? kx::Value(std::move(inline_)) : kx::Value();
     if (!has_value_) return {};
     if (type_.empty() || type_ == "n") return number_value();
@@ -242,7 +233,8 @@ class SheetCells : public orcus::sax_handler {
 
   kx::Value number_value() {
     if (value_.empty()) return {};
-    if (const auto number = cell_number(value_)) return *number;
+    if (const auto number = file_number(value_)) return *number;
+    if (value_ == "INF" || value_ == "-INF") return kx::ErrorValue{kx::error::kXlNum};  // LibreOffice's overflow
     warn("holds the number " + quoted_excerpt(value_) + ", which no double holds; it is read as #NUM!");
     return kx::ErrorValue{kx::error::kXlNum};
   }
