@@ -176,7 +176,7 @@ XlsxWorkbook read_workbook_part(const PartText& part_text, const std::vector<std
                           : target_part(workbook.part, target);
     if (!part) fail_reading(shown + " is to be read from " + quoted_excerpt(target) + ", which lies outside the file");
     if (!std::binary_search(part_names.begin(), part_names.end(), *part)) {
-      fail_reading(shown + " is to be read from " + *part + ", which the file does not hold");
+      fail_reading(shown + " is to be read from " + quoted_excerpt(target) + ", which the file does not hold");
     }
     const auto [other, fresh] = sheet_of_part.emplace(*part, name);
     if (!fresh) {
