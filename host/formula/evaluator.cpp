@@ -156,7 +156,8 @@ std::optional<std::pair<std::int32_t, std::int32_t>> implicit_cell(const CellAre
   return cell;
 }
 
-// Arrays and ranges are read whole inside its arguments.
+// While it lives, a legacy formula reads ranges and arrays whole (`whole`) or keeps its mode:
+// the arguments of a function that takes arrays are read whole. The mode before comes back after.
 class ArrayPlace {
  public:
   explicit ArrayPlace(std::optional<Evaluator::Place>& intersect_at, bool whole = true)
