@@ -29,29 +29,25 @@ WORKBOOK = "xl/workbook.xml"
 RELATIONSHIPS = "xl/_rels/workbook.xml.rels"
 
 
-def two_sheets():
+def saved(sheets):
+    """A workbook of sheets given as (name, {cell: value}), as openpyxl writes it."""
     book = openpyxl.Workbook()
-    first = book.active
-    first.title = "First"
-    first["A1"] = 1
-    first["B1"] = "=A1*10"
-    second = book.create_sheet("Second")
-    second["A1"] = 10
-    second["B1"] = "=A1*3"
+    book.remove(book.active)
+    for name, cells in sheets:
+        sheet = book.create_sheet(name)
+        for cell, value in cells.items():
+            sheet[cell] = value
     out = io.BytesIO()
     book.save(out)
     return out.getvalue()
+
+
+def two_sheets():
+    return saved([("First", {"A1": 1, "B1": "=A1*10"}), ("Second", {"A1": 10, "B1": "=A1*3"})])
 
 
 def one_sheet():
-    book = openpyxl.Workbook()
-    only = book.active
-    only.title = "Only"
-    only["A1"] = 2
-    only["B1"] = "=A1*10"
-    out = io.BytesIO()
-    book.save(out)
-    return out.getvalue()
+    return saved([("Only", {"A1": 2, "B1": "=A1*10"})])
 
 
 def edited(source, name, edits, extra=None):

@@ -156,13 +156,9 @@ def openpyxl_value(cell, value):
         cell.data_type = "e"
 
 
-def fill_openpyxl(book):
-    """Values, formulas, the array formula, names and the hidden sheet on an openpyxl workbook."""
+def arrange_openpyxl(book):
+    """The array formula, the sheets' order and visibility and the names on an openpyxl workbook."""
     from openpyxl.workbook.defined_name import DefinedName
-    for sheet, cell, value in VALUES:
-        openpyxl_value(book[sheet][cell], value)
-    for sheet, cell, formula, _ in FORMULAS:
-        book[sheet][cell] = formula
     sheet, area, formula, _ = ARRAY
     top = area.split(":")[0]
     book[sheet][top] = formula
@@ -182,7 +178,11 @@ def write_openpyxl(path):
     book.active.title = "Data"
     book.create_sheet("Calc")
     book.create_sheet("Notes")
-    fill_openpyxl(book)
+    for sheet, cell, value in VALUES:
+        openpyxl_value(book[sheet][cell], value)
+    for sheet, cell, formula, _ in FORMULAS:
+        book[sheet][cell] = formula
+    arrange_openpyxl(book)
     book.save(path)
 
 
@@ -209,21 +209,11 @@ def write_pandas(path):
                 frame.to_excel(writer, sheet_name=name, index=False, header=False)
             else:
                 pd.DataFrame(data, columns=header).to_excel(writer, sheet_name=name, index=False)
-        book = writer.book
+        # Error constants, empty texts and dates as openpyxl writes them.
         for sheet, cell, value in VALUES:
             if isinstance(value, tuple) or value == "" or isinstance(value, datetime.datetime):
-                openpyxl_value(book[sheet][cell], value)
-        sheet, area, formula, _ = ARRAY
-        top = area.split(":")[0]
-        book[sheet][top] = formula
-        book[sheet].formula_attributes[top] = {"t": "array", "ref": area}
-        from openpyxl.workbook.defined_name import DefinedName
-        order = [name for name, _ in SHOWN]
-        book._sheets.sort(key=lambda s: order.index(s.title))
-        book["Notes"].sheet_state = "hidden"
-        for name, scope, target in NAMES:
-            local = None if scope is None else order.index(scope)
-            book.defined_names.append(DefinedName(name, attr_text=target, localSheetId=local))
+                openpyxl_value(writer.book[sheet][cell], value)
+        arrange_openpyxl(writer.book)
 
 
 def write_xlsxwriter(path):
