@@ -310,10 +310,11 @@ class ContentHandler : public orcus::sax_ns_handler {
       cell_.string_value = std::string(attribute_value(Namespace::Office, "string-value"));
     }
     cell_.formula = attribute_value(Namespace::Table, "formula");
-    cell_.matrix_rows = count_of(attribute_value(Namespace::Table, "number-matrix-rows-spanned"), kMaxRows);
-    cell_.matrix_columns = count_of(attribute_value(Namespace::Table, "number-matrix-columns-spanned"), kMaxColumns);
-    cell_.array = has_attribute(Namespace::Table, "number-matrix-rows-spanned") ||
-                  has_attribute(Namespace::Table, "number-matrix-columns-spanned");
+    const std::string_view matrix_rows = attribute_value(Namespace::Table, "number-matrix-rows-spanned");
+    const std::string_view matrix_columns = attribute_value(Namespace::Table, "number-matrix-columns-spanned");
+    cell_.matrix_rows = count_of(matrix_rows, kMaxRows);
+    cell_.matrix_columns = count_of(matrix_columns, kMaxColumns);
+    cell_.array = !matrix_rows.empty() || !matrix_columns.empty();
   }
 
   // The value a cell shows, from its type and the attribute that type reads. Where the type is
