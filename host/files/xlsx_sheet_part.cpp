@@ -122,8 +122,6 @@ class SheetCells : public orcus::sax_handler {
     const bool read = status == std::errc() && end == number.data() + number.size();
     row_ = read ? row : row_ + 1;
     column_ = 0;
-    // Array formulas above this row cover none of its cells.
-    std::erase_if(arrays_, [&](const Area& area) { return area.bottom < row_; });
   }
 
   void start_cell() {
@@ -211,6 +209,7 @@ class SheetCells : public orcus::sax_handler {
   }
 
   // The other cells of an array formula hold its results, which the engine computes again.
+  // They come after its top-left cell, so each column remembers down to which row it is covered.
   void cover(std::int32_t row, std::int32_t column) {
     const auto area = parse_address(formula_area_);
     if (!area || (area->row_count() == 1 && area->column_count() == 1)) return;
@@ -219,16 +218,17 @@ class SheetCells : public orcus::sax_handler {
       fail_reading("an array formula covers " + formula_area_ + ", more than " +
                    std::to_string(builder_.limits().max_cells) + " cells");
     }
-    if (area->top == row && area->left == column) arrays_.push_back(*area);
+    if (area->top != row || area->left != column) return;
+    builder_.charge_cells(cells - 1);
+    if (covered_until_.empty()) covered_until_.assign(static_cast<std::size_t>(kMaxColumns) + 1, 0);
+    for (std::int32_t at = area->left; at <= area->right; ++at) {
+      covered_until_[static_cast<std::size_t>(at)] = std::max(covered_until_[static_cast<std::size_t>(at)], area->bottom);
+    }
   }
 
   bool covered() const {
-    const std::int64_t row = row_;
-    const std::int64_t column = column_;
-    return std::any_of(arrays_.begin(), arrays_.end(), [&](const Area& area) {
-      return row >= area.top && row <= area.bottom && column >= area.left && column <= area.right &&
-             (row != area.top || column != area.left);
-    });
+    return !covered_until_.empty() && column_ >= 1 && column_ <= kMaxColumns &&
+           row_ <= covered_until_[static_cast<std::size_t>(column_)];
   }
 
   kx::Value number_value() {
@@ -303,7 +303,7 @@ class SheetCells : public orcus::sax_handler {
   std::string formula_area_;
   std::string formula_shared_;
   std::unordered_map<std::string, SharedFormula> shared_;
-  std::vector<Area> arrays_;  // array formulas' areas that rows still to come may lie in
+  std::vector<std::int32_t> covered_until_;  // by column: the last row an array formula covers
 };
 
 }  // namespace
