@@ -232,11 +232,13 @@ kx::Value Evaluator::argument(const SyntaxTree& tree, NodeId id) {
     if (range == nullptr || range->sheet().get() != reference->sheet || range->row() != area.top ||
         range->column() != area.left || range->row_count() != area.row_count() ||
         range->column_count() != area.column_count()) {
+      kx::RangeRef made = reference->sheet->area(area.top, area.left, area.bottom, area.right);
+      static_cast<CellRange&>(*made).set_logical_size(reference->area.row_count(), reference->area.column_count());
       if (ranges_.size() > kMostKeptRanges) {
         ranges_.clear();
-        return reference->sheet->area(area.top, area.left, area.bottom, area.right);
+        return made;
       }
-      kept = reference->sheet->area(area.top, area.left, area.bottom, area.right);
+      kept = std::move(made);
     }
     return kept;
   }
