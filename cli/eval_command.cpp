@@ -10,6 +10,7 @@
 #include "cli/call_failure_text.hpp"
 #include "cli/components.hpp"
 #include "cli/progress_line.hpp"
+#include "cli/sheet_listing.hpp"
 #include "cli/terminal_text.hpp"
 #include "cli/value_text.hpp"
 #include "cli/workbook_loading.hpp"
@@ -82,12 +83,19 @@ int run_eval(const EvalOptions& options) {
   host::set_addin_language(session.application(), options.language);
   session.application().on_message([](std::string_view text) { print_message(text); });
   const ProgressLine progress(session.application());
+  std::vector<std::shared_ptr<host::Book>> books;
   try {
-    for (const std::string& path : options.sheets) session.open(load_workbook_reporting(path));
+    for (const std::string& path : options.sheets) books.push_back(load_workbook_reporting(path));
   } catch (const kx::Failure& failure) {
     print_error_line(failure.what());
     return 1;
   }
+  if (options.formulas.empty()) {
+    // Without a formula: what was read, for the user to check against the file.
+    for (const auto& book : books) fmt::print("{}", sheet_listing(*book));
+    return 0;
+  }
+  for (const auto& book : books) session.open(book);
   if (options.sheets.empty()) session.open_blank();
 
   host::FormulaEngine& engine = session.engine();

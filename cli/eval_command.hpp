@@ -23,8 +23,9 @@ struct EvalOptions {
 // any other text, so that "-1" or a seed too large is refused rather than wrapped or clamped.
 std::optional<std::uint64_t> parse_seed(std::string_view text);
 
-// Prints each formula's value on its own line(s); returns the exit status: 1 when a formula
-// does not parse, a call fails or a workbook cannot be read.
+// Prints each formula's value on its own line(s), or without formulas the sheets of each
+// workbook (sheet_listing); returns the exit status: 1 when a formula does not parse, a call
+// fails or a workbook cannot be read.
 int run_eval(const EvalOptions& options);
 
 }  // namespace cli

@@ -53,8 +53,8 @@ int main(int argc, char** argv) {
   eval->add_option("--digits", eval_options.digits, "Significant digits of printed numbers (17 reads back exactly)")
       ->check(CLI::Range(1, 17));
   eval->add_option("FORMULA", eval_options.formulas,
-                   "Formulas to evaluate, with or without a leading '='; after -- a formula may start with '-'")
-      ->required();
+                   "Formulas to evaluate, with or without a leading '='; after -- a formula may start with '-'; "
+                   "without any, the sheets of each workbook are listed");
 
   cli::SimulateOptions simulate_options;
   std::string sampling = "plain";
@@ -123,6 +123,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (!seed_text.empty()) eval_options.seed = cli::parse_seed(seed_text);
+  if (eval->parsed() && eval_options.formulas.empty() && eval_options.sheets.empty()) {
+    cli::print_error_line("eval needs a formula, or a workbook (--sheet FILE) to list; try 'kx --help'");
+    return 2;
+  }
   if (!simulate_seed_text.empty()) simulate_options.seed = cli::parse_seed(simulate_seed_text);
 
   try {

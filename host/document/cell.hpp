@@ -14,6 +14,9 @@ struct Cell {
   kx::Value value;
   std::string formula_text;          // empty for a plain value
   std::shared_ptr<Formula> formula;  // parsed once, kept with the cell
+  // A legacy formula, saved before dynamic arrays: where one value is expected, a range gives
+  // its cell in the formula's row or column, an array its first value.
+  bool intersects = false;
   bool has_formula() const { return !formula_text.empty(); }
 };
 

@@ -7,7 +7,17 @@ namespace host {
 
 CellRange::CellRange(std::shared_ptr<Sheet> sheet, std::int32_t top, std::int32_t left, std::int32_t rows,
                      std::int32_t columns)
-    : sheet_(std::move(sheet)), top_(top), left_(left), rows_(rows), columns_(columns) {}
+    : sheet_(std::move(sheet)),
+      top_(top),
+      left_(left),
+      rows_(rows),
+      columns_(columns),
+      logical_rows_(rows),
+      logical_columns_(columns) {}
+
+const CellRange* cell_range_of(const kx::Value& value) {
+  return value.is_range() ? dynamic_cast<const CellRange*>(value.range().get()) : nullptr;
+}
 
 kx::RangeRef CellRange::cells(std::int32_t row, std::int32_t column) const {
   const std::int64_t absolute_row = std::int64_t{top_} + row - 1;

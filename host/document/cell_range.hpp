@@ -33,12 +33,29 @@ class CellRange : public kx::Range {
 
   const std::shared_ptr<Sheet>& sheet() const { return sheet_; }
 
+  // A whole column or row is read over the sheet's used range only, but keeps its size on the
+  // sheet: its rows and columns as written, and the blank cells past the ones read.
+  void set_logical_size(std::int32_t rows, std::int32_t columns) {
+    logical_rows_ = rows;
+    logical_columns_ = columns;
+  }
+  std::int32_t logical_rows() const { return logical_rows_; }
+  std::int32_t logical_columns() const { return logical_columns_; }
+  std::int64_t cells_beyond() const {
+    return std::int64_t{logical_rows_} * logical_columns_ - std::int64_t{rows_} * columns_;
+  }
+
  private:
   std::shared_ptr<Sheet> sheet_;
   std::int32_t top_;
   std::int32_t left_;
   std::int32_t rows_;
   std::int32_t columns_;
+  std::int32_t logical_rows_;
+  std::int32_t logical_columns_;
 };
+
+// The range a value holds when it is one of the sheets' ranges; null for any other value.
+const CellRange* cell_range_of(const kx::Value& value);
 
 }  // namespace host

@@ -26,6 +26,9 @@ class Sheet : public kx::Worksheet {
   Sheet& operator=(const Sheet&) = delete;
 
   std::string name() const override { return name_; }
+  // A hidden sheet is read and computed like any other; only listings tell it apart.
+  bool hidden() const { return hidden_; }
+  void set_hidden(bool hidden) { hidden_ = hidden; }
   std::shared_ptr<Book> book() const { return book_.lock(); }
 
   // An address on this sheet, or on another sheet of the same workbook when it names one.
@@ -100,6 +103,7 @@ class Sheet : public kx::Worksheet {
   static const kx::Value kEmpty;
 
   std::string name_;
+  bool hidden_ = false;
   std::weak_ptr<Book> book_;
   std::unordered_map<std::uint64_t, Cell> cells_;
   std::vector<std::unique_ptr<GridBlock>> grid_;  // by block_index; null where no cell is

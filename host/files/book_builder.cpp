@@ -22,7 +22,8 @@ void BookBuilder::set_value(Sheet& sheet, std::int32_t row, std::int32_t column,
   sheet.set_value(row, column, std::move(value));
 }
 
-void BookBuilder::set_formula(Sheet& sheet, std::int32_t row, std::int32_t column, std::string text, kx::Value cached) {
+void BookBuilder::set_formula(Sheet& sheet, std::int32_t row, std::int32_t column, std::string text, kx::Value cached,
+                              bool intersects) {
   if (text.empty()) fail_reading("the formula of " + cell_name(sheet, row, column) + " is empty");
   if (cached.is_number() && !std::isfinite(cached.number())) cached = kx::ErrorValue{kx::error::kXlNum};
   const auto cached_bytes = cached.is_text() ? static_cast<std::int64_t>(cached.text().size()) : 0;
@@ -30,7 +31,9 @@ void BookBuilder::set_formula(Sheet& sheet, std::int32_t row, std::int32_t colum
   check_formulas(1);
   ++formulas_;
   sheet.set_formula(row, column, std::move(text));
-  sheet.cell(row, column).value = std::move(cached);
+  Cell& cell = sheet.cell(row, column);
+  cell.value = std::move(cached);
+  cell.intersects = intersects;
 }
 
 void BookBuilder::define_name(std::string name, std::string formula_text, const Sheet* scope) {

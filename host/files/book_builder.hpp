@@ -25,8 +25,10 @@ class BookBuilder {
   // Rows and columns from 1. An empty value leaves the cell empty; a number that is no
   // finite double becomes #NUM!. Fails outside the sheet or beyond the limits.
   void set_value(Sheet& sheet, std::int32_t row, std::int32_t column, kx::Value value);
-  // The formula text without its leading "="; cached is the result the file stored.
-  void set_formula(Sheet& sheet, std::int32_t row, std::int32_t column, std::string text, kx::Value cached);
+  // The formula text without its leading "="; cached is the result the file stored. A legacy
+  // formula (`intersects`) takes one cell of a range where one value is expected.
+  void set_formula(Sheet& sheet, std::int32_t row, std::int32_t column, std::string text, kx::Value cached,
+                   bool intersects = false);
 
   // Defines a name for the workbook (scope null) or for one sheet; the formula text without
   // "=". Fails for a name that is not valid, as no spreadsheet program writes one.
@@ -47,6 +49,10 @@ class BookBuilder {
   // file cannot flood the terminal.
   void warn(const Sheet& sheet, std::int32_t row, std::int32_t column, const std::string& message);
   static constexpr std::int64_t kMaxReadWarnings = 20;
+  // Notes what the file holds that no sheet shows, such as a sheet part no sheet reads.
+  void note(const std::string& message) { book_->add_read_warning(message); }
+
+  const ReadLimits& limits() const { return limits_; }
 
   // The workbook; fails when it has no sheet.
   std::shared_ptr<Book> finish();

@@ -8,6 +8,7 @@
 #include "host/document/address.hpp"
 #include "host/files/book_builder.hpp"
 #include "host/files/date_values.hpp"
+#include "host/files/number_text.hpp"
 
 namespace host {
 namespace {
@@ -49,7 +50,7 @@ std::optional<double> grouped_number(std::string_view text) {
     return std::nullopt;
   }
   plain.append(rest);
-  return kx::parse_number(plain);
+  return file_number(plain);
 }
 
 // A number as a spreadsheet reads a field typed into a cell: plain, with grouped thousands,
@@ -63,7 +64,7 @@ std::optional<double> number_of(std::string_view text) {
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     divisor = 100.0;
   }
-  auto number = kx::parse_number(text);
+  auto number = file_number(text);
   if (!number) number = grouped_number(text);
   if (!number) return std::nullopt;
   return *number / divisor;

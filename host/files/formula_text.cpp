@@ -142,9 +142,10 @@ std::string shifted_text(const CellPart& part, std::int32_t rows, std::int32_t c
   return moved ? format_cell_part(*moved) : std::string("#REF!");
 }
 
-// Names of OpenFormula functions that differ from the .xlsx names by a prefix only.
+// Names of OpenFormula functions that differ from the .xlsx names by a prefix only; Gnumeric
+// writes a function it does not know, such as a component's, under its own prefix.
 std::string a1_function_name(std::string_view name) {
-  for (const std::string_view prefix : {"COM.MICROSOFT.", "LEGACY."}) {
+  for (const std::string_view prefix : {"COM.MICROSOFT.", "LEGACY.", "ORG.GNUMERIC."}) {
     if (name.size() > prefix.size() && kx::equals_ignore_case(name.substr(0, prefix.size()), prefix)) {
       return std::string(name.substr(prefix.size()));
     }

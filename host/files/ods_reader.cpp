@@ -18,6 +18,7 @@
 #include "host/files/book_builder.hpp"
 #include "host/files/date_values.hpp"
 #include "host/files/formula_text.hpp"
+#include "host/files/number_text.hpp"
 #include "host/files/xml_check.hpp"
 #include "host/files/zip_check.hpp"
 
@@ -28,8 +29,9 @@ constexpr std::string_view kOfficeNamespace = "urn:oasis:names:tc:opendocument:x
 constexpr std::string_view kTableNamespace = "urn:oasis:names:tc:opendocument:xmlns:table:1.0";
 constexpr std::string_view kTextNamespace = "urn:oasis:names:tc:opendocument:xmlns:text:1.0";
 constexpr std::string_view kCalcExtNamespace = "urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0";
+constexpr std::string_view kStyleNamespace = "urn:oasis:names:tc:opendocument:xmlns:style:1.0";
 
-enum class Namespace { Office, Table, Text, CalcExt, Other };
+enum class Namespace { Office, Table, Text, CalcExt, Style, Other };
 
 Namespace namespace_of(orcus::xmlns_id_t id) {
   const std::string_view uri = id != nullptr ? std::string_view(id) : std::string_view();
@@ -37,6 +39,7 @@ Namespace namespace_of(orcus::xmlns_id_t id) {
   if (uri == kTableNamespace) return Namespace::Table;
   if (uri == kTextNamespace) return Namespace::Text;
   if (uri == kCalcExtNamespace) return Namespace::CalcExt;
+  if (uri == kStyleNamespace) return Namespace::Style;
   return Namespace::Other;
 }
 
@@ -55,6 +58,8 @@ enum class Element {
   NullDate,
   NamedRange,
   NamedExpression,
+  Style,
+  TableProperties,
   Other
 };
 
@@ -82,6 +87,8 @@ Element element_of(Namespace ns, std::string_view name) {
       {Namespace::Text, "s", Element::Spaces},
       {Namespace::Text, "tab", Element::Tab},
       {Namespace::Text, "line-break", Element::LineBreak},
+      {Namespace::Style, "style", Element::Style},
+      {Namespace::Style, "table-properties", Element::TableProperties},
   };
   for (const auto& entry : kElements) {
     if (entry.ns == ns && entry.name == name) return entry.element;
@@ -112,6 +119,7 @@ struct PendingCell {
   std::int32_t count;  // the same cell in this many columns
   kx::Value value;
   std::string formula;  // empty for a plain value
+  bool intersects = false;  // a formula other than an array formula: the format has no dynamic arrays
 };
 
 // The attributes of the cell being read.
@@ -127,6 +135,7 @@ struct CellAttributes {
   std::string formula;
   std::int64_t matrix_rows = 1;
   std::int64_t matrix_columns = 1;
+  bool array = false;  // an array formula, even of one cell
 };
 
 class ContentHandler : public orcus::sax_ns_handler {
@@ -196,6 +205,13 @@ class ContentHandler : public orcus::sax_ns_handler {
       case Element::NamedExpression:
         if (!in_cell_) define_name(current == Element::NamedRange);
         break;
+      case Element::Style: style_ = attribute_value(Namespace::Style, "name"); break;
+      case Element::TableProperties:
+        // A sheet is hidden by its table style.
+        if (parent == Element::Style && attribute_value(Namespace::Table, "display") == "false") {
+          hidden_styles_.insert(style_);
+        }
+        break;
       case Element::NullDate:
         if (const auto origin = parse_iso_date_time(attribute_value(Namespace::Table, "date-value"))) origin_ = *origin;
         break;
@@ -254,6 +270,7 @@ class ContentHandler : public orcus::sax_ns_handler {
 
   void start_table() {
     sheet_ = &builder_.add_sheet(std::string(attribute_value(Namespace::Table, "name")));
+    sheet_->set_hidden(hidden_styles_.contains(std::string(attribute_value(Namespace::Table, "style-name"))));
     row_ = 1;
     covered_.clear();
   }
@@ -293,8 +310,11 @@ class ContentHandler : public orcus::sax_ns_handler {
       cell_.string_value = std::string(attribute_value(Namespace::Office, "string-value"));
     }
     cell_.formula = attribute_value(Namespace::Table, "formula");
-    cell_.matrix_rows = count_of(attribute_value(Namespace::Table, "number-matrix-rows-spanned"), kMaxRows);
-    cell_.matrix_columns = count_of(attribute_value(Namespace::Table, "number-matrix-columns-spanned"), kMaxColumns);
+    const std::string_view matrix_rows = attribute_value(Namespace::Table, "number-matrix-rows-spanned");
+    const std::string_view matrix_columns = attribute_value(Namespace::Table, "number-matrix-columns-spanned");
+    cell_.matrix_rows = count_of(matrix_rows, kMaxRows);
+    cell_.matrix_columns = count_of(matrix_columns, kMaxColumns);
+    cell_.array = !matrix_rows.empty() || !matrix_columns.empty();
   }
 
   // The value a cell shows, from its type and the attribute that type reads. Where the type is
@@ -305,7 +325,9 @@ class ContentHandler : public orcus::sax_ns_handler {
     if (cell_.calc_value_type == "error" && !cell_.formula.empty()) return error_value(text_);
     const std::string_view read = type_value();
     if (type == "float" || type == "percentage" || type == "currency") {
-      if (const auto number = kx::parse_number(read)) return *number;
+      if (const auto number = file_number(read)) return *number;
+      // LibreOffice writes a number past the largest double so.
+      if (read == "INF" || read == "-INF") return kx::ErrorValue{kx::error::kXlNum};
     } else if (type == "boolean") {
       if (read == "true") return true;
       if (read == "false") return false;
@@ -352,8 +374,8 @@ class ContentHandler : public orcus::sax_ns_handler {
     column_ += cell_.repeat;
     std::string formula = formula_text();
     kx::Value value = shown_value(static_cast<std::int32_t>(std::min<std::int64_t>(first_column, kMaxColumns)));
-    // A plain empty text shows nothing; a formula's empty result is a result.
-    if (formula.empty() && value.is_text() && value.text().empty()) return;
+    // An empty paragraph without a type shows nothing; a cell typed as text holds the empty text.
+    if (formula.empty() && value.is_text() && value.text().empty() && cell_.value_type != "string") return;
     if (formula.empty() && value.is_empty()) return;
     if (first_column + cell_.repeat - 1 > kMaxColumns) {
       fail_reading("sheet \"" + sheet_->name() + "\" has more columns than a sheet holds (" +
@@ -362,8 +384,9 @@ class ContentHandler : public orcus::sax_ns_handler {
     if (!formula.empty() && cell_.matrix_rows * cell_.matrix_columns > 1) {
       cover_array(row_, first_column, cell_.matrix_rows, cell_.matrix_columns);
     }
+    const bool intersects = !formula.empty() && !cell_.array;
     pending_.push_back({static_cast<std::int32_t>(first_column), static_cast<std::int32_t>(cell_.repeat),
-                        std::move(value), std::move(formula)});
+                        std::move(value), std::move(formula), intersects});
   }
 
   // The other cells of an array formula hold its cached results, which the engine recomputes.
@@ -411,7 +434,7 @@ class ContentHandler : public orcus::sax_ns_handler {
       if (covered_.count(key(row, column)) == 0) builder_.set_value(*sheet_, row, column, cell.value);
       return;
     }
-    builder_.set_formula(*sheet_, row, column, cell.formula, cell.value);
+    builder_.set_formula(*sheet_, row, column, cell.formula, cell.value, cell.intersects);
   }
 
   struct Attribute {
@@ -430,6 +453,8 @@ class ContentHandler : public orcus::sax_ns_handler {
   std::int64_t column_ = 1;
   std::vector<PendingCell> pending_;
   std::unordered_set<std::uint64_t> covered_;
+  std::string style_;                           // the style being read
+  std::unordered_set<std::string> hidden_styles_;  // table styles that hide their sheets
   bool in_cell_ = false;
   CellAttributes cell_;
   std::string text_;

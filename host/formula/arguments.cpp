@@ -50,7 +50,7 @@ bool Arguments::for_each_of(NodeId id, ValueVisitor visit) const {
     });
     return whole;
   }
-  const kx::Value value = evaluator_.value(tree_, id);
+  const kx::Value value = evaluator_.array_value(tree_, id);
   if (!value.is_array()) return visit(value, true);
   for (const kx::Value& element : value.array().values()) {
     if (!visit(element, false)) return false;

@@ -141,12 +141,50 @@ bool arithmetic_number(const SyntaxTree& tree, Run steps, double& result) {
   return true;
 }
 
+// The cell of an area in a legacy formula's row or column: a span of rows takes the formula's
+// row, a span of columns its column; nullopt when the formula's row or column misses the area.
+std::optional<std::pair<std::int32_t, std::int32_t>> implicit_cell(const CellArea& area, const Evaluator::Place& at) {
+  std::pair<std::int32_t, std::int32_t> cell{area.top, area.left};
+  if (area.row_count() > 1) {
+    if (at.row < area.top || at.row > area.bottom) return std::nullopt;
+    cell.first = at.row;
+  }
+  if (area.column_count() > 1) {
+    if (at.column < area.left || at.column > area.right) return std::nullopt;
+    cell.second = at.column;
+  }
+  return cell;
+}
+
+// While it lives, a legacy formula reads ranges and arrays whole (`whole`) or keeps its mode:
+// the arguments of a function that takes arrays are read whole. The mode before comes back after.
+class ArrayPlace {
+ public:
+  explicit ArrayPlace(std::optional<Evaluator::Place>& intersect_at, bool whole = true)
+      : intersect_at_(intersect_at), saved_(intersect_at) {
+    if (whole) intersect_at_.reset();
+  }
+  ~ArrayPlace() { intersect_at_ = saved_; }
+  ArrayPlace(const ArrayPlace&) = delete;
+  ArrayPlace& operator=(const ArrayPlace&) = delete;
+
+ private:
+  std::optional<Evaluator::Place>& intersect_at_;
+  std::optional<Evaluator::Place> saved_;
+};
+
 }  // namespace
 
-kx::Value Evaluator::evaluate(const SyntaxTree& tree) {
+kx::Value Evaluator::evaluate(const SyntaxTree& tree, std::optional<Place> intersect_at) {
+  intersect_at_ = intersect_at;
   try {
     kx::Value result = value(tree, tree.root);
     if (result.is_object()) return kx::ErrorValue{kx::error::kXlValue};
+    if (intersect_at_ && result.is_array()) {
+      const kx::Array& array = result.array();
+      if (array.rows() == 0 || array.columns() == 0) return kx::ErrorValue{kx::error::kXlValue};
+      return kx::Value(array.at(0, 0));
+    }
     return result;
   } catch (const LimitExceeded& limit) {
     return remember({}, limit.number(), limit.what(), kx::error::kXlNum);
@@ -177,6 +215,11 @@ kx::Value Evaluator::value(const SyntaxTree& tree, NodeId id) {
                     tree[id].data);
 }
 
+kx::Value Evaluator::array_value(const SyntaxTree& tree, NodeId id) {
+  const ArrayPlace whole(intersect_at_);
+  return value(tree, id);
+}
+
 kx::Value Evaluator::argument(const SyntaxTree& tree, NodeId id) {
   const Node& node = tree[id];
   if (const auto* reference = std::get_if<ReferenceNode>(&node.data)) {
@@ -189,11 +232,13 @@ kx::Value Evaluator::argument(const SyntaxTree& tree, NodeId id) {
     if (range == nullptr || range->sheet().get() != reference->sheet || range->row() != area.top ||
         range->column() != area.left || range->row_count() != area.row_count() ||
         range->column_count() != area.column_count()) {
+      kx::RangeRef made = reference->sheet->area(area.top, area.left, area.bottom, area.right);
+      static_cast<CellRange&>(*made).set_logical_size(reference->area.row_count(), reference->area.column_count());
       if (ranges_.size() > kMostKeptRanges) {
         ranges_.clear();
-        return reference->sheet->area(area.top, area.left, area.bottom, area.right);
+        return made;
       }
-      kept = reference->sheet->area(area.top, area.left, area.bottom, area.right);
+      kept = std::move(made);
     }
     return kept;
   }
@@ -263,6 +308,11 @@ void Evaluator::unbind_names(std::size_t count) { names_.resize(names_.size() - 
 
 kx::Value Evaluator::reference_value(const ReferenceNode& node) {
   if (node.sheet == nullptr) return kx::ErrorValue{kx::error::kXlRef};
+  if (intersect_at_ && !node.area.single_cell()) {
+    const auto cell = implicit_cell(node.area, *intersect_at_);
+    if (!cell) return kx::ErrorValue{kx::error::kXlValue};
+    return node.sheet->value(cell->first, cell->second);
+  }
   const CellArea area = used_part(*node.sheet, node.area);
   if (area.single_cell()) return node.sheet->value(area.top, area.left);
   check_array_size(area.cell_count(), [&] { return describe_area(*node.sheet, area); });
@@ -316,6 +366,7 @@ kx::Value Evaluator::call_builtin(const SyntaxTree& tree, const Call& call) {
 kx::Value Evaluator::call_worksheet(const SyntaxTree& tree, const Call& call) {
   ArgumentValues arguments;
   arguments.reserve(call.arguments.count);
+  const ArrayPlace whole(intersect_at_);
   for (const NodeId id : arguments_of(tree, call)) {
     arguments.push_back(sheet_argument(tree, id, *call.function));
     // A worksheet function reads a range whole, cell by cell or as one array.
@@ -348,7 +399,15 @@ kx::Value Evaluator::call_sheet(const SyntaxTree& tree, const Call& call) {
   if (function.is_volatile) application_.mark_volatile();
   ArgumentValues arguments;
   arguments.reserve(call.arguments.count);
-  for (const NodeId id : arguments_of(tree, call)) arguments.push_back(sheet_argument(tree, id, *call.function));
+  {
+    // A function of single values takes one cell of a range in a legacy formula; one that takes
+    // arrays reads its arguments whole.
+    const bool single = function.takes == worksheet::Takes::kSingleValues;
+    const ArrayPlace place(intersect_at_, !single);
+    for (const NodeId id : arguments_of(tree, call)) {
+      arguments.push_back(intersect_at_ ? scalar_argument(tree, id) : sheet_argument(tree, id, *call.function));
+    }
+  }
   while (!arguments.empty() && arguments.back().is_missing()) arguments.pop_back();
   try {
     return compute_sheet_function(function, std::span<const kx::Value>(arguments.data(), arguments.size()));
@@ -379,7 +438,10 @@ kx::Value Evaluator::call_member(const SyntaxTree& tree, const Call& call) {
                is_scalar(parameters[index].type)) {
       arguments.push_back(reference->sheet->value(reference->area.top, reference->area.left));
     } else {
-      arguments.push_back(argument(tree, id));
+      // A legacy formula gives a parameter of a scalar type one cell of a range; a variant reads it whole.
+      const bool scalar = index < parameters.size() && is_scalar(parameters[index].type);
+      const ArrayPlace place(intersect_at_, !scalar);
+      arguments.push_back(intersect_at_ ? scalar_argument(tree, id) : argument(tree, id));
     }
   }
   kx::Value result;
@@ -399,9 +461,28 @@ kx::Value Evaluator::call_member(const SyntaxTree& tree, const Call& call) {
 
 kx::Value Evaluator::range_value(kx::Value result) {
   if (!result.is_range()) return result;
+  if (intersect_at_) return intersected(result);
   const kx::Range& range = *result.range();
   check_array_size(range.count(), [&] { return range.address(); });
   return range.value();
+}
+
+kx::Value Evaluator::scalar_argument(const SyntaxTree& tree, NodeId id) {
+  // A reference is met by its whole extent, not only the part of it that holds cells.
+  const auto* reference = std::get_if<ReferenceNode>(&tree[id].data);
+  if (reference != nullptr && !reference->area.single_cell()) return reference_value(*reference);
+  kx::Value result = argument(tree, id);
+  return result.is_range() ? intersected(result) : result;
+}
+
+kx::Value Evaluator::intersected(const kx::Value& value) const {
+  const kx::Range& range = *value.range();
+  const CellArea area{range.row(), range.column(), range.row() + range.row_count() - 1,
+                      range.column() + range.column_count() - 1};
+  if (area.single_cell()) return range.value();
+  const auto cell = implicit_cell(area, *intersect_at_);
+  if (!cell) return kx::ErrorValue{kx::error::kXlValue};
+  return range.cells(cell->first - area.top + 1, cell->second - area.left + 1)->value();
 }
 
 kx::Value Evaluator::remember(std::string_view function, std::int32_t number, std::string message,

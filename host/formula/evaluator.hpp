@@ -31,15 +31,25 @@ class Evaluator {
  public:
   explicit Evaluator(Spreadsheet& application) : application_(application) {}
 
+  // Where a legacy formula computes: its row and column.
+  struct Place {
+    std::int32_t row = 0;
+    std::int32_t column = 0;
+  };
+
   // The formula's value: a single value or an array. References to several cells read as
-  // arrays; a result that is an object is #VALUE!.
-  kx::Value evaluate(const SyntaxTree& tree);
+  // arrays; a result that is an object is #VALUE!. A legacy formula (`intersect_at` set) reads
+  // a reference where one value is expected as its cell in that row or column (#VALUE! when it
+  // has none) and shows an array's first value, as spreadsheets did before dynamic arrays.
+  kx::Value evaluate(const SyntaxTree& tree, std::optional<Place> intersect_at = std::nullopt);
 
   // The first failure since the last take, if any.
   std::optional<CallFailure> take_failure() { return std::exchange(failure_, std::nullopt); }
 
   // A node's value, with references to several cells read as arrays.
   kx::Value value(const SyntaxTree& tree, NodeId id);
+  // The same where a function reads its argument whole: a legacy formula intersects nothing inside it.
+  kx::Value array_value(const SyntaxTree& tree, NodeId id);
   Spreadsheet& application() const { return application_; }
 
   // Names bound by LET while its body is evaluated; the latest binding of a name wins.
@@ -68,6 +78,10 @@ class Evaluator {
   kx::Value call_member(const SyntaxTree& tree, const Call& call);
   // A range returned by a function, read as its value.
   kx::Value range_value(kx::Value result);
+  // A range where a legacy formula expects one value, read as its cell in the formula's row or column.
+  kx::Value intersected(const kx::Value& range) const;
+  // An argument in a scalar place of a legacy formula: one cell of a range.
+  kx::Value scalar_argument(const SyntaxTree& tree, NodeId id);
   kx::Value remember(std::string_view function, std::int32_t number, std::string message, std::int32_t error_value);
 
   Spreadsheet& application_;
@@ -76,6 +90,9 @@ class Evaluator {
   // The range object made for each reference, given again while it covers the same cells of
   // the same sheet: a formula recalculated by the million would make the same object each time.
   std::unordered_map<const ReferenceNode*, kx::RangeRef> ranges_;
+  // Set while a legacy formula's scalar places are evaluated; cleared inside the arguments of
+  // functions that take arrays, which read their ranges whole.
+  std::optional<Place> intersect_at_;
 };
 
 }  // namespace host

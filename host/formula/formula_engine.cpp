@@ -88,7 +88,7 @@ void FormulaEngine::load() {
           place.spill = found->second;
         }
         places_.push_back(std::move(place));
-        states_.push_back(CellState{sheet.get(), cell->formula, false, true});
+        states_.push_back(CellState{sheet.get(), cell->formula, false, true, cell->intersects});
       }
     }
   }

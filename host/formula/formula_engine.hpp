@@ -81,6 +81,7 @@ class FormulaEngine {
     std::shared_ptr<Formula> formula;
     bool is_volatile = false;
     bool dirty = true;
+    bool intersects = false;  // a legacy formula's
   };
 
   // Defined names: each parsed when new or changed, bound once per load, the names it uses first.

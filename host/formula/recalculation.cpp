@@ -121,7 +121,9 @@ void FormulaEngine::compute(std::uint32_t index) {
   GraphCell& place = places_[index];
   const CellRef self{place.sheet, place.row, place.column};
   application_->set_calling_cell(self, state.is_volatile);
-  const kx::Value result = evaluator_.evaluate(state.formula->tree());
+  const kx::Value result =
+      evaluator_.evaluate(state.formula->tree(), state.intersects ? std::optional(Evaluator::Place{place.row, place.column})
+                                                                  : std::nullopt);
   const bool marked = application_->calling_cell_marked();
   application_->set_calling_cell(std::nullopt);
   // In a cell a failed call shows as its error value; a formula that ran out of its budget or

@@ -9,6 +9,7 @@
 #include "host/worksheet/arguments.hpp"
 #include "host/worksheet/criteria.hpp"
 #include "host/worksheet/families.hpp"
+#include "host/document/cell_range.hpp"
 
 namespace host::worksheet {
 namespace {
@@ -145,6 +146,11 @@ kx::Value count_if(Arguments args) {
   const Criterion criterion(args[1]);
   double matches = 0.0;
   for (std::size_t i = 0; i < tested.size(); ++i) matches += criterion.matches(tested.at(i)) ? 1.0 : 0.0;
+  // The blank rows below a whole column's used ones.
+  const CellRange* range = cell_range_of(args[0]);
+  if (range != nullptr && range->cells_beyond() > 0 && criterion.matches(kx::Value())) {
+    matches += static_cast<double>(range->cells_beyond());
+  }
   return matches;
 }
 

@@ -14,6 +14,7 @@
 
 #include "host/worksheet/arguments.hpp"
 #include "host/worksheet/families.hpp"
+#include "host/document/cell_range.hpp"
 
 namespace host::worksheet {
 namespace {
@@ -84,8 +85,15 @@ kx::Value index_of(Arguments args) {
   std::size_t column = position_arg(args[2]);
   // A single row is indexed by one number, as a single column is.
   if (grid.rows() == 1 && grid.columns() > 1 && is_omitted(args[2])) std::swap(row, column);
+  // A whole column or row reaches past its used cells, which are blank there.
+  const CellRange* range = cell_range_of(args[0]);
+  const std::size_t rows_in = range != nullptr ? static_cast<std::size_t>(range->logical_rows()) : grid.rows();
+  const std::size_t columns_in = range != nullptr ? static_cast<std::size_t>(range->logical_columns()) : grid.columns();
+  if (row > rows_in || column > columns_in) raise_error(kx::error::kXlRef, "the position lies outside the array");
   if (row > grid.rows() || column > grid.columns()) {
-    raise_error(kx::error::kXlRef, "the position lies outside the array");
+    const bool one_cell = (row != 0 || rows_in == 1) && (column != 0 || columns_in == 1);
+    if (one_cell) return kx::Value();
+    raise_error(kx::error::kXlRef, "the position lies past the used cells");
   }
   const std::size_t first_row = row == 0 ? 0 : row - 1;
   const std::size_t first_column = column == 0 ? 0 : column - 1;

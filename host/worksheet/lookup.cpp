@@ -370,8 +370,15 @@ kx::Value choose(Arguments args) {
   return args[static_cast<std::size_t>(index)];
 }
 
-kx::Value row_count(Arguments args) { return static_cast<double>(extent(args[0], false)); }
-kx::Value column_count(Arguments args) { return static_cast<double>(extent(args[0], true)); }
+// A whole column or row counts every row or column of the sheet, not only the used ones.
+kx::Value row_count(Arguments args) {
+  if (const CellRange* range = cell_range_of(args[0])) return static_cast<double>(range->logical_rows());
+  return static_cast<double>(extent(args[0], false));
+}
+kx::Value column_count(Arguments args) {
+  if (const CellRange* range = cell_range_of(args[0])) return static_cast<double>(range->logical_columns());
+  return static_cast<double>(extent(args[0], true));
+}
 
 // OFFSET(reference, rows, cols, [height], [width]): a range moved and resized, still a range.
 kx::Value offset(Arguments args) {

@@ -15,6 +15,7 @@
 #include "host/worksheet/criteria.hpp"
 #include "host/worksheet/families.hpp"
 #include "host/worksheet/sheet_functions.hpp"
+#include "host/document/cell_range.hpp"
 
 namespace host::worksheet {
 namespace {
@@ -59,7 +60,15 @@ kx::Value sum_ifs(Arguments args) {
 
 kx::Value count_ifs(Arguments args) {
   const Grid first(args[0]);
-  return static_cast<double>(meeting_all(args, 0, first.rows(), first.columns()).size());
+  double count = static_cast<double>(meeting_all(args, 0, first.rows(), first.columns()).size());
+  // The blank cells past the used rows of whole columns count where every criterion takes a blank.
+  const CellRange* first_range = cell_range_of(args[0]);
+  std::int64_t beyond = first_range != nullptr ? first_range->cells_beyond() : 0;
+  for (std::size_t i = 0; i + 1 < args.size() && beyond > 0; i += 2) {
+    const CellRange* range = cell_range_of(args[i]);
+    if (range == nullptr || range->cells_beyond() != beyond || !Criterion(args[i + 1]).matches(kx::Value())) beyond = 0;
+  }
+  return count + static_cast<double>(beyond);
 }
 
 double mean_of(const std::vector<double>& numbers) {
@@ -112,6 +121,8 @@ kx::Value count_blank(Arguments args) {
     const kx::Value& cell = grid.at(i);
     count += cell.is_empty() || (cell.is_text() && cell.text().empty()) ? 1 : 0;
   }
+  // The blank rows below a whole column's used ones.
+  if (const CellRange* range = cell_range_of(args[0])) count += static_cast<double>(range->cells_beyond());
   return count;
 }
 

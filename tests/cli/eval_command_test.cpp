@@ -208,3 +208,56 @@ TEST(EvalCommand, TheServerGivesTheSameOutputAsInProcess) {
 
 }  // namespace
 }  // namespace cli
+
+namespace cli {
+namespace {
+
+const std::string kWriters = std::string(KX_TEST_DATA_DIR) + "/writers/";
+
+// Without a formula, each workbook's sheets as they were read, for the user to check.
+TEST(EvalCommand, WithoutAFormulaListsTheSheetsRead) {
+  const Outcome run =
+      testing::run_kx({"eval", "--sheet", kWriters + "xlsxwriter.xlsx", "--sheet", kWriters + "gnumeric.ods"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out,
+            "xlsxwriter.xlsx: 3 sheets\n"
+            "  Calc   A1:B6   4 formulas\n"
+            "  Data   A1:G11  18 formulas\n"
+            "  Notes  A1:B1   1 formula, hidden\n"
+            "gnumeric.ods: 3 sheets\n"
+            "  Calc   A1:B6   4 formulas\n"
+            "  Data   A1:G11  18 formulas\n"
+            "  Notes  A1:B1   1 formula, hidden\n");
+  // A sheet part that no sheet reads is named; a part that cannot be read fails naming the sheet.
+  const std::string mapping = std::string(KX_TEST_DATA_DIR) + "/sheet_mapping/";
+  const Outcome unused = testing::run_kx({"eval", "--sheet", mapping + "unused_part.xlsx"});
+  EXPECT_EQ(unused.status, 0);
+  EXPECT_EQ(unused.err, "kx: warning: " + mapping +
+                            "unused_part.xlsx: its part xl/worksheets/sheet3.xml holds a sheet that no sheet of the "
+                            "workbook reads\n");
+  const Outcome outside = testing::run_kx({"eval", "--sheet", mapping + "outside_target.xlsx"});
+  EXPECT_EQ(outside.status, 1);
+  EXPECT_EQ(outside.out, "");
+  EXPECT_EQ(outside.err, "kx: Cannot read \"" + mapping +
+                             "outside_target.xlsx\": sheet \"Second\" is to be read from \"../../etc/passwd\", which "
+                             "lies outside the file\n");
+}
+
+// Formulas land on the sheet the workbook names: before, First!B1 read Second's formula.
+TEST(EvalCommand, ReadsEachWritersWorkbook) {
+  for (const char* file : {"openpyxl.xlsx", "pandas.xlsx", "xlsxwriter.xlsx", "libreoffice.xlsx", "libreoffice.ods",
+                           "gnumeric.xlsx", "gnumeric.ods"}) {
+    SCOPED_TRACE(file);
+    const Outcome run = testing::run_kx({"eval", "--digits", "17", "--sheet", kWriters + file, "Data!C3", "Data!C5",
+                                         "Data!B5", "Calc!B3", "Notes!B1", "Data!E4"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "5\n#VALUE!\n9.9999999999999991E-308\n6\n16\n40\n");
+  }
+  const Outcome reordered = testing::run_kx(
+      {"eval", "--sheet", std::string(KX_TEST_DATA_DIR) + "/sheet_mapping/reordered_ids.xlsx", "First!B1"});
+  EXPECT_EQ(reordered.out, "10\n");
+}
+
+}  // namespace
+}  // namespace cli
