@@ -227,8 +227,8 @@ kx::Value duration(Arguments args) {
 
 // ACCRINT(issue, first_interest, settlement, rate, par, frequency, [basis], [calc_method]):
 // the interest of the coupon periods (anchored on the first interest date) from issue, or
-// with calc_method FALSE from the last coupon date, to settlement, each period's share of
-// its coupon by the basis's day count.
+// with calc_method FALSE and a settlement after the first interest date from that date, to
+// settlement, each period's share of its coupon by the basis's day count.
 kx::Value accrued_interest(Arguments args) {
   const double issue = day_arg(args[0]);
   const double first_interest = day_arg(args[1]);
@@ -248,8 +248,8 @@ kx::Value accrued_interest(Arguments args) {
   while (coupon_at(k) > issue) --k;
   double start = issue;
   if (!from_issue && settlement > first_interest) {
-    while (coupon_at(k + 1) <= settlement) ++k;
-    start = std::max(issue, coupon_at(k));
+    while (coupon_at(k) < first_interest) ++k;
+    start = first_interest;
   }
   double total = 0.0;
   for (; coupon_at(k) < settlement; ++k) {
@@ -276,10 +276,13 @@ kx::Value accrued_interest_at_maturity(Arguments args) {
   return par * rate * year_fraction(issue, settlement, basis);
 }
 
-// The years from settlement to maturity by the basis, for the discounted securities.
+// The years from settlement to maturity, for the discounted securities: on the 30/360 bases
+// the actual days over 360, else by the basis.
 double years_to_maturity(Arguments args, std::size_t basis_at) {
   const Term term = term_args(args[0], args[1]);
-  return year_fraction(term.settlement, term.maturity, basis_arg(args[basis_at]));
+  const int basis = basis_arg(args[basis_at]);
+  if (basis == 0 || basis == 4) return (term.maturity - term.settlement) / 360.0;
+  return year_fraction(term.settlement, term.maturity, basis);
 }
 
 // PRICEDISC(settlement, maturity, discount, redemption, [basis]).

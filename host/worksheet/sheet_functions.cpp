@@ -24,7 +24,8 @@ std::vector<Family> sheet_function_families() {
           database_functions(),
           text_conversion_functions(),
           text_splitting_functions(),
-          array_shaping_functions(), securities_functions()};
+          array_shaping_functions(),
+          securities_functions()};
 }
 
 }  // namespace host::worksheet
