@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "common/checked_math.hpp"
+#include "common/text_compare.hpp"
 #include "host/formula/coercion.hpp"
 #include "host/formula/formula_errors.hpp"
 #include "host/formula/limits.hpp"
@@ -183,8 +184,9 @@ Value extreme(const Arguments& arguments) {
   return best;  // none at all gives 0
 }
 
-// AND and OR: values given directly must read as TRUE or FALSE; inside ranges and arrays
-// booleans and numbers count and texts are skipped. Nothing to test is #VALUE!.
+// AND and OR: values given directly count as TRUE or FALSE, except texts other than those
+// two, which are left out; inside ranges and arrays booleans and numbers count and texts are
+// skipped. Nothing to test is #VALUE!.
 template <bool All>
 Value logical_fold(const Arguments& arguments) {
   bool any = false;
@@ -193,6 +195,10 @@ Value logical_fold(const Arguments& arguments) {
     auto visit = [&](const Value& value, bool direct) {
       bool flag = false;
       if (value.is_error() && !value.is_missing()) give_error(value.error().number);
+      if (direct && value.is_text() && !kx::equals_ignore_case(value.text(), "TRUE") &&
+          !kx::equals_ignore_case(value.text(), "FALSE")) {
+        return true;
+      }
       if (direct) {
         flag = logical_of(value);
       } else if (value.is_boolean() || value.is_number()) {

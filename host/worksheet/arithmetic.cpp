@@ -169,7 +169,11 @@ kx::Value ceiling_to_multiple(Arguments args) {
   return to_multiple(x, step, round_up);
 }
 
+// MROUND takes no booleans: TRUE is #VALUE! there, not 1.
 kx::Value round_to_multiple(Arguments args) {
+  if (single_arg(args[0]).is_boolean() || single_arg(args[1]).is_boolean()) {
+    raise_error(kx::error::kXlValue, "MROUND takes numbers, not TRUE or FALSE");
+  }
   const double x = number_arg(args[0]);
   const double step = number_arg(args[1]);
   if (x == 0.0 || step == 0.0) return 0.0;

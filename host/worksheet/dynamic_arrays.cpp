@@ -48,7 +48,7 @@ kx::Value gathered(const Lines& lines, const std::vector<std::size_t>& chosen) {
 }
 
 kx::Value sequence(Arguments args) {
-  const double rows = whole_arg(args[0]);
+  const double rows = is_omitted(args[0]) ? 1.0 : whole_arg(args[0]);
   const double columns = is_omitted(args[1]) ? 1.0 : whole_arg(args[1]);
   const double start = number_or(args[2], 1.0);
   const double step = number_or(args[3], 1.0);

@@ -100,7 +100,9 @@ kx::Value count_all(Arguments args) {
   for (const kx::Value& argument : args) {
     if (is_omitted(argument)) continue;
     const Grid grid(argument);
-    for (std::size_t i = 0; i < grid.size(); ++i) count += grid.at(i).is_empty() && !grid.is_single_value() ? 0 : 1;
+    // The empty cells of a reference, even a one-cell one, are not counted.
+    const bool skip_empty = argument.is_range() || !grid.is_single_value();
+    for (std::size_t i = 0; i < grid.size(); ++i) count += grid.at(i).is_empty() && skip_empty ? 0 : 1;
   }
   return count;
 }
