@@ -2,13 +2,20 @@
 // of cash flows (IRR, MIRR, XNPV, XIRR), depreciation (SLN, DB, DDB, SYD, VDB), growth
 // (PDURATION, RRI, FVSCHEDULE), fractional prices and interest rate conversion.
 // The rates found by iteration take a bounded number of steps and are #NUM! when they do not
-// settle: a model recalculated a million times must never hang on one cell.
+// settle: a model recalculated a million times must never hang on one cell. Roots far from the
+// guess, negative ones too, are found by bracketing them.
+#include <algorithm>
+#include <boost/math/tools/toms748_solve.hpp>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <iterator>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "host/worksheet/arguments.hpp"
+#include "host/worksheet/boost_policy.hpp"
 #include "host/worksheet/sheet_functions.hpp"
 
 namespace host::worksheet {
@@ -49,7 +56,7 @@ double payment_of(double rate, double periods, double present, double future, do
 // Newton's method on f with a numeric derivative, from `guess`, bounded in steps; rates at or
 // below -100% have no meaning and stop it too.
 template <class Function>
-double solve_rate(Function&& f, double guess) {
+std::optional<double> newton_rate(Function&& f, double guess) {
   double rate = guess;
   for (int step = 0; step < kMostIterations; ++step) {
     const double value = f(rate);
@@ -62,7 +69,39 @@ double solve_rate(Function&& f, double guess) {
     if (std::fabs(next - rate) < kRateTolerance * std::max(1.0, std::fabs(next))) return next;
     rate = next;
   }
-  raise_error(kx::error::kXlNum, "the rate did not converge; try another guess");
+  return std::nullopt;
+}
+
+// The rate where f is 0: Newton from the guess; when that fails (a root far from the guess,
+// or below 0), the sign changes of f over rates from -99.9% to 10^6% bracket the roots, and
+// the one nearest the guess is closed in on to the last bit.
+template <class Function>
+double solve_rate(Function&& f, double guess) {
+  check_domain(guess > -1.0, "the guess must be above -100%");
+  if (const auto rate = newton_rate(f, guess)) return *rate;
+  static constexpr double kGrid[] = {-0.999, -0.99, -0.95, -0.9, -0.8, -0.7, -0.6, -0.5, -0.4, -0.3,  -0.2, -0.15,
+                                     -0.1,   -0.05, -0.02, 0.0,  0.02, 0.05, 0.1,  0.15, 0.2,  0.3,   0.4,  0.5,
+                                     0.75,   1.0,   1.5,   2.0,  3.0,  5.0,  10.0, 20.0, 50.0, 100.0, 1e3,  1e4};
+  std::optional<std::pair<double, double>> nearest;
+  double low = kGrid[0];
+  double f_low = f(low);
+  for (std::size_t i = 1; i < std::size(kGrid); ++i) {
+    const double high = kGrid[i];
+    const double f_high = f(high);
+    const bool crosses = std::isfinite(f_low) && std::isfinite(f_high) && (f_low < 0.0) != (f_high < 0.0);
+    const auto distance = [&](const std::pair<double, double>& b) {
+      return std::max(0.0, std::max(b.first - guess, guess - b.second));
+    };
+    if (crosses && (!nearest || distance({low, high}) < distance(*nearest))) nearest = std::pair(low, high);
+    low = high;
+    f_low = f_high;
+  }
+  if (!nearest) raise_error(kx::error::kXlNum, "the rate did not converge; try another guess");
+  if (f(nearest->first) == 0.0) return nearest->first;
+  std::uintmax_t iterations = 200;
+  const auto [a, b] = boost::math::tools::toms748_solve(
+      f, nearest->first, nearest->second, boost::math::tools::eps_tolerance<double>(), iterations, BoostPolicy());
+  return (a + b) / 2.0;
 }
 
 kx::Value present_value(Arguments args) {
@@ -180,6 +219,8 @@ kx::Value modified_internal_rate(Arguments args) {
     if (flows[i] > 0.0) gains += flows[i] / growth_of(reinvest, period);
     if (flows[i] < 0.0) costs += flows[i] / growth_of(finance, period);
   }
+  // Flows that only cost lose everything: -100%.
+  if (gains == 0.0 && costs < 0.0 && count >= 2.0) return -1.0;
   if (gains == 0.0 || costs == 0.0 || count < 2.0) {
     raise_error(kx::error::kXlDiv0, "the cash flows need at least one positive and one negative value");
   }
@@ -198,6 +239,8 @@ DatedFlows dated_flows(const kx::Value& values, const kx::Value& dates) {
   if (value_grid.size() != date_grid.size()) raise_error(kx::error::kXlNum, "values and dates must be as many");
   DatedFlows dated;
   for (std::size_t i = 0; i < value_grid.size(); ++i) {
+    // A blank value or date is no cash flow the spreadsheet can date: #NUM!.
+    check_domain(!value_grid.at(i).is_empty() && !date_grid.at(i).is_empty(), "a value or date is blank");
     dated.flows.push_back(number_arg(value_grid.at(i)));
     dated.days.push_back(std::trunc(number_arg(date_grid.at(i))));
   }

@@ -336,6 +336,14 @@ FAMILIES = {
         "DCOUNTA(A20:D26,\"Tree\",F20:G21)", "MATCH(\"b*\",A1:A6,0)",
         "NETWORKDAYS(D1,D2,{45293,45293})", "WORKDAY(D1,5,{45293,45293,45294})",
     ],
+    "solvers": [
+        "IRR({-100,50,40,30},17)", "IRR({-100,50,40,30},-0.9)", "IRR({-100,20,10,5})", "IRR({-100,230,-132})",
+        "IRR({-100,230,-132},0.5)", "IRR({-100,10},50)", "IRR(E1:E5,)", "IRR({100,-250,160})",
+        "MIRR({-1,-2},0.1,0.1)", "MIRR({-100,-20},0.05,0.07)",
+        "RATE(10,-100,800,,,)", "RATE(10,-50,800)", ("RATE(60,-500,25000,0,1,-0.5)", "RATE(60,-500,25000,0,1)"), "RATE(12,-1000,10000,0,0,5)",
+        "XIRR({-100,20,10},{45000,45365,45730})", "XIRR({-100,60,60},{45000,45365,45730},-0.5)",
+        "XIRR(E1:E5,D1:D5,)", "XNPV(0.1,E1:E6,D1:D6)", "XNPV(-1,E1:E5,D1:D5)", "XNPV(-1.5,E1:E5,D1:D5)",
+    ],
     "array_shaping": [
         ("SUM(TAKE(B1:C5,2))", "SUM(B1:C2)"), ("SUM(TAKE(B1:C5,-2))", "SUM(B4:C5)"),
         ("SUM(TAKE(B1:C5,,1))", "SUM(B1:B5)"), ("SUM(TAKE(B1:C5,2,-1))", "SUM(C1:C2)"),
@@ -460,6 +468,13 @@ SETTLED = {
     "WEEKNUM(DATE(2021,1,1),21)": ("53", "return type 21 is the ISO week"),
     "WEEKNUM(DATE(2024,1,1),3)": ("ERR:2036", "an unknown return type is #NUM!"),
     "MROUND(TRUE,2)": ("ERR:2015", "MROUND takes no booleans, unlike the functions that read TRUE as 1"),
+    # The solvers find roots far from the guess and below 0, as Gnumeric does.
+    "IRR({-100,50,40,30},17)": ("0.10651681242940648", "the root is found however far the guess"),
+    "IRR({-100,20,10,5})": ("-0.4514948712983635", "a negative root is found"),
+    "IRR({-100,10},50)": ("-0.9", "a negative root is found"),
+    "MIRR({-1,-2},0.1,0.1)": ("-1", "flows that only cost lose everything"),
+    "MIRR({-100,-20},0.05,0.07)": ("-1", "flows that only cost lose everything"),
+    "XNPV(0.1,E1:E6,D1:D6)": ("ERR:2036", "a blank value is #NUM!"),
     "XOR(\"\",TRUE)": ("TRUE", "AND, OR and XOR leave out texts given directly"),
     "AND(\"x\",TRUE)": ("TRUE", "AND, OR and XOR leave out texts given directly"),
     "OR(\"x\",FALSE)": ("FALSE", "AND, OR and XOR leave out texts given directly"),
