@@ -227,6 +227,9 @@ FAMILIES = {
         "DOLLARFR(1.125,16)", "DOLLARFR(1.125,32)", "DOLLARFR(1.125,-1)", "DOLLARFR(2.5,4)",
     ],
     "text_conversions": [
+        "UPPER(\"caf\u00e9 \u00e0 la cr\u00e8me\")", "LOWER(\"\u00c0\u00c9\u00ce \u03a3\u0391\u03a3 \u0416\u0443\u043a\")",
+        "PROPER(\"\u00e9lan vital \u00c9COLE\")", "SEARCH(\"\u00c9\",\"caf\u00e9\")", "FIND(\"\u00c9\",\"caf\u00e9\")",
+        "EXACT(\"\u00e9\",\"\u00c9\")", "LEN(UPPER(\"\u00fc\u00f6\u00e4\"))",
         "CHAR(65)", "CHAR(33)", "CHAR(0)", "CHAR(256)", "CHAR(233)", "CODE(\"A\")", "CODE(\"!\")", "CODE(\"\")",
         "CODE(\"abc\")", "CODE(CHAR(233))", "UNICHAR(66)", "UNICHAR(8364)", "UNICHAR(0)", "UNICODE(\"B\")",
         "UNICODE(\"\u20ac\")", "UNICODE(\"\")", "UNICODE(UNICHAR(128512))",
