@@ -25,7 +25,10 @@ std::vector<Family> sheet_function_families() {
           text_conversion_functions(),
           text_splitting_functions(),
           array_shaping_functions(),
-          securities_functions()};
+          securities_functions(),
+          regression_functions(),
+          subtotal_functions(),
+          matrix_functions()};
 }
 
 }  // namespace host::worksheet

@@ -60,6 +60,9 @@ Family text_conversion_functions();
 Family text_splitting_functions();
 Family array_shaping_functions();
 Family securities_functions();
+Family regression_functions();
+Family subtotal_functions();
+Family matrix_functions();
 
 }  // namespace host::worksheet
 
