@@ -249,7 +249,7 @@ kx::Value text_of_value(Arguments args) {
   if (value.is_text()) {
     // A text that reads as a number is formatted as that number; other texts stay as they are.
     if (const auto number = kx::parse_number(value.text())) return format_text(*number, format);
-    return value.text();
+    return format_text(value.text(), format);
   }
   return format_text(number_arg(value), format);
 }
