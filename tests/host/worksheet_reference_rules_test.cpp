@@ -1,6 +1,7 @@
 // The rules of worksheet functions that read what a reference holds beyond its values:
 // formulas in the cells (SUBTOTAL and AGGREGATE leave out nested subtotals, ISFORMULA,
-// FORMULATEXT), error values met by criteria, and the workbook's sheets.
+// FORMULATEXT), error values met by criteria, blank cells, references that functions return,
+// and the workbook's sheets.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -25,6 +26,11 @@ class ReferenceRules : public FormulaTest {
     formula("B2", "1/0");
     set("B3", std::string("y"));
     formula("B4", "NA()");
+    set("C1", std::string("a"));  // C2 is blank
+    set("C3", std::string("b"));
+    set("D1", 1.0);
+    set("D2", 2.0);
+    set("D3", 3.0);
   }
 };
 
@@ -54,6 +60,16 @@ TEST_F(ReferenceRules, FollowTheSpreadsheetsRules) {
       {"SHEET(\"My data\")", Value(2.0)},
       {"SHEET('My data'!A1)", Value(2.0)},
       {"CELL(\"sheet\",'My data'!A1)", Value(2.0)},
+      // A reference a function returns is read as one: its text cell is left out.
+      {"SUM(INDIRECT(\"B1\"))", Value(0.0)},
+      {"SUM(IF(TRUE,B1))", Value(0.0)},
+      {"SUM(OFFSET(B1,0,0))", Value(0.0)},
+      {"SUM(CHOOSE(1,B1,B3))", Value(0.0)},
+      {"SUM(B1)", Value(0.0)},
+      {"SUM(\"x\")", error_value(kx::error::kXlValue)},
+      {"IFERROR({1,2}/{0,1},{7,8})", array_of({{7.0, 2.0}})},  // element by element
+      {"XLOOKUP(E1,C1:C3,D1:D3)", Value(2.0)},                 // a blank finds the blank cell
+      {"XLOOKUP(E1,C1:C3,D1:D3,,,-1)", Value(2.0)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.formula);
