@@ -294,23 +294,16 @@ kx::Value discounted_price(Arguments args) {
   return redemption * (1.0 - discount * years);
 }
 
-// DISC(settlement, maturity, pr, redemption, [basis]).
-kx::Value discount_rate(Arguments args) {
-  const double years = years_to_maturity(args, 4);
-  const double price = number_arg(args[2]);
-  const double redemption = number_arg(args[3]);
-  check_domain(price > 0.0 && redemption > 0.0, "the price and redemption must be positive");
-  return (redemption - price) / redemption / years;
-}
-
-// YIELDDISC(settlement, maturity, pr, redemption, [basis]) and INTRATE(settlement, maturity,
-// investment, redemption, [basis]): the gain on the money paid, by the year.
-kx::Value simple_yield(Arguments args) {
+// DISC(settlement, maturity, pr, redemption, [basis]): the gain by the year on the redemption;
+// YIELDDISC(..., pr, redemption, [basis]) and INTRATE(..., investment, redemption, [basis]):
+// on the money paid.
+template <bool OnRedemption>
+kx::Value gain_rate(Arguments args) {
   const double years = years_to_maturity(args, 4);
   const double paid = number_arg(args[2]);
   const double redemption = number_arg(args[3]);
   check_domain(paid > 0.0 && redemption > 0.0, "the amounts must be positive");
-  return (redemption - paid) / paid / years;
+  return (redemption - paid) / (OnRedemption ? redemption : paid) / years;
 }
 
 // RECEIVED(settlement, maturity, investment, discount, [basis]).
@@ -413,9 +406,9 @@ constexpr SheetFunction kFunctions[] = {
      "issue, first_interest, settlement, rate, par, frequency, [basis], [calc_method]"},
     {"ACCRINTM", 3, 5, kSingleValues, accrued_interest_at_maturity, "issue, settlement, rate, [par], [basis]"},
     {"PRICEDISC", 4, 5, kSingleValues, discounted_price, "settlement, maturity, discount, redemption, [basis]"},
-    {"DISC", 4, 5, kSingleValues, discount_rate, "settlement, maturity, pr, redemption, [basis]"},
-    {"YIELDDISC", 4, 5, kSingleValues, simple_yield, "settlement, maturity, pr, redemption, [basis]"},
-    {"INTRATE", 4, 5, kSingleValues, simple_yield, "settlement, maturity, investment, redemption, [basis]"},
+    {"DISC", 4, 5, kSingleValues, gain_rate<true>, "settlement, maturity, pr, redemption, [basis]"},
+    {"YIELDDISC", 4, 5, kSingleValues, gain_rate<false>, "settlement, maturity, pr, redemption, [basis]"},
+    {"INTRATE", 4, 5, kSingleValues, gain_rate<false>, "settlement, maturity, investment, redemption, [basis]"},
     {"RECEIVED", 4, 5, kSingleValues, amount_received, "settlement, maturity, investment, discount, [basis]"},
     {"PRICEMAT", 5, 6, kSingleValues, price_at_maturity, "settlement, maturity, issue, rate, yld, [basis]"},
     {"YIELDMAT", 5, 6, kSingleValues, yield_at_maturity, "settlement, maturity, issue, rate, pr, [basis]"},
