@@ -28,7 +28,8 @@ std::vector<Family> sheet_function_families() {
           securities_functions(),
           regression_functions(),
           subtotal_functions(),
-          matrix_functions()};
+          matrix_functions(),
+          unit_conversion_functions()};
 }
 
 }  // namespace host::worksheet

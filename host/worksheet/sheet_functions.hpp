@@ -63,6 +63,7 @@ Family securities_functions();
 Family regression_functions();
 Family subtotal_functions();
 Family matrix_functions();
+Family unit_conversion_functions();
 
 }  // namespace host::worksheet
 
