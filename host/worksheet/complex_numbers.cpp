@@ -2,7 +2,6 @@
 // arithmetic, and the elementary functions of a complex argument.
 #include <cmath>
 #include <complex>
-#include <optional>
 #include <string>
 
 #include "common/conversions.hpp"

@@ -6,6 +6,7 @@
 #include <wctype.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 
 #include "common/text_compare.hpp"

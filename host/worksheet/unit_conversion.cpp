@@ -2,7 +2,6 @@
 // pressure, force, energy, power, magnetism, temperature, volume, area, information, speed).
 // Metric units take the decimal prefixes (k, m, u, ...), information units the binary ones too
 // (ki, Mi, ...). A unit the table lacks, or two of different kinds, is #N/A.
-#include <array>
 #include <cmath>
 #include <optional>
 #include <string>
