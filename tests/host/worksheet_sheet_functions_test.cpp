@@ -123,6 +123,27 @@ TEST_F(FormulaTest, RandomNumbersStayInTheirRangeAndMarkTheirCellVolatile) {
   EXPECT_EQ(eval("RANDBETWEEN(3,2)"), error_value(kx::error::kXlNum));
 }
 
+TEST_F(FormulaTest, RandomArraysHaveTheirShapeAndBounds) {
+  for (int i = 0; i < 50; ++i) {
+    const Value drawn = eval("RANDARRAY(3,4,-2,5,TRUE)");
+    ASSERT_TRUE(drawn.is_array());
+    ASSERT_EQ(drawn.array().rows(), 3u);
+    ASSERT_EQ(drawn.array().columns(), 4u);
+    for (const Value& cell : drawn.array().values()) {
+      ASSERT_TRUE(cell.is_number());
+      EXPECT_EQ(cell.number(), std::floor(cell.number()));
+      EXPECT_GE(cell.number(), -2.0);
+      EXPECT_LE(cell.number(), 5.0);
+    }
+    const Value fraction = eval("RANDARRAY()");
+    ASSERT_TRUE(fraction.is_array());
+    EXPECT_GE(fraction.array().at(0).number(), 0.0);
+    EXPECT_LT(fraction.array().at(0).number(), 1.0);
+  }
+  EXPECT_EQ(eval("RANDARRAY(2,2,5,1)"), error_value(kx::error::kXlValue));
+  EXPECT_EQ(eval("RANDARRAY(0)"), error_value(kx::error::kXlValue));
+}
+
 TEST_F(FormulaTest, ExactLookupsSeeCellsWrittenAfterTheirIndexWasBuilt) {
   for (int row = 1; row <= 100; ++row) sheet->set_value(row, 1, static_cast<double>(row * 10));
   EXPECT_EQ(eval("MATCH(500,A1:A100,0)"), Value(50.0));
