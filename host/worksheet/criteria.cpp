@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "common/conversions.hpp"
+#include "common/letter_case.hpp"
 #include "common/text_compare.hpp"
 #include "host/worksheet/arguments.hpp"
 #include "host/worksheet/serial_dates.hpp"
@@ -38,7 +39,10 @@ std::optional<std::int32_t> error_named(std::string_view text) {
 
 bool has_wildcards(std::string_view text) { return text.find_first_of("*?~") != std::string_view::npos; }
 
-bool wildcard_match(std::string_view pattern, std::string_view text) {
+namespace {
+
+// The match itself, ASCII letters without case.
+bool ascii_wildcard_match(std::string_view pattern, std::string_view text) {
   std::size_t p = 0;
   std::size_t t = 0;
   std::size_t star = std::string_view::npos;  // pattern position after the last *
@@ -64,6 +68,14 @@ bool wildcard_match(std::string_view pattern, std::string_view text) {
   }
   while (p < pattern.size() && pattern[p] == '*') ++p;
   return p == pattern.size();
+}
+
+}  // namespace
+
+bool wildcard_match(std::string_view pattern, std::string_view text) {
+  // Beyond ASCII both sides are taken in lower case first (É matches é).
+  if (kx::is_ascii(pattern) && kx::is_ascii(text)) return ascii_wildcard_match(pattern, text);
+  return ascii_wildcard_match(kx::to_lower_case(pattern), kx::to_lower_case(text));
 }
 
 Criterion::Criterion(const kx::Value& criterion) {

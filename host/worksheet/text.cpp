@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "common/conversions.hpp"
+#include "common/letter_case.hpp"
 #include "common/text_compare.hpp"
 #include "host/formula/coercion.hpp"
 #include "host/worksheet/arguments.hpp"
 #include "host/worksheet/criteria.hpp"
-#include "host/worksheet/letter_case.hpp"
 #include "host/worksheet/serial_dates.hpp"
 #include "host/worksheet/sheet_functions.hpp"
 #include "host/worksheet/text_format.hpp"
@@ -111,9 +111,9 @@ kx::Value mid(Arguments args) {
 }
 
 kx::Value length(Arguments args) { return static_cast<double>(length_of(text_arg(args[0]))); }
-kx::Value upper(Arguments args) { return to_upper_case(text_arg(args[0])); }
-kx::Value lower(Arguments args) { return to_lower_case(text_arg(args[0])); }
-kx::Value proper(Arguments args) { return to_proper_case(text_arg(args[0])); }
+kx::Value upper(Arguments args) { return kx::to_upper_case(text_arg(args[0])); }
+kx::Value lower(Arguments args) { return kx::to_lower_case(text_arg(args[0])); }
+kx::Value proper(Arguments args) { return kx::to_proper_case(text_arg(args[0])); }
 
 // Spaces at both ends removed and runs of spaces inside made one.
 kx::Value trim(Arguments args) {
@@ -132,8 +132,8 @@ kx::Value trim(Arguments args) {
 template <bool Search>
 kx::Value position_of(Arguments args) {
   // SEARCH compares both texts in lower case: every letter maps to one, so positions keep.
-  const std::string wanted = Search ? to_lower_case(text_arg(args[0])) : text_arg(args[0]);
-  const std::string within = Search ? to_lower_case(text_arg(args[1])) : text_arg(args[1]);
+  const std::string wanted = Search ? kx::to_lower_case(text_arg(args[0])) : text_arg(args[0]);
+  const std::string within = Search ? kx::to_lower_case(text_arg(args[1])) : text_arg(args[1]);
   const double start = is_omitted(args[2]) ? 1.0 : std::trunc(number_arg(args[2]));
   const std::vector<std::size_t> starts = character_starts(within);
   const std::size_t length = starts.size() - 1;

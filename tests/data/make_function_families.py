@@ -230,7 +230,9 @@ FAMILIES = {
     "text_conversions": [
         "UPPER(\"caf\u00e9 \u00e0 la cr\u00e8me\")", "LOWER(\"\u00c0\u00c9\u00ce \u03a3\u0391\u03a3 \u0416\u0443\u043a\")",
         "PROPER(\"\u00e9lan vital \u00c9COLE\")", "SEARCH(\"\u00c9\",\"caf\u00e9\")", "FIND(\"\u00c9\",\"caf\u00e9\")",
-        "EXACT(\"\u00e9\",\"\u00c9\")", "LEN(UPPER(\"\u00fc\u00f6\u00e4\"))",
+        "EXACT(\"\u00e9\",\"\u00c9\")", "\"\u00e9cole\"=\"\u00c9COLE\"", "\"\u0416\"<\"\u0437\"",
+        "MATCH(\"\u00c9COLE\",{\"a\",\"\u00e9cole\"},0)", "COUNTIF(A1:A3,\"\u00c1PPLE\")",
+        "SEARCH(\"\u0416*\",\"\u0430\u0436\u0443\u043a\")", "LEN(UPPER(\"\u00fc\u00f6\u00e4\"))",
         "CHAR(65)", "CHAR(33)", "CHAR(0)", "CHAR(256)", "CHAR(233)", "CODE(\"A\")", "CODE(\"!\")", "CODE(\"\")",
         "CODE(\"abc\")", "CODE(CHAR(233))", "UNICHAR(66)", "UNICHAR(8364)", "UNICHAR(0)", "UNICODE(\"B\")",
         "UNICODE(\"\u20ac\")", "UNICODE(\"\")", "UNICODE(UNICHAR(128512))",
@@ -569,6 +571,7 @@ SETTLED = {
     "CONVERT(760,\"mmHg\",\"atm\")": ("1", "the millimetre of mercury is 1/760 atmosphere"),
     "CONVERT(TRUE,\"m\",\"ft\")": ("ERR:2015", "CONVERT takes no booleans"),
     "CONVERT(1,\"xyz\",\"m\")": ("ERR:2042", "an unknown unit is #N/A"),
+    "\"\u00e9cole\"=\"\u00c9COLE\"": ("TRUE", "texts compare without case, every letter's"),
     "XOR(\"\",TRUE)": ("TRUE", "AND, OR and XOR leave out texts given directly"),
     "AND(\"x\",TRUE)": ("TRUE", "AND, OR and XOR leave out texts given directly"),
     "OR(\"x\",FALSE)": ("FALSE", "AND, OR and XOR leave out texts given directly"),

@@ -1,6 +1,6 @@
 // Case mapping code point by code point: decode UTF-8, map through the C.UTF-8 locale's
 // tables, encode again. Texts of ASCII alone, most of them, take the short way.
-#include "host/worksheet/letter_case.hpp"
+#include "common/letter_case.hpp"
 
 #include <locale.h>
 #include <wctype.h>
@@ -11,7 +11,7 @@
 
 #include "common/text_compare.hpp"
 
-namespace host::worksheet {
+namespace kx {
 namespace {
 
 // The UTF-8 locale whose tables map the letters; null where the system has none, and then
@@ -19,10 +19,6 @@ namespace {
 locale_t utf8_locale() {
   static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
   return locale;
-}
-
-bool is_ascii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 // The code point at text[i], advancing i past it; a malformed byte stands for itself.
@@ -78,8 +74,8 @@ bool final_sigma(std::string_view text, std::size_t next, std::uint32_t point, b
 std::string mapped(std::string_view text, Mapping mapping) {
   const locale_t locale = utf8_locale();
   if (locale == nullptr || (mapping != Mapping::kProper && is_ascii(text))) {
-    if (mapping == Mapping::kUpper) return kx::to_upper_ascii(text);
-    if (mapping == Mapping::kLower) return kx::to_lower_ascii(text);
+    if (mapping == Mapping::kUpper) return to_upper_ascii(text);
+    if (mapping == Mapping::kLower) return to_lower_ascii(text);
   }
   std::string out;
   out.reserve(text.size());
@@ -105,8 +101,12 @@ std::string mapped(std::string_view text, Mapping mapping) {
 
 }  // namespace
 
+bool is_ascii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 std::string to_upper_case(std::string_view text) { return mapped(text, Mapping::kUpper); }
 std::string to_lower_case(std::string_view text) { return mapped(text, Mapping::kLower); }
 std::string to_proper_case(std::string_view text) { return mapped(text, Mapping::kProper); }
 
-}  // namespace host::worksheet
+}  // namespace kx

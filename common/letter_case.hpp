@@ -5,11 +5,13 @@
 #include <string>
 #include <string_view>
 
-namespace host::worksheet {
+namespace kx {
 
 std::string to_upper_case(std::string_view text);
 std::string to_lower_case(std::string_view text);
 // Each letter that follows a non-letter upper case, every other letter lower case.
 std::string to_proper_case(std::string_view text);
+// Whether a text holds only ASCII characters, whose case the ASCII functions map alone.
+bool is_ascii(std::string_view text);
 
-}  // namespace host::worksheet
+}  // namespace kx
