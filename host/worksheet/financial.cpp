@@ -25,6 +25,8 @@ using enum Takes;
 
 // Iterative searches stop after this many steps, as the common spreadsheets do.
 constexpr int kMostIterations = 100;
+// VDB, CUMIPMT and CUMPRINC add up at most this many periods.
+constexpr double kMostPeriodsWalked = 1e7;
 // A rate has settled when a step moves it by less than this.
 constexpr double kRateTolerance = 1e-10;
 
@@ -344,6 +346,8 @@ kx::Value variable_declining(Arguments args) {
   const bool no_switch = !is_omitted(args[6]) && flag_arg(args[6]);
   check_domain(cost >= 0.0 && salvage >= 0.0 && life > 0.0 && factor > 0.0, "cost, salvage, life and factor");
   check_domain(start >= 0.0 && start <= end && end <= life, "the periods must satisfy 0 <= start <= end <= life");
+  // The schedule is walked period by period: a bound keeps a wild argument from hanging the cell.
+  check_domain(end <= kMostPeriodsWalked, "the end period is too far");
   double book = cost;
   bool straight = false;
   double total = 0.0;
@@ -372,6 +376,7 @@ kx::Value cumulative_payment(Arguments args) {
   check_domain(rate > 0.0 && periods > 0.0 && present > 0.0, "the rate, periods and present value must be positive");
   check_domain(start >= 1.0 && start <= end && end <= periods, "the periods must satisfy 1 <= start <= end <= nper");
   check_domain(type == 0.0 || type == 1.0, "the type must be 0 or 1");
+  check_domain(end - start < kMostPeriodsWalked, "too many periods to add up");
   const double payment = payment_of(rate, periods, present, 0.0, type);
   double total = 0.0;
   for (double period = start; period <= end; period += 1.0) {

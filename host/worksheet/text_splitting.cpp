@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/text_compare.hpp"
+#include "host/formula/limits.hpp"
 #include "host/worksheet/arguments.hpp"
 #include "host/worksheet/sheet_functions.hpp"
 
@@ -127,6 +128,10 @@ kx::Value text_split(Arguments args) {
     width = std::max(width, table.back().size());
   }
   if (table.empty()) raise_error(kx::error::kXlValue, "nothing is left of the text");
+  if (static_cast<double>(table.size()) * static_cast<double>(width) > static_cast<double>(kMaxFormulaArrayCells)) {
+    throw LimitExceeded("TEXTSPLIT would build more than the " + std::to_string(kMaxFormulaArrayCells) +
+                        " elements a formula may build");
+  }
   const kx::Value pad = is_omitted(args[5]) ? kx::Value(kx::ErrorValue{kx::error::kXlNA}) : single_arg(args[5]);
   kx::Array result(table.size(), width);
   for (std::size_t row = 0; row < table.size(); ++row) {
