@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/letter_case.hpp"
+
 namespace kx {
 namespace {
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -9,6 +11,8 @@ char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' +
 }  // namespace
 
 bool equals_ignore_case(std::string_view a, std::string_view b) {
+  // Letters beyond ASCII (É, Ж) compare by their lower case, which may take other bytes.
+  if (!is_ascii(a) || !is_ascii(b)) return to_lower_case(a) == to_lower_case(b);
   return a.size() == b.size() &&
          std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
 }

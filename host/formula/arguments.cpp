@@ -1,10 +1,12 @@
 #include "host/formula/arguments.hpp"
 
+#include <string>
 #include <variant>
 
 #include "host/document/spreadsheet.hpp"
 #include "host/formula/cell_walk.hpp"
 #include "host/formula/evaluator.hpp"
+#include "host/formula/limits.hpp"
 
 namespace host {
 
@@ -50,7 +52,19 @@ bool Arguments::for_each_of(NodeId id, ValueVisitor visit) const {
     });
     return whole;
   }
-  const kx::Value value = evaluator_.array_value(tree_, id);
+  // A reference a function returns (INDIRECT, OFFSET, CHOOSE, IF) is read as one: its cells,
+  // texts among them, are not values given directly.
+  kx::Value value =
+      std::holds_alternative<Call>(node.data) ? evaluator_.argument(tree_, id) : evaluator_.array_value(tree_, id);
+  if (value.is_range()) {
+    const kx::Range& range = *value.range();
+    if (range.count() > kMaxFormulaArrayCells) {
+      throw LimitExceeded("the range " + range.address() + " has more cells than the " +
+                          std::to_string(kMaxFormulaArrayCells) + " a formula may read as an array");
+    }
+    value = range.value();
+    if (!value.is_array()) return visit(value, false);
+  }
   if (!value.is_array()) return visit(value, true);
   for (const kx::Value& element : value.array().values()) {
     if (!visit(element, false)) return false;

@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "common/checked_math.hpp"
+#include "common/text_compare.hpp"
 #include "host/formula/coercion.hpp"
 #include "host/formula/formula_errors.hpp"
 #include "host/formula/limits.hpp"
@@ -113,7 +114,10 @@ Value choose_if(const Arguments& arguments) {
   if (condition.is_array() && condition.array().size() > 1) {
     return broadcast(broadcast(condition, branch_value(1), true_branch_element), branch_value(2), false_branch_element);
   }
-  return branch_value(logical_of(condition) ? 1 : 2);
+  const std::size_t chosen = logical_of(condition) ? 1 : 2;
+  // A reference chosen stays a reference: SUM(IF(c,A1)) reads the cell as a reference's.
+  if (chosen < arguments.count() && arguments.given(chosen)) return arguments.reference(chosen);
+  return branch_value(chosen);
 }
 
 Value if_error(const Arguments& arguments) {
@@ -126,9 +130,12 @@ Value if_error(const Arguments& arguments) {
   for (const Value& element : source.values()) any_error = any_error || element.is_error();
   if (!any_error) return value;
   const Value replacement = alternative();
+  // An alternative of the same shape replaces element by element, a single value everywhere.
+  const bool paired = replacement.is_array() && replacement.array().rows() == source.rows() &&
+                      replacement.array().columns() == source.columns();
   kx::Array result = source;
-  for (Value& element : result.values()) {
-    if (element.is_error()) element = single_of(replacement);
+  for (std::size_t i = 0; i < result.size(); ++i) {
+    if (result.at(i).is_error()) result.at(i) = paired ? replacement.array().at(i) : single_of(replacement);
   }
   return result;
 }
@@ -183,8 +190,9 @@ Value extreme(const Arguments& arguments) {
   return best;  // none at all gives 0
 }
 
-// AND and OR: values given directly must read as TRUE or FALSE; inside ranges and arrays
-// booleans and numbers count and texts are skipped. Nothing to test is #VALUE!.
+// AND and OR: values given directly count as TRUE or FALSE, except texts other than those
+// two, which are left out; inside ranges and arrays booleans and numbers count and texts are
+// skipped. Nothing to test is #VALUE!.
 template <bool All>
 Value logical_fold(const Arguments& arguments) {
   bool any = false;
@@ -193,6 +201,10 @@ Value logical_fold(const Arguments& arguments) {
     auto visit = [&](const Value& value, bool direct) {
       bool flag = false;
       if (value.is_error() && !value.is_missing()) give_error(value.error().number);
+      if (direct && value.is_text() && !kx::equals_ignore_case(value.text(), "TRUE") &&
+          !kx::equals_ignore_case(value.text(), "FALSE")) {
+        return true;
+      }
       if (direct) {
         flag = logical_of(value);
       } else if (value.is_boolean() || value.is_number()) {

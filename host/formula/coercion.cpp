@@ -2,6 +2,7 @@
 
 #include "common/conversions.hpp"
 #include "common/text_compare.hpp"
+#include "host/worksheet/serial_dates.hpp"
 
 namespace host {
 namespace {
@@ -25,6 +26,8 @@ double number_of(const kx::Value& value) {
     case kx::Value::Kind::Empty: return 0.0;
     case kx::Value::Kind::Text:
       if (const auto number = kx::parse_number(single.text(), kDecimalPoint)) return *number;
+      // A date written as text counts as its serial, as a date typed into a cell would.
+      if (const auto date = worksheet::parse_date(single.text())) return *date;
       give_error(kx::error::kXlValue);
     case kx::Value::Kind::Error:
       if (single.is_missing()) return 0.0;

@@ -379,8 +379,7 @@ kx::Value Evaluator::call_worksheet(const SyntaxTree& tree, const Call& call) {
     choose_index_area(tree, call, std::span<kx::Value>(arguments.data(), arguments.size()));
     if (arguments.size() > 3) arguments.resize(3);
   }
-  // Trailing empty places are arguments not given.
-  while (!arguments.empty() && arguments.back().is_missing()) arguments.pop_back();
+  // An empty place, trailing ones too, is an argument given empty: ROUND(1.5,) has its two.
   try {
     return application_.call(call.function->worksheet, std::span<const kx::Value>(arguments.data(), arguments.size()));
   } catch (const LimitExceeded&) {
@@ -408,7 +407,6 @@ kx::Value Evaluator::call_sheet(const SyntaxTree& tree, const Call& call) {
       arguments.push_back(intersect_at_ ? scalar_argument(tree, id) : sheet_argument(tree, id, *call.function));
     }
   }
-  while (!arguments.empty() && arguments.back().is_missing()) arguments.pop_back();
   try {
     return compute_sheet_function(function, std::span<const kx::Value>(arguments.data(), arguments.size()));
   } catch (const LimitExceeded&) {

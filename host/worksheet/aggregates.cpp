@@ -23,21 +23,6 @@ std::vector<double> sample_of(Arguments args, std::size_t needed) {
   return numbers;
 }
 
-// The sum of squared deviations from the mean, by the corrected two-pass algorithm. Boost's
-// one-pass variance loses digits in proportion to mean/deviation: for a dozen numbers near 1e9
-// that differ in their units it was 2e-8 off, where two passes keep all but a few ulp.
-double squared_deviations(const std::vector<double>& numbers) {
-  const double count = static_cast<double>(numbers.size());
-  const double mean = std::accumulate(numbers.begin(), numbers.end(), 0.0) / count;
-  double deviations = 0.0;
-  double squares = 0.0;
-  for (const double x : numbers) {
-    deviations += x - mean;
-    squares += (x - mean) * (x - mean);
-  }
-  return std::max(0.0, squares - deviations * deviations / count);
-}
-
 double sample_variance(Arguments args) {
   const std::vector<double> numbers = sample_of(args, 2);
   return squared_deviations(numbers) / static_cast<double>(numbers.size() - 1);
@@ -49,6 +34,21 @@ double population_variance(Arguments args) {
 }
 
 }  // namespace
+
+// By the corrected two-pass algorithm. Boost's one-pass variance loses digits in proportion
+// to mean/deviation: for a dozen numbers near 1e9 that differ in their units it was 2e-8 off,
+// where two passes keep all but a few ulp.
+double squared_deviations(const std::vector<double>& numbers) {
+  const double count = static_cast<double>(numbers.size());
+  const double mean = std::accumulate(numbers.begin(), numbers.end(), 0.0) / count;
+  double deviations = 0.0;
+  double squares = 0.0;
+  for (const double x : numbers) {
+    deviations += x - mean;
+    squares += (x - mean) * (x - mean);
+  }
+  return std::max(0.0, squares - deviations * deviations / count);
+}
 
 // The sum range may reach beyond its own block, as the spreadsheet reads it; an array has
 // nothing there.

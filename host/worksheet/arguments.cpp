@@ -8,6 +8,7 @@
 #include "common/host_services.hpp"
 #include "common/text_compare.hpp"
 #include "host/formula/limits.hpp"
+#include "host/worksheet/serial_dates.hpp"
 
 namespace host::worksheet {
 namespace {
@@ -56,6 +57,8 @@ double number_arg(const kx::Value& value) {
     case kx::Value::Kind::Empty: return 0.0;
     case kx::Value::Kind::Text:
       if (const auto number = kx::parse_number(value.text(), kDecimalPoint)) return *number;
+      // A date written as text counts as its serial, as a date typed into a cell would.
+      if (const auto date = parse_date(value.text())) return *date;
       raise_error(kx::error::kXlValue, "\"" + value.text() + "\" is not a number");
     case kx::Value::Kind::Error:
       if (is_omitted(value)) return 0.0;

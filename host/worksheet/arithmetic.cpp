@@ -127,9 +127,6 @@ kx::Value factorial(Arguments args) {
   return boost::math::factorial<double>(static_cast<unsigned>(n), BoostPolicy());
 }
 
-namespace {
-
-// x rounded to a multiple of step by `to_whole` (floor, ceil, round) applied to x/step.
 double to_multiple(double x, double step, double (*to_whole)(double)) {
   double quotient = x / step;
   check_domain(std::isfinite(quotient), "the number is too many steps away from 0");
@@ -143,18 +140,22 @@ double to_multiple(double x, double step, double (*to_whole)(double)) {
   return exact ? result : shown_value(result);
 }
 
+namespace {
+
 double round_half_away(double x) { return std::round(x); }
 double round_up(double x) { return std::ceil(x); }
 double round_down(double x) { return std::floor(x); }
 
 }  // namespace
 
+// FLOOR(number, significance): a negative number with a positive significance rounds away
+// from 0 (FLOOR(-2.5,2) is -4); a positive number with a negative significance is #NUM!.
 kx::Value floor_to_multiple(Arguments args) {
   const double x = number_arg(args[0]);
   const double step = number_arg(args[1]);
   if (x == 0.0) return 0.0;
   if (step == 0.0) raise_error(kx::error::kXlDiv0, "the step must not be 0");
-  check_domain((x > 0.0) == (step > 0.0), "the number and the step must have the same sign");
+  check_domain(!(x > 0.0 && step < 0.0), "a positive number needs a positive significance");
   return to_multiple(x, step, round_down);
 }
 
@@ -168,7 +169,11 @@ kx::Value ceiling_to_multiple(Arguments args) {
   return to_multiple(x, step, round_up);
 }
 
+// MROUND takes no booleans: TRUE is #VALUE! there, not 1.
 kx::Value round_to_multiple(Arguments args) {
+  if (single_arg(args[0]).is_boolean() || single_arg(args[1]).is_boolean()) {
+    raise_error(kx::error::kXlValue, "MROUND takes numbers, not TRUE or FALSE");
+  }
   const double x = number_arg(args[0]);
   const double step = number_arg(args[1]);
   if (x == 0.0 || step == 0.0) return 0.0;

@@ -2,23 +2,47 @@
 #include "host/worksheet/criteria.hpp"
 
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <string_view>
 #include <utility>
 
 #include "common/conversions.hpp"
+#include "common/letter_case.hpp"
 #include "common/text_compare.hpp"
 #include "host/worksheet/arguments.hpp"
+#include "host/worksheet/serial_dates.hpp"
 
 namespace host::worksheet {
 namespace {
 
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// "60%" as 0.6.
+std::optional<double> percent_of(std::string_view text) {
+  if (text.size() < 2 || text.back() != '%') return std::nullopt;
+  const auto number = kx::parse_number(text.substr(0, text.size() - 1));
+  if (!number) return std::nullopt;
+  return *number / 100.0;
+}
+
+// The error number a text such as "#N/A" names.
+std::optional<std::int32_t> error_named(std::string_view text) {
+  for (const std::int32_t number : {kx::error::kXlNull, kx::error::kXlDiv0, kx::error::kXlValue, kx::error::kXlRef,
+                                    kx::error::kXlName, kx::error::kXlNum, kx::error::kXlNA}) {
+    if (kx::equals_ignore_case(text, error_text(number))) return number;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 bool has_wildcards(std::string_view text) { return text.find_first_of("*?~") != std::string_view::npos; }
 
-bool wildcard_match(std::string_view pattern, std::string_view text) {
+namespace {
+
+// The match itself, ASCII letters without case.
+bool ascii_wildcard_match(std::string_view pattern, std::string_view text) {
   std::size_t p = 0;
   std::size_t t = 0;
   std::size_t star = std::string_view::npos;  // pattern position after the last *
@@ -46,6 +70,14 @@ bool wildcard_match(std::string_view pattern, std::string_view text) {
   return p == pattern.size();
 }
 
+}  // namespace
+
+bool wildcard_match(std::string_view pattern, std::string_view text) {
+  // Beyond ASCII both sides are taken in lower case first (É matches é).
+  if (kx::is_ascii(pattern) && kx::is_ascii(text)) return ascii_wildcard_match(pattern, text);
+  return ascii_wildcard_match(kx::to_lower_case(pattern), kx::to_lower_case(text));
+}
+
 Criterion::Criterion(const kx::Value& criterion) {
   if (criterion.is_array() || criterion.is_range()) {
     const Grid grid(criterion);
@@ -55,6 +87,10 @@ Criterion::Criterion(const kx::Value& criterion) {
   }
   if (criterion.is_boolean()) {
     operand_ = criterion.boolean();
+    return;
+  }
+  if (criterion.is_error() && !criterion.is_missing()) {
+    operand_ = criterion.error();  // matches the cells holding that error
     return;
   }
   if (!criterion.is_text()) {
@@ -85,6 +121,12 @@ Criterion::Criterion(const kx::Value& criterion) {
     operand_ = Blank{.empty_text_counts = !has_operator};
   } else if (const auto number = kx::parse_number(text)) {
     operand_ = *number;
+  } else if (const auto share = percent_of(text)) {
+    operand_ = *share;
+  } else if (const auto date = parse_date(text)) {
+    operand_ = *date;
+  } else if (const auto error = error_named(text)) {
+    operand_ = kx::ErrorValue{*error};
   } else if (kx::equals_ignore_case(text, "TRUE") || kx::equals_ignore_case(text, "FALSE")) {
     operand_ = kx::equals_ignore_case(text, "TRUE");
   } else {
@@ -93,6 +135,11 @@ Criterion::Criterion(const kx::Value& criterion) {
 }
 
 bool Criterion::matches(const kx::Value& cell) const {
+  if (const auto* error = std::get_if<kx::ErrorValue>(&operand_)) {
+    const bool same = cell.is_error() && cell.error() == *error;
+    if (comparison_ == Comparison::kEqual) return same;
+    return comparison_ == Comparison::kNotEqual && !same;
+  }
   if (cell.is_error()) return false;
   switch (comparison_) {
     case Comparison::kEqual: return equals(cell);

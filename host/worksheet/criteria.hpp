@@ -1,5 +1,6 @@
 // The criterion of SumIf and CountIf: a value to equal, or a comparison written as text
-// (">5", "<=2", "<>x", "=abc", "abc"), with the wildcards * and ? (~ escapes them).
+// (">5", "<=2", "<>x", "=abc", "abc", ">60%", "<=2024-01-31"), with the wildcards * and ?
+// (~ escapes them). An error value, or its text ("#N/A"), matches the cells holding it.
 #pragma once
 
 #include <string>
@@ -20,7 +21,8 @@ class Criterion {
   // A criterion given as a number, boolean, text, empty value or one-cell range.
   explicit Criterion(const kx::Value& criterion);
 
-  // Whether a cell of the tested range meets the criterion; cells holding errors never do.
+  // Whether a cell of the tested range meets the criterion; cells holding errors meet only
+  // an error criterion.
   bool matches(const kx::Value& cell) const;
 
  private:
@@ -34,7 +36,7 @@ class Criterion {
   bool compares(const kx::Value& cell) const;
 
   Comparison comparison_ = Comparison::kEqual;
-  std::variant<double, bool, std::string, Blank> operand_;
+  std::variant<double, bool, std::string, Blank, kx::ErrorValue> operand_;
 };
 
 }  // namespace host::worksheet

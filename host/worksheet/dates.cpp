@@ -1,6 +1,8 @@
 // Date and time functions on the spreadsheet's serial numbers: days since 1899-12-30, the time
 // of day as the fraction, and the fictitious 1900-02-29 (serial 60) that the first spreadsheets
 // counted and every later one keeps, so serials 1 to 59 fall one day later than the count says.
+#include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -217,11 +219,40 @@ kx::Value weekday(Arguments args) {
   raise_error(kx::error::kXlNum, "the return type must be 1, 2, 3 or 11 to 17");
 }
 
-bool is_weekend(double day) {
-  const int sunday_first = weekday_sunday_first(day);
-  return sunday_first == 1 || sunday_first == 7;
+// The days of the week that are no working days, bit k for the k-th day from Monday.
+using WeekendMask = unsigned;
+constexpr WeekendMask kSaturdaySunday = 0b1100000;
+
+int weekday_monday_first(double day) { return (weekday_sunday_first(day) + 5) % 7; }  // 0 Monday ... 6 Sunday
+
+bool is_weekend(double day, WeekendMask weekend) { return ((weekend >> weekday_monday_first(day)) & 1u) != 0; }
+
+// The weekend of NETWORKDAYS.INTL and WORKDAY.INTL: 1 to 7 two days (1 Saturday and Sunday,
+// 2 Sunday and Monday, ...), 11 to 17 one day (11 Sunday, 12 Monday, ...), or seven 0s and
+// 1s from Monday on where 1 marks a weekend day. A week without working days is #VALUE!.
+WeekendMask weekend_arg(const kx::Value& argument) {
+  if (is_omitted(argument)) return kSaturdaySunday;
+  const kx::Value value = single_arg(argument);
+  WeekendMask mask = 0;
+  if (value.is_text()) {
+    const std::string& days = value.text();
+    if (days.size() != 7 || days.find_first_not_of("01") != std::string::npos) {
+      raise_error(kx::error::kXlValue, "the weekend text must be seven 0s and 1s");
+    }
+    for (std::size_t i = 0; i < 7; ++i) mask |= days[i] == '1' ? 1u << i : 0u;
+    if (mask == 0b1111111) raise_error(kx::error::kXlValue, "a week needs a working day");
+    return mask;
+  }
+  const double code = whole_arg(value);
+  if (code >= 1.0 && code <= 7.0) {
+    const int first = (static_cast<int>(code) + 4) % 7;  // 1: Saturday (5), 2: Sunday (6), 3: Monday (0), ...
+    return (1u << first) | (1u << ((first + 1) % 7));
+  }
+  if (code >= 11.0 && code <= 17.0) return 1u << ((static_cast<int>(code) - 11 + 6) % 7);
+  raise_error(kx::error::kXlNum, "the weekend number must be 1 to 7 or 11 to 17");
 }
 
+// The holidays, each once however often it is listed.
 std::vector<double> holidays_of(const kx::Value& argument) {
   std::vector<double> days;
   if (is_omitted(argument)) return days;
@@ -230,56 +261,118 @@ std::vector<double> holidays_of(const kx::Value& argument) {
     if (grid.at(i).is_empty()) continue;
     days.push_back(day_arg(grid.at(i)));
   }
+  std::sort(days.begin(), days.end());
+  days.erase(std::unique(days.begin(), days.end()), days.end());
   return days;
 }
 
-bool is_working_day(double day, const std::vector<double>& holidays) {
-  if (is_weekend(day)) return false;
-  for (const double holiday : holidays) {
-    if (holiday == day) return false;
-  }
-  return true;
+bool is_working_day(double day, WeekendMask weekend, const std::vector<double>& holidays) {
+  return !is_weekend(day, weekend) && !std::binary_search(holidays.begin(), holidays.end(), day);
 }
 
-kx::Value network_days(Arguments args) {
-  double start = day_arg(args[0]);
-  double end = day_arg(args[1]);
-  const std::vector<double> holidays = holidays_of(args[2]);
+double working_days(double start, double end, WeekendMask weekend, const std::vector<double>& holidays) {
   const double sign = start <= end ? 1.0 : -1.0;
   if (start > end) std::swap(start, end);
-  // Whole weeks hold five working days each; only the rest is walked.
+  // Whole weeks hold the same working days each; only the rest is walked.
   const double weeks = std::floor((end - start + 1.0) / 7.0);
-  double count = weeks * 5.0;
-  for (double day = start + weeks * 7.0; day <= end; day += 1.0) count += is_weekend(day) ? 0.0 : 1.0;
+  double count = weeks * static_cast<double>(7 - std::popcount(weekend));
+  for (double day = start + weeks * 7.0; day <= end; day += 1.0) count += is_weekend(day, weekend) ? 0.0 : 1.0;
   for (const double holiday : holidays) {
-    if (holiday >= start && holiday <= end && !is_weekend(holiday)) count -= 1.0;
+    if (holiday >= start && holiday <= end && !is_weekend(holiday, weekend)) count -= 1.0;
   }
   return sign * count;
 }
 
-kx::Value work_day(Arguments args) {
-  double day = day_arg(args[0]);
-  const double steps = whole_arg(args[1]);
-  const std::vector<double> holidays = holidays_of(args[2]);
+double working_day_after(double day, double steps, WeekendMask weekend, const std::vector<double>& holidays) {
   // No date range holds more working days than this: the walk stays bounded.
   check_domain(std::fabs(steps) <= kLastSerial, "the number of days is too large");
   const double direction = steps < 0.0 ? -1.0 : 1.0;
   for (double left = std::fabs(steps); left > 0.0;) {
     day += direction;
     check_domain(day >= 1.0 && day <= kLastSerial, "the date lies outside 1900 to 9999");
-    if (is_working_day(day, holidays)) left -= 1.0;
+    if (is_working_day(day, weekend, holidays)) left -= 1.0;
   }
   return day;
 }
 
+kx::Value network_days(Arguments args) {
+  return working_days(day_arg(args[0]), day_arg(args[1]), kSaturdaySunday, holidays_of(args[2]));
+}
+
+kx::Value network_days_intl(Arguments args) {
+  return working_days(day_arg(args[0]), day_arg(args[1]), weekend_arg(args[2]), holidays_of(args[3]));
+}
+
+kx::Value work_day(Arguments args) {
+  return working_day_after(day_arg(args[0]), whole_arg(args[1]), kSaturdaySunday, holidays_of(args[2]));
+}
+
+kx::Value work_day_intl(Arguments args) {
+  return working_day_after(day_arg(args[0]), whole_arg(args[1]), weekend_arg(args[2]), holidays_of(args[3]));
+}
+
+// DAYS360(start, end, [european]): months of 30 days. The US method moves a start on the
+// month's last day to the 30th, and an end on the 31st to the next month's 1st when the start
+// is before the 30th; the European one moves every 31st to the 30th.
+kx::Value days_360(Arguments args) {
+  const Date from = date_of(day_arg(args[0]));
+  const Date to = date_of(day_arg(args[1]));
+  const bool european = !is_omitted(args[2]) && flag_arg(args[2]);
+  int d1 = from.day;
+  int d2 = to.day;
+  int m2 = to.month;
+  if (european) {
+    d1 = std::min(d1, 30);
+    d2 = std::min(d2, 30);
+  } else {
+    if (d1 == days_in_month(from.year, from.month)) d1 = 30;
+    if (d2 == 31) {
+      if (d1 < 30) {
+        d2 = 1;
+        ++m2;
+      } else {
+        d2 = 30;
+      }
+    }
+  }
+  return (to.year - from.year) * 360.0 + (m2 - from.month) * 30.0 + (d2 - d1);
+}
+
+// The ISO week: weeks start on Monday, and week 1 holds the year's first Thursday.
+double iso_week(double day) {
+  const double thursday = day - weekday_monday_first(day) + 3.0;
+  const double first_of_year = serial_of(date_of(thursday).year, 1, 1);
+  return std::floor((thursday - first_of_year) / 7.0) + 1.0;
+}
+
+kx::Value iso_week_number(Arguments args) { return iso_week(day_arg(args[0])); }
+
+// WEEKNUM(serial, [return_type]): week 1 holds January 1; weeks start on Sunday (1, 17),
+// Monday (2, 11), Tuesday (12) ... Saturday (16); 21 is the ISO week.
+kx::Value week_number(Arguments args) {
+  const double day = day_arg(args[0]);
+  const double type = is_omitted(args[1]) ? 1.0 : whole_arg(args[1]);
+  if (type == 21.0) return iso_week(day);
+  int start = 0;  // the week's first day, 0 Monday ... 6 Sunday
+  if (type == 1.0 || type == 17.0) {
+    start = 6;
+  } else if (type == 2.0 || type == 11.0) {
+    start = 0;
+  } else if (type >= 12.0 && type <= 16.0) {
+    start = static_cast<int>(type) - 11;
+  } else {
+    raise_error(kx::error::kXlNum, "the return type must be 1, 2, 11 to 17 or 21");
+  }
+  const double first_of_year = serial_of(date_of(day).year, 1, 1);
+  const int offset = (weekday_monday_first(first_of_year) - start + 7) % 7;
+  return std::floor((day - first_of_year + offset) / 7.0) + 1.0;
+}
+
 bool is_last_of_february(const Date& date) { return date.month == 2 && date.day == days_in_month(date.year, 2); }
 
-// YEARFRAC(start, end, [basis]): 0 US 30/360, 1 actual/actual, 2 actual/360, 3 actual/365,
-// 4 European 30/360.
-kx::Value year_fraction(Arguments args) {
-  double start = day_arg(args[0]);
-  double end = day_arg(args[1]);
-  const double basis = is_omitted(args[2]) ? 0.0 : whole_arg(args[2]);
+}  // namespace
+
+double year_fraction(double start, double end, double basis) {
   check_domain(basis >= 0.0 && basis <= 4.0, "the basis must be 0 to 4");
   if (start > end) std::swap(start, end);
   const Date from = date_of(start);
@@ -324,6 +417,12 @@ kx::Value year_fraction(Arguments args) {
   double year_days = 0.0;
   for (int year = from.year; year <= to.year; ++year) year_days += is_leap(year) ? 366.0 : 365.0;
   return days / (year_days / static_cast<double>(to.year - from.year + 1));
+}
+
+namespace {
+
+kx::Value year_fraction_of(Arguments args) {
+  return year_fraction(day_arg(args[0]), day_arg(args[1]), is_omitted(args[2]) ? 0.0 : whole_arg(args[2]));
 }
 
 kx::Value days_between(Arguments args) { return day_arg(args[0]) - day_arg(args[1]); }
@@ -378,7 +477,12 @@ constexpr SheetFunction kFunctions[] = {
     {"NETWORKDAYS", 2, 3, kArrays, network_days, "start_date, end_date, [holidays]"},
     {"WORKDAY", 2, 3, kArrays, work_day, "start_date, days, [holidays]"},
     {"WEEKDAY", 1, 2, kSingleValues, weekday, "serial_number, [return_type]"},
-    {"YEARFRAC", 2, 3, kSingleValues, year_fraction, "start_date, end_date, [basis]"},
+    {"YEARFRAC", 2, 3, kSingleValues, year_fraction_of, "start_date, end_date, [basis]"},
+    {"NETWORKDAYS.INTL", 2, 4, kArrays, network_days_intl, "start_date, end_date, [weekend], [holidays]"},
+    {"WORKDAY.INTL", 2, 4, kArrays, work_day_intl, "start_date, days, [weekend], [holidays]"},
+    {"DAYS360", 2, 3, kSingleValues, days_360, "start_date, end_date, [method]"},
+    {"WEEKNUM", 1, 2, kSingleValues, week_number, "serial_number, [return_type]"},
+    {"ISOWEEKNUM", 1, 1, kSingleValues, iso_week_number, "date"},
     {"DAYS", 2, 2, kSingleValues, days_between, "end_date, start_date"},
     {"DATEVALUE", 1, 1, kSingleValues, date_value, "date_text"},
     {"TIME", 3, 3, kSingleValues, time_of_day, "hour, minute, second"},

@@ -1,14 +1,16 @@
-// Functions that build arrays which spill: SEQUENCE, SORT, UNIQUE, FILTER. Each checks the
-// size of what it builds against the formula's budget before it allocates.
+// Functions that build arrays which spill: SEQUENCE, SORT, SORTBY, UNIQUE, FILTER, RANDARRAY.
+// Each checks the size of what it builds against the formula's budget before it allocates.
 #include <algorithm>
 #include <cmath>
 #include <compare>
 #include <cstddef>
 #include <numeric>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/conversions.hpp"
+#include "common/uniform_generator.hpp"
 #include "host/formula/limits.hpp"
 #include "host/worksheet/arguments.hpp"
 #include "host/worksheet/sheet_functions.hpp"
@@ -46,7 +48,7 @@ kx::Value gathered(const Lines& lines, const std::vector<std::size_t>& chosen) {
 }
 
 kx::Value sequence(Arguments args) {
-  const double rows = whole_arg(args[0]);
+  const double rows = is_omitted(args[0]) ? 1.0 : whole_arg(args[0]);
   const double columns = is_omitted(args[1]) ? 1.0 : whole_arg(args[1]);
   const double start = number_or(args[2], 1.0);
   const double step = number_or(args[3], 1.0);
@@ -86,6 +88,73 @@ kx::Value sort(Arguments args) {
     return order > 0 ? cell_order(x, y) < 0 : cell_order(x, y) > 0;
   });
   return gathered(lines, chosen);
+}
+
+// SORTBY(array, by_array1, [sort_order1], ...): the rows (or, for keys in a row, the
+// columns) ordered by each key in turn.
+kx::Value sort_by(Arguments args) {
+  const Grid grid(args[0]);
+  struct Key {
+    Grid values;
+    double order;
+  };
+  std::vector<Key> keys;
+  std::optional<bool> by_column;
+  for (std::size_t i = 1; i < args.size(); i += 2) {
+    if (is_omitted(args[i])) raise_error(kx::error::kXlValue, "a sort key is missing");
+    Grid key(args[i]);
+    const double order = i + 1 < args.size() && !is_omitted(args[i + 1]) ? whole_arg(args[i + 1]) : 1.0;
+    if (order != 1.0 && order != -1.0) raise_error(kx::error::kXlValue, "the sort order must be 1 or -1");
+    const bool key_by_column = key.rows() == 1 && key.columns() > 1;
+    if (by_column && *by_column != key_by_column)
+      raise_error(kx::error::kXlValue, "the keys must all be rows or columns");
+    by_column = key_by_column;
+    const std::size_t wanted = key_by_column ? grid.columns() : grid.rows();
+    if ((key_by_column ? key.columns() : key.rows()) != wanted || (key.rows() > 1 && key.columns() > 1)) {
+      raise_error(kx::error::kXlValue, "each key must be as long as the array");
+    }
+    keys.push_back({std::move(key), order});
+  }
+  const Lines lines{grid, by_column.value_or(false)};
+  std::vector<std::size_t> chosen(lines.count());
+  std::iota(chosen.begin(), chosen.end(), std::size_t{0});
+  std::stable_sort(chosen.begin(), chosen.end(), [&](std::size_t a, std::size_t b) {
+    for (const Key& key : keys) {
+      const kx::Value& x = key.values.at(a);
+      const kx::Value& y = key.values.at(b);
+      const bool x_last = x.is_error() || x.is_empty();
+      const bool y_last = y.is_error() || y.is_empty();
+      if (x_last || y_last) {
+        if (x_last != y_last) return y_last;
+        continue;
+      }
+      const std::weak_ordering o = cell_order(x, y);
+      if (o != 0) return key.order > 0 ? o < 0 : o > 0;
+    }
+    return false;
+  });
+  return gathered(lines, chosen);
+}
+
+// RANDARRAY([rows], [columns], [min], [max], [whole_number]).
+kx::Value random_array(Arguments args) {
+  const double rows = is_omitted(args[0]) ? 1.0 : whole_arg(args[0]);
+  const double columns = is_omitted(args[1]) ? 1.0 : whole_arg(args[1]);
+  const double low = number_or(args[2], 0.0);
+  const double high = number_or(args[3], 1.0);
+  const bool whole = !is_omitted(args[4]) && flag_arg(args[4]);
+  if (rows < 1.0 || columns < 1.0) raise_error(kx::error::kXlValue, "the rows and columns must be at least 1");
+  if (low > high) raise_error(kx::error::kXlValue, "the minimum must not exceed the maximum");
+  if (whole && (low != std::trunc(low) || high != std::trunc(high))) {
+    raise_error(kx::error::kXlValue, "whole numbers need whole bounds");
+  }
+  check_budget(rows * columns, "RANDARRAY");
+  kx::Array result(static_cast<std::size_t>(rows), static_cast<std::size_t>(columns));
+  for (kx::Value& cell : result.values()) {
+    const double u = kx::uniform_generator().next();
+    cell = whole ? std::min(high, low + std::floor(u * (high - low + 1.0))) : low + u * (high - low);
+  }
+  return result;
 }
 
 bool same_line(const Lines& lines, std::size_t a, std::size_t b) {
@@ -164,6 +233,8 @@ constexpr SheetFunction kFunctions[] = {
     {"SORT", 1, 4, kArrays, sort, "array, [sort_index], [sort_order], [by_col]"},
     {"UNIQUE", 1, 3, kArrays, unique, "array, [by_col], [exactly_once]"},
     {"FILTER", 2, 3, kArrays, filter, "array, include, [if_empty]"},
+    {"SORTBY", 2, kUnlimited, kArrays, sort_by, "array, by_array1, [sort_order1], ..."},
+    {"RANDARRAY", 0, 5, kArrays, random_array, "[rows], [columns], [min], [max], [whole_number]", true},
 };
 
 }  // namespace

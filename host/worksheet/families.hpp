@@ -4,6 +4,7 @@
 #pragma once
 
 #include <span>
+#include <vector>
 
 #include "common/value.hpp"
 #include "host/worksheet/arguments.hpp"
@@ -57,6 +58,9 @@ kx::Value round_to_multiple(Arguments args);
 kx::Value round_digits(Arguments args);
 kx::Value round_up_digits(Arguments args);
 kx::Value round_down_digits(Arguments args);
+// x rounded to a multiple of step by `to_whole` (floor, ceil, round) applied to x/step, on
+// the digits the user sees.
+double to_multiple(double x, double step, double (*to_whole)(double));
 
 // Aggregates over numbers, arrays and ranges.
 kx::Value sum(Arguments args);
@@ -74,6 +78,8 @@ kx::Value sum_product(Arguments args);
 kx::Value sum_if(Arguments args);
 kx::Value count_if(Arguments args);
 kx::Value rank(Arguments args);
+// The sum of squared deviations from the mean of the numbers.
+double squared_deviations(const std::vector<double>& numbers);
 // The cell of a conditional aggregate's value range paired with cell (row, column) of the
 // tested range, read from the value range's top-left cell with the tested range's shape.
 kx::Value paired_cell(const kx::Value& values, const Grid& value_grid, std::size_t row, std::size_t column);

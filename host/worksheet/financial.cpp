@@ -1,13 +1,21 @@
-// Financial functions: annuities (PV, FV, NPER, RATE, IPMT, PPMT), returns of cash flows
-// (IRR, MIRR, XNPV, XIRR), depreciation (SLN, DB, DDB, SYD) and interest rate conversion.
+// Financial functions: annuities (PV, FV, NPER, RATE, IPMT, PPMT, CUMIPMT, CUMPRINC), returns
+// of cash flows (IRR, MIRR, XNPV, XIRR), depreciation (SLN, DB, DDB, SYD, VDB), growth
+// (PDURATION, RRI, FVSCHEDULE), fractional prices and interest rate conversion.
 // The rates found by iteration take a bounded number of steps and are #NUM! when they do not
-// settle: a model recalculated a million times must never hang on one cell.
+// settle: a model recalculated a million times must never hang on one cell. Roots far from the
+// guess, negative ones too, are found by bracketing them.
+#include <algorithm>
+#include <boost/math/tools/toms748_solve.hpp>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <iterator>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "host/worksheet/arguments.hpp"
+#include "host/worksheet/boost_policy.hpp"
 #include "host/worksheet/sheet_functions.hpp"
 
 namespace host::worksheet {
@@ -17,6 +25,8 @@ using enum Takes;
 
 // Iterative searches stop after this many steps, as the common spreadsheets do.
 constexpr int kMostIterations = 100;
+// VDB, CUMIPMT and CUMPRINC add up at most this many periods.
+constexpr double kMostPeriodsWalked = 1e7;
 // A rate has settled when a step moves it by less than this.
 constexpr double kRateTolerance = 1e-10;
 
@@ -48,7 +58,7 @@ double payment_of(double rate, double periods, double present, double future, do
 // Newton's method on f with a numeric derivative, from `guess`, bounded in steps; rates at or
 // below -100% have no meaning and stop it too.
 template <class Function>
-double solve_rate(Function&& f, double guess) {
+std::optional<double> newton_rate(Function&& f, double guess) {
   double rate = guess;
   for (int step = 0; step < kMostIterations; ++step) {
     const double value = f(rate);
@@ -61,7 +71,39 @@ double solve_rate(Function&& f, double guess) {
     if (std::fabs(next - rate) < kRateTolerance * std::max(1.0, std::fabs(next))) return next;
     rate = next;
   }
-  raise_error(kx::error::kXlNum, "the rate did not converge; try another guess");
+  return std::nullopt;
+}
+
+// The rate where f is 0: Newton from the guess; when that fails (a root far from the guess,
+// or below 0), the sign changes of f over rates from -99.9% to 10^6% bracket the roots, and
+// the one nearest the guess is closed in on to the last bit.
+template <class Function>
+double solve_rate(Function&& f, double guess) {
+  check_domain(guess > -1.0, "the guess must be above -100%");
+  if (const auto rate = newton_rate(f, guess)) return *rate;
+  static constexpr double kGrid[] = {-0.999, -0.99, -0.95, -0.9, -0.8, -0.7, -0.6, -0.5, -0.4, -0.3,  -0.2, -0.15,
+                                     -0.1,   -0.05, -0.02, 0.0,  0.02, 0.05, 0.1,  0.15, 0.2,  0.3,   0.4,  0.5,
+                                     0.75,   1.0,   1.5,   2.0,  3.0,  5.0,  10.0, 20.0, 50.0, 100.0, 1e3,  1e4};
+  std::optional<std::pair<double, double>> nearest;
+  double low = kGrid[0];
+  double f_low = f(low);
+  for (std::size_t i = 1; i < std::size(kGrid); ++i) {
+    const double high = kGrid[i];
+    const double f_high = f(high);
+    const bool crosses = std::isfinite(f_low) && std::isfinite(f_high) && (f_low < 0.0) != (f_high < 0.0);
+    const auto distance = [&](const std::pair<double, double>& b) {
+      return std::max(0.0, std::max(b.first - guess, guess - b.second));
+    };
+    if (crosses && (!nearest || distance({low, high}) < distance(*nearest))) nearest = std::pair(low, high);
+    low = high;
+    f_low = f_high;
+  }
+  if (!nearest) raise_error(kx::error::kXlNum, "the rate did not converge; try another guess");
+  if (f(nearest->first) == 0.0) return nearest->first;
+  std::uintmax_t iterations = 200;
+  const auto [a, b] = boost::math::tools::toms748_solve(
+      f, nearest->first, nearest->second, boost::math::tools::eps_tolerance<double>(), iterations, BoostPolicy());
+  return (a + b) / 2.0;
 }
 
 kx::Value present_value(Arguments args) {
@@ -179,6 +221,8 @@ kx::Value modified_internal_rate(Arguments args) {
     if (flows[i] > 0.0) gains += flows[i] / growth_of(reinvest, period);
     if (flows[i] < 0.0) costs += flows[i] / growth_of(finance, period);
   }
+  // Flows that only cost lose everything: -100%.
+  if (gains == 0.0 && costs < 0.0 && count >= 2.0) return -1.0;
   if (gains == 0.0 || costs == 0.0 || count < 2.0) {
     raise_error(kx::error::kXlDiv0, "the cash flows need at least one positive and one negative value");
   }
@@ -197,6 +241,8 @@ DatedFlows dated_flows(const kx::Value& values, const kx::Value& dates) {
   if (value_grid.size() != date_grid.size()) raise_error(kx::error::kXlNum, "values and dates must be as many");
   DatedFlows dated;
   for (std::size_t i = 0; i < value_grid.size(); ++i) {
+    // A blank value or date is no cash flow the spreadsheet can date: #NUM!.
+    check_domain(!value_grid.at(i).is_empty() && !date_grid.at(i).is_empty(), "a value or date is blank");
     dated.flows.push_back(number_arg(value_grid.at(i)));
     dated.days.push_back(std::trunc(number_arg(date_grid.at(i))));
   }
@@ -287,6 +333,117 @@ kx::Value fixed_declining(Arguments args) {
   return depreciation;
 }
 
+// VDB: declining balance at factor/life a period, switching to straight line over the rest of
+// the life once that gives more (unless no_switch); a fractional period takes its share of
+// the period's depreciation.
+kx::Value variable_declining(Arguments args) {
+  const double cost = number_arg(args[0]);
+  const double salvage = number_arg(args[1]);
+  const double life = number_arg(args[2]);
+  const double start = number_arg(args[3]);
+  const double end = number_arg(args[4]);
+  const double factor = number_or(args[5], 2.0);
+  const bool no_switch = !is_omitted(args[6]) && flag_arg(args[6]);
+  check_domain(cost >= 0.0 && salvage >= 0.0 && life > 0.0 && factor > 0.0, "cost, salvage, life and factor");
+  check_domain(start >= 0.0 && start <= end && end <= life, "the periods must satisfy 0 <= start <= end <= life");
+  // The schedule is walked period by period: a bound keeps a wild argument from hanging the cell.
+  check_domain(end <= kMostPeriodsWalked, "the end period is too far");
+  double book = cost;
+  bool straight = false;
+  double total = 0.0;
+  for (double period = 1.0; period - 1.0 < end; period += 1.0) {
+    const double declining = std::min(book * std::min(1.0, factor / life), std::max(0.0, book - salvage));
+    const double remaining = life - period + 1.0;
+    const double straight_line = remaining > 0.0 ? std::max(0.0, book - salvage) / std::max(1.0, remaining) : 0.0;
+    straight = straight || (!no_switch && straight_line > declining);
+    const double depreciation = straight ? straight_line : declining;
+    const double overlap = std::min(end, period) - std::max(start, period - 1.0);
+    if (overlap > 0.0) total += depreciation * overlap;
+    book -= depreciation;
+  }
+  return total;
+}
+
+// CUMIPMT and CUMPRINC: the interest (or principal) paid from period start to end.
+template <bool Interest>
+kx::Value cumulative_payment(Arguments args) {
+  const double rate = number_arg(args[0]);
+  const double periods = number_arg(args[1]);
+  const double present = number_arg(args[2]);
+  const double start = std::trunc(number_arg(args[3]));
+  const double end = std::trunc(number_arg(args[4]));
+  const double type = number_arg(args[5]);
+  check_domain(rate > 0.0 && periods > 0.0 && present > 0.0, "the rate, periods and present value must be positive");
+  check_domain(start >= 1.0 && start <= end && end <= periods, "the periods must satisfy 1 <= start <= end <= nper");
+  check_domain(type == 0.0 || type == 1.0, "the type must be 0 or 1");
+  check_domain(end - start < kMostPeriodsWalked, "too many periods to add up");
+  const double payment = payment_of(rate, periods, present, 0.0, type);
+  double total = 0.0;
+  for (double period = start; period <= end; period += 1.0) {
+    const double interest = interest_part(rate, period, periods, present, 0.0, type);
+    total += Interest ? interest : payment - interest;
+  }
+  return total;
+}
+
+// The interest paid in period `per` of a loan repaid in equal principal parts.
+kx::Value interest_of_straight_loan(Arguments args) {
+  const double rate = number_arg(args[0]);
+  const double period = number_arg(args[1]);
+  const double periods = number_arg(args[2]);
+  const double present = number_arg(args[3]);
+  if (periods == 0.0) raise_error(kx::error::kXlDiv0, "the number of periods is 0");
+  return present * rate * (period / periods - 1.0);
+}
+
+// The periods an investment needs at `rate` to grow from pv to fv.
+kx::Value periods_to_grow(Arguments args) {
+  const double rate = number_arg(args[0]);
+  const double present = number_arg(args[1]);
+  const double future = number_arg(args[2]);
+  check_domain(rate > 0.0 && present > 0.0 && future > 0.0, "the rate and values must be positive");
+  return (std::log(future) - std::log(present)) / std::log1p(rate);
+}
+
+// The rate at which pv grows to fv in nper periods.
+kx::Value growth_rate(Arguments args) {
+  const double periods = number_arg(args[0]);
+  const double present = number_arg(args[1]);
+  const double future = number_arg(args[2]);
+  check_domain(periods > 0.0, "the number of periods must be positive");
+  check_domain(present != 0.0, "the present value must not be 0");
+  const double ratio = future / present;
+  check_domain(ratio >= 0.0, "the values must have the same sign");
+  return std::pow(ratio, 1.0 / periods) - 1.0;
+}
+
+// The principal grown by each rate of the schedule in turn; blank cells are a rate of 0.
+kx::Value future_value_of_schedule(Arguments args) {
+  double value = number_arg(args[0]);
+  const Grid schedule(args[1]);
+  for (std::size_t i = 0; i < schedule.size(); ++i) {
+    const kx::Value& rate = schedule.at(i);
+    if (rate.is_empty()) continue;
+    if (rate.is_error()) raise_error(rate.error().number, "a rate holds an error value");
+    if (!rate.is_number()) raise_error(kx::error::kXlValue, "the rates must be numbers");
+    value *= 1.0 + rate.number();
+  }
+  return value;
+}
+
+// A price quoted in fractions (1.02 for 1 2/16 with fraction 16) as a decimal, and back.
+template <bool ToDecimal>
+kx::Value fractional_dollar(Arguments args) {
+  const double price = number_arg(args[0]);
+  const double fraction = std::trunc(number_arg(args[1]));
+  check_domain(fraction >= 0.0, "the fraction must not be negative");
+  if (fraction == 0.0) raise_error(kx::error::kXlDiv0, "the fraction is 0");
+  const double whole = std::trunc(price);
+  const double part = price - whole;
+  const double scale = std::pow(10.0, std::ceil(std::log10(fraction)));
+  return whole + (ToDecimal ? part * scale / fraction : part * fraction / scale);
+}
+
 kx::Value effective_rate(Arguments args) {
   const double nominal = number_arg(args[0]);
   const double periods = whole_arg(args[1]);
@@ -316,6 +473,16 @@ constexpr SheetFunction kFunctions[] = {
     {"DB", 4, 5, kSingleValues, fixed_declining, "cost, salvage, life, period, [month]"},
     {"DDB", 4, 5, kSingleValues, double_declining, "cost, salvage, life, period, [factor]"},
     {"SYD", 4, 4, kSingleValues, sum_of_years, "cost, salvage, life, per"},
+    {"VDB", 5, 7, kSingleValues, variable_declining,
+     "cost, salvage, life, start_period, end_period, [factor], [no_switch]"},
+    {"CUMIPMT", 6, 6, kSingleValues, cumulative_payment<true>, "rate, nper, pv, start_period, end_period, type"},
+    {"CUMPRINC", 6, 6, kSingleValues, cumulative_payment<false>, "rate, nper, pv, start_period, end_period, type"},
+    {"ISPMT", 4, 4, kSingleValues, interest_of_straight_loan, "rate, per, nper, pv"},
+    {"PDURATION", 3, 3, kSingleValues, periods_to_grow, "rate, pv, fv"},
+    {"RRI", 3, 3, kSingleValues, growth_rate, "nper, pv, fv"},
+    {"FVSCHEDULE", 2, 2, kArrays, future_value_of_schedule, "principal, schedule"},
+    {"DOLLARDE", 2, 2, kSingleValues, fractional_dollar<true>, "fractional_dollar, fraction"},
+    {"DOLLARFR", 2, 2, kSingleValues, fractional_dollar<false>, "decimal_dollar, fraction"},
     {"EFFECT", 2, 2, kSingleValues, effective_rate, "nominal_rate, npery"},
     {"NOMINAL", 2, 2, kSingleValues, nominal_rate, "effect_rate, npery"},
 };

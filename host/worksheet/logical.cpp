@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/host_services.hpp"
+#include "common/text_compare.hpp"
 #include "host/worksheet/arguments.hpp"
 #include "host/worksheet/sheet_functions.hpp"
 
@@ -36,7 +37,7 @@ kx::Value if_na(Arguments args) {
 }
 
 // TRUE when an odd number of the values are TRUE. In ranges and arrays booleans and numbers
-// count and texts are skipped; values given directly must read as TRUE or FALSE.
+// count and texts are skipped; of the texts given directly only TRUE and FALSE count.
 kx::Value exclusive_or(Arguments args) {
   bool result = false;
   bool any = false;
@@ -46,6 +47,10 @@ kx::Value exclusive_or(Arguments args) {
       const kx::Value& cell = grid.at(i);
       if (cell.is_error() && !is_omitted(cell)) raise_error(cell.error().number, "a value holds an error");
       if (!grid.is_single_value() && !cell.is_boolean() && !cell.is_number()) continue;
+      if (cell.is_text() && !kx::equals_ignore_case(cell.text(), "TRUE") &&
+          !kx::equals_ignore_case(cell.text(), "FALSE")) {
+        continue;
+      }
       result = result != flag_arg(cell);
       any = true;
     }

@@ -299,7 +299,8 @@ kx::Value returned_slice(const kx::Value& returned, bool across, std::size_t i) 
 }
 
 kx::Value extended_lookup(Arguments args) {
-  const kx::Value wanted = wanted_value(args[0]);
+  const kx::Value given = single_arg(args[0]);
+  const kx::Value wanted = wanted_value(given);
   const Line line = Line::vector_of(args[1]);
   if (extent(args[2], line.across()) != line.size()) {
     raise_error(kx::error::kXlValue, "the return array must be as long as the lookup array");
@@ -317,6 +318,14 @@ kx::Value extended_lookup(Arguments args) {
                     : mode_number == 1.0  ? MatchMode::kNextLarger
                                           : MatchMode::kWildcard;
   std::optional<std::size_t> found;
+  if (given.is_empty()) {
+    // A blank lookup value finds the first (or, searching backwards, last) blank cell.
+    for (std::size_t k = 0; k < line.size() && !found; ++k) {
+      const std::size_t i = search < 0.0 ? line.size() - 1 - k : k;
+      if (line.at(i).is_empty()) found = i;
+    }
+    if (found) return returned_slice(args[2], line.across(), *found);
+  }
   if (std::fabs(search) == 2.0 && mode != MatchMode::kWildcard) {
     // A binary search over sorted data: the last value not past the wanted one.
     const bool descending = search < 0.0;

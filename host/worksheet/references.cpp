@@ -70,6 +70,47 @@ kx::Value indirect(const host::Arguments& arguments) {
   return kx::Value(sheet->area(area->top, area->left, area->bottom, area->right));
 }
 
+// The 1-based position of a sheet in its workbook.
+double sheet_number(const Sheet& sheet) {
+  const auto book = sheet.book();
+  if (!book) return 1.0;
+  const auto& sheets = book->sheets();
+  for (std::size_t i = 0; i < sheets.size(); ++i) {
+    if (sheets[i].get() == &sheet) return static_cast<double>(i + 1);
+  }
+  return 1.0;
+}
+
+// SHEET([value]): the number of the formula's sheet, of a reference's sheet, or of the sheet a
+// text names.
+kx::Value sheet(const host::Arguments& arguments) {
+  if (!arguments.given(0)) {
+    const auto home = home_sheet(arguments);
+    return home ? sheet_number(*home) : 1.0;
+  }
+  const kx::Value reference = arguments.reference(0);
+  if (const CellRange* range = cells_of(reference)) return sheet_number(*range->sheet());
+  if (reference.is_error()) return reference;
+  const auto home = home_sheet(arguments);
+  const auto book = home ? home->book() : nullptr;
+  const auto named = book ? book->find_sheet(text_of(reference)) : nullptr;
+  if (!named) give_error(kx::error::kXlNA);
+  return sheet_number(*named);
+}
+
+// SHEETS([reference]): the sheets of the formula's workbook, or the one of a reference.
+kx::Value sheets(const host::Arguments& arguments) {
+  if (arguments.given(0)) {
+    const kx::Value reference = arguments.reference(0);
+    if (reference.is_error()) return reference;
+    if (cells_of(reference) == nullptr) give_error(kx::error::kXlRef);
+    return 1.0;
+  }
+  const auto home = home_sheet(arguments);
+  const auto book = home ? home->book() : nullptr;
+  return book ? static_cast<double>(book->sheets().size()) : 1.0;
+}
+
 // LET(name1, value1, [name2, value2, ...], calculation): each value may use the names before it.
 kx::Value let(const host::Arguments& arguments) {
   if (arguments.count() % 2 == 0) give_error(kx::error::kXlValue);
@@ -87,7 +128,9 @@ kx::Value let(const host::Arguments& arguments) {
   return arguments.reference(arguments.count() - 1);
 }
 
-constexpr std::array<Builtin, 4> kBuiltins = {{
+constexpr std::array<Builtin, 6> kBuiltins = {{
+    {"SHEET", 0, 1, sheet, "[value]"},
+    {"SHEETS", 0, 1, sheets, "[reference]"},
     {"ROW", 0, 1, position<true>, "[reference]"},
     {"COLUMN", 0, 1, position<false>, "[reference]"},
     {"INDIRECT", 1, 2, indirect, "ref_text, [a1]"},

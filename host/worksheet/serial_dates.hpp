@@ -25,6 +25,10 @@ Date date_of(double serial);
 double serial_of(double year, double month, double day);
 int days_in_month(int year, int month);
 
+// The years between two serials by a day-count basis: 0 US 30/360, 1 actual/actual,
+// 2 actual/360, 3 actual/365, 4 European 30/360. Raises #NUM! for another basis.
+double year_fraction(double start, double end, double basis);
+
 // The serial of a date written as 2024-01-31, 1/31/2024 (month first), 31-Jan-2024 or
 // Jan 31, 2024; nullopt for any other text.
 std::optional<double> parse_date(std::string_view text);

@@ -1,5 +1,6 @@
 // The worksheet functions formulas reach by their spreadsheet names, one table per family:
-// logical and information, math, lookup, financial, statistics, dates, text, dynamic arrays.
+// logical and information, math, lookup, financial, statistics, dates, text, dynamic arrays,
+// and the families added to them (trigonometry, number theory, engineering, ...).
 #pragma once
 
 #include <limits>
@@ -20,8 +21,8 @@ enum class Takes {
 };
 
 inline constexpr int kUnlimited = std::numeric_limits<int>::max();
-// The most arguments a function of fixed arity takes (XLOOKUP).
-inline constexpr int kMostFixed = 6;
+// The most arguments a function of fixed arity takes (ODDFPRICE, ODDFYIELD).
+inline constexpr int kMostFixed = 9;
 
 struct SheetFunction {
   std::string_view name;  // as spreadsheets spell it: "VLOOKUP", "NORM.DIST"
@@ -45,6 +46,24 @@ Family statistics_functions();
 Family date_functions();
 Family text_functions();
 Family dynamic_array_functions();
+Family trigonometry_functions();
+Family number_theory_functions();
+Family rounding_functions();
+Family special_functions();
+Family engineering_functions();
+Family complex_number_functions();
+Family descriptive_statistics_functions();
+Family distribution_form_functions();
+Family information_functions();
+Family database_functions();
+Family text_conversion_functions();
+Family text_splitting_functions();
+Family array_shaping_functions();
+Family securities_functions();
+Family regression_functions();
+Family subtotal_functions();
+Family matrix_functions();
+Family unit_conversion_functions();
 
 }  // namespace host::worksheet
 
@@ -54,7 +73,7 @@ struct Builtin;
 
 namespace host::worksheet {
 
-// ROW, COLUMN and INDIRECT read the formula's own cell and workbook, LET binds names: they run
+// ROW, COLUMN, INDIRECT, SHEET and SHEETS read the formula's own cell and workbook, LET binds names: they run
 // as builtins of the formula engine.
 std::span<const Builtin> engine_builtins();
 

@@ -109,7 +109,9 @@ kx::Value count_all(Arguments args) {
   for (const kx::Value& argument : args) {
     if (is_omitted(argument)) continue;
     const Grid grid(argument);
-    for (std::size_t i = 0; i < grid.size(); ++i) count += grid.at(i).is_empty() && !grid.is_single_value() ? 0 : 1;
+    // The empty cells of a reference, even a one-cell one, are not counted.
+    const bool skip_empty = argument.is_range() || !grid.is_single_value();
+    for (std::size_t i = 0; i < grid.size(); ++i) count += grid.at(i).is_empty() && skip_empty ? 0 : 1;
   }
   return count;
 }
@@ -148,24 +150,30 @@ kx::Value median(Arguments args) {
   return at_rank(sorted, (static_cast<double>(sorted.size()) - 1.0) / 2.0);
 }
 
-// The most frequent number; of several, the one that comes first.
-kx::Value mode(Arguments args) {
+// Every number that occurs most often (at least twice), in order of first occurrence, as a column.
+kx::Value modes(Arguments args) {
   const std::vector<double> numbers = numbers_of(args);
   std::vector<double> sorted = numbers;
   std::sort(sorted.begin(), sorted.end());
   std::size_t best_count = 1;
-  std::optional<double> best;
+  std::vector<double> best;
   for (const double x : numbers) {
     const auto [low, high] = std::equal_range(sorted.begin(), sorted.end(), x);
     const auto count = static_cast<std::size_t>(high - low);
     if (count > best_count) {
       best_count = count;
-      best = x;
+      best.clear();
     }
+    if (count == best_count && count > 1 && std::find(best.begin(), best.end(), x) == best.end()) best.push_back(x);
   }
-  if (!best) raise_error(kx::error::kXlNA, "no number occurs more than once");
-  return *best;
+  if (best.empty()) raise_error(kx::error::kXlNA, "no number occurs more than once");
+  kx::Array column(best.size(), 1);
+  for (std::size_t i = 0; i < best.size(); ++i) column.at(i) = best[i];
+  return column;
 }
+
+// The most frequent number; of several, the one that comes first.
+kx::Value mode(Arguments args) { return modes(args).array().at(0); }
 
 double inclusive_percentile(const std::vector<double>& sorted, double k) {
   check_domain(k >= 0.0 && k <= 1.0, "k must lie between 0 and 1");
@@ -200,7 +208,9 @@ kx::Value quartile_exc(Arguments args) {
 }
 
 // PERCENTRANK(array, x, [significance]): the share of the numbers below x, interpolated
-// between neighbours, cut (not rounded) to `significance` digits.
+// between neighbours, cut (not rounded) to `significance` digits. The exclusive form ranks
+// the numbers 1 to n out of n + 1, the inclusive one 0 to n - 1 out of n - 1.
+template <bool Exclusive>
 kx::Value percent_rank(Arguments args) {
   const std::vector<double> sorted = sorted_numbers(args.first(1));
   const double x = number_arg(args[1]);
@@ -208,17 +218,16 @@ kx::Value percent_rank(Arguments args) {
   check_domain(digits >= 1.0, "the significance must be at least 1");
   if (x < sorted.front() || x > sorted.back()) raise_error(kx::error::kXlNA, "x lies outside the numbers");
   const auto n = static_cast<double>(sorted.size());
-  if (sorted.size() == 1) return 1.0;
+  if (sorted.size() == 1 && !Exclusive) return 1.0;
   const auto first_not_below = std::lower_bound(sorted.begin(), sorted.end(), x);
   const auto below = static_cast<double>(first_not_below - sorted.begin());
-  double rank = 0.0;
-  if (*first_not_below == x) {
-    rank = below / (n - 1.0);
-  } else {
+  double position = below;
+  if (*first_not_below != x) {
     const double low = *(first_not_below - 1);
     const double high = *first_not_below;
-    rank = (below - 1.0 + (x - low) / (high - low)) / (n - 1.0);
+    position = below - 1.0 + (x - low) / (high - low);
   }
+  const double rank = Exclusive ? (position + 1.0) / (n + 1.0) : position / (n - 1.0);
   const double scale = std::pow(10.0, std::min(digits, 15.0));
   // Cut on the shown digits: 0.3 * 1000 is a hair below 300 in binary.
   return std::floor(rank * scale * (1.0 + 4.0 * std::numeric_limits<double>::epsilon())) / scale;
@@ -285,6 +294,19 @@ kx::Value covariance(Arguments args) {
   return p.sxy / static_cast<double>(p.x.size());
 }
 
+kx::Value sample_covariance(Arguments args) {
+  const Pairs p = pairs_of(args[0], args[1]);
+  return divided(p.sxy, static_cast<double>(p.x.size()) - 1.0);
+}
+
+// The standard error of the y predicted by the regression line.
+kx::Value standard_error_of_y(Arguments args) {
+  const Pairs p = pairs_of(args[0], args[1]);
+  const auto n = static_cast<double>(p.x.size());
+  if (n < 3.0) raise_error(kx::error::kXlDiv0, "STEYX needs at least three pairs");
+  return std::sqrt(std::max(0.0, p.syy - divided(p.sxy * p.sxy, p.sxx)) / (n - 2.0));
+}
+
 kx::Value slope(Arguments args) {
   const Pairs p = pairs_of(args[0], args[1]);
   return divided(p.sxy, p.sxx);
@@ -328,6 +350,22 @@ kx::Value skewness(Arguments args) {
   return n / ((n - 1.0) * (n - 2.0)) * standardized_sum(numbers, 3);
 }
 
+// The population's skewness: the third moment over the cube of the population deviation.
+kx::Value population_skewness(Arguments args) {
+  const std::vector<double> numbers = numbers_of(args);
+  const auto n = static_cast<double>(numbers.size());
+  if (n < 1.0) raise_error(kx::error::kXlDiv0, "SKEW.P needs numbers");
+  const double mean = std::accumulate(numbers.begin(), numbers.end(), 0.0) / n;
+  double second = 0.0;
+  double third = 0.0;
+  for (const double x : numbers) {
+    second += (x - mean) * (x - mean);
+    third += (x - mean) * (x - mean) * (x - mean);
+  }
+  if (second == 0.0) raise_error(kx::error::kXlDiv0, "the numbers do not vary");
+  return third / n / std::pow(second / n, 1.5);
+}
+
 kx::Value kurtosis(Arguments args) {
   const std::vector<double> numbers = numbers_of(args);
   const auto n = static_cast<double>(numbers.size());
@@ -367,26 +405,31 @@ constexpr SheetFunction kFunctions[] = {
     {"MEDIAN", 1, kUnlimited, kArrays, median, "number1, ..."},
     {"MODE", 1, kUnlimited, kArrays, mode, "number1, ..."},
     {"MODE.SNGL", 1, kUnlimited, kArrays, mode, "number1, ..."},
+    {"MODE.MULT", 1, kUnlimited, kArrays, modes, "number1, ..."},
     {"PERCENTILE", 2, 2, kArrays, percentile_inc, "array, k"},
     {"PERCENTILE.INC", 2, 2, kArrays, percentile_inc, "array, k"},
     {"PERCENTILE.EXC", 2, 2, kArrays, percentile_exc, "array, k"},
     {"QUARTILE", 2, 2, kArrays, quartile_inc, "array, quart"},
     {"QUARTILE.INC", 2, 2, kArrays, quartile_inc, "array, quart"},
     {"QUARTILE.EXC", 2, 2, kArrays, quartile_exc, "array, quart"},
-    {"PERCENTRANK", 2, 3, kArrays, percent_rank, "array, x, [significance]"},
-    {"PERCENTRANK.INC", 2, 3, kArrays, percent_rank, "array, x, [significance]"},
+    {"PERCENTRANK", 2, 3, kArrays, percent_rank<false>, "array, x, [significance]"},
+    {"PERCENTRANK.INC", 2, 3, kArrays, percent_rank<false>, "array, x, [significance]"},
+    {"PERCENTRANK.EXC", 2, 3, kArrays, percent_rank<true>, "array, x, [significance]"},
     {"LARGE", 2, 2, kArrays, kth<true>, "array, k"},
     {"SMALL", 2, 2, kArrays, kth<false>, "array, k"},
     {"CORREL", 2, 2, kArrays, correlation, "array1, array2"},
     {"PEARSON", 2, 2, kArrays, correlation, "array1, array2"},
     {"COVAR", 2, 2, kArrays, covariance, "array1, array2"},
     {"COVARIANCE.P", 2, 2, kArrays, covariance, "array1, array2"},
+    {"COVARIANCE.S", 2, 2, kArrays, sample_covariance, "array1, array2"},
+    {"STEYX", 2, 2, kArrays, standard_error_of_y, "known_y's, known_x's"},
     {"SLOPE", 2, 2, kArrays, slope, "known_y's, known_x's"},
     {"INTERCEPT", 2, 2, kArrays, intercept, "known_y's, known_x's"},
     {"RSQ", 2, 2, kArrays, r_squared, "known_y's, known_x's"},
     {"FORECAST", 3, 3, kArrays, forecast, "x, known_y's, known_x's"},
     {"FORECAST.LINEAR", 3, 3, kArrays, forecast, "x, known_y's, known_x's"},
     {"SKEW", 1, kUnlimited, kArrays, skewness, "number1, ..."},
+    {"SKEW.P", 1, kUnlimited, kArrays, population_skewness, "number1, ..."},
     {"KURT", 1, kUnlimited, kArrays, kurtosis, "number1, ..."},
     {"STANDARDIZE", 3, 3, kSingleValues, standardize, "x, mean, standard_dev"},
     {"CONFIDENCE", 3, 3, kSingleValues, confidence, "alpha, standard_dev, size"},

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/conversions.hpp"
+#include "common/letter_case.hpp"
 #include "common/text_compare.hpp"
 #include "host/formula/coercion.hpp"
 #include "host/worksheet/arguments.hpp"
@@ -110,19 +111,9 @@ kx::Value mid(Arguments args) {
 }
 
 kx::Value length(Arguments args) { return static_cast<double>(length_of(text_arg(args[0]))); }
-kx::Value upper(Arguments args) { return kx::to_upper_ascii(text_arg(args[0])); }
-kx::Value lower(Arguments args) { return kx::to_lower_ascii(text_arg(args[0])); }
-
-kx::Value proper(Arguments args) {
-  std::string text = kx::to_lower_ascii(text_arg(args[0]));
-  bool word_start = true;
-  for (char& c : text) {
-    const bool letter = std::isalpha(static_cast<unsigned char>(c)) != 0;
-    if (letter && word_start) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    word_start = !letter && !is_continuation(c) && (static_cast<unsigned char>(c) < 0x80);
-  }
-  return text;
-}
+kx::Value upper(Arguments args) { return kx::to_upper_case(text_arg(args[0])); }
+kx::Value lower(Arguments args) { return kx::to_lower_case(text_arg(args[0])); }
+kx::Value proper(Arguments args) { return kx::to_proper_case(text_arg(args[0])); }
 
 // Spaces at both ends removed and runs of spaces inside made one.
 kx::Value trim(Arguments args) {
@@ -140,8 +131,9 @@ kx::Value trim(Arguments args) {
 // 1-based character position of the first match at or after `start`.
 template <bool Search>
 kx::Value position_of(Arguments args) {
-  const std::string wanted = text_arg(args[0]);
-  const std::string within = text_arg(args[1]);
+  // SEARCH compares both texts in lower case: every letter maps to one, so positions keep.
+  const std::string wanted = Search ? kx::to_lower_case(text_arg(args[0])) : text_arg(args[0]);
+  const std::string within = Search ? kx::to_lower_case(text_arg(args[1])) : text_arg(args[1]);
   const double start = is_omitted(args[2]) ? 1.0 : std::trunc(number_arg(args[2]));
   const std::vector<std::size_t> starts = character_starts(within);
   const std::size_t length = starts.size() - 1;
@@ -257,7 +249,7 @@ kx::Value text_of_value(Arguments args) {
   if (value.is_text()) {
     // A text that reads as a number is formatted as that number; other texts stay as they are.
     if (const auto number = kx::parse_number(value.text())) return format_text(*number, format);
-    return value.text();
+    return format_text(value.text(), format);
   }
   return format_text(number_arg(value), format);
 }

@@ -193,6 +193,11 @@ std::string arity_text(const Signature& row) {
 }
 
 kx::Value compute_signature(const Signature& row, std::span<const kx::Value> arguments) {
+  // An empty place is an argument given empty (ROUND(1.5,) has two), except trailing ones
+  // beyond what the function takes, which are no arguments at all.
+  while (arguments.size() > static_cast<std::size_t>(row.most) && arguments.back().is_missing()) {
+    arguments = arguments.first(arguments.size() - 1);
+  }
   const auto count = static_cast<long long>(arguments.size());
   if (count < row.fewest || count > row.most) {
     worksheet::raise_error(kx::error::kXlValue, std::string(row.name) + " takes " + arity_text(row) +
