@@ -18,7 +18,7 @@ constexpr double kHistogramWidth = 580;
 constexpr int kBins = 50;
 constexpr std::size_t kTornadoBars = 10;
 
-void draw_histogram(cairo_t* cr, const OutputReport& output, Box box) {
+void draw_histogram(cairo_t* cr, const SimulationReport& report, const OutputReport& output, Box box) {
   const std::vector<double>& sorted = output.sorted;
   if (sorted.empty()) return;
   const double low = sorted.front();
@@ -46,13 +46,13 @@ void draw_histogram(cairo_t* cr, const OutputReport& output, Box box) {
   cairo_set_line_width(cr, 1.5);
   fill_with(cr, kMarks);
   const double dashes[] = {5, 3};
-  for (std::size_t i = 0; i < host::kReportedPercentiles.size(); ++i) {
+  for (std::size_t i = 0; i < output.summary.percentiles.size(); ++i) {
     const double x = x_of(output.summary.percentiles[i]);
     cairo_set_dash(cr, dashes, 2, 0);
     cairo_move_to(cr, x, box.y + 14);
     cairo_line_to(cr, x, box.y + box.height);
     cairo_stroke(cr);
-    text_at(cr, x, box.y + 10, fmt::format("{}%", host::kReportedPercentiles[i]), 10, 0.5);
+    text_at(cr, x, box.y + 10, report.percentile_labels[i] + "%", 10, 0.5);
   }
   cairo_set_dash(cr, nullptr, 0, 0);
   fill_with(cr, kInk);
@@ -64,8 +64,11 @@ void draw_histogram(cairo_t* cr, const OutputReport& output, Box box) {
   text_at(cr, box.x, box.y + box.height + 16, readable(low), 11);
   text_at(cr, box.x + box.width, box.y + box.height + 16, readable(sorted.back()), 11, 1);
   text_at(cr, box.x + box.width / 2, box.y + box.height + 16,
-          fmt::format("mean {}   5% {}   95% {}", readable(output.summary.mean),
-                      readable(output.summary.percentiles[0]), readable(output.summary.percentiles[4])),
+          output.summary.percentiles.empty()
+              ? fmt::format("mean {}", readable(output.summary.mean))
+              : fmt::format("mean {}   {}% {}   {}% {}", readable(output.summary.mean), report.percentile_labels.front(),
+                            readable(output.summary.percentiles.front()), report.percentile_labels.back(),
+                            readable(output.summary.percentiles.back())),
           11, 0.5);
 }
 
@@ -105,7 +108,7 @@ void draw(cairo_t* cr, const SimulationReport& report) {
     cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
     text_at(cr, kMargin, top + kMargin, fmt::format("{} ({})", output.name, output.cell), 14);
     cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    draw_histogram(cr, output, {kMargin, top + kMargin + 12, kHistogramWidth, kPanelHeight - 2 * kMargin - 40});
+    draw_histogram(cr, report, output, {kMargin, top + kMargin + 12, kHistogramWidth, kPanelHeight - 2 * kMargin - 40});
     const double tornado_x = 2 * kMargin + kHistogramWidth + 10;
     draw_tornado(cr, report, output,
                  {tornado_x, top + kMargin + 12, kWidth - tornado_x - kMargin, kPanelHeight - 2 * kMargin - 20});

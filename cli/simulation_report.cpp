@@ -1,11 +1,14 @@
 #include "cli/simulation_report.hpp"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <cmath>
 #include <span>
 
 #include "common/conversions.hpp"
 #include "common/failure.hpp"
+#include "common/text_compare.hpp"
 #include "riskfn/analysis/histogram.hpp"
 #include "riskfn/analysis/run_count_stability.hpp"
 
@@ -33,23 +36,38 @@ std::vector<HistogramClass> histogram_of(kx::Application& host, std::span<const 
 
 }  // namespace
 
+std::string precision_text(const host::Precision& precision) {
+  return precision.relative ? fmt::format("{:g}%", 100 * precision.amount) : fmt::format("{:g}", precision.amount);
+}
+
 std::string sampling_name(host::Sampling sampling) {
   return sampling == host::Sampling::LatinHypercube ? "lhs" : "plain";
 }
 
-SimulationReport build_report(const std::string& model, const host::SimulationResult& result, host::Sampling sampling,
-                              int threads, kx::Application& host) {
+bool targets_output(const Target& target, const host::ModelCell& output) {
+  return target.output.empty() || target.output == output.name || kx::equals_ignore_case(target.output, output.address);
+}
+
+SimulationReport build_report(const std::string& model, const host::SimulationResult& result,
+                              const host::SimulationOptions& run, const ReportSettings& settings, kx::Application& host) {
   SimulationReport report;
   report.model = model;
   report.iterations = result.collection.iterations;
   report.seed = result.seed;
-  report.sampling = sampling;
+  report.sampling = run.sampling;
+  report.percentiles = settings.percentiles;
+  report.percentile_labels = settings.percentile_labels;
   for (const host::ModelCell& cell : result.model.locked) report.locked.push_back(cell.address);
+  report.set = run.overrides.set;
+  report.precision = run.precision;
+  report.iteration_cap = run.iterations;
+  report.precision_met = result.precision_met;
+  const int threads = run.threads;
 
   std::vector<const host::Series*> series;
   for (const host::Series& input : result.collection.inputs) series.push_back(&input);
   for (const host::Series& output : result.collection.outputs) series.push_back(&output);
-  std::vector<host::AnalysedSeries> all = host::analyse(series, threads);
+  std::vector<host::AnalysedSeries> all = host::analyse(series, threads, settings.percentiles);
   std::vector<const host::AnalysedSeries*> pointers;
   for (const host::AnalysedSeries& one : all) pointers.push_back(&one);
   const auto correlations = host::rank_correlations(pointers);
@@ -68,6 +86,16 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
     entry.name = cell.name;
     entry.cell = cell.address;
     entry.summary = output.summary();
+    if (entry.summary.count > 0) {
+      entry.mean_ci95 = host::mean_interval95(entry.summary);
+      for (const double k : settings.percentiles)
+        entry.percentile_ci95.push_back(host::percentile_interval95(output.sorted(), k));
+      for (const Target& target : settings.targets) {
+        if (targets_output(target, cell))
+          entry.targets.push_back({target.value, host::share_at_or_below(output.sorted(), target.value)});
+      }
+    }
+    if (o < result.base_case.size()) entry.base_case = result.base_case[o];
     entry.histogram = histogram_of(host, output.sorted());
     std::vector<double> kept;
     entry.settled_after =

@@ -19,6 +19,13 @@ namespace host {
 
 enum class Sampling { Plain, LatinHypercube };
 
+// How close the 95% interval of every output's mean must come: within plus or minus an amount,
+// or a share of the mean.
+struct Precision {
+  double amount = 0;
+  bool relative = false;
+};
+
 struct SimulationOptions {
   std::int64_t iterations = 10'000;
   // With a seed, every iteration draws from a stream fixed by the seed and its number, so the
@@ -26,6 +33,13 @@ struct SimulationOptions {
   std::optional<std::uint64_t> seed;
   int threads = 1;
   Sampling sampling = Sampling::Plain;
+  ModelOverrides overrides;
+  // With a precision, the run stops at the first check where every output meets it, or at
+  // `iterations`; checks fall after iteration counts fixed in advance.
+  std::optional<Precision> precision;
+  // Called with the model once it is known, before any iteration runs: a caller checks there
+  // what it asks of the model's cells, so that a mistake does not wait for the run to end.
+  std::function<void(const SimulationModel&)> check_model;
 };
 
 // Where each worker gets its own copy of the model and of the components.
@@ -48,6 +62,9 @@ struct SimulationResult {
   double seconds = 0;  // the iterations, from the start of the workers to the merged collection
   // The first failed call of each cell where one failed, on any worker (at most a few cells).
   std::vector<FormulaEngine::CellFailure> call_failures;
+  // Every output's value with every input at its deterministic value, as a locked cell has it.
+  std::vector<kx::Value> base_case;
+  bool precision_met = false;  // a run to a precision stopped because every output met it
 };
 
 // Runs the simulation. Raises kx::Failure with a one-line message for options or a model that
