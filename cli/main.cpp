@@ -82,6 +82,12 @@ int main(int argc, char** argv) {
       ->add_option("--lock", simulate_options.overrides.locked,
                    "Hold this cell (A1 or Sheet!A1) at its deterministic value, as kxLOCK() does; may be repeated")
       ->allow_extra_args(false);
+  std::vector<std::string> scenarios;
+  simulate
+      ->add_option("--scenario", scenarios,
+                   "The inputs that stand out when an output is in its bottom or top share (\"NAME<10%\", "
+                   "\"NAME>90%\") or beyond a value (\"NAME<0\"); may be repeated")
+      ->allow_extra_args(false);
   std::string precision;
   simulate->add_option("--precision", precision,
                        "Run in blocks until the 95% interval of every output's mean is within this: 1% of the mean, "
@@ -148,6 +154,8 @@ int main(int argc, char** argv) {
       simulate_options.sampling = sampling == "lhs" ? host::Sampling::LatinHypercube : host::Sampling::Plain;
       if (!percentiles.empty()) cli::parse_percentiles(percentiles, simulate_options.report);
       for (const std::string& target : targets) simulate_options.report.targets.push_back(cli::parse_target(target));
+      for (const std::string& scenario : scenarios)
+        simulate_options.report.scenarios.push_back(cli::parse_scenario(scenario));
       if (!precision.empty()) simulate_options.precision = cli::parse_precision(precision);
       for (const std::string& setting : settings)
         simulate_options.overrides.set.push_back(cli::parse_setting(setting));

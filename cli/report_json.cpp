@@ -53,9 +53,23 @@ std::string report_json(const SimulationReport& report) {
     entry["histogram"] = std::move(classes);
     json sensitivity = json::array();
     for (const Sensitivity& s : output.sensitivity)
-      sensitivity.push_back(
-          {{"input", report.inputs[s.input].name}, {"rank_correlation", number_or_null(s.rank_correlation)}});
+      sensitivity.push_back({{"input", report.inputs[s.input].name},
+                             {"rank_correlation", number_or_null(s.rank_correlation)},
+                             {"contribution_to_variance", s.contribution},
+                             {"swing", {{"low", number_or_null(s.swing.low)}, {"high", number_or_null(s.swing.high)}}}});
     entry["sensitivity"] = std::move(sensitivity);
+    json scenarios = json::array();
+    for (const ScenarioReport& scenario : output.scenarios) {
+      json inputs = json::array();
+      for (const ScenarioInput& input : scenario.inputs) {
+        inputs.push_back({{"input", report.inputs[input.input].name},
+                          {"median", number_or_null(input.shift.median)},
+                          {"overall_median", input.shift.overall_median},
+                          {"shift_in_std_devs", number_or_null(input.shift.shift)}});
+      }
+      scenarios.push_back({{"scenario", scenario.text}, {"iterations", scenario.iterations}, {"inputs", std::move(inputs)}});
+    }
+    entry["scenarios"] = std::move(scenarios);
     outputs.push_back(std::move(entry));
   }
   json inputs = json::array();

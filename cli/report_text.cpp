@@ -103,6 +103,27 @@ void sensitivity_lines(std::string& out, const SimulationReport& report, const O
   }
 }
 
+void driver_lines(std::string& out, const SimulationReport& report, const OutputReport& output) {
+  if (output.sensitivity.empty()) return;
+  std::size_t width_of_names = 10;
+  for (const auto& input : report.inputs) width_of_names = std::max(width_of_names, input.name.size());
+  out += "  contribution to variance; swing: the output's mean over the input's lowest and highest tenth:\n";
+  for (const Sensitivity& s : output.sensitivity) {
+    out += fmt::format("  {:<{}}  {:>5.1f}%  {:>12} {:>12}\n", report.inputs[s.input].name, width_of_names,
+                       100 * s.contribution, optional_number(s.swing.low), optional_number(s.swing.high));
+  }
+  for (const ScenarioReport& scenario : output.scenarios) {
+    out += fmt::format("  scenario {} ({} iterations): each input's median there against its own, in standard "
+                       "deviations:\n",
+                       terminal_safe(scenario.text), scenario.iterations);
+    for (const ScenarioInput& input : scenario.inputs) {
+      out += fmt::format("  {:<{}}  {:>7}  {:>12} against {}\n", report.inputs[input.input].name, width_of_names,
+                         input.shift.shift ? fmt::format("{:+.2f}", *input.shift.shift) : "-",
+                         optional_number(input.shift.median), readable(input.shift.overall_median));
+    }
+  }
+}
+
 }  // namespace
 
 std::string readable(double x) {
@@ -152,6 +173,7 @@ std::string report_text(const SimulationReport& report, int threads, double seco
     }
     histogram_lines(out, output, width);
     sensitivity_lines(out, report, output, width);
+    driver_lines(out, report, output);
   }
 
   if (!report.inputs.empty()) {

@@ -53,6 +53,25 @@ Target parse_target(std::string_view text) {
   return {std::string(output), *x};
 }
 
+Scenario parse_scenario(std::string_view text) {
+  const std::size_t at = text.find_last_of("<>");
+  const auto wrong = [&] {
+    fail("--scenario: '" + std::string(text) +
+         "' is not OUTPUT<SHARE% or OUTPUT>SHARE% (as \"Net present value<10%\"), nor OUTPUT<VALUE or OUTPUT>VALUE");
+  };
+  if (at == std::string_view::npos) wrong();
+  const std::string_view output = trimmed(text.substr(0, at));
+  std::string_view bound = trimmed(text.substr(at + 1));
+  host::ScenarioCondition condition;
+  condition.below = text[at] == '<';
+  condition.percentile = bound.ends_with('%');
+  if (condition.percentile) bound.remove_suffix(1);
+  const auto x = number_of(trimmed(bound));
+  if (output.empty() || !x || (condition.percentile && (*x <= 0 || *x >= 100))) wrong();
+  condition.value = *x;
+  return {std::string(output), condition, std::string(text)};
+}
+
 host::CellSetting parse_setting(std::string_view text) {
   const std::size_t at = text.find('=');
   if (at == std::string_view::npos || at == 0)

@@ -17,6 +17,9 @@ void parse_percentiles(std::string_view text, ReportSettings& into);
 // "0" (every output) or "Net present value<=0" (one output, by name or cell).
 Target parse_target(std::string_view text);
 
+// "Net present value<10%" (the output's bottom tenth), ">90%" (its top tenth), "<0" (below a value).
+Scenario parse_scenario(std::string_view text);
+
 // "Sheet!B4=0.25": the cell and its new content.
 host::CellSetting parse_setting(std::string_view text);
 

@@ -54,12 +54,17 @@ int run_simulate(const SimulateOptions& options) {
   run.sampling = options.sampling;
   run.overrides = options.overrides;
   run.precision = options.precision;
-  // A target for an output the model does not have is said before the run, not after it.
+  // A target or scenario for an output the model does not have is said before the run, not after it.
   run.check_model = [&options](const host::SimulationModel& found) {
     for (const Target& target : options.report.targets) {
       const bool known = std::any_of(found.outputs.begin(), found.outputs.end(),
                                      [&](const host::ModelCell& output) { return targets_output(target, output); });
       if (!known) throw kx::Failure(kx::error::kHostFailure, "--target: the model has no output " + target.output);
+    }
+    for (const Scenario& scenario : options.report.scenarios) {
+      const bool known = std::any_of(found.outputs.begin(), found.outputs.end(),
+                                     [&](const host::ModelCell& output) { return names_output(scenario.output, output); });
+      if (!known) throw kx::Failure(kx::error::kHostFailure, "--scenario: the model has no output " + scenario.output);
     }
   };
 

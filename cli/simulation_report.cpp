@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <span>
+#include <thread>
 
 #include "common/conversions.hpp"
 #include "common/failure.hpp"
@@ -44,8 +45,12 @@ std::string sampling_name(host::Sampling sampling) {
   return sampling == host::Sampling::LatinHypercube ? "lhs" : "plain";
 }
 
+bool names_output(const std::string& name, const host::ModelCell& output) {
+  return name == output.name || kx::equals_ignore_case(name, output.address);
+}
+
 bool targets_output(const Target& target, const host::ModelCell& output) {
-  return target.output.empty() || target.output == output.name || kx::equals_ignore_case(target.output, output.address);
+  return target.output.empty() || names_output(target.output, output);
 }
 
 SimulationReport build_report(const std::string& model, const host::SimulationResult& result,
@@ -79,6 +84,18 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
                                            correlations[i].begin() + static_cast<std::ptrdiff_t>(input_count));
   }
 
+  // Each input's lowest and highest tenth of iterations, for the swing of every output.
+  std::vector<host::Tenths> tenths(input_count);
+  {
+    std::vector<std::jthread> workers;
+    for (int t = 0; t < std::max(1, threads); ++t) {
+      workers.emplace_back([&, t] {
+        for (auto i = static_cast<std::size_t>(t); i < input_count; i += static_cast<std::size_t>(std::max(1, threads)))
+          tenths[i] = host::tenths_of(result.collection.inputs[i]);
+      });
+    }
+  }
+
   for (std::size_t o = 0; o < result.collection.outputs.size(); ++o) {
     host::AnalysedSeries& output = all[input_count + o];
     const host::ModelCell& cell = result.model.outputs[o];
@@ -100,7 +117,30 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
     std::vector<double> kept;
     entry.settled_after =
         static_cast<std::int64_t>(riskfn::analysis::settled_run_count(result.collection.outputs[o].numbers(kept)));
-    for (std::size_t i = 0; i < input_count; ++i) entry.sensitivity.push_back({i, correlations[i][input_count + o]});
+    double squares = 0;
+    for (std::size_t i = 0; i < input_count; ++i) {
+      const auto& rho = correlations[i][input_count + o];
+      squares += rho ? *rho * *rho : 0;
+    }
+    for (std::size_t i = 0; i < input_count; ++i) {
+      const auto& rho = correlations[i][input_count + o];
+      entry.sensitivity.push_back({i, rho, rho && squares > 0 ? *rho * *rho / squares : 0,
+                                   host::swing(tenths[i], result.collection.outputs[o])});
+    }
+    for (const Scenario& scenario : settings.scenarios) {
+      if (!names_output(scenario.output, cell)) continue;
+      const auto iterations =
+          host::scenario_iterations(result.collection.outputs[o], output.sorted(), scenario.condition);
+      ScenarioReport shown{scenario.text, static_cast<std::int64_t>(iterations.size()), {}};
+      for (std::size_t i = 0; i < input_count; ++i) {
+        shown.inputs.push_back({i, host::scenario_shift(result.collection.inputs[i], all[i].sorted(),
+                                                        all[i].summary().std_dev, iterations)});
+      }
+      std::stable_sort(shown.inputs.begin(), shown.inputs.end(), [](const ScenarioInput& a, const ScenarioInput& b) {
+        return (a.shift.shift ? std::abs(*a.shift.shift) : -1) > (b.shift.shift ? std::abs(*b.shift.shift) : -1);
+      });
+      entry.scenarios.push_back(std::move(shown));
+    }
     std::stable_sort(entry.sensitivity.begin(), entry.sensitivity.end(),
                      [](const Sensitivity& a, const Sensitivity& b) {
                        const double left = a.rank_correlation ? std::abs(*a.rank_correlation) : -1;

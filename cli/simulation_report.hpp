@@ -10,6 +10,7 @@
 
 #include "common/host_services.hpp"
 #include "host/simulation/confidence_intervals.hpp"
+#include "host/simulation/drivers.hpp"
 #include "host/simulation/simulation.hpp"
 #include "host/simulation/statistics.hpp"
 
@@ -24,6 +25,27 @@ struct HistogramClass {
 struct Sensitivity {
   std::size_t input = 0;  // index into the report's inputs
   std::optional<double> rank_correlation;
+  double contribution = 0;  // the squared rank correlation's share of all inputs' (0..1)
+  host::Swing swing;        // the output's mean over the input's lowest and highest tenth
+};
+
+// An input in a scenario's iterations.
+struct ScenarioInput {
+  std::size_t input = 0;
+  host::ScenarioShift shift;
+};
+
+// A scenario asked for: the iterations of an output below or above a value or percentile.
+struct Scenario {
+  std::string output;
+  host::ScenarioCondition condition;
+  std::string text;  // as the user wrote it
+};
+
+struct ScenarioReport {
+  std::string text;
+  std::int64_t iterations = 0;
+  std::vector<ScenarioInput> inputs;  // furthest from their median first
 };
 
 struct CellReport {
@@ -47,6 +69,7 @@ struct OutputReport : CellReport {
   std::vector<HistogramClass> histogram;  // kxHISTO's classes
   std::int64_t settled_after = 0;         // kxOPTNUM's run count; 0 when the result never settled
   std::vector<Sensitivity> sensitivity;   // largest correlation first
+  std::vector<ScenarioReport> scenarios;
 };
 
 // A target asked for: of every output, or of the one with this name or cell.
@@ -60,6 +83,7 @@ struct ReportSettings {
   std::vector<double> percentiles{host::kReportedPercentiles.begin(), host::kReportedPercentiles.end()};
   std::vector<std::string> percentile_labels{"5", "25", "50", "75", "95"};  // as the user wrote them
   std::vector<Target> targets;
+  std::vector<Scenario> scenarios;
 };
 
 struct SimulationReport {
@@ -87,6 +111,7 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
 
 // Whether a target applies to an output: it names none, or the output's name or cell.
 bool targets_output(const Target& target, const host::ModelCell& output);
+bool names_output(const std::string& name, const host::ModelCell& output);
 
 std::string sampling_name(host::Sampling sampling);
 
