@@ -88,6 +88,8 @@ int main(int argc, char** argv) {
                    "The inputs that stand out when an output is in its bottom or top share (\"NAME<10%\", "
                    "\"NAME>90%\") or beyond a value (\"NAME<0\"); may be repeated")
       ->allow_extra_args(false);
+  simulate->add_flag("--fix-correlations", simulate_options.fix_correlations,
+                     "Run an invalid correlation matrix as the nearest valid one instead of stopping");
   std::string precision;
   simulate->add_option("--precision", precision,
                        "Run in blocks until the 95% interval of every output's mean is within this: 1% of the mean, "

@@ -80,6 +80,23 @@ std::string report_json(const SimulationReport& report) {
     for (const auto& rho : row) line.push_back(number_or_null(rho));
     correlations.push_back(std::move(line));
   }
+  json fixed_correlations = json::array();
+  const auto matrix_json = [](const Eigen::MatrixXd& m) {
+    json rows = json::array();
+    for (Eigen::Index r = 0; r < m.rows(); ++r) {
+      json row = json::array();
+      for (Eigen::Index c = 0; c < m.cols(); ++c) row.push_back(m(r, c));
+      rows.push_back(std::move(row));
+    }
+    return rows;
+  };
+  for (const host::FixedCorrelations& fixed : report.fixed_correlations) {
+    fixed_correlations.push_back({{"range", fixed.range},
+                                  {"problem", fixed.problem},
+                                  {"asked", matrix_json(fixed.asked)},
+                                  {"used", matrix_json(fixed.used)},
+                                  {"largest_change", fixed.largest_change}});
+  }
   json set = json::object();
   for (const host::CellSetting& setting : report.set) set[setting.cell] = setting.text;
   json precision = nullptr;
@@ -95,6 +112,7 @@ std::string report_json(const SimulationReport& report) {
                          {"sampling", sampling_name(report.sampling)},
                          {"locked", report.locked},
                          {"set", std::move(set)},
+                         {"fixed_correlations", std::move(fixed_correlations)},
                          {"outputs", std::move(outputs)},
                          {"inputs", std::move(inputs)}, {"input_correlations", std::move(correlations)}};
   return document.dump(2) + "\n";

@@ -148,6 +148,15 @@ std::string report_text(const SimulationReport& report, int threads, double seco
                              "wider than ±{}\n",
                              report.iterations, precision_text(*report.precision));
   }
+  for (const host::FixedCorrelations& fixed : report.fixed_correlations) {
+    out += fmt::format("correlation matrix {}: {}; run with the nearest valid one (largest change {:.4f}):\n",
+                       terminal_safe(fixed.range), terminal_safe(fixed.problem), fixed.largest_change);
+    for (Eigen::Index r = 0; r < fixed.used.rows(); ++r) {
+      out += " ";
+      for (Eigen::Index c = 0; c < fixed.used.cols(); ++c) out += fmt::format(" {:>9.6f}", fixed.used(r, c));
+      out += "\n";
+    }
+  }
   if (!report.locked.empty())
     out += fmt::format("locked at their deterministic values: {}\n", fmt::join(report.locked, ", "));
   if (!report.set.empty()) {

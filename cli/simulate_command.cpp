@@ -54,6 +54,7 @@ int run_simulate(const SimulateOptions& options) {
   run.sampling = options.sampling;
   run.overrides = options.overrides;
   run.precision = options.precision;
+  run.fix_correlations = options.fix_correlations;
   // A target or scenario for an output the model does not have is said before the run, not after it.
   run.check_model = [&options](const host::SimulationModel& found) {
     for (const Target& target : options.report.targets) {

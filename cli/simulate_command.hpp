@@ -26,6 +26,7 @@ struct SimulateOptions {
   std::string plot_path;
   bool server = false;  // mktfn through its server program
   std::optional<host::Precision> precision;
+  bool fix_correlations = false;
   ReportSettings report;
   host::ModelOverrides overrides;
 };

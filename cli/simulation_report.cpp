@@ -67,6 +67,7 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
   report.precision = run.precision;
   report.iteration_cap = run.iterations;
   report.precision_met = result.precision_met;
+  report.fixed_correlations = result.fixed_correlations;
   const int threads = run.threads;
 
   std::vector<const host::Series*> series;

@@ -100,6 +100,7 @@ struct SimulationReport {
   std::optional<host::Precision> precision;  // asked of the run
   std::int64_t iteration_cap = 0;            // the most a run to a precision could run
   bool precision_met = false;
+  std::vector<host::FixedCorrelations> fixed_correlations;
   // Rank correlation of every pair of inputs, by input index.
   std::vector<std::vector<std::optional<double>>> input_correlations;
 };

@@ -14,6 +14,7 @@
 #include "common/failure.hpp"
 #include "common/uniform_generator.hpp"
 #include "host/simulation/confidence_intervals.hpp"
+#include "host/simulation/correlation_matrices.hpp"
 #include "host/session/session.hpp"
 
 namespace host {
@@ -50,6 +51,7 @@ class Worker {
   }
 
   const SimulationModel& model() const { return model_; }
+  FormulaEngine& engine() { return session_.engine(); }
   const std::vector<FormulaEngine::CellFailure>& call_failures() { return session_.engine().call_failures(); }
   std::vector<kx::Value> output_values() const {
     std::vector<kx::Value> values;
@@ -175,10 +177,27 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
 
   // The first worker is set up here, so that a model that cannot run fails before any thread starts.
   std::vector<std::unique_ptr<Worker>> workers(static_cast<std::size_t>(threads));
-  workers[0] = std::make_unique<Worker>(source, options.overrides);
+  ModelOverrides overrides = options.overrides;
+  workers[0] = std::make_unique<Worker>(source, overrides);
+  for (const CorrelationMatrix& matrix : correlation_matrices(workers[0]->engine())) {
+    const auto problem = correlation_problem(matrix);
+    if (!problem) continue;
+    const bool repairable = matrix.values.rows() == matrix.values.cols() && !matrix.values.hasNaN();
+    if (!options.fix_correlations || !repairable) {
+      fail("the correlation matrix " + matrix.range + ": " + *problem +
+           (repairable ? "; --fix-correlations runs with the nearest valid one" : ""));
+    }
+    FixedCorrelations fixed{matrix.range, *problem, matrix.values, nearest_correlation(matrix.values), 0};
+    fixed.largest_change = (fixed.used - fixed.asked).cwiseAbs().maxCoeff();
+    const auto settings = settings_of(matrix, fixed.used);
+    overrides.set.insert(overrides.set.end(), settings.begin(), settings.end());
+    result.fixed_correlations.push_back(std::move(fixed));
+  }
+  // Every worker, the first too, runs with the repaired matrices in its cells.
+  if (!result.fixed_correlations.empty()) workers[0] = std::make_unique<Worker>(source, overrides);
   result.model = workers[0]->model();
   if (options.check_model) options.check_model(result.model);
-  result.base_case = base_case(source, options.overrides);
+  result.base_case = base_case(source, overrides);
   // The workers' workbooks go with them; the result names cells by their addresses only.
   for (auto* cells : {&result.model.inputs, &result.model.outputs, &result.model.locked}) {
     for (ModelCell& cell : *cells) cell.sheet = nullptr;
@@ -215,7 +234,7 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
     for (std::size_t w = 0; w < workers.size(); ++w) {
       running.emplace_back([&, w] {
         try {
-          if (!workers[w]) workers[w] = std::make_unique<Worker>(source, options.overrides);
+          if (!workers[w]) workers[w] = std::make_unique<Worker>(source, overrides);
           for (std::int64_t block; (block = next_block.fetch_add(1)) < block_count;) {
             const std::int64_t first = from + block * block_size;
             const std::int64_t count = std::min(block_size, to - first);

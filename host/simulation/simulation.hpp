@@ -12,6 +12,8 @@
 #include "common/object.hpp"
 #include "host/document/book.hpp"
 #include "host/formula/formula_engine.hpp"
+#include <Eigen/Dense>
+
 #include "host/simulation/collection.hpp"
 #include "host/simulation/simulation_model.hpp"
 
@@ -37,6 +39,9 @@ struct SimulationOptions {
   // With a precision, the run stops at the first check where every output meets it, or at
   // `iterations`; checks fall after iteration counts fixed in advance.
   std::optional<Precision> precision;
+  // A correlation matrix that kxCORREL reads and that is not valid stops the run, unless it
+  // is to be replaced by the nearest valid one.
+  bool fix_correlations = false;
   // Called with the model once it is known, before any iteration runs: a caller checks there
   // what it asks of the model's cells, so that a mistake does not wait for the run to end.
   std::function<void(const SimulationModel&)> check_model;
@@ -55,6 +60,15 @@ struct SimulationProgress {
 };
 using ProgressListener = std::function<void(const SimulationProgress&)>;
 
+// A correlation matrix replaced for the run by the nearest valid one.
+struct FixedCorrelations {
+  std::string range;
+  std::string problem;
+  Eigen::MatrixXd asked;
+  Eigen::MatrixXd used;
+  double largest_change = 0;
+};
+
 struct SimulationResult {
   SimulationModel model;  // names and addresses (no sheets: the workers' workbooks are gone)
   Collection collection;
@@ -65,6 +79,7 @@ struct SimulationResult {
   // Every output's value with every input at its deterministic value, as a locked cell has it.
   std::vector<kx::Value> base_case;
   bool precision_met = false;  // a run to a precision stopped because every output met it
+  std::vector<FixedCorrelations> fixed_correlations;
 };
 
 // Runs the simulation. Raises kx::Failure with a one-line message for options or a model that
