@@ -88,6 +88,8 @@ int main(int argc, char** argv) {
                    "The inputs that stand out when an output is in its bottom or top share (\"NAME<10%\", "
                    "\"NAME>90%\") or beyond a value (\"NAME<0\"); may be repeated")
       ->allow_extra_args(false);
+  simulate->add_option("--xlsx", simulate_options.xlsx_path,
+                       "Write the report as a workbook: summary, sensitivity, every iteration and charts");
   simulate->add_flag("--fix-correlations", simulate_options.fix_correlations,
                      "Run an invalid correlation matrix as the nearest valid one instead of stopping");
   std::string precision;

@@ -18,6 +18,7 @@
 #include "cli/report_json.hpp"
 #include "cli/report_plot.hpp"
 #include "cli/report_text.hpp"
+#include "cli/report_workbook.hpp"
 #include "cli/simulation_report.hpp"
 #include "cli/terminal_text.hpp"
 #include "cli/workbook_loading.hpp"
@@ -90,6 +91,7 @@ int run_simulate(const SimulateOptions& options) {
   }
   if (!options.csv_path.empty()) write_iterations_csv(options.csv_path, result);
   if (!options.plot_path.empty()) draw_report(options.plot_path, report);
+  if (!options.xlsx_path.empty()) write_report_workbook(options.xlsx_path, report, result);
   return 0;
 }
 

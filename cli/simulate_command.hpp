@@ -24,6 +24,7 @@ struct SimulateOptions {
   bool json = false;
   std::string csv_path;
   std::string plot_path;
+  std::string xlsx_path;
   bool server = false;  // mktfn through its server program
   std::optional<host::Precision> precision;
   bool fix_correlations = false;
