@@ -90,6 +90,8 @@ int main(int argc, char** argv) {
       ->allow_extra_args(false);
   simulate->add_option("--xlsx", simulate_options.xlsx_path,
                        "Write the report as a workbook: summary, sensitivity, every iteration and charts");
+  simulate->add_flag("--log-x", simulate_options.report.log_x,
+                     "Draw the histogram of an output whose values are all positive on a log scale");
   simulate->add_flag("--fix-correlations", simulate_options.fix_correlations,
                      "Run an invalid correlation matrix as the nearest valid one instead of stopping");
   std::string precision;

@@ -83,7 +83,9 @@ int run_simulate(const SimulateOptions& options) {
 
   // kxHISTO and kxOPTNUM reach the host's worksheet functions, so the report has a session of its own.
   host::Session session({riskfn::create_object("Main")});
-  const SimulationReport report = build_report(model, result, run, options.report, session.application());
+  ReportSettings settings = options.report;
+  settings.convergence = !options.plot_path.empty();
+  const SimulationReport report = build_report(model, result, run, settings, session.application());
   if (options.json) {
     fmt::print("{}", report_json(report));
   } else {

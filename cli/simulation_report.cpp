@@ -35,6 +35,35 @@ std::vector<HistogramClass> histogram_of(kx::Application& host, std::span<const 
   }
 }
 
+// The running mean, its interval and the running 5th and 95th percentiles at about kPoints
+// iteration counts spaced evenly on a log scale.
+std::vector<ConvergencePoint> convergence_of(std::span<const double> numbers) {
+  constexpr int kPoints = 60;
+  constexpr std::size_t kFirst = 20;
+  std::vector<ConvergencePoint> points;
+  if (numbers.size() < kFirst) return points;
+  const double ratio = std::pow(static_cast<double>(numbers.size()) / kFirst, 1.0 / (kPoints - 1));
+  std::vector<double> prefix;
+  double sum = 0, squares = 0;
+  std::size_t summed = 0;
+  double at = kFirst;
+  for (int p = 0; p < kPoints; ++p, at *= ratio) {
+    const std::size_t n = p + 1 == kPoints ? numbers.size() : std::min(numbers.size(), static_cast<std::size_t>(at));
+    if (!points.empty() && static_cast<std::size_t>(points.back().iterations) >= n) continue;
+    for (; summed < n; ++summed) {
+      sum += numbers[summed];
+      squares += numbers[summed] * numbers[summed];
+    }
+    const double mean = sum / static_cast<double>(n);
+    const double variance = std::max(0.0, (squares - sum * mean) / static_cast<double>(n - 1));
+    prefix.assign(numbers.begin(), numbers.begin() + static_cast<std::ptrdiff_t>(n));
+    std::sort(prefix.begin(), prefix.end());
+    points.push_back({static_cast<std::int64_t>(n), mean, 1.96 * std::sqrt(variance / static_cast<double>(n)),
+                      host::percentile(prefix, 5), host::percentile(prefix, 95)});
+  }
+  return points;
+}
+
 }  // namespace
 
 std::string precision_text(const host::Precision& precision) {
@@ -68,6 +97,7 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
   report.iteration_cap = run.iterations;
   report.precision_met = result.precision_met;
   report.fixed_correlations = result.fixed_correlations;
+  report.log_x = settings.log_x;
   const int threads = run.threads;
 
   std::vector<const host::Series*> series;
@@ -148,6 +178,7 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
                        const double right = b.rank_correlation ? std::abs(*b.rank_correlation) : -1;
                        return left > right;
                      });
+    if (settings.convergence) entry.convergence = convergence_of(result.collection.outputs[o].numbers(kept));
     entry.sorted = output.take_sorted();
     report.outputs.push_back(std::move(entry));
   }

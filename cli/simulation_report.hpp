@@ -60,6 +60,15 @@ struct TargetShare {
   double at_or_below = 0;
 };
 
+// The estimates after the first `iterations` of the run, for a convergence chart.
+struct ConvergencePoint {
+  std::int64_t iterations = 0;
+  double mean = 0;
+  double half_width = 0;  // of the mean's 95% interval
+  double p5 = 0;
+  double p95 = 0;
+};
+
 struct OutputReport : CellReport {
   std::optional<host::Interval> mean_ci95;
   std::vector<host::Interval> percentile_ci95;  // one for each reported percentile
@@ -70,6 +79,7 @@ struct OutputReport : CellReport {
   std::int64_t settled_after = 0;         // kxOPTNUM's run count; 0 when the result never settled
   std::vector<Sensitivity> sensitivity;   // largest correlation first
   std::vector<ScenarioReport> scenarios;
+  std::vector<ConvergencePoint> convergence;  // only when asked for
 };
 
 // A target asked for: of every output, or of the one with this name or cell.
@@ -84,6 +94,8 @@ struct ReportSettings {
   std::vector<std::string> percentile_labels{"5", "25", "50", "75", "95"};  // as the user wrote them
   std::vector<Target> targets;
   std::vector<Scenario> scenarios;
+  bool convergence = false;  // follow the estimates through the run, for a chart
+  bool log_x = false;        // draw histograms of positive outputs on a log scale
 };
 
 struct SimulationReport {
@@ -101,6 +113,7 @@ struct SimulationReport {
   std::int64_t iteration_cap = 0;            // the most a run to a precision could run
   bool precision_met = false;
   std::vector<host::FixedCorrelations> fixed_correlations;
+  bool log_x = false;
   // Rank correlation of every pair of inputs, by input index.
   std::vector<std::vector<std::optional<double>>> input_correlations;
 };

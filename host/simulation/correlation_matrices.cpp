@@ -106,6 +106,12 @@ std::optional<std::string> correlation_problem(const CorrelationMatrix& matrix) 
       if (std::isnan(m(r, c))) return fmt::format("{} holds no number", cell_name(matrix, r, c));
     }
   }
+  // One cell holds the correlation of two variables, not a matrix.
+  if (m.size() == 1) {
+    if (std::abs(m(0, 0)) <= 1 + kTolerance) return std::nullopt;
+    return fmt::format("a correlation must lie from -1 to 1, and {} is {}", cell_name(matrix, 0, 0),
+                       number_text(m(0, 0)));
+  }
   for (Eigen::Index i = 0; i < m.rows(); ++i) {
     if (std::abs(m(i, i) - 1) > kTolerance)
       return fmt::format("its diagonal must hold 1, and {} is {}", cell_name(matrix, i, i), number_text(m(i, i)));
@@ -127,6 +133,7 @@ std::optional<std::string> correlation_problem(const CorrelationMatrix& matrix) 
 }
 
 Eigen::MatrixXd nearest_correlation(const Eigen::MatrixXd& matrix) {
+  if (matrix.size() == 1) return matrix.cwiseMax(-1.0).cwiseMin(1.0);
   // Clamped into the unit range first: a correlation beyond it is no correlation at all.
   const Eigen::MatrixXd start = (matrix + matrix.transpose()).cwiseMax(-2.0).cwiseMin(2.0) / 2;
   Eigen::MatrixXd y = start;

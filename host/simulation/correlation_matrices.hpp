@@ -27,12 +27,13 @@ struct CorrelationMatrix {
 std::vector<CorrelationMatrix> correlation_matrices(FormulaEngine& engine);
 
 // What is wrong with a matrix, in a few words ("not symmetric: D19 is 0.5, B21 is 0.4"); none
-// for a valid correlation matrix.
+// for a valid correlation matrix. A single cell is the correlation of two variables.
 std::optional<std::string> correlation_problem(const CorrelationMatrix& matrix);
 
 // The nearest correlation matrix in the Frobenius norm by alternating projections with
 // Dykstra's correction (Higham, 2002), its eigenvalues kept from going below a hair above 0 so
-// that it stays usable after rounding. The matrix must be square, symmetric and hold numbers.
+// that it stays usable after rounding; a single correlation is clamped into -1..1. The matrix
+// must be square and hold numbers.
 Eigen::MatrixXd nearest_correlation(const Eigen::MatrixXd& matrix);
 
 // The settings that write a matrix's values into its cells, each exact to the last digit.

@@ -28,7 +28,7 @@ std::string model_with(const std::vector<std::vector<double>>& matrix) {
     for (std::size_t c = 0; c < k; ++c) csv += fmt::format("{}{}", c ? "," : "", row[c]);
     csv += "\n";
   }
-  const std::string last = std::string(1, static_cast<char>('A' + k - 1)) + std::to_string(k);
+  const std::string last = fmt::format("{}{}", static_cast<char>('A' + k - 1), k);
   csv += fmt::format("\"=kxCORREL(A1:{})\"\n", last);
   for (std::size_t c = 0; c < k; ++c) {
     const char column = static_cast<char>('A' + c);
@@ -57,6 +57,7 @@ TEST(SimulateCorrelations, InvalidMatrixStopsTheRunNamingItsRange) {
       {"not symmetric", {{1, 0.5, 0}, {0.4, 1, 0}, {0, 0, 1}}, "!A1:C3: not symmetric: B1 is 0.5, A2 is 0.4"},
       {"diagonal", {{1, 0.5}, {0.5, 0.9}}, "!A1:B2: its diagonal must hold 1, and B2 is 0.9"},
       {"beyond one", {{1, 1.2, 0}, {1.2, 1, 0}, {0, 0, 1}}, "a correlation must lie from -1 to 1, and B1 is 1.2"},
+      {"one correlation beyond one", {{-1.5}}, "!A1:A1: a correlation must lie from -1 to 1, and A1 is -1.5"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
