@@ -97,6 +97,12 @@ std::string report_json(const SimulationReport& report) {
                                   {"used", matrix_json(fixed.used)},
                                   {"largest_change", fixed.largest_change}});
   }
+  json asked = json::array();
+  for (const host::AskedCorrelation& pair : report.asked_correlations) {
+    asked.push_back({{"inputs", {report.inputs[pair.first].name, report.inputs[pair.second].name}},
+                     {"asked", pair.asked},
+                     {"achieved", number_or_null(report.input_correlations[pair.first][pair.second])}});
+  }
   json set = json::object();
   for (const host::CellSetting& setting : report.set) set[setting.cell] = setting.text;
   json precision = nullptr;
@@ -114,7 +120,8 @@ std::string report_json(const SimulationReport& report) {
                          {"set", std::move(set)},
                          {"fixed_correlations", std::move(fixed_correlations)},
                          {"outputs", std::move(outputs)},
-                         {"inputs", std::move(inputs)}, {"input_correlations", std::move(correlations)}};
+                         {"inputs", std::move(inputs)}, {"input_correlations", std::move(correlations)},
+                         {"asked_correlations", std::move(asked)}};
   return document.dump(2) + "\n";
 }
 

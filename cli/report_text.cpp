@@ -200,9 +200,14 @@ std::string report_text(const SimulationReport& report, int threads, double seco
     for (std::size_t a = 0; a < report.inputs.size(); ++a) {
       for (std::size_t b = a + 1; b < report.inputs.size(); ++b) {
         const auto& rho = report.input_correlations[a][b];
-        if (rho && std::abs(*rho) >= kNotableCorrelation) {
+        const auto asked = std::find_if(report.asked_correlations.begin(), report.asked_correlations.end(),
+                                        [&](const host::AskedCorrelation& c) { return c.first == a && c.second == b; });
+        const bool was_asked = asked != report.asked_correlations.end() && asked->asked != 0;
+        if ((rho && std::abs(*rho) >= kNotableCorrelation) || was_asked) {
           pairs +=
-              fmt::format("  {} ~ {}: {}\n", report.inputs[a].name, report.inputs[b].name, signed_correlation(rho));
+              fmt::format("  {} ~ {}: {}", report.inputs[a].name, report.inputs[b].name, signed_correlation(rho));
+          if (was_asked) pairs += fmt::format(" (asked {:+.3f})", asked->asked);
+          pairs += "\n";
         }
       }
     }

@@ -98,6 +98,7 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
   report.precision_met = result.precision_met;
   report.fixed_correlations = result.fixed_correlations;
   report.log_x = settings.log_x;
+  report.asked_correlations = result.asked_correlations;
   const int threads = run.threads;
 
   std::vector<const host::Series*> series;

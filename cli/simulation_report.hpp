@@ -113,6 +113,7 @@ struct SimulationReport {
   std::int64_t iteration_cap = 0;            // the most a run to a precision could run
   bool precision_met = false;
   std::vector<host::FixedCorrelations> fixed_correlations;
+  std::vector<host::AskedCorrelation> asked_correlations;  // by input index
   bool log_x = false;
   // Rank correlation of every pair of inputs, by input index.
   std::vector<std::vector<std::optional<double>>> input_correlations;

@@ -156,6 +156,54 @@ Eigen::MatrixXd nearest_correlation(const Eigen::MatrixXd& matrix) {
   return result;
 }
 
+std::vector<AskedCorrelation> asked_correlations(const std::vector<CorrelationMatrix>& matrices,
+                                                 const SimulationModel& model) {
+  // Each input's place in a matrix: the matrix and the index of the number it takes.
+  std::vector<std::optional<std::pair<std::size_t, Eigen::Index>>> places(model.inputs.size());
+  for (std::size_t i = 0; i < model.inputs.size(); ++i) {
+    const ModelCell& input = model.inputs[i];
+    const Cell* cell = input.sheet == nullptr ? nullptr : input.sheet->find(input.row, input.column);
+    if (cell == nullptr || !cell->formula) continue;
+    const SyntaxTree& tree = cell->formula->tree();
+    for (const Node& node : tree.nodes) {
+      const auto* call = std::get_if<Call>(&node.data);
+      if (call == nullptr || call->function == nullptr || call->function->kind != Function::Kind::Member) continue;
+      const auto& parameters = call->function->member->parameters;
+      for (std::size_t p = 0; p < parameters.size() && p < call->arguments.count; ++p) {
+        if (parameters[p].name != "corFactor") continue;
+        const auto* reference = std::get_if<ReferenceNode>(&tree[tree.arguments[call->arguments.first + p]].data);
+        if (reference == nullptr || !reference->area.single_cell() || reference->sheet == nullptr) continue;
+        const std::int32_t row = reference->area.top, column = reference->area.left;
+        for (std::size_t m = 0; m < matrices.size(); ++m) {
+          const Eigen::Index k = matrices[m].values.rows();
+          for (const ModelCell& caller : matrices[m].callers) {
+            if (caller.sheet != reference->sheet) continue;
+            // The numbers spill along the caller's row, or down its column.
+            if (row == caller.row && column >= caller.column && column < caller.column + k) {
+              places[i] = std::pair(m, Eigen::Index{column - caller.column});
+            } else if (column == caller.column && row >= caller.row && row < caller.row + k) {
+              places[i] = std::pair(m, Eigen::Index{row - caller.row});
+            }
+          }
+        }
+      }
+    }
+  }
+  std::vector<AskedCorrelation> asked;
+  for (std::size_t a = 0; a < places.size(); ++a) {
+    for (std::size_t b = a + 1; b < places.size(); ++b) {
+      if (!places[a] || !places[b] || places[a]->first != places[b]->first) continue;
+      const Eigen::MatrixXd& values = matrices[places[a]->first].values;
+      if (values.rows() != values.cols() || values.rows() < 2) continue;
+      // kxCORREL reads the lower triangle.
+      const Eigen::Index i = std::max(places[a]->second, places[b]->second);
+      const Eigen::Index j = std::min(places[a]->second, places[b]->second);
+      if (i != j) asked.push_back({a, b, values(i, j)});
+    }
+  }
+  return asked;
+}
+
 std::vector<CellSetting> settings_of(const CorrelationMatrix& matrix, const Eigen::MatrixXd& values) {
   std::vector<CellSetting> settings;
   for (Eigen::Index r = 0; r < values.rows(); ++r) {

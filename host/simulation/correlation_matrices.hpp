@@ -36,6 +36,17 @@ std::optional<std::string> correlation_problem(const CorrelationMatrix& matrix);
 // must be square and hold numbers.
 Eigen::MatrixXd nearest_correlation(const Eigen::MatrixXd& matrix);
 
+// A pair of the model's inputs (by index) that a matrix correlates, and the correlation asked.
+struct AskedCorrelation {
+  std::size_t first = 0;
+  std::size_t second = 0;
+  double asked = 0;
+};
+
+// The pairs of inputs whose corFactor is a number kxCORREL spills from one of the matrices.
+std::vector<AskedCorrelation> asked_correlations(const std::vector<CorrelationMatrix>& matrices,
+                                                 const SimulationModel& model);
+
 // The settings that write a matrix's values into its cells, each exact to the last digit.
 std::vector<CellSetting> settings_of(const CorrelationMatrix& matrix, const Eigen::MatrixXd& values);
 

@@ -196,6 +196,7 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
   // Every worker, the first too, runs with the repaired matrices in its cells.
   if (!result.fixed_correlations.empty()) workers[0] = std::make_unique<Worker>(source, overrides);
   result.model = workers[0]->model();
+  result.asked_correlations = asked_correlations(correlation_matrices(workers[0]->engine()), result.model);
   if (options.check_model) options.check_model(result.model);
   result.base_case = base_case(source, overrides);
   // The workers' workbooks go with them; the result names cells by their addresses only.

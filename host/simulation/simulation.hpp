@@ -15,6 +15,7 @@
 #include <Eigen/Dense>
 
 #include "host/simulation/collection.hpp"
+#include "host/simulation/correlation_matrices.hpp"
 #include "host/simulation/simulation_model.hpp"
 
 namespace host {
@@ -80,6 +81,7 @@ struct SimulationResult {
   std::vector<kx::Value> base_case;
   bool precision_met = false;  // a run to a precision stopped because every output met it
   std::vector<FixedCorrelations> fixed_correlations;
+  std::vector<AskedCorrelation> asked_correlations;
 };
 
 // Runs the simulation. Raises kx::Failure with a one-line message for options or a model that

@@ -113,7 +113,23 @@ TEST(SimulateCorrelations, ValidMatricesRunAsTheyAre) {
   const Outcome fixing = run_kx({"simulate", "-n", "300", "--seed", "2", "--json", "--fix-correlations"});
   ASSERT_EQ(plain.status, 0) << plain.err;
   EXPECT_EQ(plain.out, fixing.out);
-  EXPECT_TRUE(nlohmann::json::parse(plain.out)["fixed_correlations"].empty());
+  const auto report = nlohmann::json::parse(plain.out);
+  EXPECT_TRUE(report["fixed_correlations"].empty());
+  // The report sets the correlations asked for beside those the run achieved.
+  struct Pair {
+    const char* first;
+    const char* second;
+    double asked;
+  };
+  const Pair pairs[] = {{"Market share", "Unit price", -0.6}, {"Market share", "Unit cost", 0}, {"Unit price", "Unit cost", 0.5}};
+  ASSERT_EQ(report["asked_correlations"].size(), std::size(pairs));
+  for (std::size_t i = 0; i < std::size(pairs); ++i) {
+    SCOPED_TRACE(pairs[i].first);
+    const auto& shown = report["asked_correlations"][i];
+    EXPECT_EQ(shown["inputs"], nlohmann::json::array({pairs[i].first, pairs[i].second}));
+    EXPECT_EQ(shown["asked"].get<double>(), pairs[i].asked);
+    EXPECT_NEAR(shown["achieved"].get<double>(), pairs[i].asked, 0.15);  // 300 iterations
+  }
 }
 
 }  // namespace
