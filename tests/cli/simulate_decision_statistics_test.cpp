@@ -17,45 +17,26 @@
 #include <vector>
 
 #include "tests/cli/kx_program.hpp"
+#include "tests/cli/simulation_files.hpp"
 
 namespace cli {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::Outcome;
+using testing::read_columns;
 using testing::run_kx;
 
-fs::path scratch(const std::string& name) {
-  return fs::temp_directory_path() / fmt::format("kx_decision_test_{}_{}", getpid(), name);
-}
+fs::path scratch(const std::string& name) { return testing::scratch("decision_test", name); }
 
 fs::path write_model(const std::string& name, const std::string& csv) {
-  const fs::path path = scratch(name);
-  std::ofstream(path) << csv;
-  return path;
+  return testing::write_model(scratch(name), csv);
 }
 
 // A normal input, a skewed output of it and a second output.
 const char* const kModel =
     "\"=kxNORMAL(0,1,,\"\"\"\")+kxNAME(\"\"Driver\"\")\",\"=EXP(A1)+kxOUTPUT()+kxNAME(\"\"Cost\"\")\","
     "\"=10*A1+50+kxOUTPUT()+kxNAME(\"\"Scaled\"\")\"\n";
-
-// The columns of a --csv file by header; every field a number.
-std::map<std::string, std::vector<double>> read_columns(const fs::path& path) {
-  std::ifstream file(path);
-  std::string line;
-  std::getline(file, line);
-  std::vector<std::string> names;
-  std::stringstream header(line);
-  for (std::string name; std::getline(header, name, ',');) names.push_back(name);
-  std::map<std::string, std::vector<double>> columns;
-  while (std::getline(file, line)) {
-    std::stringstream row(line);
-    std::string field;
-    for (std::size_t i = 0; std::getline(row, field, ','); ++i) columns[names.at(i)].push_back(std::stod(field));
-  }
-  return columns;
-}
 
 // Linear between the closest ranks, as the spreadsheet's PERCENTILE.
 double percentile_of(const std::vector<double>& sorted, double k) {

@@ -16,39 +16,23 @@
 #include <vector>
 
 #include "tests/cli/kx_program.hpp"
+#include "tests/cli/simulation_files.hpp"
 
 namespace cli {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::Outcome;
+using testing::read_columns;
 using testing::run_kx;
 
-fs::path scratch(const std::string& name) {
-  return fs::temp_directory_path() / fmt::format("kx_drivers_test_{}_{}", getpid(), name);
-}
+fs::path scratch(const std::string& name) { return testing::scratch("drivers_test", name); }
 
 // Three inputs, one of them a count with many ties, and their weighted sum.
 const char* const kModel =
     "\"=kxNORMAL(0,1,,\"\"\"\")+kxNAME(\"\"X\"\")\",\"=A1+3*A2+0.5*A3+kxOUTPUT()+kxNAME(\"\"Total\"\")\"\n"
     "\"=kxUNIFORM(0,1,,\"\"\"\")+kxNAME(\"\"U\"\")\"\n"
     "\"=kxPOISSON(3,,\"\"\"\")+kxNAME(\"\"K\"\")\"\n";
-
-std::map<std::string, std::vector<double>> read_columns(const fs::path& path) {
-  std::ifstream file(path);
-  std::string line;
-  std::getline(file, line);
-  std::vector<std::string> names;
-  std::stringstream header(line);
-  for (std::string name; std::getline(header, name, ',');) names.push_back(name);
-  std::map<std::string, std::vector<double>> columns;
-  while (std::getline(file, line)) {
-    std::stringstream row(line);
-    std::string field;
-    for (std::size_t i = 0; std::getline(row, field, ','); ++i) columns[names.at(i)].push_back(std::stod(field));
-  }
-  return columns;
-}
 
 // Iteration numbers ordered by value, then by iteration.
 std::vector<std::size_t> order_of(const std::vector<double>& values) {

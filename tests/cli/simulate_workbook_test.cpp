@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "tests/cli/kx_program.hpp"
+#include "tests/cli/simulation_files.hpp"
 
 namespace cli {
 namespace {
@@ -24,9 +25,7 @@ namespace fs = std::filesystem;
 using testing::Outcome;
 using testing::run_kx;
 
-fs::path scratch(const std::string& name) {
-  return fs::temp_directory_path() / fmt::format("kx_workbook_test_{}_{}", getpid(), name);
-}
+fs::path scratch(const std::string& name) { return testing::scratch("workbook_test", name); }
 
 const char* const kModel =
     "\"=kxNORMAL(0,1,,\"\"\"\")+kxNAME(\"\"Driver\"\")\",\"=EXP(A1)+kxOUTPUT()+kxNAME(\"\"Cost\"\")\"\n"
