@@ -28,7 +28,11 @@ host::ModelSource from_csv(std::string csv) {
 // The run and the statistics of every series, as the report computes them: summaries and
 // every rank correlation.
 void simulate_and_summarise(const host::ModelSource& source, std::int64_t iterations, int threads) {
-  const host::SimulationResult result = host::simulate(source, {iterations, 1, threads});
+  host::SimulationOptions options;
+  options.iterations = iterations;
+  options.seed = 1;
+  options.threads = threads;
+  const host::SimulationResult result = host::simulate(source, options);
   std::vector<const host::Series*> series;
   for (const auto& one : result.collection.inputs) series.push_back(&one);
   for (const auto& one : result.collection.outputs) series.push_back(&one);

@@ -5,8 +5,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <vector>
 
+#include "cli/terminal_text.hpp"
+#include "cli/value_text.hpp"
 #include "common/failure.hpp"
 
 namespace cli {
@@ -31,10 +35,9 @@ class Row {
     const auto& failures = series_.failures;
     if (next_failure_ < failures.size() && failures[next_failure_].iteration == static_cast<std::int64_t>(iteration)) {
       const std::int32_t error = failures[next_failure_++].error;
-      if (error != host::kNoNumber)
-        fmt::format_to(std::back_inserter(line), ",#ERR({})", error);
-      else
-        line += ',';
+      line += ',';
+      // By name, as `kx eval` shows it: #NUM!, #DIV/0!, ...
+      if (error != host::kNoNumber) line += value_text(kx::Value(kx::ErrorValue{error}));
       return;
     }
     fmt::format_to(std::back_inserter(line), ",{}", series_.values[iteration]);
@@ -44,6 +47,19 @@ class Row {
   const host::Series& series_;
   std::size_t next_failure_ = 0;
 };
+
+// A program reading the file by its header would see one of two same-named columns only.
+void warn_shared_names(const std::string& path, const host::SimulationModel& model) {
+  std::map<std::string, std::vector<std::string>> cells_by_name;
+  for (const auto* cells : {&model.inputs, &model.outputs}) {
+    for (const host::ModelCell& cell : *cells) cells_by_name[cell.name].push_back(cell.address);
+  }
+  for (const auto& [name, cells] : cells_by_name) {
+    if (cells.size() > 1)
+      print_error_line(fmt::format("warning: {}: the columns of {} share the name \"{}\"", path, fmt::join(cells, ", "),
+                                   name));
+  }
+}
 
 }  // namespace
 
@@ -63,6 +79,7 @@ void write_iterations_csv(const std::string& path, const host::SimulationResult&
     rows.emplace_back(result.collection.outputs[i]);
   }
   line += '\n';
+  warn_shared_names(path, result.model);
   for (std::int64_t iteration = 0; iteration < result.collection.iterations; ++iteration) {
     fmt::format_to(std::back_inserter(line), "{}", iteration + 1);
     for (Row& row : rows) row.append(line, static_cast<std::size_t>(iteration));

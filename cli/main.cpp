@@ -10,6 +10,7 @@
 #include "cli/eval_command.hpp"
 #include "cli/fit_command.hpp"
 #include "cli/functions_command.hpp"
+#include "cli/simulate_arguments.hpp"
 #include "cli/simulate_command.hpp"
 #include "cli/terminal_text.hpp"
 #include "host/addin/addin_workbook.hpp"
@@ -66,8 +67,42 @@ int main(int argc, char** argv) {
   simulate->add_option("--seed", simulate_seed_text, "Seed, so that the run repeats exactly for any thread count")
       ->check(seed_check);
   simulate->add_option("--threads", simulate_options.threads, "Workers (default: one per core)");
+  // Transformed, not only checked: "LHS" must run Latin hypercube sampling as "lhs" does.
   simulate->add_option("--sampling", sampling, "plain, or lhs for Latin hypercube sampling")
-      ->check(CLI::IsMember({"plain", "lhs"}, CLI::ignore_case));
+      ->transform(CLI::IsMember({"plain", "lhs"}, CLI::ignore_case));
+  std::vector<std::string> targets;
+  simulate
+      ->add_option("--target", targets,
+                   "Report the share of iterations at or below X, of every output (X) or of one (\"NAME<=X\"); "
+                   "may be repeated")
+      ->allow_extra_args(false);
+  std::string percentiles;
+  simulate->add_option("--percentiles", percentiles, "The percentiles to report, as 1,10,50,90,99 (default 5,25,50,75,95)");
+  simulate
+      ->add_option("--lock", simulate_options.overrides.locked,
+                   "Hold this cell (A1 or Sheet!A1) at its deterministic value, as kxLOCK() does; may be repeated")
+      ->allow_extra_args(false);
+  std::vector<std::string> scenarios;
+  simulate
+      ->add_option("--scenario", scenarios,
+                   "The inputs that stand out when an output is in its bottom or top share (\"NAME<10%\", "
+                   "\"NAME>90%\") or beyond a value (\"NAME<0\"); may be repeated")
+      ->allow_extra_args(false);
+  simulate->add_option("--xlsx", simulate_options.xlsx_path,
+                       "Write the report as a workbook: summary, sensitivity, every iteration and charts");
+  simulate->add_flag("--log-x", simulate_options.report.log_x,
+                     "Draw the histogram of an output whose values are all positive on a log scale");
+  simulate->add_flag("--fix-correlations", simulate_options.fix_correlations,
+                     "Run an invalid correlation matrix as the nearest valid one instead of stopping");
+  std::string precision;
+  simulate->add_option("--precision", precision,
+                       "Run in blocks until the 95% interval of every output's mean is within this: 1% of the mean, "
+                       "or an amount; --iterations is the cap");
+  std::vector<std::string> settings;
+  simulate
+      ->add_option("--set", settings,
+                   "Run with this cell replaced: CELL=VALUE, a number, TRUE, FALSE, a text or =FORMULA; may be repeated")
+      ->allow_extra_args(false);
   simulate->add_flag("--json", simulate_options.json, "Print the report as JSON");
   simulate->add_option("--csv", simulate_options.csv_path,
                        "Write every iteration's inputs and outputs to this CSV file");
@@ -137,6 +172,13 @@ int main(int argc, char** argv) {
     }
     if (simulate->parsed()) {
       simulate_options.sampling = sampling == "lhs" ? host::Sampling::LatinHypercube : host::Sampling::Plain;
+      if (!percentiles.empty()) cli::parse_percentiles(percentiles, simulate_options.report);
+      for (const std::string& target : targets) simulate_options.report.targets.push_back(cli::parse_target(target));
+      for (const std::string& scenario : scenarios)
+        simulate_options.report.scenarios.push_back(cli::parse_scenario(scenario));
+      if (!precision.empty()) simulate_options.precision = cli::parse_precision(precision);
+      for (const std::string& setting : settings)
+        simulate_options.overrides.set.push_back(cli::parse_setting(setting));
       simulate_options.server = server;
       return cli::run_simulate(simulate_options);
     }

@@ -3,14 +3,19 @@
 #include <fmt/format.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+
+#include "cli/terminal_text.hpp"
 
 namespace cli {
 namespace {
 
 constexpr double kQuietSeconds = 1.0;
 constexpr int kWidth = 30;
+// The columns beside the bar: share, rate and time left.
+constexpr int kBeside = 48;
 
 }  // namespace
 
@@ -23,9 +28,12 @@ ProgressBar::~ProgressBar() {
 void ProgressBar::show(const host::SimulationProgress& progress) {
   if (!terminal_ || progress.seconds < kQuietSeconds || progress.total <= 0) return;
   const double share = static_cast<double>(progress.done) / static_cast<double>(progress.total);
-  const int filled = static_cast<int>(share * kWidth);
+  // Narrower on a narrow terminal: a line that wraps would no longer be replaced in place.
+  const int columns = terminal_columns(fileno(stderr));
+  const int width = columns > 0 ? std::clamp(columns - kBeside, 0, kWidth) : kWidth;
+  const int filled = static_cast<int>(share * width);
   std::string bar;
-  for (int i = 0; i < kWidth; ++i) bar += i < filled ? "█" : "░";
+  for (int i = 0; i < width; ++i) bar += i < filled ? "█" : "░";
   const double rate = static_cast<double>(progress.done) / progress.seconds;
   std::string left = "";
   if (rate > 0)

@@ -1,11 +1,13 @@
 // `kx simulate [MODEL] [--iterations N] [--seed S] [--threads T] [--sampling plain|lhs]
-// [--json] [--csv FILE] [--plot FILE]`: runs a model workbook as a Monte Carlo simulation.
+// [--json] [--csv FILE] [--plot FILE] [--target X] [--percentiles LIST] [--lock CELL]
+// [--set CELL=VALUE]`: runs a model workbook as a Monte Carlo simulation.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "cli/simulation_report.hpp"
 #include "host/simulation/simulation.hpp"
 
 namespace cli {
@@ -22,7 +24,12 @@ struct SimulateOptions {
   bool json = false;
   std::string csv_path;
   std::string plot_path;
+  std::string xlsx_path;
   bool server = false;  // mktfn through its server program
+  std::optional<host::Precision> precision;
+  bool fix_correlations = false;
+  ReportSettings report;
+  host::ModelOverrides overrides;
 };
 
 // Prints the report; returns the exit status. Raises kx::Failure for a model or options

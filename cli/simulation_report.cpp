@@ -1,11 +1,15 @@
 #include "cli/simulation_report.hpp"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <cmath>
 #include <span>
+#include <thread>
 
 #include "common/conversions.hpp"
 #include "common/failure.hpp"
+#include "common/text_compare.hpp"
 #include "riskfn/analysis/histogram.hpp"
 #include "riskfn/analysis/run_count_stability.hpp"
 
@@ -31,25 +35,76 @@ std::vector<HistogramClass> histogram_of(kx::Application& host, std::span<const 
   }
 }
 
+// The running mean, its interval and the running 5th and 95th percentiles at about kPoints
+// iteration counts spaced evenly on a log scale.
+std::vector<ConvergencePoint> convergence_of(std::span<const double> numbers) {
+  constexpr int kPoints = 60;
+  constexpr std::size_t kFirst = 20;
+  std::vector<ConvergencePoint> points;
+  if (numbers.size() < kFirst) return points;
+  const double ratio = std::pow(static_cast<double>(numbers.size()) / kFirst, 1.0 / (kPoints - 1));
+  std::vector<double> prefix;
+  double sum = 0, squares = 0;
+  std::size_t summed = 0;
+  double at = kFirst;
+  for (int p = 0; p < kPoints; ++p, at *= ratio) {
+    const std::size_t n = p + 1 == kPoints ? numbers.size() : std::min(numbers.size(), static_cast<std::size_t>(at));
+    if (!points.empty() && static_cast<std::size_t>(points.back().iterations) >= n) continue;
+    for (; summed < n; ++summed) {
+      sum += numbers[summed];
+      squares += numbers[summed] * numbers[summed];
+    }
+    const double mean = sum / static_cast<double>(n);
+    const double variance = std::max(0.0, (squares - sum * mean) / static_cast<double>(n - 1));
+    prefix.assign(numbers.begin(), numbers.begin() + static_cast<std::ptrdiff_t>(n));
+    std::sort(prefix.begin(), prefix.end());
+    points.push_back({static_cast<std::int64_t>(n), mean, 1.96 * std::sqrt(variance / static_cast<double>(n)),
+                      host::percentile(prefix, 5), host::percentile(prefix, 95)});
+  }
+  return points;
+}
+
 }  // namespace
+
+std::string precision_text(const host::Precision& precision) {
+  return precision.relative ? fmt::format("{:g}%", 100 * precision.amount) : fmt::format("{:g}", precision.amount);
+}
 
 std::string sampling_name(host::Sampling sampling) {
   return sampling == host::Sampling::LatinHypercube ? "lhs" : "plain";
 }
 
-SimulationReport build_report(const std::string& model, const host::SimulationResult& result, host::Sampling sampling,
-                              int threads, kx::Application& host) {
+bool names_output(const std::string& name, const host::ModelCell& output) {
+  return name == output.name || kx::equals_ignore_case(name, output.address);
+}
+
+bool targets_output(const Target& target, const host::ModelCell& output) {
+  return target.output.empty() || names_output(target.output, output);
+}
+
+SimulationReport build_report(const std::string& model, const host::SimulationResult& result,
+                              const host::SimulationOptions& run, const ReportSettings& settings, kx::Application& host) {
   SimulationReport report;
   report.model = model;
   report.iterations = result.collection.iterations;
   report.seed = result.seed;
-  report.sampling = sampling;
+  report.sampling = run.sampling;
+  report.percentiles = settings.percentiles;
+  report.percentile_labels = settings.percentile_labels;
   for (const host::ModelCell& cell : result.model.locked) report.locked.push_back(cell.address);
+  report.set = run.overrides.set;
+  report.precision = run.precision;
+  report.iteration_cap = run.iterations;
+  report.precision_met = result.precision_met;
+  report.fixed_correlations = result.fixed_correlations;
+  report.log_x = settings.log_x;
+  report.asked_correlations = result.asked_correlations;
+  const int threads = run.threads;
 
   std::vector<const host::Series*> series;
   for (const host::Series& input : result.collection.inputs) series.push_back(&input);
   for (const host::Series& output : result.collection.outputs) series.push_back(&output);
-  std::vector<host::AnalysedSeries> all = host::analyse(series, threads);
+  std::vector<host::AnalysedSeries> all = host::analyse(series, threads, settings.percentiles);
   std::vector<const host::AnalysedSeries*> pointers;
   for (const host::AnalysedSeries& one : all) pointers.push_back(&one);
   const auto correlations = host::rank_correlations(pointers);
@@ -61,6 +116,18 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
                                            correlations[i].begin() + static_cast<std::ptrdiff_t>(input_count));
   }
 
+  // Each input's lowest and highest tenth of iterations, for the swing of every output.
+  std::vector<host::Tenths> tenths(input_count);
+  {
+    std::vector<std::jthread> workers;
+    for (int t = 0; t < std::max(1, threads); ++t) {
+      workers.emplace_back([&, t] {
+        for (auto i = static_cast<std::size_t>(t); i < input_count; i += static_cast<std::size_t>(std::max(1, threads)))
+          tenths[i] = host::tenths_of(result.collection.inputs[i]);
+      });
+    }
+  }
+
   for (std::size_t o = 0; o < result.collection.outputs.size(); ++o) {
     host::AnalysedSeries& output = all[input_count + o];
     const host::ModelCell& cell = result.model.outputs[o];
@@ -68,17 +135,51 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
     entry.name = cell.name;
     entry.cell = cell.address;
     entry.summary = output.summary();
+    if (entry.summary.count > 0) {
+      entry.mean_ci95 = host::mean_interval95(entry.summary);
+      for (const double k : settings.percentiles)
+        entry.percentile_ci95.push_back(host::percentile_interval95(output.sorted(), k));
+      for (const Target& target : settings.targets) {
+        if (targets_output(target, cell))
+          entry.targets.push_back({target.value, host::share_at_or_below(output.sorted(), target.value)});
+      }
+    }
+    if (o < result.base_case.size()) entry.base_case = result.base_case[o];
     entry.histogram = histogram_of(host, output.sorted());
     std::vector<double> kept;
     entry.settled_after =
         static_cast<std::int64_t>(riskfn::analysis::settled_run_count(result.collection.outputs[o].numbers(kept)));
-    for (std::size_t i = 0; i < input_count; ++i) entry.sensitivity.push_back({i, correlations[i][input_count + o]});
+    double squares = 0;
+    for (std::size_t i = 0; i < input_count; ++i) {
+      const auto& rho = correlations[i][input_count + o];
+      squares += rho ? *rho * *rho : 0;
+    }
+    for (std::size_t i = 0; i < input_count; ++i) {
+      const auto& rho = correlations[i][input_count + o];
+      entry.sensitivity.push_back({i, rho, rho && squares > 0 ? *rho * *rho / squares : 0,
+                                   host::swing(tenths[i], result.collection.outputs[o])});
+    }
+    for (const Scenario& scenario : settings.scenarios) {
+      if (!names_output(scenario.output, cell)) continue;
+      const auto iterations =
+          host::scenario_iterations(result.collection.outputs[o], output.sorted(), scenario.condition);
+      ScenarioReport shown{scenario.text, static_cast<std::int64_t>(iterations.size()), {}};
+      for (std::size_t i = 0; i < input_count; ++i) {
+        shown.inputs.push_back({i, host::scenario_shift(result.collection.inputs[i], all[i].sorted(),
+                                                        all[i].summary().std_dev, iterations)});
+      }
+      std::stable_sort(shown.inputs.begin(), shown.inputs.end(), [](const ScenarioInput& a, const ScenarioInput& b) {
+        return (a.shift.shift ? std::abs(*a.shift.shift) : -1) > (b.shift.shift ? std::abs(*b.shift.shift) : -1);
+      });
+      entry.scenarios.push_back(std::move(shown));
+    }
     std::stable_sort(entry.sensitivity.begin(), entry.sensitivity.end(),
                      [](const Sensitivity& a, const Sensitivity& b) {
                        const double left = a.rank_correlation ? std::abs(*a.rank_correlation) : -1;
                        const double right = b.rank_correlation ? std::abs(*b.rank_correlation) : -1;
                        return left > right;
                      });
+    if (settings.convergence) entry.convergence = convergence_of(result.collection.outputs[o].numbers(kept));
     entry.sorted = output.take_sorted();
     report.outputs.push_back(std::move(entry));
   }

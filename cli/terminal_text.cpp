@@ -2,6 +2,10 @@
 
 #include <fmt/format.h>
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 
 namespace cli {
@@ -28,6 +32,48 @@ std::string terminal_safe(std::string_view text) {
     }
   }
   return safe;
+}
+
+int terminal_columns(int fd) {
+  if (isatty(fd) == 0) return 0;
+  winsize size{};
+  if (ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+  return 80;  // a terminal that does not say
+}
+
+std::size_t display_width(std::string_view text) {
+  return static_cast<std::size_t>(
+      std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xc0) != 0x80; }));
+}
+
+std::string wrapped(const std::string& text, int width) {
+  if (width <= 0) return text;
+  const auto limit = static_cast<std::size_t>(width);
+  std::string out;
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    std::string piece = text.substr(start, end - start);
+    const std::size_t indent = std::min(piece.find_first_not_of(' '), piece.size());
+    std::size_t fixed = indent;  // the spaces a break may not fall into
+    while (display_width(piece) > limit) {
+      // The last space that leaves the part before it within the width.
+      std::size_t cut = std::string::npos;
+      for (std::size_t i = piece.find(' ', fixed + 1); i != std::string::npos; i = piece.find(' ', i + 1)) {
+        if (display_width(std::string_view(piece).substr(0, i)) > limit) break;
+        cut = i;
+      }
+      if (cut == std::string::npos) break;  // one word wider than the terminal
+      out.append(piece, 0, cut);
+      out += '\n';
+      const std::size_t rest = std::min(piece.find_first_not_of(' ', cut), piece.size());
+      fixed = indent + 4;
+      piece = std::string(fixed, ' ') + piece.substr(rest);
+    }
+    out += piece;
+    if (end < text.size()) out += '\n';
+    start = end + 1;
+  }
+  return out;
 }
 
 void print_error_line(std::string_view message) { fmt::print(stderr, "kx: {}\n", terminal_safe(message)); }

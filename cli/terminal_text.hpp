@@ -11,6 +11,16 @@ namespace cli {
 // other C0 controls and DEL, \u0080 to \u009f for the C1 controls of UTF-8.
 std::string terminal_safe(std::string_view text);
 
+// The width of the terminal on file descriptor `fd` in columns; 0 when it is no terminal.
+int terminal_columns(int fd);
+
+// The columns a UTF-8 text takes on a terminal: one per character.
+std::size_t display_width(std::string_view text);
+
+// Every line of `text` longer than `width` columns broken at its spaces, the rest of it on
+// lines indented by four more; a width of 0 leaves the text as it is.
+std::string wrapped(const std::string& text, int width);
+
 // Prints "kx: " and the message, made safe, as one line on standard error.
 void print_error_line(std::string_view message);
 

@@ -8,10 +8,13 @@
 #include <iterator>
 #include <mutex>
 #include <random>
+#include <span>
 #include <thread>
 
 #include "common/failure.hpp"
 #include "common/uniform_generator.hpp"
+#include "host/simulation/confidence_intervals.hpp"
+#include "host/simulation/correlation_matrices.hpp"
 #include "host/session/session.hpp"
 
 namespace host {
@@ -23,6 +26,8 @@ constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 // Enough blocks per worker to even out their speeds, few enough to keep each block's overhead small.
 constexpr std::int64_t kBlocksPerWorker = 64;
 constexpr std::int64_t kLargestBlock = 16384;
+// A run to a precision first looks after this many iterations, then after every quarter more.
+constexpr std::int64_t kFirstPrecisionCheck = 1000;
 
 [[noreturn]] void fail(const std::string& message) { throw kx::Failure(kx::error::kHostFailure, message); }
 
@@ -36,15 +41,23 @@ struct BlockFailures {
 // One worker: its own session with the model open, and the iterations it runs.
 class Worker {
  public:
-  explicit Worker(const ModelSource& source) : session_(source.components()) {
-    session_.open(source.workbook());
-    model_ = prepare_model(session_.engine());
+  Worker(const ModelSource& source, const ModelOverrides& overrides) : session_(source.components()) {
+    const std::shared_ptr<Book> book = source.workbook();
+    apply_settings(*book, overrides.set);
+    session_.open(book);
+    model_ = prepare_model(session_.engine(), overrides);
     for (const ModelCell& cell : model_.inputs) inputs_.push_back(cell_of(cell));
     for (const ModelCell& cell : model_.outputs) outputs_.push_back(cell_of(cell));
   }
 
   const SimulationModel& model() const { return model_; }
+  FormulaEngine& engine() { return session_.engine(); }
   const std::vector<FormulaEngine::CellFailure>& call_failures() { return session_.engine().call_failures(); }
+  std::vector<kx::Value> output_values() const {
+    std::vector<kx::Value> values;
+    for (const Cell* cell : outputs_) values.push_back(cell ? cell->value : kx::Value());
+    return values;
+  }
 
   // Runs iterations first .. first+count-1 and writes their values into `into`, sized for the
   // whole run, adding each to `done` for the progress line.
@@ -85,6 +98,61 @@ struct alignas(64) DoneCount {
   std::atomic<std::int64_t> iterations{0};
 };
 
+// The outputs of the model with every input locked.
+std::vector<kx::Value> base_case(const ModelSource& source, ModelOverrides overrides) {
+  overrides.lock_every_input = true;
+  return Worker(source, overrides).output_values();
+}
+
+// Each series' failures from the blocks run so far, in iteration order.
+void gather_failures(const std::vector<std::vector<BlockFailures>>& blocks, Collection& collection) {
+  std::vector<const BlockFailures*> all_blocks;
+  for (const auto& of_worker : blocks) {
+    for (const BlockFailures& block : of_worker) all_blocks.push_back(&block);
+  }
+  std::sort(all_blocks.begin(), all_blocks.end(),
+            [](const BlockFailures* a, const BlockFailures* b) { return a->first < b->first; });
+  for (auto* cells : {&collection.inputs, &collection.outputs}) {
+    for (Series& series : *cells) series.failures.clear();
+  }
+  for (const BlockFailures* block : all_blocks) {
+    for (std::size_t k = 0; k < block->inputs.size(); ++k) {
+      auto& into = collection.inputs[k].failures;
+      into.insert(into.end(), block->inputs[k].begin(), block->inputs[k].end());
+    }
+    for (std::size_t k = 0; k < block->outputs.size(); ++k) {
+      auto& into = collection.outputs[k].failures;
+      into.insert(into.end(), block->outputs[k].begin(), block->outputs[k].end());
+    }
+  }
+}
+
+// Whether the 95% interval of every output's mean over the first `iterations` is within the precision.
+bool within_precision(const Collection& collection, std::int64_t iterations, const Precision& precision) {
+  for (const Series& output : collection.outputs) {
+    std::span<const double> numbers(output.values.data(), static_cast<std::size_t>(iterations));
+    std::vector<double> kept;
+    if (!output.failures.empty()) {
+      auto failure = output.failures.begin();
+      for (std::int64_t i = 0; i < iterations; ++i) {
+        if (failure != output.failures.end() && failure->iteration == i) {
+          ++failure;
+        } else {
+          kept.push_back(numbers[static_cast<std::size_t>(i)]);
+        }
+      }
+      numbers = kept;
+    }
+    const auto interval = mean_interval95(numbers);
+    if (!interval) return false;
+    const double half = (interval->high - interval->low) / 2;
+    const double allowed = precision.relative ? precision.amount * std::abs((interval->high + interval->low) / 2)
+                                              : precision.amount;
+    if (!(half <= allowed)) return false;
+  }
+  return true;
+}
+
 std::uint64_t drawn_seed() {
   std::random_device device;
   return (static_cast<std::uint64_t>(device()) << 32) ^ device();
@@ -97,6 +165,11 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
   if (options.iterations <= 0)
     fail("the number of iterations must be positive, not " + std::to_string(options.iterations));
   if (options.threads <= 0) fail("the number of threads must be positive, not " + std::to_string(options.threads));
+  // Latin hypercube strata span the whole run: one stopped early would not be stratified.
+  if (options.precision && options.sampling == Sampling::LatinHypercube)
+    fail("a run to a precision needs plain sampling: Latin hypercube sampling stratifies a fixed number of iterations");
+  if (options.precision && !(options.precision->amount > 0))
+    fail("the precision must be positive");
 
   SimulationResult result;
   result.seed = options.seed.value_or(drawn_seed());
@@ -104,8 +177,28 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
 
   // The first worker is set up here, so that a model that cannot run fails before any thread starts.
   std::vector<std::unique_ptr<Worker>> workers(static_cast<std::size_t>(threads));
-  workers[0] = std::make_unique<Worker>(source);
+  ModelOverrides overrides = options.overrides;
+  workers[0] = std::make_unique<Worker>(source, overrides);
+  for (const CorrelationMatrix& matrix : correlation_matrices(workers[0]->engine())) {
+    const auto problem = correlation_problem(matrix);
+    if (!problem) continue;
+    const bool repairable = matrix.values.rows() == matrix.values.cols() && !matrix.values.hasNaN();
+    if (!options.fix_correlations || !repairable) {
+      fail("the correlation matrix " + matrix.range + ": " + *problem +
+           (repairable ? "; --fix-correlations runs with the nearest valid one" : ""));
+    }
+    FixedCorrelations fixed{matrix.range, *problem, matrix.values, nearest_correlation(matrix.values), 0};
+    fixed.largest_change = (fixed.used - fixed.asked).cwiseAbs().maxCoeff();
+    const auto settings = settings_of(matrix, fixed.used);
+    overrides.set.insert(overrides.set.end(), settings.begin(), settings.end());
+    result.fixed_correlations.push_back(std::move(fixed));
+  }
+  // Every worker, the first too, runs with the repaired matrices in its cells.
+  if (!result.fixed_correlations.empty()) workers[0] = std::make_unique<Worker>(source, overrides);
   result.model = workers[0]->model();
+  result.asked_correlations = asked_correlations(correlation_matrices(workers[0]->engine()), result.model);
+  if (options.check_model) options.check_model(result.model);
+  result.base_case = base_case(source, overrides);
   // The workers' workbooks go with them; the result names cells by their addresses only.
   for (auto* cells : {&result.model.inputs, &result.model.outputs, &result.model.locked}) {
     for (ModelCell& cell : *cells) cell.sheet = nullptr;
@@ -118,8 +211,6 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
   // depends only on its number, so the split does not change the results.
   const std::int64_t block_size =
       std::clamp<std::int64_t>(options.iterations / (threads * kBlocksPerWorker), 1, kLargestBlock);
-  const std::int64_t block_count = (options.iterations + block_size - 1) / block_size;
-  std::atomic<std::int64_t> next_block{0};
   // Every value is written in place, by whichever worker runs its iteration: nothing is copied
   // once the run ends.
   Collection& collection = result.collection;
@@ -132,46 +223,71 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
   }
   std::vector<std::vector<BlockFailures>> blocks(workers.size());
   std::vector<std::exception_ptr> failures(workers.size());
-  std::mutex finished_mutex;
-  std::condition_variable finished_signal;
-  int finished = 0;
-  std::vector<std::jthread> running;
-  for (std::size_t w = 0; w < workers.size(); ++w) {
-    running.emplace_back([&, w] {
-      try {
-        if (!workers[w]) workers[w] = std::make_unique<Worker>(source);
-        for (std::int64_t block; (block = next_block.fetch_add(1)) < block_count;) {
-          const std::int64_t first = block * block_size;
-          const std::int64_t count = std::min(block_size, options.iterations - first);
-          blocks[w].push_back(workers[w]->run(first, count, options, result.seed, collection, done[w].iterations));
-        }
-      } catch (...) {
-        failures[w] = std::current_exception();
-        next_block = block_count;  // the others stop after their current block
-      }
-      const std::lock_guard lock(finished_mutex);
-      ++finished;
-      finished_signal.notify_all();
-    });
-  }
 
-  const auto report = [&] {
-    if (!progress) return;
-    SimulationProgress now{0, options.iterations, std::chrono::duration<double>(Clock::now() - start).count()};
-    for (const DoneCount& count : done) now.done += count.iterations.load(std::memory_order_relaxed);
-    progress(now);
-  };
-  {
-    std::unique_lock lock(finished_mutex);
-    while (!finished_signal.wait_for(lock, kProgressInterval, [&] { return finished == threads; })) {
-      lock.unlock();
-      report();
-      lock.lock();
+  // Runs iterations from .. to-1 on every worker and returns once all are done.
+  const auto run_iterations = [&](std::int64_t from, std::int64_t to) {
+    const std::int64_t block_count = (to - from + block_size - 1) / block_size;
+    std::atomic<std::int64_t> next_block{0};
+    std::mutex finished_mutex;
+    std::condition_variable finished_signal;
+    int finished = 0;
+    std::vector<std::jthread> running;
+    for (std::size_t w = 0; w < workers.size(); ++w) {
+      running.emplace_back([&, w] {
+        try {
+          if (!workers[w]) workers[w] = std::make_unique<Worker>(source, overrides);
+          for (std::int64_t block; (block = next_block.fetch_add(1)) < block_count;) {
+            const std::int64_t first = from + block * block_size;
+            const std::int64_t count = std::min(block_size, to - first);
+            blocks[w].push_back(workers[w]->run(first, count, options, result.seed, collection, done[w].iterations));
+          }
+        } catch (...) {
+          failures[w] = std::current_exception();
+          next_block = block_count;  // the others stop after their current block
+        }
+        const std::lock_guard lock(finished_mutex);
+        ++finished;
+        finished_signal.notify_all();
+      });
     }
-  }
-  running.clear();
-  for (const auto& failure : failures) {
-    if (failure) std::rethrow_exception(failure);
+    const auto report = [&] {
+      if (!progress) return;
+      SimulationProgress now{0, options.iterations, std::chrono::duration<double>(Clock::now() - start).count()};
+      for (const DoneCount& count : done) now.done += count.iterations.load(std::memory_order_relaxed);
+      progress(now);
+    };
+    {
+      std::unique_lock lock(finished_mutex);
+      while (!finished_signal.wait_for(lock, kProgressInterval, [&] { return finished == threads; })) {
+        lock.unlock();
+        report();
+        lock.lock();
+      }
+    }
+    running.clear();
+    for (const auto& failure : failures) {
+      if (failure) std::rethrow_exception(failure);
+    }
+    gather_failures(blocks, collection);
+  };
+
+  if (!options.precision) {
+    run_iterations(0, options.iterations);
+  } else {
+    // Checked after rounds whose ends depend on the iteration count alone, so that a seeded run
+    // stops at the same iteration for every thread count.
+    std::int64_t ran = 0;
+    for (std::int64_t next = std::min(options.iterations, kFirstPrecisionCheck);;
+         next = std::min(options.iterations, next + std::max<std::int64_t>(1, next / 4))) {
+      run_iterations(ran, next);
+      ran = next;
+      result.precision_met = within_precision(collection, ran, *options.precision);
+      if (result.precision_met || ran == options.iterations) break;
+    }
+    collection.iterations = ran;
+    for (auto* cells : {&collection.inputs, &collection.outputs}) {
+      for (Series& series : *cells) series.values.resize(static_cast<std::size_t>(ran));
+    }
   }
   for (const auto& worker : workers) {
     for (const auto& failure : worker->call_failures()) {
@@ -180,20 +296,6 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
                       [&](const FormulaEngine::CellFailure& known) { return known.cell == failure.cell; });
       if (!known && result.call_failures.size() < FormulaEngine::kMostCallFailures)
         result.call_failures.push_back(failure);
-    }
-  }
-  std::vector<BlockFailures> all_blocks;
-  for (auto& of_worker : blocks) std::move(of_worker.begin(), of_worker.end(), std::back_inserter(all_blocks));
-  std::sort(all_blocks.begin(), all_blocks.end(),
-            [](const BlockFailures& a, const BlockFailures& b) { return a.first < b.first; });
-  for (const BlockFailures& block : all_blocks) {
-    for (std::size_t k = 0; k < block.inputs.size(); ++k) {
-      auto& into = collection.inputs[k].failures;
-      into.insert(into.end(), block.inputs[k].begin(), block.inputs[k].end());
-    }
-    for (std::size_t k = 0; k < block.outputs.size(); ++k) {
-      auto& into = collection.outputs[k].failures;
-      into.insert(into.end(), block.outputs[k].begin(), block.outputs[k].end());
     }
   }
   result.seconds = std::chrono::duration<double>(Clock::now() - start).count();

@@ -12,12 +12,22 @@
 #include "common/object.hpp"
 #include "host/document/book.hpp"
 #include "host/formula/formula_engine.hpp"
+#include <Eigen/Dense>
+
 #include "host/simulation/collection.hpp"
+#include "host/simulation/correlation_matrices.hpp"
 #include "host/simulation/simulation_model.hpp"
 
 namespace host {
 
 enum class Sampling { Plain, LatinHypercube };
+
+// How close the 95% interval of every output's mean must come: within plus or minus an amount,
+// or a share of the mean.
+struct Precision {
+  double amount = 0;
+  bool relative = false;
+};
 
 struct SimulationOptions {
   std::int64_t iterations = 10'000;
@@ -26,6 +36,16 @@ struct SimulationOptions {
   std::optional<std::uint64_t> seed;
   int threads = 1;
   Sampling sampling = Sampling::Plain;
+  ModelOverrides overrides;
+  // With a precision, the run stops at the first check where every output meets it, or at
+  // `iterations`; checks fall after iteration counts fixed in advance.
+  std::optional<Precision> precision;
+  // A correlation matrix that kxCORREL reads and that is not valid stops the run, unless it
+  // is to be replaced by the nearest valid one.
+  bool fix_correlations = false;
+  // Called with the model once it is known, before any iteration runs: a caller checks there
+  // what it asks of the model's cells, so that a mistake does not wait for the run to end.
+  std::function<void(const SimulationModel&)> check_model;
 };
 
 // Where each worker gets its own copy of the model and of the components.
@@ -41,6 +61,15 @@ struct SimulationProgress {
 };
 using ProgressListener = std::function<void(const SimulationProgress&)>;
 
+// A correlation matrix replaced for the run by the nearest valid one.
+struct FixedCorrelations {
+  std::string range;
+  std::string problem;
+  Eigen::MatrixXd asked;
+  Eigen::MatrixXd used;
+  double largest_change = 0;
+};
+
 struct SimulationResult {
   SimulationModel model;  // names and addresses (no sheets: the workers' workbooks are gone)
   Collection collection;
@@ -48,6 +77,11 @@ struct SimulationResult {
   double seconds = 0;  // the iterations, from the start of the workers to the merged collection
   // The first failed call of each cell where one failed, on any worker (at most a few cells).
   std::vector<FormulaEngine::CellFailure> call_failures;
+  // Every output's value with every input at its deterministic value, as a locked cell has it.
+  std::vector<kx::Value> base_case;
+  bool precision_met = false;  // a run to a precision stopped because every output met it
+  std::vector<FixedCorrelations> fixed_correlations;
+  std::vector<AskedCorrelation> asked_correlations;
 };
 
 // Runs the simulation. Raises kx::Failure with a one-line message for options or a model that

@@ -1,6 +1,8 @@
 #include "host/simulation/simulation_model.hpp"
 
 #include <algorithm>
+#include <charconv>
+#include <memory>
 #include <tuple>
 #include <variant>
 
@@ -50,7 +52,46 @@ Markers markers_of(const SyntaxTree& tree) {
 
 [[noreturn]] void fail(const std::string& message) { throw kx::Failure(kx::error::kHostFailure, message); }
 
+// One cell's place: its sheet (the first when the address names none), row and column.
+struct Place {
+  std::shared_ptr<Sheet> sheet;
+  std::int32_t row = 0;
+  std::int32_t column = 0;
+};
+
+Place place_of(const Book& book, const std::string& address) {
+  const auto area = parse_address(address);
+  if (!area || area->row_count() != 1 || area->column_count() != 1) fail(address + ": not the address of one cell");
+  const auto sheet = area->sheet.empty() ? (book.sheets().empty() ? nullptr : book.sheets().front())
+                                         : book.find_sheet(area->sheet);
+  if (!sheet) fail(address + ": the model has no sheet " + (area->sheet.empty() ? "at all" : area->sheet));
+  return {sheet, area->top, area->left};
+}
+
+kx::Value constant_of(const std::string& text) {
+  double number = 0;
+  const char* end = text.data() + text.size();
+  if (!text.empty()) {
+    const auto [stop, error] = std::from_chars(text.data(), end, number);
+    if (error == std::errc() && stop == end) return number;
+  }
+  if (kx::equals_ignore_case(text, "TRUE")) return true;
+  if (kx::equals_ignore_case(text, "FALSE")) return false;
+  return text;
+}
+
 }  // namespace
+
+void apply_settings(Book& book, const std::vector<CellSetting>& settings) {
+  for (const CellSetting& setting : settings) {
+    const Place place = place_of(book, setting.cell);
+    if (setting.text.starts_with('=')) {
+      place.sheet->set_formula(place.row, place.column, setting.text);
+    } else {
+      place.sheet->set_value(place.row, place.column, constant_of(setting.text));
+    }
+  }
+}
 
 bool is_sampling_function(const kx::Member& member) {
   const auto declares = [&](std::string_view parameter) {
@@ -60,10 +101,22 @@ bool is_sampling_function(const kx::Member& member) {
   return declares("corFactor") && declares(kModeParameter);
 }
 
-SimulationModel prepare_model(FormulaEngine& engine) {
+SimulationModel prepare_model(FormulaEngine& engine, const ModelOverrides& overrides) {
   if (!engine.problems().empty()) {
     const auto& first = engine.problems().front();
     fail(first.cell + ": " + first.problem.message + " (column " + std::to_string(first.problem.column) + ")");
+  }
+
+  // Cells locked from outside the model, by sheet, row and column.
+  std::vector<std::tuple<const Sheet*, std::int32_t, std::int32_t>> locked_here;
+  if (!overrides.locked.empty()) {
+    const std::shared_ptr<Book> book = engine.application().active_book();
+    for (const std::string& address : overrides.locked) {
+      const Place place = place_of(*book, address);
+      const Cell* cell = place.sheet->find(place.row, place.column);
+      if (cell == nullptr || !cell->formula) fail(address + ": holds no formula to lock");
+      locked_here.emplace_back(place.sheet.get(), place.row, place.column);
+    }
   }
 
   SimulationModel model;
@@ -75,7 +128,11 @@ SimulationModel prepare_model(FormulaEngine& engine) {
       });
       std::sort(formulas.begin(), formulas.end());
       for (const auto& [row, column, cell] : formulas) {
-        const Markers markers = markers_of(cell->formula->tree());
+        Markers markers = markers_of(cell->formula->tree());
+        if (overrides.lock_every_input && markers.samples) markers.locked = true;
+        if (std::find(locked_here.begin(), locked_here.end(), std::tuple(sheet.get(), row, column)) !=
+            locked_here.end())
+          markers.locked = true;
         const std::string address = sheet->name() + "!" + column_letters(column) + std::to_string(row);
         ModelCell place{sheet.get(), row, column, address, markers.name.empty() ? address : markers.name};
         if (markers.locked) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "host/document/book.hpp"
 #include "host/formula/formula_engine.hpp"
 
 namespace host {
@@ -25,11 +26,28 @@ struct SimulationModel {
   std::vector<ModelCell> locked;
 };
 
+// A cell replaced for a run: a constant, or a formula when the text starts with "=".
+struct CellSetting {
+  std::string cell;  // "A1" on the first sheet, or "Sheet!A1"
+  std::string text;
+};
+
+// What a run changes in the model without editing its file.
+struct ModelOverrides {
+  std::vector<std::string> locked;  // cells locked as kxLOCK() locks them
+  std::vector<CellSetting> set;
+  bool lock_every_input = false;  // every input at its deterministic value: the base case
+};
+
+// Puts the settings into a workbook before it is opened. Raises kx::Failure for an address
+// that names no cell of the workbook.
+void apply_settings(Book& book, const std::vector<CellSetting>& settings);
+
 // Finds the model in the engine's workbooks, locks its locked cells and computes every cell
 // once. Raises kx::Failure with a one-line message naming the cell when the model cannot run:
 // a formula that does not parse or names an unknown function or sheet, a circular reference,
-// or no output at all.
-SimulationModel prepare_model(FormulaEngine& engine);
+// no output at all, or a cell to lock that holds no formula.
+SimulationModel prepare_model(FormulaEngine& engine, const ModelOverrides& overrides = {});
 
 // A member of a component is a sampling function when it takes a uniform and a sampling mode.
 bool is_sampling_function(const kx::Member& member);

@@ -22,7 +22,7 @@ double compensated_sum(std::span<const double> values) {
   return sum + compensation;
 }
 
-Summary summarise(std::span<const double> sorted, std::int64_t failed) {
+Summary summarise(std::span<const double> sorted, std::int64_t failed, std::span<const double> percentiles) {
   Summary summary;
   summary.count = static_cast<std::int64_t>(sorted.size());
   summary.failed = failed;
@@ -35,8 +35,7 @@ Summary summarise(std::span<const double> sorted, std::int64_t failed) {
   }
   summary.minimum = sorted.front();
   summary.maximum = sorted.back();
-  for (std::size_t i = 0; i < kReportedPercentiles.size(); ++i)
-    summary.percentiles[i] = percentile(sorted, kReportedPercentiles[i]);
+  for (const double k : percentiles) summary.percentiles.push_back(percentile(sorted, k));
   return summary;
 }
 
@@ -76,6 +75,12 @@ double percentile(std::span<const double> sorted, double k) {
   const auto below = static_cast<std::size_t>(std::floor(position));
   if (below + 1 >= sorted.size()) return sorted.back();
   return sorted[below] + (position - static_cast<double>(below)) * (sorted[below + 1] - sorted[below]);
+}
+
+double share_at_or_below(std::span<const double> sorted, double x) {
+  if (sorted.empty()) return 0;
+  const auto below = std::upper_bound(sorted.begin(), sorted.end(), x) - sorted.begin();
+  return static_cast<double>(below) / static_cast<double>(sorted.size());
 }
 
 namespace {
@@ -167,15 +172,16 @@ std::vector<double> average_ranks(std::span<const double> values) {
   return ranks_sorting(values, sorted);
 }
 
-AnalysedSeries::AnalysedSeries(const Series& series) : series_(&series) {
+AnalysedSeries::AnalysedSeries(const Series& series, std::span<const double> percentiles) : series_(&series) {
   // Ranks by iteration serve correlations only when no iteration failed; the sort is shared.
   std::vector<double> kept;
   std::vector<double> ranks = ranks_sorting(series.numbers(kept), sorted_);
   if (series.failures.empty()) ranks_ = std::move(ranks);
-  summary_ = summarise(sorted_, series.failed());
+  summary_ = summarise(sorted_, series.failed(), percentiles);
 }
 
-std::vector<AnalysedSeries> analyse(const std::vector<const Series*>& series, int threads) {
+std::vector<AnalysedSeries> analyse(const std::vector<const Series*>& series, int threads,
+                                    std::span<const double> percentiles) {
   threads = std::max(1, threads);
   std::vector<std::optional<AnalysedSeries>> done(series.size());
   {
@@ -183,7 +189,7 @@ std::vector<AnalysedSeries> analyse(const std::vector<const Series*>& series, in
     for (int t = 0; t < threads; ++t) {
       workers.emplace_back([&, t] {
         for (auto i = static_cast<std::size_t>(t); i < series.size(); i += static_cast<std::size_t>(threads))
-          done[i].emplace(*series[i]);
+          done[i].emplace(*series[i], percentiles);
       });
     }
   }

@@ -13,7 +13,7 @@
 
 namespace host {
 
-// The percentiles every summary reports.
+// The percentiles a summary reports unless others are asked for.
 inline constexpr std::array<double, 5> kReportedPercentiles = {5, 25, 50, 75, 95};
 
 struct Summary {
@@ -24,12 +24,15 @@ struct Summary {
   std::optional<double> std_dev;
   double minimum = 0;
   double maximum = 0;
-  std::array<double, kReportedPercentiles.size()> percentiles{};
+  std::vector<double> percentiles;  // one for each percentile asked for, in that order
 };
 
 // The k-th percentile (0..100) of sorted values, as the spreadsheet's PERCENTILE gives it:
 // linear between the two closest ranks. The values must not be empty.
 double percentile(std::span<const double> sorted, double k);
+
+// The share of sorted values at or below x: the probability of meeting a target of x.
+double share_at_or_below(std::span<const double> sorted, double x);
 
 // Ranks 1..n of values, ties sharing their average rank.
 std::vector<double> average_ranks(std::span<const double> values);
@@ -37,7 +40,7 @@ std::vector<double> average_ranks(std::span<const double> values);
 // One cell's collected values, sorted and ranked once for every statistic asked of it.
 class AnalysedSeries {
  public:
-  explicit AnalysedSeries(const Series& series);
+  explicit AnalysedSeries(const Series& series, std::span<const double> percentiles = kReportedPercentiles);
 
   const Summary& summary() const { return summary_; }
   // The numbers in ascending order.
@@ -59,7 +62,8 @@ class AnalysedSeries {
 
 // Every series sorted and ranked, spread over `threads` threads: on a long run this is most of
 // the work of a report.
-std::vector<AnalysedSeries> analyse(const std::vector<const Series*>& series, int threads);
+std::vector<AnalysedSeries> analyse(const std::vector<const Series*>& series, int threads,
+                                    std::span<const double> percentiles = kReportedPercentiles);
 
 // The coefficient of every pair, by index, as rank_correlation gives it; series of a run without
 // failures are read together in one pass, which a long run's report needs.

@@ -28,9 +28,19 @@ ModelSource model(const std::string& csv) {
           [] { return std::vector<kx::ObjectRef>{riskfn::create_object("Main")}; }};
 }
 
+SimulationOptions options_of(std::int64_t iterations, std::optional<std::uint64_t> seed, int threads,
+                              Sampling sampling = Sampling::Plain) {
+  SimulationOptions options;
+  options.iterations = iterations;
+  options.seed = seed;
+  options.threads = threads;
+  options.sampling = sampling;
+  return options;
+}
+
 SimulationResult run(const std::string& csv, std::int64_t iterations, int threads = 1, std::uint64_t seed = 1,
                      Sampling sampling = Sampling::Plain) {
-  return simulate(model(csv), {iterations, seed, threads, sampling});
+  return simulate(model(csv), options_of(iterations, seed, threads, sampling));
 }
 
 // Five sampling inputs and three outputs whose distributions are known exactly.
@@ -94,8 +104,8 @@ TEST(Simulation, SeededRunsAreTheSameForEveryThreadCount) {
   EXPECT_NE(run(kKnownModel, 100, 1, 78).collection.inputs[0].values,
             std::remove_cvref_t<decltype(drawn)>(drawn.begin(), drawn.begin() + 100));
   // Without a seed, every run draws its own.
-  EXPECT_NE(simulate(model(kKnownModel), {100, std::nullopt, 1}).collection.inputs[0].values,
-            simulate(model(kKnownModel), {100, std::nullopt, 1}).collection.inputs[0].values);
+  EXPECT_NE(simulate(model(kKnownModel), options_of(100, std::nullopt, 1)).collection.inputs[0].values,
+            simulate(model(kKnownModel), options_of(100, std::nullopt, 1)).collection.inputs[0].values);
 }
 
 TEST(Simulation, LatinHypercubePutsOneDrawInEveryStratum) {
@@ -254,7 +264,7 @@ TEST(Simulation, ModelsThatCannotRunFailWithTheCell) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     try {
-      simulate(model(c.csv), {c.iterations, 1, c.threads});
+      simulate(model(c.csv), options_of(c.iterations, 1, c.threads));
       ADD_FAILURE() << "no failure";
     } catch (const kx::Failure& failure) {
       EXPECT_NE(std::string(failure.what()).find(c.message), std::string::npos) << failure.what();

@@ -1,0 +1,122 @@
+#include "host/simulation/drivers.hpp"
+
+#include <algorithm>
+
+#include "host/simulation/statistics.hpp"
+
+namespace host {
+namespace {
+
+// Whether each iteration failed, by iteration.
+std::vector<char> failed_mask(const Series& series) {
+  std::vector<char> failed(series.values.size(), 0);
+  for (const FailedIteration& failure : series.failures) failed[static_cast<std::size_t>(failure.iteration)] = 1;
+  return failed;
+}
+
+double median_of(std::vector<double>& values) {
+  const std::size_t middle = values.size() / 2;
+  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle), values.end());
+  const double upper = values[middle];
+  if (values.size() % 2 == 1) return upper;
+  const double lower = *std::max_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle));
+  return lower + (upper - lower) / 2;
+}
+
+}  // namespace
+
+Tenths tenths_of(const Series& input) {
+  const std::vector<char> failed = failed_mask(input);
+  std::vector<double> numbers;
+  numbers.reserve(input.values.size());
+  for (std::size_t i = 0; i < input.values.size(); ++i) {
+    if (!failed[i]) numbers.push_back(input.values[i]);
+  }
+  const std::size_t k = numbers.size() / 10;
+  Tenths tenths;
+  if (k == 0) return tenths;
+  // The k-th smallest and k-th largest values bound the tenths; of the values equal to a bound,
+  // the earliest iterations join the lowest tenth and the latest the highest.
+  std::nth_element(numbers.begin(), numbers.begin() + static_cast<std::ptrdiff_t>(k - 1), numbers.end());
+  const double low_bound = numbers[k - 1];
+  std::nth_element(numbers.begin(), numbers.end() - static_cast<std::ptrdiff_t>(k), numbers.end());
+  const double high_bound = *(numbers.end() - static_cast<std::ptrdiff_t>(k));
+  std::size_t below = 0, above = 0;
+  for (const double x : numbers) {
+    below += x < low_bound;
+    above += x > high_bound;
+  }
+  std::size_t low_ties_left = k - below;  // values equal to the low bound still to take, earliest first
+  std::size_t high_ties_to_skip =            // values equal to the high bound left out, earliest first
+      static_cast<std::size_t>(std::count(numbers.begin(), numbers.end(), high_bound)) - (k - above);
+  for (std::size_t i = 0; i < input.values.size(); ++i) {
+    if (failed[i]) continue;
+    const double x = input.values[i];
+    const auto at = static_cast<std::uint32_t>(i);
+    if (x < low_bound) {
+      tenths.lowest.push_back(at);
+    } else if (x == low_bound && low_ties_left > 0) {
+      tenths.lowest.push_back(at);
+      --low_ties_left;
+    }
+    if (x > high_bound) {
+      tenths.highest.push_back(at);
+    } else if (x == high_bound) {
+      if (high_ties_to_skip > 0) {
+        --high_ties_to_skip;
+      } else {
+        tenths.highest.push_back(at);
+      }
+    }
+  }
+  return tenths;
+}
+
+Swing swing(const Tenths& tenths, const Series& output) {
+  const std::vector<char> failed = failed_mask(output);
+  const auto mean_over = [&](const std::vector<std::uint32_t>& iterations) -> std::optional<double> {
+    double sum = 0;
+    std::size_t count = 0;
+    for (const std::uint32_t i : iterations) {
+      if (failed[i]) continue;
+      sum += output.values[i];
+      ++count;
+    }
+    if (count == 0) return std::nullopt;
+    return sum / static_cast<double>(count);
+  };
+  return {mean_over(tenths.lowest), mean_over(tenths.highest)};
+}
+
+std::vector<std::uint32_t> scenario_iterations(const Series& output, std::span<const double> sorted_output,
+                                               const ScenarioCondition& condition) {
+  std::vector<std::uint32_t> iterations;
+  if (sorted_output.empty()) return iterations;
+  const double bound = condition.percentile ? percentile(sorted_output, condition.value) : condition.value;
+  const std::vector<char> failed = failed_mask(output);
+  for (std::size_t i = 0; i < output.values.size(); ++i) {
+    if (failed[i]) continue;
+    const double x = output.values[i];
+    if (condition.below ? x < bound : x > bound) iterations.push_back(static_cast<std::uint32_t>(i));
+  }
+  return iterations;
+}
+
+ScenarioShift scenario_shift(const Series& input, std::span<const double> sorted_input, std::optional<double> std_dev,
+                             std::span<const std::uint32_t> iterations) {
+  ScenarioShift shift;
+  if (sorted_input.empty()) return shift;
+  shift.overall_median = percentile(sorted_input, 50);
+  const std::vector<char> failed = failed_mask(input);
+  std::vector<double> chosen;
+  chosen.reserve(iterations.size());
+  for (const std::uint32_t i : iterations) {
+    if (!failed[i]) chosen.push_back(input.values[i]);
+  }
+  if (chosen.empty()) return shift;
+  shift.median = median_of(chosen);
+  if (std_dev && *std_dev > 0) shift.shift = (*shift.median - shift.overall_median) / *std_dev;
+  return shift;
+}
+
+}  // namespace host

@@ -1,0 +1,126 @@
+// `kx simulate --xlsx`: the report workbook as another program reads it. orcus unpacks it
+// always; where python3 has openpyxl, it reads the cells and charts, compared here with the
+// JSON report of the same run.
+#include <fmt/format.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <nlohmann/json.hpp>
+#include <orcus/zip_archive.hpp>
+#include <orcus/zip_archive_stream.hpp>
+#include <string>
+#include <vector>
+
+#include "tests/cli/kx_program.hpp"
+#include "tests/cli/simulation_files.hpp"
+
+namespace cli {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Outcome;
+using testing::run_kx;
+
+fs::path scratch(const std::string& name) { return testing::scratch("workbook_test", name); }
+
+const char* const kModel =
+    "\"=kxNORMAL(0,1,,\"\"\"\")+kxNAME(\"\"Driver\"\")\",\"=EXP(A1)+kxOUTPUT()+kxNAME(\"\"Cost\"\")\"\n"
+    "\"=kxUNIFORM(0,1,,\"\"\"\")+kxNAME(\"\"Share\"\")\",\"=IF(A2<0.1,SQRT(-1),10*A1+A2)+kxOUTPUT()+kxNAME(\"\"Mixed\"\")\"\n";
+
+class SimulateWorkbook : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::ofstream(model_) << kModel;
+    const Outcome run = run_kx({"simulate", model_.string(), "-n", "700", "--seed", "12345678901234567890", "--json",
+                                "--target", "1", "--xlsx", workbook_.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    report_ = nlohmann::json::parse(run.out);
+  }
+  void TearDown() override {
+    fs::remove(model_);
+    fs::remove(workbook_);
+  }
+
+  fs::path model_ = scratch("model.csv");
+  fs::path workbook_ = scratch("report.xlsx");
+  nlohmann::json report_;
+};
+
+TEST_F(SimulateWorkbook, UnpacksIntoItsSheetsAndCharts) {
+  orcus::zip_archive_stream_fd stream(workbook_.c_str());
+  orcus::zip_archive archive(&stream);
+  archive.load();
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < archive.get_file_entry_count(); ++i) names.emplace_back(archive.get_file_entry_name(i));
+  std::vector<unsigned char> xml;
+  ASSERT_TRUE(archive.read_file_entry("xl/workbook.xml", xml));
+  const std::string workbook(xml.begin(), xml.end());
+  for (const char* sheet : {"Summary", "Sensitivity", "Histograms", "Iterations", "Charts"})
+    EXPECT_NE(workbook.find(fmt::format("name=\"{}\"", sheet)), std::string::npos) << sheet;
+  // A histogram, a cumulative share and a tornado for each of the two outputs.
+  const auto charts = std::count_if(names.begin(), names.end(), [](const std::string& name) {
+    return name.starts_with("xl/charts/chart") && name.ends_with(".xml");
+  });
+  EXPECT_EQ(charts, 6);
+}
+
+TEST_F(SimulateWorkbook, AnotherReaderSeesTheReportsFigures) {
+  if (std::system("/usr/bin/python3 -c 'import openpyxl' >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "python3 with openpyxl is not installed";
+  const fs::path read = scratch("read.json");
+  const std::string command = fmt::format("/usr/bin/python3 {}/read_report_workbook.py {} > {}", KX_TEST_DATA_DIR,
+                                          workbook_.string(), read.string());
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::ifstream file(read);
+  const auto cells = nlohmann::json::parse(file);
+  fs::remove(read);
+
+  EXPECT_EQ(cells["settings"]["Seed"], "12345678901234567890");  // every digit
+  EXPECT_EQ(cells["outputs"], nlohmann::json::array({"Cost", "Mixed"}));
+  struct Row {
+    const char* label;
+    std::function<nlohmann::json(const nlohmann::json&)> expected;
+  };
+  const Row rows[] = {
+      {"Mean", [](const auto& o) { return o["mean"]; }},
+      {"Mean, 95% interval from", [](const auto& o) { return o["mean_ci95"][0]; }},
+      {"Standard deviation", [](const auto& o) { return o["std_dev"]; }},
+      {"5th percentile", [](const auto& o) { return o["percentiles"]["5"]; }},
+      {"95th percentile, 95% interval to", [](const auto& o) { return o["percentile_ci95"]["95"][1]; }},
+      {"Failed", [](const auto& o) { return o["failed"]; }},
+      {"Base case", [](const auto& o) { return o["base_case"]; }},
+      {"Share at or below 1", [](const auto& o) { return o["targets"][0]["at_or_below"]; }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label);
+    ASSERT_TRUE(cells["statistics"].contains(row.label));
+    for (std::size_t o = 0; o < 2; ++o)
+      EXPECT_DOUBLE_EQ(cells["statistics"][row.label][o].get<double>(), row.expected(report_["outputs"][o]).get<double>());
+  }
+
+  // Every iteration, with the failed ones of the second output left out of its sum.
+  EXPECT_EQ(cells["iteration_rows"], 700);
+  EXPECT_EQ(cells["iteration_headings"],
+            nlohmann::json::array({"Iteration", "Driver", "Share", "Cost", "Mixed"}));
+  for (std::size_t o = 0; o < 2; ++o) {
+    const auto& output = report_["outputs"][o];
+    EXPECT_NEAR(cells["iteration_sums"][3 + o].get<double>(),
+                output["mean"].get<double>() * output["count"].get<double>(), 1e-9 * output["count"].get<double>());
+  }
+
+  // The charts draw from the report's own cells.
+  ASSERT_EQ(cells["charts"].size(), 6U);
+  for (const auto& chart : cells["charts"]) {
+    EXPECT_EQ(chart["sheet"], "Charts");
+    ASSERT_FALSE(chart["values"].empty());
+    const std::string source = chart["values"][0];
+    EXPECT_TRUE(source.starts_with("Histograms!") || source.starts_with("Sensitivity!")) << source;
+  }
+}
+
+}  // namespace
+}  // namespace cli
