@@ -10,18 +10,26 @@ namespace cli {
 Ticks round_ticks(double low, double high, int count) {
   Ticks ticks;
   if (!(high > low)) high = low + 1;
+  // A span past the largest double has no round step: its ends alone.
+  if (!std::isfinite(high - low)) {
+    ticks.values = {low, high};
+    ticks.step = high / 2 - low / 2;
+    return ticks;
+  }
   const double rough = (high - low) / std::max(1, count);
   const double power = std::pow(10, std::floor(std::log10(rough)));
   for (const double factor : {1.0, 2.0, 5.0, 10.0}) {
     ticks.step = factor * power;
     if (ticks.step >= rough) break;
   }
-  for (double k = std::ceil(low / ticks.step); k * ticks.step <= high + ticks.step * 1e-9; ++k)
+  for (double k = std::ceil(low / ticks.step); k * ticks.step <= high + ticks.step * 1e-9 && ticks.values.size() < 100; ++k)
     ticks.values.push_back(k * ticks.step == 0 ? 0.0 : k * ticks.step);
   return ticks;
 }
 
 std::string tick_label(double x, double step) {
+  // Beyond a thousand billion, digits and separators would fill the axis.
+  if (std::fabs(x) >= 1e15) return fmt::format("{:.3g}", x);
   const int decimals = std::clamp(-static_cast<int>(std::floor(std::log10(step) + 1e-9)), 0, 10);
   const std::string digits = fmt::format("{:.{}f}", std::abs(x), decimals);
   const std::size_t point = std::min(digits.find('.'), digits.size());

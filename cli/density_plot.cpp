@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "cli/axis_ticks.hpp"
+#include "cli/chart_axes.hpp"
 #include "cli/plot_canvas.hpp"
 
 namespace cli {
@@ -50,19 +50,17 @@ void draw_axes(cairo_t* cr, const Frame& frame, bool discrete, bool cumulative) 
   cairo_move_to(cr, kLeftMargin, frame.y_of(0) + 0.5);
   cairo_line_to(cr, kWidth - kRightMargin, frame.y_of(0) + 0.5);
   cairo_stroke(cr);
-  std::vector<double> xs = round_ticks(frame.low, frame.high, kTicks);
-  const double x_step = xs.size() > 1 ? xs[1] - xs[0] : 1.0;
-  if (discrete && x_step < 1) xs = round_ticks(std::ceil(frame.low), std::floor(frame.high), kTicks);
-  for (const double x : xs) text_at(cr, frame.x_of(x), frame.y_of(0) + 18, tick_label(x, std::max(x_step, discrete ? 1.0 : 0.0)), 11, 0.5);
-  const std::vector<double> ys = round_ticks(0, cumulative ? 1.0 : frame.top / 1.1, 5);
-  const double y_step = ys.size() > 1 ? ys[1] - ys[0] : 1.0;
-  for (const double y : ys) {
+  Ticks xs = round_ticks(frame.low, frame.high, kTicks);
+  if (discrete && xs.step < 1) xs = round_ticks(std::ceil(frame.low), std::floor(frame.high), kTicks);
+  for (const double x : xs.values) text_at(cr, frame.x_of(x), frame.y_of(0) + 18, tick_label(x, xs.step), 11, 0.5);
+  const Ticks ys = round_ticks(0, cumulative ? 1.0 : frame.top / 1.1, 5);
+  for (const double y : ys.values) {
     if (y <= 0) continue;
     fill_with(cr, kGrid);
     cairo_rectangle(cr, kLeftMargin, frame.y_of(y), kWidth - kLeftMargin - kRightMargin, 1);
     cairo_fill(cr);
     fill_with(cr, kInk);
-    const std::string text = cumulative ? fmt::format("{:g}%", 100 * y) : tick_label(y, y_step);
+    const std::string text = cumulative ? fmt::format("{:g}%", 100 * y) : tick_label(y, ys.step);
     text_at(cr, kLeftMargin - 6, frame.y_of(y) + 4, text, 11, 1);
   }
 }

@@ -8,7 +8,7 @@
 #include <limits>
 #include <optional>
 
-#include "cli/axis_ticks.hpp"
+#include "cli/chart_axes.hpp"
 
 namespace cli {
 namespace {
@@ -47,20 +47,19 @@ std::optional<double> value_of(const std::function<double(double)>& f, double x)
 
 void frame(cairo_t* cr, const Panel& panel, const std::string& title, const std::string& x_name,
            const std::string& y_name) {
-  const std::vector<double> xs = round_ticks(panel.x_low, panel.x_high, 5);
-  const std::vector<double> ys = round_ticks(panel.y_low, panel.y_high, 4);
-  const double x_step = xs.size() > 1 ? xs[1] - xs[0] : 1;
-  const double y_step = ys.size() > 1 ? ys[1] - ys[0] : 1;
+  const Ticks xs = round_ticks(panel.x_low, panel.x_high, 5);
+  const Ticks ys = round_ticks(panel.y_low, panel.y_high, 4);
   cairo_set_line_width(cr, 1);
-  for (const double y : ys) {
+  for (const double y : ys.values) {
     fill_with(cr, kGrid);
     cairo_rectangle(cr, panel.box.x, panel.y_of(y), panel.box.width, 1);
     cairo_fill(cr);
     fill_with(cr, kInk);
-    text_at(cr, panel.box.x - 6, panel.y_of(y) + 4, tick_label(y, y_step), 11, 1);
+    text_at(cr, panel.box.x - 6, panel.y_of(y) + 4, tick_label(y, ys.step), 11, 1);
   }
   fill_with(cr, kInk);
-  for (const double x : xs) text_at(cr, panel.x_of(x), panel.box.y + panel.box.height + 16, tick_label(x, x_step), 11, 0.5);
+  for (const double x : xs.values)
+    text_at(cr, panel.x_of(x), panel.box.y + panel.box.height + 16, tick_label(x, xs.step), 11, 0.5);
   cairo_rectangle(cr, panel.box.x, panel.box.y, panel.box.width, panel.box.height);
   cairo_stroke(cr);
   cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
