@@ -294,6 +294,20 @@ std::vector<double> minimise(const std::function<double(const std::vector<double
   return natural(steps, search.data(), search.size());
 }
 
+// Minimises a smooth function of one positive parameter by Brent's method over its logarithm,
+// within a factor of 1E13 either side of `start`: some forty evaluations where the general
+// optimiser took a hundred to three hundred, each of them a pass over every observation.
+double minimise_positive(const std::function<double(double)>& objective, double start) {
+  std::uintmax_t iterations = 200;
+  const auto on_logarithm = [&](double t) {
+    const double value = objective(std::exp(t));
+    return std::isfinite(value) ? value : std::numeric_limits<double>::max();
+  };
+  const auto found = bm::tools::brent_find_minima(on_logarithm, std::log(start) - 30.0, std::log(start) + 30.0, 32,
+                                                  iterations);
+  return std::exp(found.first);
+}
+
 void require_support(bool inside) {
   if (!inside) throw kx::Failure(kx::error::kInvalidCall, "Invalid procedure call: data outside the support");
 }
@@ -399,15 +413,23 @@ void estimate_by_likelihood(std::int32_t code, std::span<const double> x, const 
       const auto p = minimise(negative_log_likelihood, {mean, scale}, {scale / 10.0, 0.0});
       return set({p[0], p[1]});
     }
-    case 27: {
+    case 27: {  // for a scale s the best shape is n / sum ln(1 + x / s): a search over s alone
       require_support(sample.min >= 0.0);
-      const auto p = minimise(negative_log_likelihood, {3.0, 2.0 * mean}, {0.0, 0.0});
-      return set({p[0], p[1]});
+      const auto log_terms = [&](double scale) {
+        double sum = 0.0;
+        for (const double v : x) sum += std::log1p(v / scale);
+        return sum;
+      };
+      const double scale = minimise_positive(
+          [&](double s) {
+            const double terms = log_terms(s);
+            const double shape = n / terms;
+            return -(n * std::log(shape / s) - (shape + 1.0) * terms);
+          },
+          2.0 * mean);
+      return set({n / log_terms(scale), scale});
     }
-    case 33: {
-      const auto p = minimise(negative_log_likelihood, {5.0}, {0.0});
-      return set({p[0]});
-    }
+    case 33: return set({minimise_positive([&](double nu) { return negative_log_likelihood({nu}); }, 5.0)});
     default: throw kx::Failure(kx::error::kInvalidCall, "Invalid procedure call: no likelihood fit");
   }
 }
