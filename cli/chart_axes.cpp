@@ -28,8 +28,8 @@ Ticks round_ticks(double low, double high, int count) {
 }
 
 std::string tick_label(double x, double step) {
-  // Beyond a thousand billion, digits and separators would fill the axis.
-  if (std::fabs(x) >= 1e15) return fmt::format("{:.3g}", x);
+  // Beyond a thousand billion, or at steps finer than ten decimals, digits would fill the axis.
+  if (std::fabs(x) >= 1e15 || step < 1e-10) return fmt::format("{:.3g}", x);
   const int decimals = std::clamp(-static_cast<int>(std::floor(std::log10(step) + 1e-9)), 0, 10);
   const std::string digits = fmt::format("{:.{}f}", std::abs(x), decimals);
   const std::size_t point = std::min(digits.find('.'), digits.size());

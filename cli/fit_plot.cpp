@@ -32,7 +32,7 @@ struct Panel {
   // In halves, so that data near +-1.7E308 give finite positions instead of infinities and NaN.
   double x_of(double x) const { return box.x + (x / 2 - x_low / 2) / (x_high / 2 - x_low / 2) * box.width; }
   double y_of(double y) const {
-    return box.y + box.height - (std::clamp(y, y_low, y_high) - y_low) / (y_high - y_low) * box.height;
+    return box.y + box.height - (std::clamp(y, y_low, y_high) / 2 - y_low / 2) / (y_high / 2 - y_low / 2) * box.height;
   }
 };
 
@@ -155,11 +155,13 @@ void draw_fit(const std::string& path, const std::string& title, const std::vect
     const int classes = counts ? static_cast<int>(std::min(60.0, spread + 1))
                                : std::clamp(static_cast<int>(std::ceil(2.0 * std::cbrt(n))), 5, 60);
     const double class_low = counts ? sorted.front() - 0.5 : sorted.front();
-    const double width = counts ? std::ceil((spread + 1) / classes) : std::max(spread, 1e-300) / classes;
+    // Classes are measured in halves, as the axis is: the data's span may be past the largest double.
+    const double half_width = counts ? std::ceil((spread + 1) / classes) / 2 : std::max(half, 1e-300) / classes;
+    const double width = std::min(2 * half_width, kLargest);
     std::vector<double> heights(static_cast<std::size_t>(classes), 0.0);
     for (const double x : sorted) {
-      const auto k = static_cast<std::size_t>(std::clamp(std::floor((x / 2 - class_low / 2) / (width / 2)), 0.0, classes - 1.0));
-      heights[k] += 1.0 / (n * width);
+      const auto k = static_cast<std::size_t>(std::clamp(std::floor((x / 2 - class_low / 2) / half_width), 0.0, classes - 1.0));
+      heights[k] += 0.5 / (n * half_width);
     }
     double tallest = *std::max_element(heights.begin(), heights.end());
     std::vector<std::vector<std::pair<double, std::optional<double>>>> densities(curves.size());
@@ -177,8 +179,8 @@ void draw_fit(const std::string& path, const std::string& title, const std::vect
     const Panel histogram{{kLeft[0], kTop[0], kPanelWidth, kPanelHeight}, low, high, 0, tallest * 1.1};
     for (std::size_t k = 0; k < heights.size(); ++k) {
       fill_with(cr, {0.80, 0.86, 0.94});
-      const double x0 = histogram.x_of(std::min(class_low + width * static_cast<double>(k), kLargest));
-      const double x1 = histogram.x_of(std::min(class_low + width * static_cast<double>(k + 1), kLargest));
+      const double x0 = histogram.x_of(2 * (class_low / 2 + half_width * static_cast<double>(k)));
+      const double x1 = histogram.x_of(2 * (class_low / 2 + half_width * static_cast<double>(k + 1)));
       cairo_rectangle(cr, x0, histogram.y_of(heights[k]), x1 - x0 - 1, histogram.y_of(0) - histogram.y_of(heights[k]));
       cairo_fill(cr);
     }
