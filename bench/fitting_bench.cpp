@@ -23,6 +23,16 @@
 
 namespace {
 
+// Gamma observations, ascending, as the fitting code takes them.
+std::vector<double> sorted_gamma_sample(std::size_t count) {
+  std::mt19937_64 engine(42);
+  std::gamma_distribution<double> gamma(2.5, 3.0);
+  std::vector<double> sorted(count);
+  for (double& x : sorted) x = gamma(engine);
+  std::sort(sorted.begin(), sorted.end());
+  return sorted;
+}
+
 void BM_FitAllCandidates(benchmark::State& state) {
   const auto main = std::dynamic_pointer_cast<riskfn::Main>(riskfn::create_object("Main"));
   host::Session session({main});
@@ -51,11 +61,7 @@ void BM_CompareByLikelihood(benchmark::State& state) {
   const auto main = std::dynamic_pointer_cast<riskfn::Main>(riskfn::create_object("Main"));
   host::Session session({main});
   session.open_blank();
-  std::mt19937_64 engine(42);
-  std::gamma_distribution<double> gamma(2.5, 3.0);
-  std::vector<double> sorted(static_cast<std::size_t>(state.range(0)));
-  for (double& x : sorted) x = gamma(engine);
-  std::sort(sorted.begin(), sorted.end());
+  const std::vector<double> sorted = sorted_gamma_sample(static_cast<std::size_t>(state.range(0)));
   const riskfn::fitting::CandidateSet set(*main, sorted);
   for (auto _ : state) {
     for (const riskfn::fitting::Candidate& candidate : riskfn::fitting::candidates()) {
@@ -68,37 +74,12 @@ void BM_CompareByLikelihood(benchmark::State& state) {
 }
 BENCHMARK(BM_CompareByLikelihood)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
-// What kx fit --method mle adds: maximum-likelihood estimates of every continuous candidate
-// with their statistics, p-values and standard errors; and the parametric bootstrap of one.
-void BM_LikelihoodFitsWithStatistics(benchmark::State& state) {
-  const auto main = std::dynamic_pointer_cast<riskfn::Main>(riskfn::create_object("Main"));
-  host::Session session({main});
-  session.open_blank();
-  std::mt19937_64 engine(42);
-  std::gamma_distribution<double> gamma(2.5, 3.0);
-  std::vector<double> sorted(static_cast<std::size_t>(state.range(0)));
-  for (double& x : sorted) x = gamma(engine);
-  std::sort(sorted.begin(), sorted.end());
-  const riskfn::fitting::CandidateSet set(*main, sorted);
-  for (auto _ : state) {
-    for (const riskfn::fitting::Candidate& candidate : riskfn::fitting::candidates()) {
-      if (!riskfn::fitting::has_likelihood_fit(candidate)) continue;
-      const auto fitted = riskfn::fitting::fit_by_likelihood(set, candidate);
-      benchmark::DoNotOptimize(riskfn::fitting::fit_statistics(set, fitted));
-    }
-  }
-}
-BENCHMARK(BM_LikelihoodFitsWithStatistics)->Arg(10'000)->Unit(benchmark::kMillisecond);
-
+// The parametric bootstrap of one candidate's p-values (kx fit --bootstrap), per replicate.
 void BM_BootstrapOfAGammaFit(benchmark::State& state) {
   const auto main = std::dynamic_pointer_cast<riskfn::Main>(riskfn::create_object("Main"));
   host::Session session({main});
   session.open_blank();
-  std::mt19937_64 engine(42);
-  std::gamma_distribution<double> gamma(2.5, 3.0);
-  std::vector<double> sorted(10'000);
-  for (double& x : sorted) x = gamma(engine);
-  std::sort(sorted.begin(), sorted.end());
+  const std::vector<double> sorted = sorted_gamma_sample(10'000);
   const riskfn::fitting::CandidateSet set(*main, sorted);
   const auto fitted = riskfn::fitting::fit_by_likelihood(set, *riskfn::fitting::CandidateSet::find(13));
   const auto observed = *riskfn::fitting::fit_statistics(set, fitted);
