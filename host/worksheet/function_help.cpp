@@ -3,14 +3,15 @@
 #include <string_view>
 #include <vector>
 
+#include "host/worksheet/function_help_tables.hpp"
+
 namespace host::worksheet {
 namespace {
 
 using kx::FunctionHelp;
 using kx::ParameterHelp;
 
-// The spreadsheet's parameter names are short enough to serve as their own labels.
-constexpr ParameterHelp p(std::string_view name, std::string_view meaning) { return {name, name, meaning}; }
+using help::p;
 
 constexpr ParameterHelp kNumber = p("number", "the number");
 constexpr ParameterHelp kNumber1 = p("number1",
@@ -987,7 +988,14 @@ std::vector<FunctionHelp> make_table() {
 }  // namespace
 
 std::span<const kx::FunctionHelp> function_help() {
-  static const std::vector<kx::FunctionHelp> table = make_table();
+  static const std::vector<kx::FunctionHelp> table = [] {
+    std::vector<kx::FunctionHelp> all = make_table();
+    for (const std::vector<kx::FunctionHelp>& group :
+         {help::mathematics_help(), help::analysis_help(), help::text_and_information_help()}) {
+      all.insert(all.end(), group.begin(), group.end());
+    }
+    return all;
+  }();
   return table;
 }
 
