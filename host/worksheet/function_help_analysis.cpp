@@ -238,7 +238,7 @@ std::vector<FunctionHelp> analysis_help() {
        "DAVERAGE({\"Tree\",\"Height\";\"Apple\",18;\"Pear\",12;\"Apple\",14},\"Height\",{\"Tree\";\"Apple\"})"},
       {"DCOUNT",
        "the number of numbers in a field over the records that meet the criteria",
-       {kDatabase, p("field", "the column: its name or number (every column's numbers when omitted)"), kDbCriteria},
+       {kDatabase, p("field", "the column: its name or number (the records themselves counted when omitted)"), kDbCriteria},
        "DCOUNT({\"Tree\",\"Height\";\"Apple\",18;\"Pear\",12;\"Apple\",14},\"Height\",{\"Height\";\">13\"})"},
       {"DCOUNTA",
        "the number of non-empty values in a field over the records that meet the criteria",
