@@ -12,13 +12,20 @@ using kx::FunctionHelp;
 using kx::ParameterHelp;
 
 using help::p;
+using help::kNumber1;
+using help::kMoreNumbers;
+using help::kValue;
+using help::kArray;
+using help::kX;
+using help::kProbability;
+using help::kDegFreedom;
+using help::kDegFreedom1;
+using help::kDegFreedom2;
+using help::kCumulative;
+using help::kTrials;
+using help::kProbabilityS;
 
 constexpr ParameterHelp kNumber = p("number", "the number");
-constexpr ParameterHelp kNumber1 = p("number1",
-                                     "the first number, array or range; texts and empty cells in ranges are "
-                                     "skipped");
-constexpr ParameterHelp kMoreNumbers = p("...", "more numbers, arrays or ranges (255 arguments in all)");
-constexpr ParameterHelp kValue = p("value", "the value to test");
 constexpr ParameterHelp kValue1 = p("value1", "the first value, array or range");
 constexpr ParameterHelp kMoreValues = p("...", "more values, arrays or ranges (255 arguments in all)");
 constexpr ParameterHelp kText = p("text", "the text");
@@ -31,15 +38,10 @@ constexpr ParameterHelp kEndDate = p("end_date", "the last date, a serial number
 constexpr ParameterHelp kHolidays = p("holidays",
                                       "the dates that are no working days, an array or range (none when "
                                       "omitted)");
-constexpr ParameterHelp kX = p("x", "the value at which the distribution is taken");
-constexpr ParameterHelp kProbability = p("probability", "the probability, in (0, 1)");
 constexpr ParameterHelp kMean = p("mean", "the mean");
 constexpr ParameterHelp kStandardDev = p("standard_dev", "the standard deviation (> 0)");
 constexpr ParameterHelp kLogMean = p("mean", "the mean of the logarithm of the variable");
 constexpr ParameterHelp kLogStandardDev = p("standard_dev", "the standard deviation of the logarithm (> 0)");
-constexpr ParameterHelp kCumulative = p("cumulative",
-                                        "TRUE for the cumulative probability P(X <= x), FALSE for the "
-                                        "density or probability mass");
 constexpr ParameterHelp kAlphaShape = p("alpha", "the first shape parameter (> 0)");
 constexpr ParameterHelp kBetaShape = p("beta", "the second shape parameter (> 0)");
 constexpr ParameterHelp kLowerBound = p("A", "the lower bound of the interval (0 when omitted)");
@@ -48,16 +50,10 @@ constexpr ParameterHelp kGammaShape = p("alpha", "the shape (> 0)");
 constexpr ParameterHelp kGammaScale = p("beta", "the scale (> 0); the mean is alpha times beta");
 constexpr ParameterHelp kWeibullShape = p("alpha", "the shape (> 0)");
 constexpr ParameterHelp kWeibullScale = p("beta", "the scale (> 0)");
-constexpr ParameterHelp kDegFreedom = p("deg_freedom", "the degrees of freedom (>= 1)");
-constexpr ParameterHelp kDegFreedom1 = p("deg_freedom1", "the degrees of freedom of the numerator (>= 1)");
-constexpr ParameterHelp kDegFreedom2 = p("deg_freedom2", "the degrees of freedom of the denominator (>= 1)");
 constexpr ParameterHelp kNumberS = p("number_s", "the number of successes");
-constexpr ParameterHelp kTrials = p("trials", "the number of independent trials");
-constexpr ParameterHelp kProbabilityS = p("probability_s", "the probability of a success in each trial, in [0, 1]");
 constexpr ParameterHelp kPoissonX = p("x", "the number of events (>= 0)");
 constexpr ParameterHelp kPoissonMean = p("mean", "the mean number of events (> 0)");
 constexpr ParameterHelp kExponLambda = p("lambda", "the rate (> 0), one over the mean");
-constexpr ParameterHelp kArray = p("array", "the array or range");
 constexpr ParameterHelp kArray1 = p("array1", "the first array or range of numbers");
 constexpr ParameterHelp kArray2 = p("array2", "the second array or range, as many numbers as the first");
 constexpr ParameterHelp kKnownYs = p("known_y's", "the dependent values, an array or range");

@@ -9,27 +9,13 @@ namespace {
 using kx::FunctionHelp;
 using kx::ParameterHelp;
 
-constexpr ParameterHelp kNumber1 = p("number1",
-                                     "the first number, array or range; texts and empty cells in ranges are "
-                                     "skipped");
-constexpr ParameterHelp kMoreNumbers = p("...", "more numbers, arrays or ranges (255 arguments in all)");
 constexpr ParameterHelp kValue1 = p("value1",
                                     "the first value, array or range; in ranges TRUE counts as 1, FALSE and texts "
                                     "as 0");
 constexpr ParameterHelp kMoreValues = p("...", "more values, arrays or ranges (255 arguments in all)");
-constexpr ParameterHelp kX = p("x", "the value at which the distribution is taken");
 constexpr ParameterHelp kPositiveX = p("x", "the value (>= 0)");
-constexpr ParameterHelp kProbability = p("probability", "the probability, in (0, 1)");
-constexpr ParameterHelp kDegFreedom = p("deg_freedom", "the degrees of freedom (>= 1)");
-constexpr ParameterHelp kDegFreedom1 = p("deg_freedom1", "the degrees of freedom of the numerator (>= 1)");
-constexpr ParameterHelp kDegFreedom2 = p("deg_freedom2", "the degrees of freedom of the denominator (>= 1)");
-constexpr ParameterHelp kCumulative = p("cumulative",
-                                        "TRUE for the cumulative probability P(X <= x), FALSE for the "
-                                        "density or probability mass");
 constexpr ParameterHelp kSample1 = p("array1", "the first sample, an array or range of numbers");
 constexpr ParameterHelp kSample2 = p("array2", "the second sample");
-constexpr ParameterHelp kTrials = p("trials", "the number of independent trials");
-constexpr ParameterHelp kProbabilityS = p("probability_s", "the probability of a success in each trial, in [0, 1]");
 constexpr ParameterHelp kArrayX = p("array_x", "the first array or range of numbers");
 constexpr ParameterHelp kArrayY = p("array_y", "the second one, as many numbers as the first");
 constexpr ParameterHelp kKnownYs = p("known_y's", "the observed values, an array or range");

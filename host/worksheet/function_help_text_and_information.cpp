@@ -9,8 +9,6 @@ namespace {
 using kx::FunctionHelp;
 using kx::ParameterHelp;
 
-constexpr ParameterHelp kValue = p("value", "the value to test");
-constexpr ParameterHelp kArray = p("array", "the array or range");
 constexpr ParameterHelp kPadWith = p("pad_with", "the value that fills the missing places (#N/A when omitted)");
 constexpr ParameterHelp kIgnore =
     p("ignore", "0 or omitted to keep every value, 1 to skip empty cells, 2 errors, 3 both");
