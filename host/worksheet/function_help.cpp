@@ -3,21 +3,29 @@
 #include <string_view>
 #include <vector>
 
+#include "host/worksheet/function_help_tables.hpp"
+
 namespace host::worksheet {
 namespace {
 
 using kx::FunctionHelp;
 using kx::ParameterHelp;
 
-// The spreadsheet's parameter names are short enough to serve as their own labels.
-constexpr ParameterHelp p(std::string_view name, std::string_view meaning) { return {name, name, meaning}; }
+using help::p;
+using help::kNumber1;
+using help::kMoreNumbers;
+using help::kValue;
+using help::kArray;
+using help::kX;
+using help::kProbability;
+using help::kDegFreedom;
+using help::kDegFreedom1;
+using help::kDegFreedom2;
+using help::kCumulative;
+using help::kTrials;
+using help::kProbabilityS;
 
 constexpr ParameterHelp kNumber = p("number", "the number");
-constexpr ParameterHelp kNumber1 = p("number1",
-                                     "the first number, array or range; texts and empty cells in ranges are "
-                                     "skipped");
-constexpr ParameterHelp kMoreNumbers = p("...", "more numbers, arrays or ranges (255 arguments in all)");
-constexpr ParameterHelp kValue = p("value", "the value to test");
 constexpr ParameterHelp kValue1 = p("value1", "the first value, array or range");
 constexpr ParameterHelp kMoreValues = p("...", "more values, arrays or ranges (255 arguments in all)");
 constexpr ParameterHelp kText = p("text", "the text");
@@ -30,15 +38,10 @@ constexpr ParameterHelp kEndDate = p("end_date", "the last date, a serial number
 constexpr ParameterHelp kHolidays = p("holidays",
                                       "the dates that are no working days, an array or range (none when "
                                       "omitted)");
-constexpr ParameterHelp kX = p("x", "the value at which the distribution is taken");
-constexpr ParameterHelp kProbability = p("probability", "the probability, in (0, 1)");
 constexpr ParameterHelp kMean = p("mean", "the mean");
 constexpr ParameterHelp kStandardDev = p("standard_dev", "the standard deviation (> 0)");
 constexpr ParameterHelp kLogMean = p("mean", "the mean of the logarithm of the variable");
 constexpr ParameterHelp kLogStandardDev = p("standard_dev", "the standard deviation of the logarithm (> 0)");
-constexpr ParameterHelp kCumulative = p("cumulative",
-                                        "TRUE for the cumulative probability P(X <= x), FALSE for the "
-                                        "density or probability mass");
 constexpr ParameterHelp kAlphaShape = p("alpha", "the first shape parameter (> 0)");
 constexpr ParameterHelp kBetaShape = p("beta", "the second shape parameter (> 0)");
 constexpr ParameterHelp kLowerBound = p("A", "the lower bound of the interval (0 when omitted)");
@@ -47,16 +50,10 @@ constexpr ParameterHelp kGammaShape = p("alpha", "the shape (> 0)");
 constexpr ParameterHelp kGammaScale = p("beta", "the scale (> 0); the mean is alpha times beta");
 constexpr ParameterHelp kWeibullShape = p("alpha", "the shape (> 0)");
 constexpr ParameterHelp kWeibullScale = p("beta", "the scale (> 0)");
-constexpr ParameterHelp kDegFreedom = p("deg_freedom", "the degrees of freedom (>= 1)");
-constexpr ParameterHelp kDegFreedom1 = p("deg_freedom1", "the degrees of freedom of the numerator (>= 1)");
-constexpr ParameterHelp kDegFreedom2 = p("deg_freedom2", "the degrees of freedom of the denominator (>= 1)");
 constexpr ParameterHelp kNumberS = p("number_s", "the number of successes");
-constexpr ParameterHelp kTrials = p("trials", "the number of independent trials");
-constexpr ParameterHelp kProbabilityS = p("probability_s", "the probability of a success in each trial, in [0, 1]");
 constexpr ParameterHelp kPoissonX = p("x", "the number of events (>= 0)");
 constexpr ParameterHelp kPoissonMean = p("mean", "the mean number of events (> 0)");
 constexpr ParameterHelp kExponLambda = p("lambda", "the rate (> 0), one over the mean");
-constexpr ParameterHelp kArray = p("array", "the array or range");
 constexpr ParameterHelp kArray1 = p("array1", "the first array or range of numbers");
 constexpr ParameterHelp kArray2 = p("array2", "the second array or range, as many numbers as the first");
 constexpr ParameterHelp kKnownYs = p("known_y's", "the dependent values, an array or range");
@@ -319,6 +316,15 @@ std::vector<FunctionHelp> make_table() {
         p("a1", "TRUE or omitted: the text is in A1 style; FALSE (R1C1 style) is not read and gives #REF!")},
        "ROWS(INDIRECT(\"A1:A4\"))"},
 
+      {"SHEET",
+       "the number of a sheet in the workbook, from 1",
+       {p("value", "a reference or a sheet's name as a text (the formula's own sheet when omitted)")},
+       "SHEET()"},
+      {"SHEETS",
+       "the number of sheets a reference spans, or in the workbook",
+       {p("reference", "a reference (every sheet of the workbook when omitted)")},
+       "SHEETS()"},
+
       // Dynamic arrays.
       {"FILTER",
        "the rows or columns of an array that a condition keeps",
@@ -337,6 +343,19 @@ std::vector<FunctionHelp> make_table() {
        {kArray, p("by_col", "FALSE or omitted to compare rows, TRUE to compare columns"),
         p("exactly_once", "TRUE for the ones that occur once only; FALSE or omitted for every distinct one")},
        "UNIQUE({1;2;2;3})"},
+
+      {"SORTBY",
+       "an array sorted by the values of other arrays",
+       {kArray, p("by_array1", "the values to sort by, one for each row (or column) of the array"),
+        p("sort_order1", "1 or omitted for ascending, -1 for descending"),
+        p("...", "more pairs of values and order, each breaking the ties of the ones before")},
+       "SORTBY({\"a\";\"b\";\"c\"},{3;1;2})"},
+      {"RANDARRAY",
+       "an array of random numbers, drawn again at every recalculation",
+       {p("rows", "the number of rows (1 when omitted)"), p("columns", "the number of columns (1 when omitted)"),
+        p("min", "the smallest number (0 when omitted)"), p("max", "the largest number (1 when omitted)"),
+        p("whole_number", "TRUE for whole numbers, FALSE or omitted for fractions")},
+       "ROWS(RANDARRAY(3,2,1,6,TRUE))"},
 
       // Financial.
       {"PMT",
@@ -412,6 +431,51 @@ std::vector<FunctionHelp> make_table() {
        {kCost, kSalvage, kLife, kPeriod, p("month", "the months of the first year (12 when omitted)")},
        "DB(10000,1000,5,1)"},
 
+      {"VDB",
+       "the depreciation over a span of periods by the declining balance, switching to straight line when that "
+       "gives more",
+       {kCost, kSalvage, kLife, p("start_period", "the start of the span, in the unit of life"),
+        p("end_period", "the end of the span, in the unit of life"),
+        p("factor", "the rate of decline, a multiple of straight line (2 when omitted)"),
+        p("no_switch", "TRUE to never switch to straight line; FALSE or omitted to switch")},
+       "VDB(10000,1000,5,0,1)"},
+      {"CUMIPMT",
+       "the interest paid on a loan from one period to another, both counted",
+       {kRate, kNper, p("pv", "the amount borrowed"), p("start_period", "the first period counted, from 1"),
+        p("end_period", "the last period counted"), p("type", "0 for payments at the end of each period, 1 at the start")},
+       "CUMIPMT(0.05/12,360,200000,1,12,0)"},
+      {"CUMPRINC",
+       "the principal repaid on a loan from one period to another, both counted",
+       {kRate, kNper, p("pv", "the amount borrowed"), p("start_period", "the first period counted, from 1"),
+        p("end_period", "the last period counted"), p("type", "0 for payments at the end of each period, 1 at the start")},
+       "CUMPRINC(0.05/12,360,200000,1,12,0)"},
+      {"ISPMT",
+       "the interest paid in one period of a loan repaid in equal parts of principal",
+       {kRate, p("per", "the period, from 0 for the first"), kNper, p("pv", "the amount borrowed")},
+       "ISPMT(0.1,1,4,4000)"},
+      {"PDURATION",
+       "the number of periods an investment takes to grow to a value",
+       {p("rate", "the interest rate per period (> 0)"), p("pv", "the present value (> 0)"),
+        p("fv", "the value wanted (> 0)")},
+       "PDURATION(0.05,1000,2000)"},
+      {"RRI",
+       "the rate per period at which a value grows to another in a number of periods",
+       {p("nper", "the number of periods (> 0)"), p("pv", "the present value"), p("fv", "the future value")},
+       "RRI(10,1000,2000)"},
+      {"FVSCHEDULE",
+       "the future value of a principal after a series of rates",
+       {p("principal", "the present value"), p("schedule", "the rates of the periods, an array or range")},
+       "FVSCHEDULE(1000,{0.05,0.04,0.03})"},
+      {"DOLLARDE",
+       "a price written as a whole number and a fraction converted to a decimal number",
+       {p("fractional_dollar", "the price, its decimals being the numerator of the fraction"),
+        p("fraction", "the denominator of the fraction (>= 1)")},
+       "DOLLARDE(1.02,16)"},
+      {"DOLLARFR",
+       "a decimal price written as a whole number and a fraction",
+       {p("decimal_dollar", "the price as a decimal number"), p("fraction", "the denominator of the fraction (>= 1)")},
+       "DOLLARFR(1.125,16)"},
+
       // Dates and times.
       {"DATE",
        "the serial number of a date",
@@ -479,6 +543,35 @@ std::vector<FunctionHelp> make_table() {
        "the date a number of working days (Monday to Friday) before or after a date",
        {kStartDate, p("days", "the working days to add, negative to go back"), kHolidays},
        "TEXT(WORKDAY(DATE(2025,3,7),1),\"yyyy-mm-dd\")"},
+
+      {"NETWORKDAYS.INTL",
+       "the number of working days from one date to another, both counted, with the weekend chosen",
+       {kStartDate, kEndDate,
+        p("weekend", "1 or omitted for Saturday and Sunday, 2 to 7 for other pairs, 11 to 17 for one day, or a "
+                     "text of seven 0s and 1s from Monday, 1 for a day off"),
+        kHolidays},
+       "NETWORKDAYS.INTL(DATE(2025,3,3),DATE(2025,3,14),11)"},
+      {"WORKDAY.INTL",
+       "the date a number of working days before or after a date, with the weekend chosen",
+       {kStartDate, p("days", "the working days to add, negative to go back"),
+        p("weekend", "1 or omitted for Saturday and Sunday, 2 to 7 for other pairs, 11 to 17 for one day, or a "
+                     "text of seven 0s and 1s from Monday, 1 for a day off"),
+        kHolidays},
+       "TEXT(WORKDAY.INTL(DATE(2025,3,7),1,\"0000011\"),\"yyyy-mm-dd\")"},
+      {"DAYS360",
+       "the number of days from one date to another in a year of twelve 30-day months",
+       {kStartDate, kEndDate,
+        p("method", "FALSE or omitted for the US method, TRUE for the European one")},
+       "DAYS360(DATE(2025,1,31),DATE(2025,3,31))"},
+      {"WEEKNUM",
+       "the week of the year a date falls in, the week holding January 1 being the first",
+       {kSerial, p("return_type", "the day weeks start on: 1 or omitted Sunday, 2 or 11 Monday, 12 to 17 Tuesday to "
+                                  "Sunday, 21 for ISO weeks")},
+       "WEEKNUM(DATE(2025,3,15))"},
+      {"ISOWEEKNUM",
+       "the ISO week of the year a date falls in: weeks start on Monday, the first holds the first Thursday",
+       {p("date", "the date, a serial number")},
+       "ISOWEEKNUM(DATE(2025,12,29))"},
 
       // Text.
       {"LEFT", "the first characters of a text", {kText, kNumChars}, "LEFT(\"Forecast\",4)"},
@@ -687,6 +780,25 @@ std::vector<FunctionHelp> make_table() {
        {p("actual_range", "the observed counts"), p("expected_range", "the expected counts, in the same shape")},
        "CHITEST({20,30;30,20},{25,25;25,25})"},
 
+      {"MODE.MULT",
+       "the most frequent numbers, in a column, in the order they first occur",
+       {kNumber1, kMoreNumbers},
+       "MODE.MULT({1,2,2,3,3,4})"},
+      {"SKEW.P", "the skewness of a population", {kNumber1, kMoreNumbers}, "SKEW.P(1,2,3,10)"},
+      {"PERCENTRANK.EXC",
+       "the rank of a value within the numbers as a fraction strictly between 0 and 1",
+       {p("array", "the numbers"), p("x", "the value, between the smallest and the largest"),
+        p("significance", "the number of digits kept, cut not rounded (3 when omitted)")},
+       "PERCENTRANK.EXC({1,2,3,4,5},4)"},
+      {"COVARIANCE.S",
+       "the sample covariance of two sets of numbers",
+       {kArray1, kArray2},
+       "COVARIANCE.S({1,2,3,4},{2,4,5,9})"},
+      {"STEYX",
+       "the standard error of the y values predicted by the least-squares line",
+       {kKnownYs, kKnownXs},
+       "STEYX({2,4,5,9},{1,2,3,4})"},
+
       // Distributions.
       {"NORM.DIST",
        "the normal density or cumulative probability",
@@ -872,7 +984,14 @@ std::vector<FunctionHelp> make_table() {
 }  // namespace
 
 std::span<const kx::FunctionHelp> function_help() {
-  static const std::vector<kx::FunctionHelp> table = make_table();
+  static const std::vector<kx::FunctionHelp> table = [] {
+    std::vector<kx::FunctionHelp> all = make_table();
+    for (const std::vector<kx::FunctionHelp>& group :
+         {help::mathematics_help(), help::analysis_help(), help::text_and_information_help()}) {
+      all.insert(all.end(), group.begin(), group.end());
+    }
+    return all;
+  }();
   return table;
 }
 

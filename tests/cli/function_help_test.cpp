@@ -2,7 +2,6 @@
 // its example evaluates without an error.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <span>
 #include <string>
 #include <string_view>
@@ -11,7 +10,6 @@
 #include "common/automation/interface.hpp"
 #include "host/formula/function_table.hpp"
 #include "host/worksheet/function_help.hpp"
-#include "host/worksheet/sheet_functions.hpp"
 #include "mktfn/frame/classes.hpp"
 #include "mktfn/functions/function_help.hpp"
 #include "riskfn/analysis/analysis_help.hpp"
@@ -126,20 +124,9 @@ TEST(FunctionHelp, WorksheetEntriesNameTheListedParametersInOrder) {
   }
 }
 
-TEST(FunctionHelp, EveryWorksheetFunctionOfTheCoveredFamiliesHasAnEntry) {
-  std::vector<const host::worksheet::SheetFunction*> covered;
-  for (const host::worksheet::Family family :
-       {host::worksheet::logical_functions(), host::worksheet::math_functions(), host::worksheet::lookup_functions(),
-        host::worksheet::financial_functions(), host::worksheet::statistics_functions(),
-        host::worksheet::date_functions(), host::worksheet::text_functions(),
-        host::worksheet::dynamic_array_functions()}) {
-    for (const host::worksheet::SheetFunction& function : family) covered.push_back(&function);
-  }
+TEST(FunctionHelp, EveryWorksheetFunctionHasAnEntry) {
   const host::FunctionTable table;
   for (const host::Function* function : table.spreadsheet_functions()) {
-    if (function->kind == host::Function::Kind::Sheet &&
-        std::find(covered.begin(), covered.end(), function->sheet) == covered.end())
-      continue;
     EXPECT_NE(kx::find_help(host::worksheet::function_help(), function->name), nullptr) << function->name;
   }
 }
