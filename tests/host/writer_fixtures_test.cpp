@@ -68,7 +68,9 @@ TEST(WriterFixtures, EveryCellIsWhatTheWriterWrote) {
     for (const auto& sheet : book->sheets()) {
       sheet->for_each_cell([&](std::int32_t row, std::int32_t column, Cell& cell) {
         const std::string place = sheet->name() + "!" + column_letters(column) + std::to_string(row);
-        if (!cell.value.is_empty()) EXPECT_TRUE(listed.contains(place)) << place;
+        if (!cell.value.is_empty()) {
+          EXPECT_TRUE(listed.contains(place)) << place;
+        }
       });
     }
   }
