@@ -19,7 +19,7 @@ BootstrapPValues bootstrap_p_values(const CandidateSet& set, const FittedCandida
   Main& main = set.context().root;
   std::mt19937_64 engine(seed ^ (static_cast<std::uint64_t>(fitted.candidate->code) << 32));
   // The sampling function's arguments with the uniform in its place and the sampling mode after it.
-  const std::size_t own = call->values.size() - (call->function == "kxBETAGEN" ? 2 : 0);
+  const std::size_t own = call->values.size() - call->trailing;
   std::vector<kx::Value> arguments(call->values.begin(), call->values.begin() + static_cast<long>(own));
   const std::size_t uniform = arguments.size();
   arguments.emplace_back(0.0);

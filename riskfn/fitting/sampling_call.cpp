@@ -20,7 +20,7 @@ struct Mapping {
   std::string_view function;
   std::size_t slots;  // how many slots the candidate fills
   Conversion convert;
-  std::size_t trailing = 0;  // arguments that follow the uniform and the mode (the general beta's bounds)
+  std::size_t trailing = 0;  // arguments that follow the uniform and the mode
 };
 
 std::vector<double> same(std::span<const double> slots) { return {slots.begin(), slots.end()}; }
@@ -60,7 +60,7 @@ constexpr std::array kMappings{
 
 std::string SamplingCall::formula() const {
   // The uniform and the mode come after the distribution's own parameters, before any bounds.
-  const std::size_t own = values.size() - (function == "kxBETAGEN" ? 2 : 0);
+  const std::size_t own = values.size() - trailing;
   const std::span<const double> all(values);
   return fmt::format("={}({:.8g},,\"\"{}{:.8g})", function, fmt::join(all.first(own), ","), own < all.size() ? "," : "",
                      fmt::join(all.subspan(own), ","));
@@ -75,7 +75,7 @@ std::optional<SamplingCall> sampling_call(const Candidate& candidate, const Cand
       if (!fit.slots.at(i).is_number()) return std::nullopt;
       slots.push_back(fit.slots.at(i).number());
     }
-    SamplingCall call{mapping.function, {}, {}};
+    SamplingCall call{mapping.function, {}, {}, mapping.trailing};
     try {
       call.values = mapping.convert(slots);
     } catch (const std::exception&) {

@@ -17,6 +17,7 @@ struct SamplingCall {
   std::string_view function;             // "kxLOGNORMAL"
   std::vector<std::string_view> labels;  // "mean", "standard deviation"
   std::vector<double> values;
+  std::size_t trailing = 0;  // values that follow the uniform and the mode (kxBETAGEN's bounds)
 
   // "=kxLOGNORMAL(22.1,10.9,,\"\")": the arguments, the empty uniform and the sampling mode.
   std::string formula() const;
