@@ -33,7 +33,7 @@ double grid_quantile(const QuantileCase& row) {
 }
 
 std::vector<QuantileCase> reference_quantiles() {
-  std::ifstream file(KX_TEST_DATA_DIR "/grid_quantiles.csv");
+  std::ifstream file(std::string(KX_TEST_DATA_DIR) + "/grid_quantiles.csv");
   std::vector<QuantileCase> cases;
   std::string line;
   std::getline(file, line);  // header

@@ -84,7 +84,7 @@ std::vector<ReferenceRow> read_reference(const std::string& path) {
 }
 
 TEST(WorksheetDistributions, MatchTheHighPrecisionReference) {
-  const std::vector<ReferenceRow> rows = read_reference(KX_TEST_DATA_DIR "/worksheet_distributions.csv");
+  const std::vector<ReferenceRow> rows = read_reference(std::string(KX_TEST_DATA_DIR) + "/worksheet_distributions.csv");
   ASSERT_GE(rows.size(), 600u);
   std::map<std::string, double> worst;  // largest relative error per function, for the record
   for (const ReferenceRow& row : rows) {

@@ -135,7 +135,7 @@ struct ReferenceCase {
 };
 
 inline std::vector<ReferenceCase> reference_cases(const std::string& section) {
-  std::ifstream file(KX_TEST_DATA_DIR "/worksheet_misc.json");
+  std::ifstream file(std::string(KX_TEST_DATA_DIR) + "/worksheet_misc.json");
   const nlohmann::json document = nlohmann::json::parse(file);
   std::vector<ReferenceCase> cases;
   for (const auto& item : document.at(section)) {
