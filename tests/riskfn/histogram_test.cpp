@@ -41,6 +41,16 @@ std::vector<double> column(const Value& table, std::size_t c) {
   return numbers;
 }
 
+// A call's values and class count, and the table it should give.
+struct ClassesCase {
+  const char* label;
+  Value input;
+  Value classes;
+  std::vector<double> upper_limits;
+  std::vector<double> frequencies;  // -1: an empty cell
+  std::vector<double> shares;
+};
+
 // The table's upper limits, frequencies (-1: an empty cell) and cumulative shares.
 void expect_classes(const Value& table, const std::vector<double>& upper_limits, const std::vector<double>& frequencies,
                     const std::vector<double>& shares) {
@@ -57,14 +67,7 @@ void expect_classes(const Value& table, const std::vector<double>& upper_limits,
 }
 
 TEST_F(HistogramTest, CountsValuesIntoEqualWidthClasses) {
-  struct Case {
-    const char* label;
-    Value input;
-    Value classes;
-    std::vector<double> upper_limits;
-    std::vector<double> frequencies;  // -1: an empty cell
-    std::vector<double> shares;
-  } cases[] = {
+  const ClassesCase cases[] = {
       {"1 to 10 in 3 classes", array_of(one_to(10), 1), 3.0, {4, 7, 10}, {4, 3, 3}, {0.4, 0.7, 1.0}},
       {"0-based array", array_of(one_to(10), 0), 3.0, {4, 7, 10}, {4, 3, 3}, {0.4, 0.7, 1.0}},
       {"an empty class", array_of({1, 1, 1, 10}, 1), 3.0, {4, 7, 10}, {3, -1, 1}, {0.75, 0.75, 1.0}},
@@ -109,14 +112,7 @@ TEST_F(HistogramTest, ErrorValuesAreLeftOut) {
   auto sheet = spreadsheet_->add_book("failed runs")->add_sheet("Sheet1");
   const Value column_a[] = {3.0, na, 1.0, 4.0, 1.0, 5.0};
   for (int i = 0; i < 6; ++i) sheet->set_value(1 + i, 1, column_a[i]);
-  struct Case {
-    const char* label;
-    Value input;
-    Value classes;
-    std::vector<double> upper_limits;
-    std::vector<double> frequencies;  // -1: an empty cell
-    std::vector<double> shares;
-  } cases[] = {
+  const ClassesCase cases[] = {
       {"an array with one error",
        kx::Array::vector({1.0, 2.0, 3.0, na, 4.0, 5.0, 6.0, 7.0, 8.0, 9.0, 10.0}, 1),
        3.0,
