@@ -2,6 +2,8 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -111,6 +113,31 @@ TEST(FitCommand, DrawsThePicture) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_GT(fs::file_size(picture), 1000U);
     fs::remove(picture);
+  }
+  fs::remove(file);
+}
+
+// On an 80-column terminal no line is wider than the terminal, and every formula is still there.
+TEST(FitCommand, TableFoldsToANarrowTerminal) {
+  if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script program to run kx on a terminal";
+  const fs::path file = write_file("narrow.csv", normal_csv(true));
+  for (const char* method : {"moments", "mle"}) {
+    SCOPED_TRACE(method);
+    const std::string kx = testing::quoted(testing::kx_program().string()) + " fit " +
+                           testing::quoted(file.string()) + " --method " + method;
+    const Outcome run = testing::run_kx_on_terminal(kx, 80);
+    ASSERT_EQ(run.status, 0) << run.out;
+    std::istringstream lines(run.out);
+    int formulas = 0;
+    for (std::string line; std::getline(lines, line);) {
+      // What the progress line wrote and erased is not part of the table.
+      if (const auto erased = line.rfind("\x1b[K"); erased != std::string::npos) line.erase(0, erased + 3);
+      while (!line.empty() && line.back() == '\r') line.pop_back();
+      const auto columns = std::count_if(line.begin(), line.end(), [](char c) { return (c & 0xC0) != 0x80; });
+      EXPECT_LE(columns, 80) << line;
+      if (line.find("=kx") != std::string::npos) ++formulas;
+    }
+    EXPECT_GE(formulas, 10);
   }
   fs::remove(file);
 }
