@@ -62,6 +62,13 @@ int main(int argc, char** argv) {
   auto* simulate = app.add_subcommand("simulate", "Run a model workbook as a Monte Carlo simulation and report on it");
   simulate->add_option("MODEL", simulate_options.model,
                        "The model workbook (.csv, .xlsx, .ods, .fods); without one, the bundled product launch model");
+  std::string delimiter;
+  simulate->add_option("--delimiter", delimiter,
+                       "A CSV model's field separator: ';' where the decimal mark is a comma, or '|', tab (default ',')");
+  std::string decimal;
+  simulate
+      ->add_option("--decimal", decimal, "A CSV model's decimal mark, '.' (default) or ',', in numbers and formulas")
+      ->check(CLI::IsMember({".", ","}));
   simulate->add_option("--iterations,-n", simulate_options.iterations, "Recalculations of the model (default 10000)");
   std::string simulate_seed_text;
   simulate->add_option("--seed", simulate_seed_text, "Seed, so that the run repeats exactly for any thread count")
@@ -171,6 +178,8 @@ int main(int argc, char** argv) {
       return cli::run_fit(fit_options);
     }
     if (simulate->parsed()) {
+      if (!delimiter.empty()) simulate_options.delimiter = cli::parse_delimiter(delimiter);
+      if (!decimal.empty()) simulate_options.decimal = decimal.front();
       simulate_options.sampling = sampling == "lhs" ? host::Sampling::LatinHypercube : host::Sampling::Plain;
       if (!percentiles.empty()) cli::parse_percentiles(percentiles, simulate_options.report);
       for (const std::string& target : targets) simulate_options.report.targets.push_back(cli::parse_target(target));

@@ -38,11 +38,11 @@ std::string default_model_path() {
 int run_simulate(const SimulateOptions& options) {
   const std::string model = options.model.empty() ? default_model_path() : options.model;
   if (!options.plot_path.empty()) check_plot_path(options.plot_path);
-  refuse_semicolon_csv(model);
+  const host::CsvFormat csv = csv_format_for(model, options.delimiter, options.decimal);
   // Every worker loads the model; what it could not read is said once.
   std::once_flag warned;
-  const host::ModelSource source{[&model, &warned] {
-                                   auto book = host::load_workbook(model);
+  const host::ModelSource source{[&model, &csv, &warned] {
+                                   auto book = host::load_workbook(model, {}, csv);
                                    std::call_once(warned, [&] { print_read_warnings(model, *book); });
                                    return book;
                                  },
