@@ -1,5 +1,6 @@
 #include "cli/plot_canvas.hpp"
 
+#include <cairo-pdf.h>
 #include <cairo-svg.h>
 
 #include <exception>
@@ -37,11 +38,20 @@ void text_at(cairo_t* cr, double x, double y, const std::string& text, double si
 
 void check_plot_path(const std::string& path) {
   const std::string extension = extension_of(path);
-  if (extension != ".png" && extension != ".svg") fail("the plot file must end in .png or .svg: " + path);
+  if (extension != ".png" && extension != ".svg" && extension != ".pdf") {
+    fail("the plot file must end in .png, .svg or .pdf: " + path);
+  }
   check_writable(path);
 }
 
+bool holds_pages(const std::string& path) { return extension_of(path) == ".pdf"; }
+
 void write_picture(const std::string& path, double width, double height, const std::function<void(cairo_t*)>& draw) {
+  write_pages(path, width, height, 1, [&draw](cairo_t* cr, std::size_t) { draw(cr); });
+}
+
+void write_pages(const std::string& path, double width, double height, std::size_t pages,
+                 const std::function<void(cairo_t*, std::size_t)>& draw) {
   check_plot_path(path);
   AtomicFile file(path);
   // Cairo writes through this; the file's own failure, with its reason, is kept to be raised.
@@ -63,21 +73,30 @@ void write_picture(const std::string& path, double width, double height, const s
     if (sink.failure) std::rethrow_exception(sink.failure);
     check(status, path);
   };
-  const bool svg = extension_of(path) == ".svg";
+  const std::string extension = extension_of(path);
+  const bool pdf = extension == ".pdf";
+  const bool vector = pdf || extension == ".svg";
+  if (!pdf && pages != 1) fail("a ." + extension.substr(1) + " file holds one picture: " + path);
   const std::unique_ptr<cairo_surface_t, void (*)(cairo_surface_t*)> surface(
-      svg ? cairo_svg_surface_create_for_stream(write, &sink, width, height)
-          : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width), static_cast<int>(height)),
+      pdf    ? cairo_pdf_surface_create_for_stream(write, &sink, width, height)
+      : vector ? cairo_svg_surface_create_for_stream(write, &sink, width, height)
+             : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width), static_cast<int>(height)),
       cairo_surface_destroy);
   checked(cairo_surface_status(surface.get()));
   {
     const std::unique_ptr<cairo_t, void (*)(cairo_t*)> cr(cairo_create(surface.get()), cairo_destroy);
-    cairo_set_source_rgb(cr.get(), 1, 1, 1);
-    cairo_paint(cr.get());
-    cairo_select_font_face(cr.get(), "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    draw(cr.get());
-    checked(cairo_status(cr.get()));
+    for (std::size_t page = 0; page < pages; ++page) {
+      cairo_save(cr.get());
+      cairo_set_source_rgb(cr.get(), 1, 1, 1);
+      cairo_paint(cr.get());
+      cairo_select_font_face(cr.get(), "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+      draw(cr.get(), page);
+      cairo_restore(cr.get());
+      if (pdf) cairo_show_page(cr.get());
+      checked(cairo_status(cr.get()));
+    }
   }
-  if (svg) {
+  if (vector) {
     cairo_surface_finish(surface.get());
     checked(cairo_surface_status(surface.get()));
   } else {

@@ -4,7 +4,9 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <filesystem>
 
 #include "cli/chart_axes.hpp"
 #include "host/simulation/statistics.hpp"
@@ -365,30 +367,59 @@ void draw_convergence(cairo_t* cr, const OutputReport& output, Box box) {
   curve(kMarks, [](const ConvergencePoint& p) { return p.p95; });
 }
 
-void draw(cairo_t* cr, const SimulationReport& report) {
+// One output's page: its histogram, tornado, contributions and convergence.
+void draw_output(cairo_t* cr, const SimulationReport& report, const OutputReport& output) {
+  fill_with(cr, kInk);
+  bold_text(cr, 24, 34, fmt::format("{} ({})", output.name, output.cell), 18);
+  draw_histogram(cr, report, output, {kLeft, 110, kWidth - kLeft - kRight, 300});
+  const double half = (kWidth - kLeft - kRight) / 2;
+  draw_tornado(cr, report, output, {kLeft - 60, 500, half + 20, 230});
+  draw_contribution(cr, report, output, {kLeft + half + 40, 500, half - 40, 230});
+  draw_convergence(cr, output, {kLeft, 850, kWidth - kLeft - kRight, 200});
+}
+
+// "report.png" for the output "Net present value": "report-Net_present_value.png"; a name that
+// leaves nothing of itself, or one another output already took, gets the output's number.
+std::vector<std::string> file_per_output(const std::string& path, const SimulationReport& report) {
+  const std::filesystem::path whole(path);
+  std::vector<std::string> paths;
   for (std::size_t o = 0; o < report.outputs.size(); ++o) {
-    const OutputReport& output = report.outputs[o];
-    const double top = static_cast<double>(o) * kPanelHeight;
-    if (o > 0) {
-      fill_with(cr, kGrid);
-      cairo_rectangle(cr, 0, top, kWidth, 2);
-      cairo_fill(cr);
+    std::string suffix;
+    for (const char c : report.outputs[o].name) {
+      const bool plain = std::isalnum(static_cast<unsigned char>(c)) || c == '-';
+      if (plain) suffix += c;
+      else if (!suffix.empty() && suffix.back() != '_') suffix += '_';
     }
-    fill_with(cr, kInk);
-    bold_text(cr, 24, top + 34, fmt::format("{} ({})", output.name, output.cell), 18);
-    draw_histogram(cr, report, output, {kLeft, top + 110, kWidth - kLeft - kRight, 300});
-    const double half = (kWidth - kLeft - kRight) / 2;
-    draw_tornado(cr, report, output, {kLeft - 60, top + 500, half + 20, 230});
-    draw_contribution(cr, report, output, {kLeft + half + 40, top + 500, half - 40, 230});
-    draw_convergence(cr, output, {kLeft, top + 850, kWidth - kLeft - kRight, 200});
+    while (!suffix.empty() && suffix.back() == '_') suffix.pop_back();
+    suffix = suffix.substr(0, 60);
+    std::filesystem::path named = whole;
+    named.replace_filename(whole.stem().string() + "-" + suffix + whole.extension().string());
+    if (suffix.empty() || std::find(paths.begin(), paths.end(), named.string()) != paths.end()) {
+      named.replace_filename(fmt::format("{}-{}{}", whole.stem().string(), o + 1, whole.extension().string()));
+    }
+    paths.push_back(named.string());
   }
+  return paths;
 }
 
 }  // namespace
 
-void draw_report(const std::string& path, const SimulationReport& report) {
-  const double height = std::max<double>(1, static_cast<double>(report.outputs.size())) * kPanelHeight;
-  write_picture(path, kWidth, height, [&report](cairo_t* cr) { draw(cr, report); });
+std::vector<std::string> draw_report(const std::string& path, const SimulationReport& report) {
+  const auto page = [&report](cairo_t* cr, std::size_t o) {
+    if (o < report.outputs.size()) draw_output(cr, report, report.outputs[o]);
+  };
+  if (holds_pages(path) || report.outputs.size() <= 1) {
+    write_pages(path, kWidth, kPanelHeight, std::max<std::size_t>(1, report.outputs.size()), page);
+    return {path};
+  }
+  const std::vector<std::string> paths = file_per_output(path, report);
+  for (std::size_t o = 0; o < paths.size(); ++o) {
+    check_plot_path(paths[o]);
+  }
+  for (std::size_t o = 0; o < paths.size(); ++o) {
+    write_picture(paths[o], kWidth, kPanelHeight, [&](cairo_t* cr) { page(cr, o); });
+  }
+  return paths;
 }
 
 }  // namespace cli

@@ -92,7 +92,10 @@ int run_simulate(const SimulateOptions& options) {
     fmt::print("{}", report_text(report, run.threads, result.seconds, terminal_columns(STDOUT_FILENO)));
   }
   if (!options.csv_path.empty()) write_iterations_csv(options.csv_path, result);
-  if (!options.plot_path.empty()) draw_report(options.plot_path, report);
+  if (!options.plot_path.empty()) {
+    const std::vector<std::string> pictures = draw_report(options.plot_path, report);
+    if (pictures.size() > 1) print_error_line(fmt::format("charts, a file per output: {}", fmt::join(pictures, ", ")));
+  }
   if (!options.xlsx_path.empty()) write_report_workbook(options.xlsx_path, report, result);
   return 0;
 }
