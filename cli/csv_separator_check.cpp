@@ -46,23 +46,12 @@ bool separated_by_semicolons(const std::string& content) {
   return semicolons > 0 && semicolons >= commas && 2 * lines_with_semicolons >= std::max<std::size_t>(1, lines);
 }
 
-// A ';' outside texts, quoted sheet names and array constants: where the decimal mark is a comma
-// it separates a function's arguments; the host's own formulas never have one there.
-bool separates_arguments_by_semicolons(std::string_view formula) {
-  char quote = 0;
-  int braces = 0;
-  for (const char c : formula) {
-    if (quote != 0) {
-      if (c == quote) quote = 0;
-    } else if (c == '"' || c == '\'') {
-      quote = c;
-    } else if (c == '{') {
-      ++braces;
-    } else if (c == '}') {
-      braces = std::max(0, braces - 1);
-    } else if (c == ';' && braces == 0) {
-      return true;
-    }
+// A ';' that a decimal comma's formulas separate arguments by; the host's own formulas have
+// none outside texts, quoted sheet names and array constants.
+bool separates_arguments_by_semicolons(std::string_view formula, char delimiter) {
+  const std::string host_form = host::csv_formula(formula, {delimiter, ','});
+  for (std::size_t i = 0; i < formula.size(); ++i) {
+    if (formula[i] == ';' && host_form[i] == ',') return true;
   }
   return false;
 }
@@ -120,7 +109,7 @@ host::CsvFormat csv_format_for(const std::string& path, std::optional<char> deli
   const host::CsvFormat comma{format.delimiter, ','};
   each_field(content, format.delimiter, [&](const std::string& field, std::size_t line) {
     if (field.size() > 1 && field.front() == '=') {
-      if (!separates_arguments_by_semicolons(field)) return;
+      if (!separates_arguments_by_semicolons(field, format.delimiter)) return;
       fail(fmt::format("{}: line {}: the formula {} separates its arguments by ';', as where the decimal mark is a "
                        "comma: read the file with --delimiter {} --decimal ','",
                        path, line, field, shown(format.delimiter)));

@@ -87,33 +87,6 @@ std::optional<double> iso_date(std::string_view text) {
   return serial && *serial >= 1.0 ? serial : std::nullopt;
 }
 
-// "kxNORMAL(1,5;0,5)" as the host writes it: "kxNORMAL(1.5,0.5)". Texts in quotes and quoted
-// sheet names stay as they are; inside an array constant ';' keeps separating rows.
-std::string with_decimal_points(std::string_view formula) {
-  std::string host_form;
-  host_form.reserve(formula.size());
-  char quote = 0;
-  int braces = 0;
-  for (char c : formula) {
-    // A doubled quote closes and reopens, and so stays inside.
-    if (quote != 0) {
-      if (c == quote) quote = 0;
-    } else if (c == '"' || c == '\'') {
-      quote = c;
-    } else if (c == '{') {
-      ++braces;
-    } else if (c == '}') {
-      braces = std::max(0, braces - 1);
-    } else if (c == ',') {
-      c = '.';
-    } else if (c == ';' && braces == 0) {
-      c = ',';
-    }
-    host_form += c;
-  }
-  return host_form;
-}
-
 class CsvParser {
  public:
   CsvParser(std::string_view content, const CsvFormat& format, BookBuilder& builder, Sheet& sheet)
@@ -180,9 +153,7 @@ class CsvParser {
     const auto column = static_cast<std::int32_t>(column_);
     // A lone "=" is no formula: the cell shows it as typed.
     if (field_.size() > 1 && field_.front() == '=') {
-      const std::string_view text = std::string_view(field_).substr(1);
-      builder_.set_formula(sheet_, row, column, format_.decimal == ',' ? with_decimal_points(text) : std::string(text),
-                           kx::Value());
+      builder_.set_formula(sheet_, row, column, csv_formula(std::string_view(field_).substr(1), format_), kx::Value());
       return;
     }
     builder_.set_value(sheet_, row, column, typed_value());
@@ -223,6 +194,30 @@ std::optional<double> csv_number(std::string_view text, const CsvFormat& format)
   if (!number) number = grouped_number(text, format.decimal);
   if (!number) return std::nullopt;
   return *number / divisor;
+}
+
+std::string csv_formula(std::string_view formula, const CsvFormat& format) {
+  std::string host_form(formula);
+  if (format.decimal != ',') return host_form;
+  char quote = 0;
+  int braces = 0;
+  for (char& c : host_form) {
+    // A doubled quote closes and reopens, and so stays inside.
+    if (quote != 0) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '{') {
+      ++braces;
+    } else if (c == '}') {
+      braces = std::max(0, braces - 1);
+    } else if (c == ',') {
+      c = '.';
+    } else if (c == ';' && braces == 0) {
+      c = ',';
+    }
+  }
+  return host_form;
 }
 
 std::shared_ptr<Book> read_csv(std::string_view content, const std::string& book_name, std::string sheet_name,

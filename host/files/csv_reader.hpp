@@ -23,4 +23,9 @@ std::shared_ptr<Book> read_csv(std::string_view content, const std::string& book
 // nullopt for a text.
 std::optional<double> csv_number(std::string_view field, const CsvFormat& format);
 
+// A field's formula, without its "=", as the host keeps it: with a decimal comma "kxNORMAL(1,5;0,5)"
+// reads "kxNORMAL(1.5,0.5)", character for character. Texts in quotes and quoted sheet names stay
+// as they are; inside an array constant ';' keeps separating rows.
+std::string csv_formula(std::string_view formula, const CsvFormat& format);
+
 }  // namespace host
