@@ -36,6 +36,25 @@ void text_at(cairo_t* cr, double x, double y, const std::string& text, double si
   cairo_show_text(cr, text.c_str());
 }
 
+double text_width(cairo_t* cr, const std::string& text, double size) {
+  cairo_set_font_size(cr, size);
+  cairo_text_extents_t extents;
+  cairo_text_extents(cr, text.c_str(), &extents);
+  return extents.x_advance;
+}
+
+std::string fitted_text(cairo_t* cr, const std::string& text, double size, double width) {
+  if (text_width(cr, text, size) <= width) return text;
+  std::string cut = text;
+  while (!cut.empty()) {
+    // A UTF-8 character's continuation bytes are 10xxxxxx; its first byte is not.
+    while (!cut.empty() && (static_cast<unsigned char>(cut.back()) & 0xC0) == 0x80) cut.pop_back();
+    if (!cut.empty()) cut.pop_back();
+    if (text_width(cr, cut + "…", size) <= width) break;
+  }
+  return cut + "…";
+}
+
 void check_plot_path(const std::string& path) {
   const std::string extension = extension_of(path);
   if (extension != ".png" && extension != ".svg" && extension != ".pdf") {

@@ -26,6 +26,11 @@ void fill_with(cairo_t* cr, Colour c);
 // Text with its left edge (align 0), centre (0.5) or right edge (1) at x, baseline at y.
 void text_at(cairo_t* cr, double x, double y, const std::string& text, double size, double align = 0);
 
+// The width the text takes at this size.
+double text_width(cairo_t* cr, const std::string& text, double size);
+// The text, or as much of it as fits in `width` followed by "…", cut between whole characters.
+std::string fitted_text(cairo_t* cr, const std::string& text, double size, double width);
+
 // Raises kx::Failure unless the path ends in .png, .svg or .pdf and a file can be written there:
 // checked before a run, not after it.
 void check_plot_path(const std::string& path);

@@ -47,17 +47,11 @@ void line(cairo_t* cr, double x0, double y0, double x1, double y1) {
   cairo_stroke(cr);
 }
 
-void bold_text(cairo_t* cr, double x, double y, const std::string& text, double size, double align = 0) {
+// A title from x, cut to the width it may take.
+void bold_text(cairo_t* cr, double x, double y, const std::string& text, double size, double width) {
   cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
-  text_at(cr, x, y, text, size, align);
+  text_at(cr, x, y, fitted_text(cr, text, size, width), size);
   cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-}
-
-double text_width(cairo_t* cr, const std::string& text, double size) {
-  cairo_set_font_size(cr, size);
-  cairo_text_extents_t extents;
-  cairo_text_extents(cr, text.c_str(), &extents);
-  return extents.x_advance;
 }
 
 // Ticks, grid lines and labels of a horizontal axis under the box.
@@ -245,7 +239,7 @@ void draw_bars(cairo_t* cr, const SimulationReport& report, const std::vector<co
                const std::function<std::string(double, double)>& label) {
   if (bars.empty()) return;
   fill_with(cr, kInk);
-  bold_text(cr, box.x, box.y - 12, title, kText);
+  bold_text(cr, box.x, box.y - 12, title, kText, box.width);
   double names = 0;
   for (const Sensitivity* s : bars) names = std::max(names, text_width(cr, report.inputs[s->input].name, kSmallText));
   names = std::min(names + 10, box.width * 0.4);
@@ -260,9 +254,8 @@ void draw_bars(cairo_t* cr, const SimulationReport& report, const std::vector<co
     const double y = area.y + row * static_cast<double>(i);
     draw_bar(*bars[i], x, y + row * 0.18, row * 0.64);
     fill_with(cr, kInk);
-    std::string name = report.inputs[bars[i]->input].name;
-    while (name.size() > 4 && text_width(cr, name, kSmallText) > names - 10) name = name.substr(0, name.size() - 4) + "…";
-    text_at(cr, area.x - 8, y + row / 2 + 4, name, kSmallText, 1);
+    text_at(cr, area.x - 8, y + row / 2 + 4, fitted_text(cr, report.inputs[bars[i]->input].name, kSmallText, names - 10),
+            kSmallText, 1);
   }
 }
 
@@ -282,7 +275,7 @@ void draw_tornado(cairo_t* cr, const SimulationReport& report, const OutputRepor
     low = std::min({low, *s->swing.low, *s->swing.high});
     high = std::max({high, *s->swing.low, *s->swing.high});
   }
-  draw_bars(cr, report, bars, box, "Swing: mean of " + output.name + " over each input's lowest and highest tenth",
+  draw_bars(cr, report, bars, box, "Swing: its mean over each input's lowest and highest tenth",
             output.name, low, high, mean,
             [&](const Sensitivity& s, const Scale& x, double y, double height) {
               for (const auto& [end, colour] : {std::pair{*s.swing.low, kLow}, std::pair{*s.swing.high, kHigh}}) {
@@ -332,7 +325,8 @@ void draw_convergence(cairo_t* cr, const OutputReport& output, Box box) {
   if (points.size() < 2) return;
   fill_with(cr, kInk);
   bold_text(cr, box.x, box.y - 12,
-            "Convergence: running mean with its 95% band (blue), running 5th and 95th percentiles (orange)", kText);
+            "Convergence: running mean with its 95% band (blue), running 5th and 95th percentiles (orange)", kText,
+            box.width);
   double low = points.front().p5, high = points.front().p95;
   for (const ConvergencePoint& p : points) {
     low = std::min({low, p.p5, p.mean - p.half_width});
@@ -370,7 +364,7 @@ void draw_convergence(cairo_t* cr, const OutputReport& output, Box box) {
 // One output's page: its histogram, tornado, contributions and convergence.
 void draw_output(cairo_t* cr, const SimulationReport& report, const OutputReport& output) {
   fill_with(cr, kInk);
-  bold_text(cr, 24, 34, fmt::format("{} ({})", output.name, output.cell), 18);
+  bold_text(cr, 24, 34, fmt::format("{} ({})", output.name, output.cell), 18, kWidth - 48);
   draw_histogram(cr, report, output, {kLeft, 110, kWidth - kLeft - kRight, 300});
   const double half = (kWidth - kLeft - kRight) / 2;
   draw_tornado(cr, report, output, {kLeft - 60, 500, half + 20, 230});
