@@ -65,15 +65,36 @@ TEST(ReportPlot, APagePerOutputOrAFileEachNamedAfterIt) {
       SCOPED_TRACE(name);
       const std::string content = read_file(scratch(name));
       EXPECT_EQ(content.rfind(c.signature, 0), 0U) << content.substr(0, 20);
-      if (c.pages > 0) EXPECT_EQ(pdf_pages(content), c.pages);
+      if (c.pages > 0) {
+        EXPECT_EQ(pdf_pages(content), c.pages);
+      }
       // Where several files stand for one asked, the user is told which.
-      if (c.files.size() > 1) EXPECT_NE(run.err.find(scratch(name).string()), std::string::npos) << run.err;
+      if (c.files.size() > 1) {
+        EXPECT_NE(run.err.find(scratch(name).string()), std::string::npos) << run.err;
+      }
       fs::remove(scratch(name));
     }
-    if (c.files.size() == 1) EXPECT_EQ(run.err, "");
+    if (c.files.size() == 1) {
+      EXPECT_EQ(run.err, "");
+    }
   }
   fs::remove(one);
   fs::remove(three);
+}
+
+TEST(ReportPlot, LongNamesAreCutBetweenWholeCharacters) {
+  std::string long_name;
+  for (int i = 0; i < 60; ++i) long_name += "\xC3\xA9";  // é, two bytes in UTF-8
+  const fs::path model = testing::write_model(
+      scratch("names.csv"), fmt::format("\"=kxUNIFORM(0,1,,\"\"\"\")+kxNAME(\"\"{0}\"\")\",\"=A1+kxOUTPUT()+kxNAME(\"\"{0}\"\")\"\n",
+                                        long_name));
+  const fs::path svg = scratch("names.svg");
+  const Outcome run = run_kx({"simulate", model.string(), "-n", "300", "--seed", "2", "--plot", svg.string()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string picture = read_file(svg);
+  EXPECT_NE(picture.find("<svg"), std::string::npos);
+  fs::remove(model);
+  fs::remove(svg);
 }
 
 }  // namespace
