@@ -261,12 +261,8 @@ void draw_bars(cairo_t* cr, const SimulationReport& report, const std::vector<co
 
 // The output's mean over each input's lowest and highest tenth, the widest swing on top.
 void draw_tornado(cairo_t* cr, const SimulationReport& report, const OutputReport& output, Box box) {
-  std::vector<const Sensitivity*> bars;
-  for (const Sensitivity& s : output.sensitivity) {
-    if (s.swing.low && s.swing.high) bars.push_back(&s);
-  }
-  const auto swing = [](const Sensitivity* s) { return std::abs(*s->swing.high - *s->swing.low); };
-  std::stable_sort(bars.begin(), bars.end(), [&](const auto* a, const auto* b) { return swing(a) > swing(b); });
+  std::vector<const Sensitivity*> bars = by_swing(output);
+  std::erase_if(bars, [](const Sensitivity* s) { return !s->swing.low || !s->swing.high; });
   if (bars.size() > kMostBars) bars.resize(kMostBars);
   if (bars.empty() || output.summary.count == 0) return;
   const double mean = output.summary.mean;

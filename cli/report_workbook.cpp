@@ -155,7 +155,8 @@ void write_summary(Workbook& book, const SimulationReport& report) {
 }
 
 // Per output a block: each input's rank correlation, contribution, swing, and the swing's ends
-// from the output's mean that the tornado chart draws. Returns each block's first data row.
+// from the output's mean that the tornado chart draws, the widest swing first as the tornado
+// stands. Returns each block's first data row.
 std::vector<lxw_row_t> write_sensitivity(Workbook& book, const SimulationReport& report) {
   lxw_worksheet* sheet = workbook_add_worksheet(book.get(), kSensitivity);
   worksheet_set_column(sheet, 0, 0, 24, nullptr);
@@ -168,7 +169,8 @@ std::vector<lxw_row_t> write_sensitivity(Workbook& book, const SimulationReport&
                               "Mean over highest tenth", "Lowest tenth from mean", "Highest tenth from mean"};
     for (lxw_col_t c = 0; c < std::size(headings); ++c) text(sheet, row, c, headings[c], book.bold());
     firsts.push_back(++row);
-    for (const Sensitivity& s : output.sensitivity) {
+    for (const Sensitivity* one : by_swing(output)) {
+      const Sensitivity& s = *one;
       text(sheet, row, 0, report.inputs[s.input].name);
       number(sheet, row, 1, s.rank_correlation);
       number(sheet, row, 2, s.contribution, book.share());
@@ -296,7 +298,7 @@ void insert_histogram(Workbook& book, lxw_worksheet* sheet, const OutputReport& 
   worksheet_insert_chart(sheet, top, 8, cumulative);
 }
 
-// The swing of every input from the output's mean, the largest on top, as a tornado stands.
+// The swing of every input from the output's mean, the widest on top, as a tornado stands.
 // Returns the rows it takes.
 lxw_row_t insert_tornado(Workbook& book, lxw_worksheet* sheet, const OutputReport& output, lxw_row_t first,
                          lxw_row_t top) {
@@ -324,7 +326,7 @@ lxw_row_t insert_tornado(Workbook& book, lxw_worksheet* sheet, const OutputRepor
   chart_set_series_gap(tornado, 40);
   chart_title_set_name(tornado, (output.name + ": its mean over each input's lowest and highest tenth").c_str());
   // In a bar chart the categories stand on the vertical axis: reversed, the first row (the
-  // strongest input) is on top; their names sit left of the bars, which reach either side.
+  // widest swing) is on top; their names sit left of the bars, which reach either side.
   chart_axis_set_reverse(tornado->y_axis);
   chart_axis_set_label_position(tornado->y_axis, LXW_CHART_AXIS_LABEL_POSITION_LOW);
   chart_axis_set_interval_unit(tornado->y_axis, 1);  // every input named, none skipped

@@ -4,6 +4,7 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -110,6 +111,30 @@ TEST_F(SimulateWorkbook, AnotherReaderSeesTheReportsFigures) {
     const auto& output = report_["outputs"][o];
     EXPECT_NEAR(cells["iteration_sums"][3 + o].get<double>(),
                 output["mean"].get<double>() * output["count"].get<double>(), 1e-9 * output["count"].get<double>());
+  }
+
+  // Each output's block of inputs: the report's swing of each, the widest first, as the tornado
+  // drawn from it stands.
+  const auto& sensitivity = cells["sensitivity"];
+  for (std::size_t o = 0; o < 2; ++o) {
+    const auto& output = report_["outputs"][o];
+    SCOPED_TRACE(output["name"].get<std::string>());
+    const auto heading = std::find_if(sensitivity.begin(), sensitivity.end(), [&](const auto& row) {
+      return row[0] == output["name"];
+    });
+    ASSERT_NE(heading, sensitivity.end());
+    double previous = INFINITY;
+    for (std::size_t i = 0; i < output["sensitivity"].size(); ++i) {
+      const auto& row = *(heading + 2 + static_cast<std::ptrdiff_t>(i));
+      const auto input = std::find_if(output["sensitivity"].begin(), output["sensitivity"].end(),
+                                      [&](const auto& s) { return s["input"] == row[0]; });
+      ASSERT_NE(input, output["sensitivity"].end()) << row;
+      EXPECT_DOUBLE_EQ(row[3].get<double>(), (*input)["swing"]["low"].get<double>());
+      EXPECT_DOUBLE_EQ(row[4].get<double>(), (*input)["swing"]["high"].get<double>());
+      const double width = std::abs(row[4].get<double>() - row[3].get<double>());
+      EXPECT_LE(width, previous);
+      previous = width;
+    }
   }
 
   // The charts draw from the report's own cells.
