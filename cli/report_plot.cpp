@@ -232,6 +232,20 @@ void draw_histogram(cairo_t* cr, const SimulationReport& report, const OutputRep
   }
 }
 
+// Colour keys in a row under a chart's axis title.
+void legend(cairo_t* cr, const Box& box, std::initializer_list<std::pair<Colour, const char*>> keys) {
+  const double y = box.y + box.height + 58;
+  double x = box.x;
+  for (const auto& [colour, text] : keys) {
+    fill_with(cr, colour);
+    cairo_rectangle(cr, x, y - 10, 12, 12);
+    cairo_fill(cr);
+    fill_with(cr, kInk);
+    text_at(cr, x + 18, y, text, kSmallText);
+    x += 18 + text_width(cr, text, kSmallText) + 24;
+  }
+}
+
 // Horizontal bars with the input names at their left; `value` gives a bar's ends.
 void draw_bars(cairo_t* cr, const SimulationReport& report, const std::vector<const Sensitivity*>& bars, Box box,
                const std::string& title, const std::string& axis_title, double low, double high, double origin,
@@ -281,18 +295,7 @@ void draw_tornado(cairo_t* cr, const SimulationReport& report, const OutputRepor
               }
             },
             [](double t, double step) { return tick_label(t, step); });
-  // The legend under the axis title.
-  const double legend_y = box.y + box.height + 58;
-  fill_with(cr, kLow);
-  cairo_rectangle(cr, box.x, legend_y - 10, 12, 12);
-  cairo_fill(cr);
-  fill_with(cr, kInk);
-  text_at(cr, box.x + 18, legend_y, "input in its lowest tenth", kSmallText);
-  fill_with(cr, kHigh);
-  cairo_rectangle(cr, box.x + 200, legend_y - 10, 12, 12);
-  cairo_fill(cr);
-  fill_with(cr, kInk);
-  text_at(cr, box.x + 218, legend_y, "in its highest tenth", kSmallText);
+  legend(cr, box, {{kLow, "input in its lowest tenth"}, {kHigh, "in its highest tenth"}});
 }
 
 void draw_contribution(cairo_t* cr, const SimulationReport& report, const OutputReport& output, Box box) {
@@ -312,6 +315,7 @@ void draw_contribution(cairo_t* cr, const SimulationReport& report, const Output
                       kSmallText - 1);
             },
             [](double t, double step) { return fmt::format("{:.{}f}%", 100 * t, step >= 0.01 ? 0 : 1); });
+  legend(cr, box, {{kPositive, "rises with the input"}, {kNegative, "falls as the input rises"}});
 }
 
 // The running mean with its 95% band and the running 5th and 95th percentiles, over a log scale
