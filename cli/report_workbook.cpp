@@ -247,7 +247,7 @@ void write_iterations(Workbook& book, const host::SimulationResult& result) {
 // A number format that shows values a `step` apart by their differing digits: in millions
 // ("-3.5M") or thousands ("458k") where the step is that large, with the decimals the step needs.
 std::string number_format(double step) {
-  if (!(step > 0)) return "#,##0.###";
+  if (!(step > 0) || !std::isfinite(step)) return "#,##0.###";
   const auto [scale, suffix] = step >= 1e5 ? std::pair{1e6, ",,\"M\""} : step >= 100 ? std::pair{1e3, ",\"k\""}
                                                                                 : std::pair{1.0, ""};
   const int decimals = std::clamp(1 - static_cast<int>(std::floor(std::log10(step / scale))), 0, 6);
