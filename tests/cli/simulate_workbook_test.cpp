@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <orcus/zip_archive.hpp>
 #include <orcus/zip_archive_stream.hpp>
@@ -67,6 +68,27 @@ TEST_F(SimulateWorkbook, UnpacksIntoItsSheetsAndCharts) {
     return name.starts_with("xl/charts/chart") && name.ends_with(".xml");
   });
   EXPECT_EQ(charts, 6);
+}
+
+// A workbook deflated at zlib's default level takes twice as long to write: every part's local
+// header says it was deflated at the fastest ("super fast", flag bits 1 and 2 set).
+TEST_F(SimulateWorkbook, PartsAreDeflatedAtTheFastestLevel) {
+  std::ifstream file(workbook_, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  const auto two_bytes = [&](std::size_t at) {
+    return static_cast<unsigned>(static_cast<unsigned char>(bytes[at])) |
+           static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 1])) << 8;
+  };
+  std::size_t parts = 0;
+  for (std::size_t at = bytes.find("PK\x03\x04"); at != std::string::npos && at + 30 <= bytes.size();
+       at = bytes.find("PK\x03\x04", at + 4)) {
+    const std::string name = bytes.substr(at + 30, two_bytes(at + 26));
+    SCOPED_TRACE(name);
+    if (two_bytes(at + 8) != 8) continue;  // stored, not deflated
+    EXPECT_EQ(two_bytes(at + 6) & 6U, 6U);
+    ++parts;
+  }
+  EXPECT_GE(parts, 10U);
 }
 
 TEST_F(SimulateWorkbook, AnotherReaderSeesTheReportsFigures) {
