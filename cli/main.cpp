@@ -62,6 +62,13 @@ int main(int argc, char** argv) {
   auto* simulate = app.add_subcommand("simulate", "Run a model workbook as a Monte Carlo simulation and report on it");
   simulate->add_option("MODEL", simulate_options.model,
                        "The model workbook (.csv, .xlsx, .ods, .fods); without one, the bundled product launch model");
+  std::string delimiter;
+  simulate->add_option("--delimiter", delimiter,
+                       "A CSV model's field separator: ';' where the decimal mark is a comma, or '|', tab (default ',')");
+  std::string decimal;
+  simulate
+      ->add_option("--decimal", decimal, "A CSV model's decimal mark, '.' (default) or ',', in numbers and formulas")
+      ->check(CLI::IsMember({".", ","}));
   simulate->add_option("--iterations,-n", simulate_options.iterations, "Recalculations of the model (default 10000)");
   std::string simulate_seed_text;
   simulate->add_option("--seed", simulate_seed_text, "Seed, so that the run repeats exactly for any thread count")
@@ -107,7 +114,8 @@ int main(int argc, char** argv) {
   simulate->add_option("--csv", simulate_options.csv_path,
                        "Write every iteration's inputs and outputs to this CSV file");
   simulate->add_option("--plot", simulate_options.plot_path,
-                       "Draw histograms and sensitivities into this .png or .svg");
+                       "Draw each output's charts into this .pdf (a page each), .png or .svg (several outputs: a file "
+                       "each, FILE-OUTPUT.png)");
 
   cli::FitOptions fit_options;
   auto* fit = app.add_subcommand("fit", "Fit the candidate distributions to a column of observations and rank them");
@@ -128,7 +136,7 @@ int main(int argc, char** argv) {
                   "p-values of the best three by a parametric bootstrap of this many replicates (fixed seed)")
       ->check(CLI::Range(0, 100000));
   fit->add_option("--plot", fit_options.plot_path,
-                  "Draw the data's distribution function with the best three candidates into this .png or .svg");
+                  "Draw the data's distribution function with the best three candidates into this .png, .svg or .pdf");
 
   cli::DescribeOptions describe_options;
   auto* describe = app.add_subcommand(
@@ -139,7 +147,7 @@ int main(int argc, char** argv) {
   describe->add_option("--left", describe_options.left, "The interval's left marker");
   describe->add_option("--right", describe_options.right, "The interval's right marker");
   describe->add_option("--plot", describe_options.plot_path,
-                       "Draw the density and the interval into this .png or .svg");
+                       "Draw the density and the interval into this .png, .svg or .pdf");
   describe->add_option("--p", describe_options.probabilities, "Print the quantile: the x with P(X <= x) = P")
       ->check(CLI::Range(0.0, 1.0));
   describe->add_flag("--cdf", describe_options.cumulative_plot, "Plot the cumulative probability P(X <= x)");
@@ -171,6 +179,8 @@ int main(int argc, char** argv) {
       return cli::run_fit(fit_options);
     }
     if (simulate->parsed()) {
+      if (!delimiter.empty()) simulate_options.delimiter = cli::parse_delimiter(delimiter);
+      if (!decimal.empty()) simulate_options.decimal = decimal.front();
       simulate_options.sampling = sampling == "lhs" ? host::Sampling::LatinHypercube : host::Sampling::Plain;
       if (!percentiles.empty()) cli::parse_percentiles(percentiles, simulate_options.report);
       for (const std::string& target : targets) simulate_options.report.targets.push_back(cli::parse_target(target));

@@ -1,6 +1,7 @@
 #include "cli/simulate_arguments.hpp"
 
 #include <charconv>
+#include <cctype>
 #include <cmath>
 
 #include "common/failure.hpp"
@@ -85,6 +86,14 @@ host::Precision parse_precision(std::string_view text) {
   if (!x || *x <= 0)
     fail("--precision: '" + std::string(text) + "' is no positive amount (as 1% of the mean, or 0.5 in the outputs' units)");
   return {relative ? *x / 100 : *x, relative};
+}
+
+char parse_delimiter(std::string_view text) {
+  if (text == "tab" || text == "\\t" || text == "\t") return '\t';
+  // A quote starts a quoted field and a line break ends a record; letters and digits begin values.
+  if (text.size() != 1 || text[0] == '"' || text[0] == '\r' || text[0] == '\n' || std::isalnum(static_cast<unsigned char>(text[0])))
+    fail("--delimiter: '" + std::string(text) + "' is no field separator (as ';', ',', '|' or tab)");
+  return text[0];
 }
 
 }  // namespace cli

@@ -26,6 +26,9 @@ host::CellSetting parse_setting(std::string_view text);
 // "1%" (of each output's mean) or "0.5" (in the outputs' units), positive.
 host::Precision parse_precision(std::string_view text);
 
+// A CSV model's field separator: one character, or "tab" (also "\t").
+char parse_delimiter(std::string_view text);
+
 // A number written in full, without surrounding blanks; none otherwise.
 std::optional<double> number_of(std::string_view text);
 

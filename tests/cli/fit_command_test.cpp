@@ -199,7 +199,7 @@ TEST(FitCommand, BadDataGivesOneLineAndAFailureStatus) {
       {"text in the named column", "x\n1\n2\nabc\n4\n", {"--column", "x"}, "holds \"abc\", not a number"},
       {"unknown column", "x\n1\n2\n", {"--column", "y"}, "no column is named \"y\""},
       {"unknown distribution", "x\n1\n2\n", {"--dist", "Gauss"}, "no distribution is named"},
-      {"bad plot type", "x\n1\n2\n", {"--plot", "fit.jpg"}, ".png or .svg"},
+      {"bad plot type", "x\n1\n2\n", {"--plot", "fit.jpg"}, ".png, .svg or .pdf"},
       {"plot into a missing folder", "x\n1\n2\n", {"--plot", "/nonexistent/kx/fit.png"}, "No such file or directory"},
       {"numbers whose mean overflows", "x\n1.7e308\n1.6e308\n1.5e308\n", {}, "no distribution could be fitted"},
       {"a column number beyond the file", "x\n1\n2\n", {"--column", "0000000002"}, "there is no column 0000000002"},
