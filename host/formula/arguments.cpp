@@ -52,10 +52,12 @@ bool Arguments::for_each_of(NodeId id, ValueVisitor visit) const {
     });
     return whole;
   }
-  // A reference a function returns (INDIRECT, OFFSET, CHOOSE, IF) is read as one: its cells,
-  // texts among them, are not values given directly.
-  kx::Value value =
-      std::holds_alternative<Call>(node.data) ? evaluator_.argument(tree_, id) : evaluator_.array_value(tree_, id);
+  // A reference a function or a reference operator returns (INDIRECT, OFFSET, CHOOSE, IF,
+  // A1:INDEX(...)) is read as one: its cells, texts among them, are not values given directly.
+  const bool computed_reference = std::holds_alternative<Call>(node.data) ||
+                                  std::holds_alternative<Span>(node.data) ||
+                                  std::holds_alternative<Intersection>(node.data);
+  kx::Value value = computed_reference ? evaluator_.argument(tree_, id) : evaluator_.array_value(tree_, id);
   if (value.is_range()) {
     const kx::Range& range = *value.range();
     if (range.count() > kMaxFormulaArrayCells) {

@@ -67,6 +67,7 @@ class Evaluator {
   kx::Value name_value(const SyntaxTree& tree, const NameNode& node);
   kx::Value chain(const SyntaxTree& tree, const Chain& chain);
   kx::Value intersection(const SyntaxTree& tree, const Intersection& node);
+  kx::Value span(const SyntaxTree& tree, const Span& node);
   // An argument of a worksheet function: a union of references reaches those that read one.
   kx::Value sheet_argument(const SyntaxTree& tree, NodeId id, const Function& function);
   // INDEX(reference, row, column, area): the area-th reference of a union takes the first place.

@@ -90,6 +90,14 @@ kx::Value index_of(Arguments args) {
   const std::size_t rows_in = range != nullptr ? static_cast<std::size_t>(range->logical_rows()) : grid.rows();
   const std::size_t columns_in = range != nullptr ? static_cast<std::size_t>(range->logical_columns()) : grid.columns();
   if (row > rows_in || column > columns_in) raise_error(kx::error::kXlRef, "the position lies outside the array");
+  if (range != nullptr) {
+    // A cell, row or column of a range is a reference itself: A1:INDEX(A:A,9) covers A1 to A9.
+    const auto top = range->row() + static_cast<std::int32_t>(row == 0 ? 0 : row - 1);
+    const auto left = range->column() + static_cast<std::int32_t>(column == 0 ? 0 : column - 1);
+    const std::int32_t bottom = row == 0 ? range->row() + range->row_count() - 1 : top;
+    const std::int32_t right = column == 0 ? range->column() + range->column_count() - 1 : left;
+    return range->sheet()->area(top, left, bottom, right);
+  }
   if (row > grid.rows() || column > grid.columns()) {
     const bool one_cell = (row != 0 || rows_in == 1) && (column != 0 || columns_in == 1);
     if (one_cell) return kx::Value();
