@@ -140,7 +140,8 @@ bool Criterion::matches(const kx::Value& cell) const {
     if (comparison_ == Comparison::kEqual) return same;
     return comparison_ == Comparison::kNotEqual && !same;
   }
-  if (cell.is_error()) return false;
+  // An error value equals nothing but itself: "<>x" and "<>" count it.
+  if (cell.is_error()) return comparison_ == Comparison::kNotEqual;
   switch (comparison_) {
     case Comparison::kEqual: return equals(cell);
     case Comparison::kNotEqual: return !equals(cell);

@@ -34,6 +34,9 @@ struct SheetFunction {
   std::string_view parameters;
   // Computed again at every recalculation (RAND, TODAY, OFFSET, INDIRECT).
   bool is_volatile = false;
+  // An empty place reads as 0 (FALSE), not as the default of an argument left off:
+  // VLOOKUP(x,t,2,) matches exactly where VLOOKUP(x,t,2) does not.
+  bool empty_place_is_zero = false;
 };
 
 using Family = std::span<const SheetFunction>;

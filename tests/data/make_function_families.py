@@ -48,6 +48,7 @@ DATA.update({
     "A28": 0.05, "B28": 0.06, "C28": 0.07,
     "E28": '"3+4i"', "F28": '"1-2i"', "G28": '"2i"',
     "E30": '"Tree"', "E31": '"Cherry"', "E32": '"Pe"',
+    "G4": "ERR:2042", "G5": '"x"', "G6": "ERR:2007",  # G7 is blank
 })
 
 XLFN = ["BITAND", "BITOR", "BITXOR", "BITLSHIFT", "BITRSHIFT", "ACOT", "ACOTH", "COT", "COTH", "CSC", "CSCH", "SEC",
@@ -341,6 +342,12 @@ FAMILIES = {
         "COUNTIF(A1:A6,\"*e*\")", "MAXIFS(B1:B5,A1:A5,\"*rr*\")", "MINIFS(B1:B5,A1:A5,\"~*\")",
         "DCOUNTA(A20:D26,\"Tree\",F20:G21)", "MATCH(\"b*\",A1:A6,0)",
         "NETWORKDAYS(D1,D2,{45293,45293})", "WORKDAY(D1,5,{45293,45293,45294})",
+        "COUNTIF(G4:G7,\"<>x\")", "COUNTIF(G4:G7,\"<>\")", "COUNTIF(G4:G7,\">a\")", "COUNTIF(G4:G7,\"#N/A\")",
+        "COUNTIFS(G4:G7,\"<>x\",F4:F7,\">3\")", "SUMIF(G4:G7,\"<>x\",F4:F7)", "AVERAGEIF(G4:G7,\"<>x\",F4:F7)",
+        "VLOOKUP(25,B1:C5,2,)", "VLOOKUP(25,B1:C5,2)", "VLOOKUP(30,B1:C5,2,)", "HLOOKUP(2.5,{1,2,3;10,20,30},2,)",
+        "HLOOKUP(2.5,{1,2,3;10,20,30},2)", "MATCH(25,B1:B5,)", "MATCH(25,B1:B5)", "MATCH(30,B1:B5,)",
+        "SUM(B1:INDEX(B1:B5,3))", "SUM(B2:CHOOSE(2,B3,B4,B5))", "SUM(OFFSET(B1,1,0):B4)",
+        "COUNTA(A1:INDEX(A1:D6,2,4))",
     ],
     "solvers": [
         "IRR({-100,50,40,30},17)", "IRR({-100,50,40,30},-0.9)", "IRR({-100,20,10,5})", "IRR({-100,230,-132})",
@@ -598,6 +605,18 @@ SETTLED = {
     "DOLLAR(-1234.567,4)": ('"($1,234.5670)"', "negative amounts in parentheses, as the US currency format"),
     "NUMBERVALUE(\"3.5%\")": ("0.035", "a trailing percent sign divides by 100"),
     "NUMBERVALUE(\"\")": ("0", "the empty text is 0"),
+    # An error value is not equal to x, nor blank, so "<>x" and "<>" count it (LibreOffice
+    # agrees); Gnumeric passes the error on. Text naming an error matches cells holding it.
+    "COUNTIF(G4:G7,\"<>x\")": ("3", "an error value is not x"),
+    "COUNTIF(G4:G7,\"<>\")": ("3", "an error value is not blank"),
+    "COUNTIF(G4:G7,\"#N/A\")": ("1", "the text of an error matches the cells holding it"),
+    "COUNTIFS(G4:G7,\"<>x\",F4:F7,\">3\")": ("2", "an error value is not x"),
+    # An empty place is the argument's empty value, FALSE or 0: VLOOKUP(x,t,2,) matches exactly,
+    # as the common spreadsheet documents its range_lookup; both engines take the default TRUE.
+    "VLOOKUP(25,B1:C5,2,)": ("ERR:2042", "an empty range_lookup is FALSE: exact match"),
+    "HLOOKUP(2.5,{1,2,3;10,20,30},2,)": ("ERR:2042", "an empty range_lookup is FALSE: exact match"),
+    "MATCH(25,B1:B5,)": ("ERR:2042", "an empty match_type is 0: exact match"),
+    "SUM(B2:CHOOSE(2,B3,B4,B5))": ("90", "CHOOSE gives a reference, which ':' takes; Gnumeric gives #REF!"),
 }
 
 

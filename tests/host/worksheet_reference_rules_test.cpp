@@ -51,7 +51,10 @@ TEST_F(ReferenceRules, FollowTheSpreadsheetsRules) {
       {"COUNTIF(B1:B4,\"#DIV/0!\")", Value(1.0)},
       {"COUNTIF(A1:B4,\"#N/A\")", Value(2.0)},
       {"SUMIF(B1:B4,\"#N/A\",A1:A4)", error_value(kx::error::kXlNA)},  // the paired cell is #N/A
-      {"COUNTIF(B1:B4,\"<>x\")", Value(1.0)},                          // cells holding errors meet no other criterion
+      {"COUNTIF(B1:B4,\"<>x\")", Value(3.0)},                          // an error is no x: counted
+      {"COUNTIF(B1:B4,\"<>\")", Value(4.0)},                           // nor blank
+      {"COUNTIF(B1:B4,\">a\")", Value(2.0)},                           // but meets no comparison
+      {"COUNTIFS(B1:B4,\"<>y\",A1:A4,\">15\")", Value(1.0)},
       {"ISFORMULA(A3)", Value(true)},
       {"ISFORMULA(A1)", Value(false)},
       {"FORMULATEXT(A3)", Value(std::string("=SUBTOTAL(9,A1:A2)"))},
