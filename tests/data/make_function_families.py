@@ -431,6 +431,17 @@ FAMILIES = {
         ("INDEX(SORTBY(A1:B5,C1:C5,1),5,2)", "B4"),
         ("INDEX(SORTBY({\"a\",\"b\",\"c\"},{3,1,2}),1,1)", "\"b\""),
         ("SORTBY(A1:A5,B1:B4)", "1/\"x\""),
+        # Neither engine has SORT or SORTBY: the expected values follow the common spreadsheet's
+        # documented sort order, numbers, texts, FALSE, TRUE, error values (all equal), reversed
+        # by a descending sort, with blank cells last either way.
+        ("TEXTJOIN(\",\",FALSE,IFERROR(SORT({3;\"b\";TRUE;#N/A;1;FALSE;\"a\"}),\"err\"))",
+         "\"1,3,a,b,FALSE,TRUE,err\""),
+        ("TEXTJOIN(\",\",FALSE,IFERROR(SORT({3;\"b\";TRUE;#N/A;1;FALSE;\"a\"},,-1),\"err\"))",
+         "\"err,TRUE,FALSE,b,a,3,1\""),
+        ("INDEX(SORT(G4:G7),1)", "\"x\""), ("ISERROR(INDEX(SORT(G4:G7),3))", "TRUE()"),
+        ("INDEX(SORT(G4:G7,,-1),1)", "NA()"), ("INDEX(SORT(G4:G7,,-1),2)", "1/0"), ("INDEX(SORT(G4:G7,,-1),3)", "\"x\""),
+        ("TEXTJOIN(\",\",FALSE,SORTBY({1;2;3;4;5},{\"b\";TRUE;2;#N/A;\"a\"}))", "\"3,5,1,2,4\""),
+        ("TEXTJOIN(\",\",FALSE,SORTBY({1;2;3;4;5},{\"b\";TRUE;2;#N/A;\"a\"},-1))", "\"4,2,1,5,3\""),
     ],
 }
 
