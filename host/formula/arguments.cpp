@@ -1,11 +1,17 @@
 #include "host/formula/arguments.hpp"
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <variant>
+#include <vector>
 
+#include "common/text_compare.hpp"
 #include "host/document/spreadsheet.hpp"
 #include "host/formula/cell_walk.hpp"
+#include "host/formula/coercion.hpp"
 #include "host/formula/evaluator.hpp"
+#include "host/formula/lambda.hpp"
 #include "host/formula/limits.hpp"
 
 namespace host {
@@ -26,6 +32,19 @@ std::optional<std::string_view> Arguments::name(std::size_t index) const {
 void Arguments::bind(std::string_view name, kx::Value value) const { evaluator_.bind_name(name, std::move(value)); }
 
 void Arguments::unbind(std::size_t count) const { evaluator_.unbind_names(count); }
+
+kx::Value Arguments::lambda() const {
+  std::vector<std::string> parameters;
+  for (std::size_t i = 0; i + 1 < nodes_.size(); ++i) {
+    const auto written = name(i);
+    if (!written) give_error(kx::error::kXlValue);
+    std::string parameter = kx::to_upper_ascii(*written);
+    if (std::find(parameters.begin(), parameters.end(), parameter) != parameters.end()) give_error(kx::error::kXlValue);
+    parameters.push_back(std::move(parameter));
+  }
+  return kx::ObjectRef(
+      std::make_shared<Lambda>(evaluator_, tree_, nodes_.back(), std::move(parameters), evaluator_.bound_names()));
+}
 
 Spreadsheet& Arguments::application() const { return evaluator_.application(); }
 

@@ -55,6 +55,8 @@ class Evaluator {
   // Names bound by LET while its body is evaluated; the latest binding of a name wins.
   void bind_name(std::string_view name, kx::Value value);
   void unbind_names(std::size_t count);
+  // The names bound now, outermost first: what a LAMBDA written here sees when applied later.
+  const std::vector<std::pair<std::string, kx::Value>>& bound_names() const { return names_; }
 
   // A node as an argument of a worksheet function or a component: a reference stays a range.
   kx::Value argument(const SyntaxTree& tree, NodeId id);

@@ -79,6 +79,8 @@ namespace host::worksheet {
 // ROW, COLUMN, INDIRECT, SHEET and SHEETS read the formula's own cell and workbook, LET binds names: they run
 // as builtins of the formula engine.
 std::span<const Builtin> engine_builtins();
+// LAMBDA and the functions that apply one evaluate parts of their formula: builtins too.
+std::span<const Builtin> lambda_builtins();
 
 // Every family, in the order above.
 std::vector<Family> sheet_function_families();

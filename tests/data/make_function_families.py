@@ -443,6 +443,33 @@ FAMILIES = {
         ("TEXTJOIN(\",\",FALSE,SORTBY({1;2;3;4;5},{\"b\";TRUE;2;#N/A;\"a\"}))", "\"3,5,1,2,4\""),
         ("TEXTJOIN(\",\",FALSE,SORTBY({1;2;3;4;5},{\"b\";TRUE;2;#N/A;\"a\"},-1))", "\"4,2,1,5,3\""),
     ],
+    # Neither engine has LAMBDA: each case gives a formula of older functions that computes the same.
+    "lambdas": [
+        ("SUM(MAP(F1:F6,LAMBDA(x,x*x)))", "SUMSQ(F1:F6)"),
+        ("SUM(MAP(B1:B5,C1:C5,LAMBDA(a,b,a*b)))", "SUMPRODUCT(B1:B5,C1:C5)"),
+        ("INDEX(MAP(A1:A6,LAMBDA(t,UPPER(t))),3)", "UPPER(A3)"),
+        ("REDUCE(0,F1:F6,LAMBDA(a,v,a+v*2))", "2*SUM(F1:F6)"),
+        ("REDUCE(1,{1,2,3},LAMBDA(a,v,a*(v+1)))", "24"),
+        ("REDUCE(,A1:A3,LAMBDA(a,v,a&LEFT(v)))", "\"abc\""),
+        ("INDEX(SCAN(0,F1:F6,LAMBDA(a,v,a+v)),4)", "SUM(F1:F4)"),
+        ("ROWS(SCAN(,B1:B5,LAMBDA(a,v,a+v)))", "5"),
+        ("INDEX(SCAN(1,F1:F6,LAMBDA(a,v,a*v)),6)", "PRODUCT(F1:F6)"),
+        ("INDEX(BYROW(B1:C5,LAMBDA(r,SUM(r))),3)", "SUM(B3:C3)"),
+        ("ROWS(BYROW(B1:C5,LAMBDA(r,SUM(r))))", "5"),
+        ("INDEX(BYCOL(E1:F5,LAMBDA(c,MAX(c))),1,1)", "MAX(E1:E5)"),
+        ("COLUMNS(BYCOL(E1:F5,LAMBDA(c,MAX(c))))", "2"),
+        ("INDEX(BYROW(B1:C2,LAMBDA(r,r)),1)", "1/\"x\""),
+        ("SUM(MAKEARRAY(3,4,LAMBDA(r,c,r*c)))", "60"),
+        ("INDEX(MAKEARRAY(3,4,LAMBDA(r,c,r*10+c)),2,3)", "23"),
+        ("MAKEARRAY(0,2,LAMBDA(r,c,1))", "1/\"x\""),
+        ("LET(k,3,SUM(MAP(F1:F3,LAMBDA(x,x*k))))", "3*SUM(F1:F3)"),
+        ("LET(f,LAMBDA(x,x+1),SUM(MAP(F1:F3,f)))", "SUM(F1:F3)+3"),
+        ("SUM(MAP(F1:F3,LAMBDA(x,SUM(MAP(F1:F3,LAMBDA(y,x*y))))))", "SUM(F1:F3)^2"),
+        ("SUM(MAP(F1:F2,LAMBDA(x,y,x)))", "1/\"x\""),
+        ("SUM(MAP(F1:F2,LAMBDA(x,x,x)))", "1/\"x\""),
+        ("MAP(F1:F2,3)", "1/\"x\""),
+        ("REDUCE(0,F1:F2,LAMBDA(a,v,a/0))", "1/0"),
+    ],
 }
 
 # Gnumeric has these functions but answers #N/A for every call.
