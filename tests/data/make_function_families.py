@@ -87,6 +87,7 @@ FAMILIES = {
         "ARABIC(\"ABC\")",
     ],
     "rounding": [
+        "ROUNDDOWN(3.14159,3)", "ROUNDDOWN(-3.14159,1)", "ROUNDDOWN(31415.92654,-2)", "ROUNDDOWN(0.5,)",
         "FLOOR(-2.5,2)", "FLOOR(-2.5,-2)", "FLOOR(2.5,-2)", "FLOOR(7,2.5)", "FLOOR(-7,3)",
         "CEILING(-2.5,2)", "CEILING(-2.5,-2)", "CEILING(7.1,0.5)",
         "FLOOR.MATH(24.3,5)", "FLOOR.MATH(6.7)", "FLOOR.MATH(-8.1,2)", "FLOOR.MATH(-5.5,2,-1)", "FLOOR.MATH(-5.5,-2)",
@@ -144,6 +145,9 @@ FAMILIES = {
         "IMREAL(\"abc\")", "IMSUM(\"1+i\",\"1+j\")", "IMABS(\"1e2+1e2i\")", "IMREAL(\"-1.5e-3-2i\")",
     ],
     "descriptive_statistics": [
+        "PEARSON(B1:B5,E1:E5)", "PEARSON(F1:F6,F1:F6)", "PEARSON({1,2},{3})",
+        "CHISQ.DIST.RT(3.5,4)", "CONFIDENCE.NORM(0.05,2.5,50)", "COVARIANCE.P(B1:B5,E1:E5)",
+        "FORECAST.LINEAR(6,B1:B5,F1:F5)", "PERCENTRANK.INC(F1:F6,4)", "F.DIST.RT(2.5,3,7)", "F.INV.RT(0.05,3,7)",
         "GEOMEAN(F1:F6)", "GEOMEAN(4,5,8,7,11,4,3)", "GEOMEAN(1,-1)", "GEOMEAN(A1:A3)",
         "HARMEAN(F1:F6)", "HARMEAN(4,5,8,7,11,4,3)", "HARMEAN(0,1)",
         "TRIMMEAN(F1:F6,0.2)", "TRIMMEAN(F1:F6,0.4)", "TRIMMEAN({4,5,6,7,2,3,4,5,1,2,3},0.2)", "TRIMMEAN(F1:F6,1)",
@@ -164,6 +168,7 @@ FAMILIES = {
         "INDEX(MODE.MULT(1,2,3,3,2,1,4),2)", "ROWS(MODE.MULT(1,2,3,3,2,1,4))", "MODE.MULT(1,2,3)",
     ],
     "distribution_forms": [
+        "CHITEST({58,35;11,25;10,23},{45.35,47.65;17.56,18.44;16.09,16.91})", "CHITEST({1,2},{1,2,3})",
         "CHISQ.DIST(0.5,1,TRUE)", "CHISQ.DIST(2,3,FALSE)", "CHISQ.DIST(2,2,FALSE)", "CHISQ.DIST(-1,2,TRUE)",
         "CHISQ.INV(0.93,1)", "CHISQ.INV(0.6,2)", "CHISQ.INV(1,2)",
         "CHISQ.TEST({58,35;11,25;10,23},{45.35,47.65;17.56,18.44;16.09,16.91})",
@@ -335,6 +340,11 @@ FAMILIES = {
         "ODDLYIELD(DATE(2008,4,20),DATE(2009,6,15),DATE(2007,12,24),0.0375,99.875,100,4,2)",
     ],
     "dates": [
+        "SECOND(TIME(4,48,18))", "SECOND(\"4:48:18 PM\")", "SECOND(D1)", "SECOND(-1)", "HOUR(\"4:48:18 PM\")",
+        "MINUTE(\"2024-01-10 16:48\")", "TIMEVALUE(\"4:48:18 PM\")", "TIMEVALUE(\"16:48\")",
+        "TIMEVALUE(\"2024-01-10 6:00\")", "TIMEVALUE(\"12:00 AM\")", "TIMEVALUE(\"13:00 PM\")", "TIMEVALUE(\"x\")",
+        "DATEVALUE(\"2024-01-10 6:00\")", "\"6:00\"*4", "\"2024-01-10 12:00\"+0", "FLOOR(\"18:00\",\"6:00\")",
+        "COUNTIF(D1:D6,\">2024-01-31 12:00\")",
         "DAYS360(DATE(2011,1,30),DATE(2011,12,31))", "DAYS360(DATE(2011,1,30),DATE(2011,12,31),TRUE)",
         "DAYS360(DATE(2011,1,31),DATE(2011,3,31))", "DAYS360(DATE(2011,2,28),DATE(2011,3,31))",
         "DAYS360(DATE(2011,3,31),DATE(2011,2,28))", "DAYS360(D1,D5)", "DAYS360(D2,D3,TRUE)",
@@ -379,6 +389,8 @@ FAMILIES = {
         "XIRR(E1:E5,D1:D5,)", "XNPV(0.1,E1:E6,D1:D6)", "XNPV(-1,E1:E5,D1:D5)", "XNPV(-1.5,E1:E5,D1:D5)",
     ],
     "matrices_and_subtotals": [
+        "SUMXMY2({2,3,9,1},{6,5,11,7})", "SUMXMY2(B1:B3,F1:F3)", "INDEX(MINVERSE({4,-1;2,1}),2,1)",
+        "INDEX(TRANSPOSE(B1:C2),2,1)", "INDEX(LINEST(F1:F5,B1:B5),1)",
         "MDETERM({1,3,8,5;1,3,6,1;1,1,1,0;7,3,10,2})", "MDETERM({3,6;1,1})", "MDETERM({1,2;2,4})",
         "MDETERM(C1:D2)", "MDETERM({1,2,3})", "MDETERM(A1:B2)",
         "SUM(MUNIT(3))", "INDEX(MUNIT(3),2,2)", "INDEX(MUNIT(3),1,2)", "MUNIT(0)",
@@ -691,6 +703,11 @@ SETTLED = {
         ("99.71356526370644", "Gnumeric's: each quasi-coupon period has its actual length"),
     "ODDLYIELD(DATE(2008,4,20),DATE(2009,6,15),DATE(2007,12,24),0.0375,99.875,100,4,2)":
         ("0.0381476697568856", "LibreOffice's: a quarter has 90 days on basis 2"),
+    "SECOND(-1)": ("ERR:2036", "a negative serial is no time: #NUM!"),
+    "TIMEVALUE(\"13:00 PM\")": ("ERR:2015", "a text that is no time is #VALUE!"),
+    "TIMEVALUE(\"x\")": ("ERR:2015", "a text that is no time is #VALUE!"),
+    "PEARSON({1,2},{3})": ("ERR:2042", "arrays of different sizes are #N/A"),
+    "CHITEST({1,2},{1,2,3})": ("ERR:2042", "arrays of different sizes are #N/A"),
     "SUM(B2:CHOOSE(2,B3,B4,B5))": ("90", "CHOOSE gives a reference, which ':' takes; Gnumeric gives #REF!"),
 }
 
