@@ -1,7 +1,8 @@
 // A recursive-descent parser with the spreadsheet's precedence, lowest first:
 // comparisons, &, + -, * /, ^, then negation and percent, then the intersection of
 // references, then the range operator. ^ is left-associative and negation binds tighter
-// than ^, as spreadsheets have it: -2^2 is 4. A comma inside parentheses of their own joins references into a union.
+// than ^, as spreadsheets have it: -2^2 is 4. A comma inside parentheses of their own joins
+// references into a union.
 #include "host/formula/parser.hpp"
 
 #include <string>

@@ -13,9 +13,9 @@
 #include <limits>
 #include <vector>
 
-#include "host/document/cell_range.hpp"
 #include "host/worksheet/arguments.hpp"
 #include "host/worksheet/families.hpp"
+#include "host/document/cell_range.hpp"
 
 namespace host::worksheet {
 namespace {
