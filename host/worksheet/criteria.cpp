@@ -10,6 +10,7 @@
 #include "common/conversions.hpp"
 #include "common/letter_case.hpp"
 #include "common/text_compare.hpp"
+#include "common/text_order.hpp"
 #include "host/worksheet/arguments.hpp"
 #include "host/worksheet/serial_dates.hpp"
 
@@ -173,9 +174,8 @@ bool Criterion::compares(const kx::Value& cell) const {
     order = static_cast<int>(cell.boolean()) - static_cast<int>(*flag);
   } else {
     if (!cell.is_text()) return false;
-    const std::string left = kx::to_lower_ascii(cell.text());
-    const std::string right = kx::to_lower_ascii(std::get<std::string>(operand_));
-    order = (left > right) - (left < right);
+    const std::weak_ordering texts = kx::compare_texts(cell.text(), std::get<std::string>(operand_));
+    order = (texts > 0) - (texts < 0);
   }
   switch (comparison_) {
     case Comparison::kLess: return order < 0;

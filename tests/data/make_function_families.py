@@ -234,6 +234,8 @@ FAMILIES = {
         "DOLLARFR(1.125,16)", "DOLLARFR(1.125,32)", "DOLLARFR(1.125,-1)", "DOLLARFR(2.5,4)",
     ],
     "text_conversions": [
+        "\"\u00e9\"<\"f\"", "\"\u00e9\">\"e\"", "\"\u00e9\"=\"e\"", "\"\u00c9cole\"<\"ecrire\"", "\"Zoo\">\"\u00e9lan\"",
+        "SUMPRODUCT(--({\"\u00e9\";\"f\";\"e\";\"\u00c8\"}>\"e\"))", "MATCH(\"f\",{\"a\";\"\u00e9\";\"f\"},1)",
         "UPPER(\"caf\u00e9 \u00e0 la cr\u00e8me\")", "LOWER(\"\u00c0\u00c9\u00ce \u03a3\u0391\u03a3 \u0416\u0443\u043a\")",
         "PROPER(\"\u00e9lan vital \u00c9COLE\")", "SEARCH(\"\u00c9\",\"caf\u00e9\")", "FIND(\"\u00c9\",\"caf\u00e9\")",
         "EXACT(\"\u00e9\",\"\u00c9\")", "\"\u00e9cole\"=\"\u00c9COLE\"", "\"\u0416\"<\"\u0437\"",
@@ -706,6 +708,12 @@ SETTLED = {
     "SECOND(-1)": ("ERR:2036", "a negative serial is no time: #NUM!"),
     "TIMEVALUE(\"13:00 PM\")": ("ERR:2015", "a text that is no time is #VALUE!"),
     "TIMEVALUE(\"x\")": ("ERR:2015", "a text that is no time is #VALUE!"),
+    # Texts compare as the common spreadsheet sorts them, an accented letter after its base
+    # letter (LibreOffice agrees); Gnumeric compares the bytes.
+    "\"\u00e9\"<\"f\"": ("TRUE", "e < \u00e9 < f"),
+    "\"\u00c9cole\"<\"ecrire\"": ("TRUE", "\u00e9 sorts as e first"),
+    "\"Zoo\">\"\u00e9lan\"": ("TRUE", "\u00e9 sorts as e first"),
+    "MATCH(\"f\",{\"a\";\"\u00e9\";\"f\"},1)": ("3", "the texts are in order: a, \u00e9, f"),
     "PEARSON({1,2},{3})": ("ERR:2042", "arrays of different sizes are #N/A"),
     "CHITEST({1,2},{1,2,3})": ("ERR:2042", "arrays of different sizes are #N/A"),
     "SUM(B2:CHOOSE(2,B3,B4,B5))": ("90", "CHOOSE gives a reference, which ':' takes; Gnumeric gives #REF!"),
