@@ -1,9 +1,6 @@
 #include "cli/csv_separator_check.hpp"
 
 #include <algorithm>
-#include <cctype>
-#include <filesystem>
-#include <fstream>
 
 #include "common/failure.hpp"
 
@@ -14,12 +11,8 @@ constexpr std::size_t kLinesLooked = 20;
 
 }  // namespace
 
-void refuse_semicolon_csv(const std::string& path) {
-  std::string extension = std::filesystem::path(path).extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (extension != ".csv") return;
-  std::ifstream file(path, std::ios::binary);
+void refuse_semicolon_csv(const host::WorkbookFile& file) {
+  if (file.format != host::WorkbookFormat::Csv) return;
   // Decimal commas put commas outside quotes too; the separators outnumber them and are on
   // most lines.
   std::size_t commas = 0;
@@ -28,7 +21,8 @@ void refuse_semicolon_csv(const std::string& path) {
   std::size_t lines_with_semicolons = 0;
   bool quoted = false;
   bool semicolon_here = false;
-  for (char c; lines < kLinesLooked && file.get(c);) {
+  for (std::size_t at = 0; lines < kLinesLooked && at < file.content.size(); ++at) {
+    const char c = file.content[at];
     if (c == '"') quoted = !quoted;  // a doubled quote inside a field toggles twice
     if (quoted) continue;
     if (c == ',') ++commas;
@@ -45,7 +39,7 @@ void refuse_semicolon_csv(const std::string& path) {
   if (semicolon_here) ++lines_with_semicolons;
   if (semicolons > 0 && semicolons >= commas && 2 * lines_with_semicolons >= std::max<std::size_t>(1, lines)) {
     throw kx::Failure(kx::error::kHostFailure,
-                      path +
+                      file.path +
                           ": its fields are separated by ';', as where the decimal mark is a comma; kx reads CSV "
                           "models with ',' between fields and '.' in numbers: save it that way, or as .xlsx or .ods");
   }

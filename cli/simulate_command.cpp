@@ -38,11 +38,14 @@ std::string default_model_path() {
 int run_simulate(const SimulateOptions& options) {
   const std::string model = options.model.empty() ? default_model_path() : options.model;
   if (!options.plot_path.empty()) check_plot_path(options.plot_path);
-  refuse_semicolon_csv(model);
-  // Every worker loads the model; what it could not read is said once.
+  // Read once: every worker builds its workbook from these bytes, so a file saved while the run
+  // starts cannot give the workers different models.
+  const host::WorkbookFile model_file = host::read_workbook_file(model);
+  refuse_semicolon_csv(model_file);
+  // What the model's file held that could not be read is said once.
   std::once_flag warned;
-  const host::ModelSource source{[&model, &warned] {
-                                   auto book = host::load_workbook(model);
+  const host::ModelSource source{[&model, &model_file, &warned] {
+                                   auto book = host::load_workbook(model_file);
                                    std::call_once(warned, [&] { print_read_warnings(model, *book); });
                                    return book;
                                  },
