@@ -1,14 +1,18 @@
 // `kx simulate` against what an adversary or an unlucky moment gives it: a model file that
 // changes during the run, counts and paths it cannot serve, texts that are no UTF-8 or carry
 // terminal controls, values at the edge of the double range, a server lost mid-run.
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/cli/kx_program.hpp"
@@ -53,6 +57,100 @@ TEST(SimulateHostile, TheModelFileIsReadOnceForEveryWorker) {
   EXPECT_EQ(nlohmann::json::parse(run.out)["outputs"][0]["count"], 400);
   EXPECT_EQ(opens, 1);
   fs::remove(model);
+}
+
+TEST(SimulateHostile, CountsThreadsAndPathsItCannotServeAreRefusedBeforeTheRun) {
+  const fs::path model = write_model(scratch("refused.csv"), "\"=kxUNIFORM(0,1,,\"\"\"\")\",\"=A1+kxOUTPUT()\"\n");
+  const fs::path folder = scratch("folder");
+  fs::create_directories(folder);
+  struct Case {
+    std::vector<std::string> options;
+    int status;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"-n", "99999999999999999999"}, 2, "--iterations: 99999999999999999999 is out of range"},
+      {{"-n", "9223372036854775807"}, 1, "9223372036854775807 iterations of 2 cells need about 442.7 EB of memory"},
+      {{"-n", "9223372036854775000"}, 1, "9223372036854775000 iterations of 2 cells need about"},
+      {{"--threads", "99999999999"}, 2, "--threads: 99999999999 is out of range"},
+      {{"--csv", "/nonexistent-kx-folder/rows.csv"}, 1, "cannot write /nonexistent-kx-folder/rows.csv"},
+      {{"--xlsx", folder.string()}, 1, "cannot write " + folder.string() + ": it is a folder"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options.front() + " " + c.options.back());
+    std::vector<std::string> arguments = {"simulate", model.string(), "--seed", "1"};
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    const Outcome run = run_kx(arguments);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_EQ(run.out, "");  // refused before the run, not after it
+  }
+  fs::remove(folder);
+  fs::remove(model);
+}
+
+TEST(SimulateHostile, ThreadsBeyondTheCoresAreCappedAndTheReportSaysHowMany) {
+  const fs::path model = write_model(scratch("threads.csv"), "\"=kxUNIFORM(0,1,,\"\"\"\")\",\"=A1+kxOUTPUT()\"\n");
+  const int cores = static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
+  const Outcome run = run_kx({"simulate", model.string(), "-n", "100", "--seed", "1", "--threads", "5000"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find(fmt::format("warning: --threads 5000: running {} workers", cores)), std::string::npos)
+      << run.err;
+  EXPECT_NE(run.out.find(fmt::format("seed 1, {} thread", cores)), std::string::npos) << run.out;
+  // Fewer iterations than workers: as many workers as iterations.
+  const Outcome few = run_kx({"simulate", model.string(), "-n", "1", "--seed", "1", "--threads", "1"});
+  EXPECT_NE(few.out.find("seed 1, 1 thread,"), std::string::npos) << few.out;
+  fs::remove(model);
+}
+
+// A model whose names, and the path of whose file, hold terminal controls and bytes that are no
+// UTF-8, with outputs at the limits of a double.
+struct HostileModel {
+  fs::path path;
+  HostileModel()
+      : path(write_model(scratch("e\x1b[2J\xff.csv"),
+                         "\"=kxUNIFORM(0,1,,\"\"\"\")+kxNAME(\"\"in\x1b[31m\xff\"\")\","
+                         "\"=1.7E308+0*A1+kxOUTPUT()+kxNAME(\"\"out\x1b]0;title\x07\"\")\","
+                         "\"=IF(A1<0.5,-1.7E308,1.7E308)+kxOUTPUT()+kxNAME(\"\"both\"\")\"\n")) {}
+  ~HostileModel() { fs::remove(path); }
+};
+
+TEST(SimulateHostile, TheTextReportWritesControlsAndStrayBytesOut) {
+  const HostileModel model;
+  const Outcome run = run_kx({"simulate", model.path.string(), "-n", "1000", "--seed", "1"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  for (const char raw : {'\x1b', '\x07', '\xff'}) EXPECT_EQ(run.out.find(raw), std::string::npos) << int(raw);
+  for (const char* shown : {"e\\x1b[2J\\xff.csv:", "Output out\\x1b]0;title\\x07", "in\\x1b[31m\\xff"})
+    EXPECT_NE(run.out.find(shown), std::string::npos) << shown;
+  // Figures near 1.7E308 are figures, not NaN.
+  for (const char* wrong : {"nan", "inf", "#NUM!"}) EXPECT_EQ(run.out.find(wrong), std::string::npos) << wrong;
+}
+
+TEST(SimulateHostile, JsonAndPicturesOfNamesThatAreNoUtf8) {
+  const HostileModel model;
+  const fs::path picture = scratch("names.png");
+  const Outcome run =
+      run_kx({"simulate", model.path.string(), "-n", "1000", "--seed", "1", "--json", "--target", "both<=0", "--plot",
+              picture.string()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_GT(fs::file_size(picture), 1000U);
+  fs::remove(picture);
+  const auto report = nlohmann::json::parse(run.out);  // throws on what is no UTF-8
+  EXPECT_EQ(report["inputs"][0]["name"], "in\x1b[31m\xef\xbf\xbd");
+  // The constant's mean is the constant. Of n values -c or c, a share p at or below 0, the mean
+  // is m = c (1 - 2p) and the sample deviation sqrt(n / (n - 1) (c^2 - m^2)).
+  constexpr double kBig = 1.7e308;
+  const auto& constant = report["outputs"][0];
+  EXPECT_EQ(constant["name"], "out\x1b]0;title\x07");
+  EXPECT_DOUBLE_EQ(constant["mean"].get<double>(), kBig);
+  EXPECT_DOUBLE_EQ(constant["std_dev"].get<double>(), 0);
+  const auto& both = report["outputs"][1];
+  const double p = both["targets"][0]["at_or_below"].get<double>();
+  const double n = 1000;
+  const double mean = kBig * (1 - 2 * p);
+  EXPECT_NEAR(both["mean"].get<double>() / kBig, 1 - 2 * p, 1e-12);
+  EXPECT_NEAR(both["std_dev"].get<double>() / kBig, std::sqrt(n / (n - 1) * (1 - (mean / kBig) * (mean / kBig))), 1e-12);
 }
 
 }  // namespace
