@@ -93,6 +93,12 @@ int run_simulate(const SimulateOptions& options) {
     result = host::simulate(source, run, [&bar](const host::SimulationProgress& progress) { bar.show(progress); });
   }
 
+  // Without its server, every iteration after the loss failed: that is no result to report.
+  for (const auto& failed : result.call_failures) {
+    if (failed.failure.number == kx::error::kServerUnavailable)
+      throw kx::Failure(kx::error::kServerUnavailable,
+                        fmt::format("the run lost its mktfn server: {}: {}", failed.cell, failed.failure.message));
+  }
   // A cell shows only its error value; the cause goes to standard error.
   for (const auto& failed : result.call_failures) {
     print_error_line(fmt::format("warning: {}: {}", failed.cell, call_failure_text(failed.failure)));

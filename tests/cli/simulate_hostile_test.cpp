@@ -2,11 +2,16 @@
 // changes during the run, counts and paths it cannot serve, texts that are no UTF-8 or carry
 // terminal controls, values at the edge of the double range, a server lost mid-run.
 #include <fmt/format.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -151,6 +156,54 @@ TEST(SimulateHostile, JsonAndPicturesOfNamesThatAreNoUtf8) {
   const double mean = kBig * (1 - 2 * p);
   EXPECT_NEAR(both["mean"].get<double>() / kBig, 1 - 2 * p, 1e-12);
   EXPECT_NEAR(both["std_dev"].get<double>() / kBig, std::sqrt(n / (n - 1) * (1 - (mean / kBig) * (mean / kBig))), 1e-12);
+}
+
+// The processes whose parent is `parent`.
+std::vector<pid_t> children_of(pid_t parent) {
+  std::vector<pid_t> children;
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    std::ifstream stat(entry.path() / "stat");
+    std::string pid, name, state;
+    pid_t ppid = 0;
+    if (stat >> pid >> name >> state >> ppid && ppid == parent) children.push_back(std::stoi(pid));
+  }
+  return children;
+}
+
+TEST(SimulateHostile, AServerLostDuringTheRunEndsItWithOneLine) {
+  const fs::path model =
+      write_model(scratch("lost.csv"), "\"=kxUNIFORM(100,200,,\"\"\"\")\",\"=kxCAGR(A1,100,5)+kxOUTPUT()\"\n");
+  const fs::path out = scratch("lost.out"), err = scratch("lost.err");
+  const std::string program = testing::kx_program().string();
+  const std::vector<std::string> arguments = {program, "--server", "simulate", model.string(), "-n", "100000",
+                                              "--threads", "1", "--seed", "3"};
+  std::vector<char*> argv;
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&files, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  pid_t kx = 0;
+  ASSERT_EQ(posix_spawn(&kx, program.c_str(), &files, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&files);
+  // The run's server is the one child left once the model is read and the base case computed.
+  bool killed = false;
+  for (int wait = 0; wait < 200 && !killed; ++wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const auto children = children_of(kx);
+    if (wait >= 6 && children.size() == 1) killed = ::kill(children.front(), SIGKILL) == 0;
+  }
+  int status = 0;
+  ::waitpid(kx, &status, 0);
+  ASSERT_TRUE(killed);
+  std::ifstream error_file(err);
+  const std::string errors{std::istreambuf_iterator<char>(error_file), std::istreambuf_iterator<char>()};
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+  EXPECT_NE(errors.find("the run lost its mktfn server"), std::string::npos) << errors;
+  EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+  EXPECT_EQ(fs::file_size(out), 0U);  // no report of iterations that could not run
+  for (const fs::path& path : {model, out, err}) fs::remove(path);
 }
 
 }  // namespace
