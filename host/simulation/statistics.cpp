@@ -80,16 +80,25 @@ std::optional<double> pearson(std::span<const double> a, std::span<const double>
   return std::clamp(ab / std::sqrt(aa * bb), -1.0, 1.0);
 }
 
-// The values of the iterations where neither series failed.
-std::vector<double> shared_numbers(const Series& series, const Series& other) {
-  std::vector<char> failed(series.values.size(), 0);
-  for (const auto& failure : series.failures) failed[static_cast<std::size_t>(failure.iteration)] = 1;
-  for (const auto& failure : other.failures) failed[static_cast<std::size_t>(failure.iteration)] = 1;
-  std::vector<double> kept;
-  for (std::size_t i = 0; i < series.values.size(); ++i) {
-    if (!failed[i]) kept.push_back(series.values[i]);
+// Ranks of a series among the iterations it shares with another, from its ranks among all its
+// `numbers`: a rank r loses one for every left-out number ranked below it and a half for every
+// one tied with it, which is what ranking the shared numbers afresh gives, without a sort. Ranks
+// are halves from 1 to `numbers`, so the left-out ones are counted by twice their rank.
+void rerank(std::vector<double>& ranks, const std::vector<double>& left_out, std::size_t numbers) {
+  if (left_out.empty()) return;
+  thread_local std::vector<std::uint32_t> tied, below;
+  tied.assign(2 * numbers + 2, 0);
+  below.resize(tied.size());
+  for (const double rank : left_out) ++tied[static_cast<std::size_t>(2 * rank)];
+  std::uint32_t count = 0;
+  for (std::size_t k = 0; k < tied.size(); ++k) {
+    below[k] = count;
+    count += tied[k];
   }
-  return kept;
+  for (double& rank : ranks) {
+    const auto k = static_cast<std::size_t>(2 * rank);
+    rank -= below[k] + tied[k] / 2.0;
+  }
 }
 
 }  // namespace
@@ -202,10 +211,10 @@ std::vector<double> average_ranks(std::span<const double> values) {
 }
 
 AnalysedSeries::AnalysedSeries(const Series& series, std::span<const double> percentiles) : series_(&series) {
-  // Ranks by iteration serve correlations only when no iteration failed; the sort is shared.
+  // The ranks serve the correlations; the sort is shared.
   std::vector<double> kept;
   std::vector<double> ranks = ranks_sorting(series.numbers(kept), sorted_);
-  if (series.failures.empty()) ranks_ = std::move(ranks);
+  ranks_ = std::move(ranks);
   summary_ = summarise(sorted_, series.failed(), percentiles);
 }
 
@@ -230,8 +239,23 @@ std::vector<AnalysedSeries> analyse(const std::vector<const Series*>& series, in
 
 std::optional<double> rank_correlation(const AnalysedSeries& a, const AnalysedSeries& b) {
   if (a.series_->failures.empty() && b.series_->failures.empty()) return pearson(a.ranks_, b.ranks_);
-  return pearson(average_ranks(shared_numbers(*a.series_, *b.series_)),
-                 average_ranks(shared_numbers(*b.series_, *a.series_)));
+  // Both series walked in iteration order, each with its next failure and its next number.
+  std::vector<double> shared_a, shared_b, left_out_a, left_out_b;
+  shared_a.reserve(a.ranks_.size());
+  shared_b.reserve(b.ranks_.size());
+  auto failure_a = a.series_->failures.begin(), failure_b = b.series_->failures.begin();
+  std::size_t number_a = 0, number_b = 0;
+  for (std::int64_t i = 0; i < static_cast<std::int64_t>(a.series_->values.size()); ++i) {
+    const bool failed_a = failure_a != a.series_->failures.end() && failure_a->iteration == i;
+    const bool failed_b = failure_b != b.series_->failures.end() && failure_b->iteration == i;
+    failure_a += failed_a;
+    failure_b += failed_b;
+    if (!failed_a) (failed_b ? left_out_a : shared_a).push_back(a.ranks_[number_a++]);
+    if (!failed_b) (failed_a ? left_out_b : shared_b).push_back(b.ranks_[number_b++]);
+  }
+  rerank(shared_a, left_out_a, a.ranks_.size());
+  rerank(shared_b, left_out_b, b.ranks_.size());
+  return pearson(shared_a, shared_b);
 }
 
 std::vector<std::vector<std::optional<double>>> rank_correlations(std::span<const AnalysedSeries* const> rows,

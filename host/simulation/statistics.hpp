@@ -57,7 +57,7 @@ class AnalysedSeries {
   const Series* series_;
   Summary summary_;
   std::vector<double> sorted_;
-  std::vector<double> ranks_;  // by iteration; only when no iteration failed
+  std::vector<double> ranks_;  // of the numbers, in iteration order (failed iterations left out)
 };
 
 // Every series sorted and ranked, spread over `threads` threads: on a long run this is most of
