@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -158,6 +159,22 @@ TEST(SimulateHostile, JsonAndPicturesOfNamesThatAreNoUtf8) {
   EXPECT_NEAR(both["std_dev"].get<double>() / kBig, std::sqrt(n / (n - 1) * (1 - (mean / kBig) * (mean / kBig))), 1e-12);
 }
 
+// kx started in the background, its output and errors going to files; -1 when it cannot start.
+pid_t start_kx(const std::vector<std::string>& options, const fs::path& out, const fs::path& err) {
+  const std::string program = testing::kx_program().string();
+  std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+  for (const std::string& option : options) argv.push_back(const_cast<char*>(option.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&files, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  pid_t kx = -1;
+  if (posix_spawn(&kx, program.c_str(), &files, nullptr, argv.data(), environ) != 0) kx = -1;
+  posix_spawn_file_actions_destroy(&files);
+  return kx;
+}
+
 // The processes whose parent is `parent`.
 std::vector<pid_t> children_of(pid_t parent) {
   std::vector<pid_t> children;
@@ -174,19 +191,9 @@ TEST(SimulateHostile, AServerLostDuringTheRunEndsItWithOneLine) {
   const fs::path model =
       write_model(scratch("lost.csv"), "\"=kxUNIFORM(100,200,,\"\"\"\")\",\"=kxCAGR(A1,100,5)+kxOUTPUT()\"\n");
   const fs::path out = scratch("lost.out"), err = scratch("lost.err");
-  const std::string program = testing::kx_program().string();
-  const std::vector<std::string> arguments = {program, "--server", "simulate", model.string(), "-n", "100000",
-                                              "--threads", "1", "--seed", "3"};
-  std::vector<char*> argv;
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t files;
-  posix_spawn_file_actions_init(&files);
-  posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&files, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  pid_t kx = 0;
-  ASSERT_EQ(posix_spawn(&kx, program.c_str(), &files, nullptr, argv.data(), environ), 0);
-  posix_spawn_file_actions_destroy(&files);
+  const pid_t kx = start_kx({"--server", "simulate", model.string(), "-n", "100000", "--threads", "1", "--seed", "3"},
+                            out, err);
+  ASSERT_GT(kx, 0);
   // The run's server is the one child left once the model is read and the base case computed.
   bool killed = false;
   for (int wait = 0; wait < 200 && !killed; ++wait) {
@@ -204,6 +211,39 @@ TEST(SimulateHostile, AServerLostDuringTheRunEndsItWithOneLine) {
   EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
   EXPECT_EQ(fs::file_size(out), 0U);  // no report of iterations that could not run
   for (const fs::path& path : {model, out, err}) fs::remove(path);
+}
+
+TEST(SimulateHostile, AnInterruptedCsvLeavesNeitherAHalfFileNorATemporaryOne) {
+  const fs::path folder = scratch("interrupted");
+  fs::create_directories(folder);
+  const fs::path model = write_model(folder / "model.csv", "\"=kxUNIFORM(0,1,,\"\"\"\")\",\"=A1+kxOUTPUT()\"\n");
+  const fs::path csv = folder / "rows.csv";
+  const pid_t kx = start_kx({"simulate", model.string(), "-n", "3000000", "--seed", "1", "--csv", csv.string()},
+                            folder / "out", folder / "err");
+  ASSERT_GT(kx, 0);
+  // Interrupted while the rows are written: their temporary file holds some (the empty one made
+  // before the run only checks that the folder can be written).
+  const auto temporary_bytes = [&]() -> std::optional<std::uintmax_t> {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+      if (entry.path().filename().string().starts_with(".rows.csv.")) return fs::file_size(entry.path(), error);
+    }
+    return std::nullopt;
+  };
+  bool interrupted = false;
+  for (int wait = 0; wait < 6000 && !interrupted; ++wait) {
+    const auto bytes = temporary_bytes();
+    if (bytes && *bytes > 0 && *bytes != static_cast<std::uintmax_t>(-1)) interrupted = ::kill(kx, SIGINT) == 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  int status = 0;
+  ::waitpid(kx, &status, 0);
+  ASSERT_TRUE(interrupted);
+  if (WIFEXITED(status) && fs::exists(csv)) GTEST_SKIP() << "the file was whole before the signal came";
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+  EXPECT_FALSE(fs::exists(csv));
+  EXPECT_FALSE(temporary_bytes().has_value());
+  fs::remove_all(folder);
 }
 
 }  // namespace
