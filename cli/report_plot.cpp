@@ -152,8 +152,8 @@ void draw_histogram(cairo_t* cr, const SimulationReport& report, const OutputRep
     } else if (v > high) {
       ++above;
     } else {
-      ++counts[static_cast<std::size_t>(std::clamp(std::floor((v / 2 - low / 2) / (high / 2 - low / 2) * kBins), 0.0,
-                                                   kBins - 1.0))];
+      ++counts[static_cast<std::size_t>(
+          std::clamp(std::floor((v / 2 - low / 2) / (high / 2 - low / 2) * kBins), 0.0, kBins - 1.0))];
     }
   }
   const double tallest = std::max({*std::max_element(counts.begin(), counts.end()), below, above, 1.0});

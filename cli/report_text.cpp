@@ -154,10 +154,9 @@ std::string readable(double x) {
 }
 
 std::string report_text(const SimulationReport& report, int threads, double seconds, int width) {
-  std::string out =
-      fmt::format("{}: {} iterations, {} sampling, seed {}, {} thread{}, {:.2f} s\n", terminal_safe(report.model),
-                  report.iterations,
-                  sampling_name(report.sampling), report.seed, threads, threads == 1 ? "" : "s", seconds);
+  std::string out = fmt::format("{}: {} iterations, {} sampling, seed {}, {} thread{}, {:.2f} s\n",
+                                terminal_safe(report.model), report.iterations, sampling_name(report.sampling),
+                                report.seed, threads, threads == 1 ? "" : "s", seconds);
   if (report.precision) {
     out += report.precision_met
                ? fmt::format("stopped after {} iterations: the 95% interval of every output's mean is within ±{}\n",
@@ -222,8 +221,7 @@ std::string report_text(const SimulationReport& report, int threads, double seco
                                         [&](const host::AskedCorrelation& c) { return c.first == a && c.second == b; });
         const bool was_asked = asked != report.asked_correlations.end() && asked->asked != 0;
         if ((rho && std::abs(*rho) >= kNotableCorrelation) || was_asked) {
-          pairs +=
-              fmt::format("  {} ~ {}: {}", input_name(report, a), input_name(report, b), signed_correlation(rho));
+          pairs += fmt::format("  {} ~ {}: {}", input_name(report, a), input_name(report, b), signed_correlation(rho));
           if (was_asked) pairs += fmt::format(" (asked {:+.3f})", asked->asked);
           pairs += "\n";
         }

@@ -1,11 +1,10 @@
 #include "cli/simulate_command.hpp"
 
 #include <fmt/format.h>
-
 #include <unistd.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <mutex>
 
@@ -64,8 +63,8 @@ int run_simulate(const SimulateOptions& options) {
   const int cores = host::machine_cores();
   run.threads = options.threads.value_or(cores);
   if (run.threads > cores) {
-    print_error_line(fmt::format("warning: --threads {}: running {} workers, one per core of this machine",
-                                 run.threads, cores));
+    print_error_line(
+        fmt::format("warning: --threads {}: running {} workers, one per core of this machine", run.threads, cores));
     run.threads = cores;
   }
   if (options.iterations > 0) run.threads = static_cast<int>(std::min<std::int64_t>(run.threads, options.iterations));

@@ -1,14 +1,13 @@
 #include "cli/terminal_text.hpp"
 
-#include "cli/utf8_text.hpp"
-
 #include <fmt/format.h>
-
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+
+#include "cli/utf8_text.hpp"
 
 namespace cli {
 

@@ -4,8 +4,8 @@
 #include <boost/math/distributions/binomial.hpp>
 #include <boost/math/distributions/students_t.hpp>
 #include <cmath>
-#include <limits>
 #include <cstdint>
+#include <limits>
 
 namespace host {
 namespace {

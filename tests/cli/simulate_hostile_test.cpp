@@ -1,13 +1,13 @@
 // `kx simulate` against what an adversary or an unlucky moment gives it: a model file that
 // changes during the run, counts and paths it cannot serve, texts that are no UTF-8 or carry
 // terminal controls, values at the edge of the double range, a server lost mid-run.
-#include <fmt/format.h>
 #include <fcntl.h>
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/wait.h>
 #include <sys/inotify.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -44,7 +44,8 @@ int opens_during(const fs::path& path, Work work) {
   int opens = 0;
   alignas(inotify_event) char events[4096];
   for (ssize_t length; (length = ::read(watch, events, sizeof events)) > 0;) {
-    for (char* at = events; at < events + length; at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len)
+    for (char* at = events; at < events + length;
+         at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len)
       opens += (reinterpret_cast<inotify_event*>(at)->mask & IN_OPEN) != 0;
   }
   ::close(watch);
@@ -136,9 +137,8 @@ TEST(SimulateHostile, TheTextReportWritesControlsAndStrayBytesOut) {
 TEST(SimulateHostile, JsonAndPicturesOfNamesThatAreNoUtf8) {
   const HostileModel model;
   const fs::path picture = scratch("names.png");
-  const Outcome run =
-      run_kx({"simulate", model.path.string(), "-n", "1000", "--seed", "1", "--json", "--target", "both<=0", "--plot",
-              picture.string()});
+  const Outcome run = run_kx({"simulate", model.path.string(), "-n", "1000", "--seed", "1", "--json", "--target",
+                              "both<=0", "--plot", picture.string()});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_GT(fs::file_size(picture), 1000U);
   fs::remove(picture);
@@ -156,7 +156,8 @@ TEST(SimulateHostile, JsonAndPicturesOfNamesThatAreNoUtf8) {
   const double n = 1000;
   const double mean = kBig * (1 - 2 * p);
   EXPECT_NEAR(both["mean"].get<double>() / kBig, 1 - 2 * p, 1e-12);
-  EXPECT_NEAR(both["std_dev"].get<double>() / kBig, std::sqrt(n / (n - 1) * (1 - (mean / kBig) * (mean / kBig))), 1e-12);
+  EXPECT_NEAR(both["std_dev"].get<double>() / kBig, std::sqrt(n / (n - 1) * (1 - (mean / kBig) * (mean / kBig))),
+              1e-12);
 }
 
 // kx started in the background, its output and errors going to files; -1 when it cannot start.
@@ -191,8 +192,8 @@ TEST(SimulateHostile, AServerLostDuringTheRunEndsItWithOneLine) {
   const fs::path model =
       write_model(scratch("lost.csv"), "\"=kxUNIFORM(100,200,,\"\"\"\")\",\"=kxCAGR(A1,100,5)+kxOUTPUT()\"\n");
   const fs::path out = scratch("lost.out"), err = scratch("lost.err");
-  const pid_t kx = start_kx({"--server", "simulate", model.string(), "-n", "100000", "--threads", "1", "--seed", "3"},
-                            out, err);
+  const pid_t kx =
+      start_kx({"--server", "simulate", model.string(), "-n", "100000", "--threads", "1", "--seed", "3"}, out, err);
   ASSERT_GT(kx, 0);
   // The run's server is the one child left once the model is read and the base case computed.
   bool killed = false;

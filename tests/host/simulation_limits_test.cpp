@@ -94,8 +94,8 @@ TEST(SimulationLimits, ARunOfNearlyTwoToTheSixtyThreeIterationsFailsByName) {
   const ModelSource source{
       [] { return read_workbook("\"=kxUNIFORM(0,1,,\"\"\"\")\",\"=A1+kxOUTPUT()\"\n", WorkbookFormat::Csv, "m.csv"); },
       [] { return std::vector<kx::ObjectRef>{riskfn::create_object("Main")}; }};
-  for (const std::int64_t iterations : {std::numeric_limits<std::int64_t>::max(),
-                                        std::numeric_limits<std::int64_t>::max() - 1000}) {
+  for (const std::int64_t iterations :
+       {std::numeric_limits<std::int64_t>::max(), std::numeric_limits<std::int64_t>::max() - 1000}) {
     SimulationOptions options;
     options.iterations = iterations;
     options.seed = 1;
