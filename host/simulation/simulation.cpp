@@ -13,10 +13,10 @@
 
 #include "common/failure.hpp"
 #include "common/uniform_generator.hpp"
-#include "host/session/session.hpp"
 #include "host/simulation/confidence_intervals.hpp"
 #include "host/simulation/correlation_matrices.hpp"
 #include "host/simulation/run_limits.hpp"
+#include "host/session/session.hpp"
 
 namespace host {
 namespace {
