@@ -4,7 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -12,6 +15,52 @@
 #include "common/failure.hpp"
 
 namespace cli {
+namespace {
+
+// The temporary files being written, for a signal that ends kx to remove: an interrupted run
+// leaves neither a half-written target nor a stray temporary file. Slots, not a container: the
+// handler may only read and unlink.
+std::array<std::atomic<const char*>, 16> pending{};
+
+extern "C" void remove_pending_and_end(int signal) {
+  for (auto& slot : pending) {
+    if (const char* path = slot.load()) ::unlink(path);
+  }
+  ::signal(signal, SIG_DFL);
+  ::raise(signal);
+}
+
+// Installed once, for the signals whose default would end kx; a signal ignored stays ignored.
+void handle_ending_signals() {
+  static const bool installed = [] {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+      struct sigaction action {};
+      if (::sigaction(signal, nullptr, &action) != 0 || action.sa_handler != SIG_DFL) continue;
+      action.sa_handler = remove_pending_and_end;
+      ::sigemptyset(&action.sa_mask);
+      action.sa_flags = 0;
+      ::sigaction(signal, &action, nullptr);
+    }
+    return true;
+  }();
+  (void)installed;
+}
+
+void hold_pending(const char* path) {
+  for (auto& slot : pending) {
+    const char* none = nullptr;
+    if (slot.compare_exchange_strong(none, path)) return;
+  }
+}
+
+void release_pending(const char* path) {
+  for (auto& slot : pending) {
+    const char* held = path;
+    if (slot.compare_exchange_strong(held, nullptr)) return;
+  }
+}
+
+}  // namespace
 
 AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
   const std::filesystem::path target(path_);
@@ -19,8 +68,10 @@ AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
   struct stat existing {};
   if (::stat(path_.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) fail("it is a folder", EISDIR);
   temporary_ = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+  handle_ending_signals();
   descriptor_ = ::mkstemp(temporary_.data());
   if (descriptor_ < 0) fail("", errno);
+  hold_pending(temporary_.c_str());
   // mkstemp creates the file for its owner only; the target gets the usual permissions.
   const mode_t mask = ::umask(0);
   ::umask(mask);
@@ -30,6 +81,7 @@ AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
 AtomicFile::~AtomicFile() {
   if (descriptor_ >= 0) ::close(descriptor_);
   if (!committed_) ::unlink(temporary_.c_str());
+  release_pending(temporary_.c_str());
 }
 
 void AtomicFile::fail(const std::string& what, int error) const {

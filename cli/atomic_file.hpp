@@ -1,6 +1,7 @@
 // An output file written under a temporary name beside its target and renamed over the target
 // only once it is complete: an interrupted run, a full disk or a failed write leaves the target
 // as it was (or absent), never half-written, and two runs writing the same path leave one whole.
+// An interrupt or termination signal removes the temporary files being written before kx ends.
 #pragma once
 
 #include <string>

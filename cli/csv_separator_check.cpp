@@ -3,12 +3,8 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "common/failure.hpp"
-#include "common/text_compare.hpp"
 #include "host/files/csv_reader.hpp"
 
 namespace cli {
@@ -94,12 +90,12 @@ std::string shown(char delimiter) { return delimiter == '\t' ? "tab" : fmt::form
 
 }  // namespace
 
-host::CsvFormat csv_format_for(const std::string& path, std::optional<char> delimiter, std::optional<char> decimal) {
+host::CsvFormat csv_format_for(const host::WorkbookFile& file, std::optional<char> delimiter,
+                               std::optional<char> decimal) {
   host::CsvFormat format{delimiter.value_or(','), decimal.value_or('.')};
-  if (kx::to_lower_ascii(std::filesystem::path(path).extension().string()) != ".csv") return format;
-  // A model that cannot be opened is said by the reader, with its reason.
-  std::ifstream file(path, std::ios::binary);
-  const std::string content{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  if (file.format != host::WorkbookFormat::Csv) return format;
+  const std::string& content = file.content;
+  const std::string& path = file.path;
   if (!delimiter && separated_by_semicolons(content)) {
     fail(path +
          ": its fields are separated by ';', as where the decimal mark is a comma: read it with --delimiter ';' "

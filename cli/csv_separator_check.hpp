@@ -15,6 +15,7 @@ namespace cli {
 // otherwise than that and the option that would say so was not given: most of its first lines
 // separated by ';', a field that is a number only with a decimal comma ("1,5"), a formula
 // separating its arguments by ';'. Other files pass.
-host::CsvFormat csv_format_for(const std::string& path, std::optional<char> delimiter, std::optional<char> decimal);
+host::CsvFormat csv_format_for(const host::WorkbookFile& file, std::optional<char> delimiter,
+                               std::optional<char> decimal);
 
 }  // namespace cli

@@ -2,13 +2,10 @@
 
 #include <fmt/format.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <map>
-#include <memory>
 #include <vector>
 
+#include "cli/atomic_file.hpp"
 #include "cli/terminal_text.hpp"
 #include "cli/value_text.hpp"
 #include "common/failure.hpp"
@@ -64,8 +61,8 @@ void warn_shared_names(const std::string& path, const host::SimulationModel& mod
 }  // namespace
 
 void write_iterations_csv(const std::string& path, const host::SimulationResult& result) {
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
-  if (!file) throw kx::Failure(kx::error::kHostFailure, "cannot write " + path + ": " + std::strerror(errno));
+  // Put in place only when whole: an interrupted run or a full disk leaves no half of it.
+  AtomicFile file(path);
   std::string line = "iteration";
   std::vector<Row> rows;
   for (std::size_t i = 0; i < result.model.inputs.size(); ++i) {
@@ -85,13 +82,12 @@ void write_iterations_csv(const std::string& path, const host::SimulationResult&
     for (Row& row : rows) row.append(line, static_cast<std::size_t>(iteration));
     line += '\n';
     if (line.size() > (1 << 16)) {
-      std::fwrite(line.data(), 1, line.size(), file.get());
+      file.write(line);
       line.clear();
     }
   }
-  std::fwrite(line.data(), 1, line.size(), file.get());
-  if (std::fflush(file.get()) != 0 || std::ferror(file.get()))
-    throw kx::Failure(kx::error::kHostFailure, "cannot write " + path + ": " + std::strerror(errno));
+  file.write(line);
+  file.commit();
 }
 
 }  // namespace cli

@@ -2,7 +2,10 @@
 #include <fmt/format.h>
 
 #include <CLI/CLI.hpp>
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -57,6 +60,18 @@ int main(int argc, char** argv) {
                    "Formulas to evaluate, with or without a leading '='; after -- a formula may start with '-'; "
                    "without any, the sheets of each workbook are listed");
 
+  // CLI11 would clamp a count past its type's range to the largest it holds, and run that.
+  const auto within_range = [](auto largest) {
+    return CLI::Validator(
+        [largest](const std::string& text) {
+          decltype(largest) value = 0;
+          const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+          return error == std::errc::result_out_of_range ? fmt::format("{} is out of range (at most {})", text, largest)
+                                                         : std::string();
+        },
+        "INT");
+  };
+
   cli::SimulateOptions simulate_options;
   std::string sampling = "plain";
   auto* simulate = app.add_subcommand("simulate", "Run a model workbook as a Monte Carlo simulation and report on it");
@@ -69,11 +84,13 @@ int main(int argc, char** argv) {
   simulate
       ->add_option("--decimal", decimal, "A CSV model's decimal mark, '.' (default) or ',', in numbers and formulas")
       ->check(CLI::IsMember({".", ","}));
-  simulate->add_option("--iterations,-n", simulate_options.iterations, "Recalculations of the model (default 10000)");
+  simulate->add_option("--iterations,-n", simulate_options.iterations, "Recalculations of the model (default 10000)")
+      ->check(within_range(std::numeric_limits<std::int64_t>::max()));
   std::string simulate_seed_text;
   simulate->add_option("--seed", simulate_seed_text, "Seed, so that the run repeats exactly for any thread count")
       ->check(seed_check);
-  simulate->add_option("--threads", simulate_options.threads, "Workers (default: one per core)");
+  simulate->add_option("--threads", simulate_options.threads, "Workers (default: one per core)")
+      ->check(within_range(std::numeric_limits<int>::max()));
   // Transformed, not only checked: "LHS" must run Latin hypercube sampling as "lhs" does.
   simulate->add_option("--sampling", sampling, "plain, or lhs for Latin hypercube sampling")
       ->transform(CLI::IsMember({"plain", "lhs"}, CLI::ignore_case));

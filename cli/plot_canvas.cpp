@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "cli/atomic_file.hpp"
+#include "cli/utf8_text.hpp"
 #include "common/failure.hpp"
 #include "common/text_compare.hpp"
 
@@ -28,7 +29,9 @@ std::string extension_of(const std::string& path) {
 
 void fill_with(cairo_t* cr, Colour c) { cairo_set_source_rgb(cr, c.r, c.g, c.b); }
 
-void text_at(cairo_t* cr, double x, double y, const std::string& text, double size, double align) {
+void text_at(cairo_t* cr, double x, double y, const std::string& unchecked, double size, double align) {
+  // Cairo refuses the whole picture over one name from a workbook that is no UTF-8.
+  const std::string text = valid_utf8(unchecked);
   cairo_set_font_size(cr, size);
   cairo_text_extents_t extents;
   cairo_text_extents(cr, text.c_str(), &extents);
@@ -39,7 +42,7 @@ void text_at(cairo_t* cr, double x, double y, const std::string& text, double si
 double text_width(cairo_t* cr, const std::string& text, double size) {
   cairo_set_font_size(cr, size);
   cairo_text_extents_t extents;
-  cairo_text_extents(cr, text.c_str(), &extents);
+  cairo_text_extents(cr, valid_utf8(text).c_str(), &extents);
   return extents.x_advance;
 }
 

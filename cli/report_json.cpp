@@ -122,7 +122,9 @@ std::string report_json(const SimulationReport& report) {
                          {"outputs", std::move(outputs)},
                          {"inputs", std::move(inputs)}, {"input_correlations", std::move(correlations)},
                          {"asked_correlations", std::move(asked)}};
-  return document.dump(2) + "\n";
+  // Names and paths are the workbook's and the system's bytes, not always UTF-8: what is not comes
+  // out as U+FFFD rather than stopping the report.
+  return document.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
 }  // namespace cli

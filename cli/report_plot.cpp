@@ -7,8 +7,10 @@
 #include <cctype>
 #include <cmath>
 #include <filesystem>
+#include <limits>
 
 #include "cli/chart_axes.hpp"
+#include "cli/utf8_text.hpp"
 #include "host/simulation/statistics.hpp"
 
 namespace cli {
@@ -38,7 +40,8 @@ constexpr Colour kBand{0.80, 0.87, 0.95};
 // From a value range to a pixel range.
 struct Scale {
   double low, high, from, to;
-  double operator()(double v) const { return from + (v - low) / (high - low) * (to - from); }
+  // In halves, so that values near +-1.7E308 give positions instead of infinities and NaN.
+  double operator()(double v) const { return from + (v / 2 - low / 2) / (high / 2 - low / 2) * (to - from); }
 };
 
 void line(cairo_t* cr, double x0, double y0, double x1, double y1) {
@@ -127,8 +130,10 @@ void draw_histogram(cairo_t* cr, const SimulationReport& report, const OutputRep
     high = inner_high;
   }
   if (!(high > low)) {
-    low -= 0.5;
-    high += 0.5;
+    // Widened in proportion too: near 1.7E308 a half is lost in the rounding.
+    const double pad = std::max(0.5, std::abs(low) / 1000);
+    low = std::max(low - pad, std::numeric_limits<double>::lowest());
+    high = std::min(high + pad, std::numeric_limits<double>::max());
   }
   // The end bins of a trimmed range sit outside it, one bin wide each.
   const double bin_width = box.width / (kBins + (trimmed ? 2 : 0));
@@ -143,7 +148,8 @@ void draw_histogram(cairo_t* cr, const SimulationReport& report, const OutputRep
     } else if (v > high) {
       ++above;
     } else {
-      ++counts[static_cast<std::size_t>(std::clamp(static_cast<int>((v - low) / (high - low) * kBins), 0, kBins - 1))];
+      ++counts[static_cast<std::size_t>(
+          std::clamp(std::floor((v / 2 - low / 2) / (high / 2 - low / 2) * kBins), 0.0, kBins - 1.0))];
     }
   }
   const double tallest = std::max({*std::max_element(counts.begin(), counts.end()), below, above, 1.0});

@@ -14,6 +14,8 @@ namespace {
 constexpr int kBarWidth = 40;
 // Input pairs whose rank correlation reaches this are listed as correlated.
 constexpr double kNotableCorrelation = 0.1;
+// What a figure beyond the range of a double shows, as a worksheet cell would.
+constexpr const char* kOverflow = "#NUM!";
 
 std::string bar(double share, int width) {
   const auto eighths = static_cast<int>(std::lround(std::clamp(share, 0.0, 1.0) * width * 8));
@@ -25,12 +27,28 @@ std::string bar(double share, int width) {
 
 std::string optional_number(const std::optional<double>& x) { return x ? readable(*x) : "-"; }
 
+// A standard deviation beyond the largest double is named, not shown as missing.
+std::string std_dev_text(const host::Summary& summary) {
+  return summary.std_dev ? readable(*summary.std_dev) : summary.count > 1 ? kOverflow : "-";
+}
+
+// An input's name as a terminal may show it: a workbook's texts must not steer the terminal.
+std::string input_name(const SimulationReport& report, std::size_t input) {
+  return terminal_safe(report.inputs[input].name);
+}
+
+// The columns the widest input name takes, at least `least`.
+std::size_t names_width(const SimulationReport& report, std::size_t least) {
+  for (std::size_t i = 0; i < report.inputs.size(); ++i) least = std::max(least, display_width(input_name(report, i)));
+  return least;
+}
+
 std::string signed_correlation(const std::optional<double>& rho) {
   return rho ? fmt::format("{:+.3f}", *rho) : "   -  ";
 }
 
 // The half-width of an interval, as "±x".
-std::string plus_minus(const host::Interval& interval) { return "±" + readable((interval.high - interval.low) / 2); }
+std::string plus_minus(const host::Interval& interval) { return "±" + readable(interval.high / 2 - interval.low / 2); }
 
 // One column of the summary table: its heading, the estimate and, for an output, the 95%
 // interval's half-width.
@@ -51,7 +69,7 @@ void summary_lines(std::string& out, const SimulationReport& report, const CellR
   const bool intervals = output != nullptr && output->mean_ci95.has_value();
   std::vector<Column> columns;
   columns.push_back({"mean", readable(summary.mean), intervals ? plus_minus(*output->mean_ci95) : ""});
-  columns.push_back({"std dev", optional_number(summary.std_dev), intervals ? "95% interval" : ""});
+  columns.push_back({"std dev", std_dev_text(summary), intervals ? "95% interval" : ""});
   columns.push_back({"min", readable(summary.minimum), ""});
   for (std::size_t i = 0; i < summary.percentiles.size(); ++i) {
     columns.push_back({report.percentile_labels[i] + "%", readable(summary.percentiles[i]),
@@ -92,24 +110,22 @@ void histogram_lines(std::string& out, const OutputReport& output, int width) {
 
 void sensitivity_lines(std::string& out, const SimulationReport& report, const OutputReport& output, int width) {
   if (output.sensitivity.empty()) return;
-  std::size_t width_of_names = 10;
-  for (const auto& input : report.inputs) width_of_names = std::max(width_of_names, input.name.size());
+  const std::size_t width_of_names = names_width(report, 10);
   out += "  sensitivity (rank correlation with each input, largest first):\n";
   const int bars = bar_width(kBarWidth / 2, width, static_cast<int>(2 + width_of_names + 2 + 6 + 2));
   for (const Sensitivity& s : output.sensitivity) {
     const double size = s.rank_correlation ? std::abs(*s.rank_correlation) : 0;
-    out += fmt::format("  {:<{}}  {}  {}\n", report.inputs[s.input].name, width_of_names,
+    out += fmt::format("  {:<{}}  {}  {}\n", input_name(report, s.input), width_of_names,
                        signed_correlation(s.rank_correlation), bar(size, bars));
   }
 }
 
 void driver_lines(std::string& out, const SimulationReport& report, const OutputReport& output) {
   if (output.sensitivity.empty()) return;
-  std::size_t width_of_names = 10;
-  for (const auto& input : report.inputs) width_of_names = std::max(width_of_names, input.name.size());
+  const std::size_t width_of_names = names_width(report, 10);
   out += "  contribution to variance; swing: the output's mean over the input's lowest and highest tenth:\n";
   for (const Sensitivity& s : output.sensitivity) {
-    out += fmt::format("  {:<{}}  {:>5.1f}%  {:>12} {:>12}\n", report.inputs[s.input].name, width_of_names,
+    out += fmt::format("  {:<{}}  {:>5.1f}%  {:>12} {:>12}\n", input_name(report, s.input), width_of_names,
                        100 * s.contribution, optional_number(s.swing.low), optional_number(s.swing.high));
   }
   for (const ScenarioReport& scenario : output.scenarios) {
@@ -117,7 +133,7 @@ void driver_lines(std::string& out, const SimulationReport& report, const Output
                        "deviations:\n",
                        terminal_safe(scenario.text), scenario.iterations);
     for (const ScenarioInput& input : scenario.inputs) {
-      out += fmt::format("  {:<{}}  {:>7}  {:>12} against {}\n", report.inputs[input.input].name, width_of_names,
+      out += fmt::format("  {:<{}}  {:>7}  {:>12} against {}\n", input_name(report, input.input), width_of_names,
                          input.shift.shift ? fmt::format("{:+.2f}", *input.shift.shift) : "-",
                          optional_number(input.shift.median), readable(input.shift.overall_median));
     }
@@ -128,6 +144,7 @@ void driver_lines(std::string& out, const SimulationReport& report, const Output
 
 std::string readable(double x) {
   if (x == 0) return "0";
+  if (!std::isfinite(x)) return kOverflow;
   const double magnitude = std::abs(x);
   if (magnitude < 1e-4 || magnitude >= 1e15) return fmt::format("{:.5g}", x);
   // Whole numbers from a thousand on: a column of amounts reads best without stray decimals.
@@ -137,9 +154,9 @@ std::string readable(double x) {
 }
 
 std::string report_text(const SimulationReport& report, int threads, double seconds, int width) {
-  std::string out =
-      fmt::format("{}: {} iterations, {} sampling, seed {}, {} thread{}, {:.2f} s\n", report.model, report.iterations,
-                  sampling_name(report.sampling), report.seed, threads, threads == 1 ? "" : "s", seconds);
+  std::string out = fmt::format("{}: {} iterations, {} sampling, seed {}, {} thread{}, {:.2f} s\n",
+                                terminal_safe(report.model), report.iterations, sampling_name(report.sampling),
+                                report.seed, threads, threads == 1 ? "" : "s", seconds);
   if (report.precision) {
     out += report.precision_met
                ? fmt::format("stopped after {} iterations: the 95% interval of every output's mean is within ±{}\n",
@@ -158,7 +175,8 @@ std::string report_text(const SimulationReport& report, int threads, double seco
     }
   }
   if (!report.locked.empty())
-    out += fmt::format("locked at their deterministic values: {}\n", fmt::join(report.locked, ", "));
+    out += fmt::format("locked at their deterministic values: {}\n",
+                       terminal_safe(fmt::format("{}", fmt::join(report.locked, ", "))));
   if (!report.set.empty()) {
     std::vector<std::string> settings;
     for (const host::CellSetting& setting : report.set) settings.push_back(setting.cell + "=" + setting.text);
@@ -166,7 +184,7 @@ std::string report_text(const SimulationReport& report, int threads, double seco
   }
 
   for (const OutputReport& output : report.outputs) {
-    out += fmt::format("\nOutput {} ({})", output.name, output.cell);
+    out += fmt::format("\nOutput {} ({})", terminal_safe(output.name), terminal_safe(output.cell));
     if (output.summary.failed > 0) out += fmt::format(", failed in {} iterations", output.summary.failed);
     out += "\n";
     summary_lines(out, report, output, &output, width);
@@ -186,13 +204,12 @@ std::string report_text(const SimulationReport& report, int threads, double seco
   }
 
   if (!report.inputs.empty()) {
-    std::size_t width = 10;
-    for (const auto& input : report.inputs) width = std::max(width, input.name.size());
+    const std::size_t width = names_width(report, 10);
     out += fmt::format("\nInputs\n  {:<{}}  {:<16} {:>12} {:>12}\n", "name", width, "cell", "mean", "std dev");
-    for (const CellReport& input : report.inputs) {
-      out +=
-          fmt::format("  {:<{}}  {:<16} {:>12} {:>12}", input.name, width, input.cell,
-                      input.summary.count ? readable(input.summary.mean) : "-", optional_number(input.summary.std_dev));
+    for (std::size_t i = 0; i < report.inputs.size(); ++i) {
+      const CellReport& input = report.inputs[i];
+      out += fmt::format("  {:<{}}  {:<16} {:>12} {:>12}", input_name(report, i), width, terminal_safe(input.cell),
+                         input.summary.count ? readable(input.summary.mean) : "-", std_dev_text(input.summary));
       if (input.summary.failed > 0) out += fmt::format("  failed in {} iterations", input.summary.failed);
       out += "\n";
     }
@@ -204,8 +221,7 @@ std::string report_text(const SimulationReport& report, int threads, double seco
                                         [&](const host::AskedCorrelation& c) { return c.first == a && c.second == b; });
         const bool was_asked = asked != report.asked_correlations.end() && asked->asked != 0;
         if ((rho && std::abs(*rho) >= kNotableCorrelation) || was_asked) {
-          pairs +=
-              fmt::format("  {} ~ {}: {}", report.inputs[a].name, report.inputs[b].name, signed_correlation(rho));
+          pairs += fmt::format("  {} ~ {}: {}", input_name(report, a), input_name(report, b), signed_correlation(rho));
           if (was_asked) pairs += fmt::format(" (asked {:+.3f})", asked->asked);
           pairs += "\n";
         }

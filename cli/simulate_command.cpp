@@ -1,15 +1,14 @@
 #include "cli/simulate_command.hpp"
 
 #include <fmt/format.h>
-
 #include <unistd.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <mutex>
-#include <thread>
 
+#include "cli/atomic_file.hpp"
 #include "cli/call_failure_text.hpp"
 #include "cli/components.hpp"
 #include "cli/csv_separator_check.hpp"
@@ -25,6 +24,7 @@
 #include "common/failure.hpp"
 #include "host/files/workbook_files.hpp"
 #include "host/session/session.hpp"
+#include "host/simulation/run_limits.hpp"
 #include "riskfn/frame/classes.hpp"
 
 namespace cli {
@@ -37,12 +37,19 @@ std::string default_model_path() {
 
 int run_simulate(const SimulateOptions& options) {
   const std::string model = options.model.empty() ? default_model_path() : options.model;
+  // An output that cannot be written is found before the run, not after it.
   if (!options.plot_path.empty()) check_plot_path(options.plot_path);
-  const host::CsvFormat csv = csv_format_for(model, options.delimiter, options.decimal);
-  // Every worker loads the model; what it could not read is said once.
+  for (const std::string* path : {&options.csv_path, &options.xlsx_path}) {
+    if (!path->empty()) check_writable(*path);
+  }
+  // Read once: every worker builds its workbook from these bytes, so a file saved while the run
+  // starts cannot give the workers different models.
+  const host::WorkbookFile model_file = host::read_workbook_file(model);
+  const host::CsvFormat csv = csv_format_for(model_file, options.delimiter, options.decimal);
+  // What the model's file held that could not be read is said once.
   std::once_flag warned;
-  const host::ModelSource source{[&model, &csv, &warned] {
-                                   auto book = host::load_workbook(model, {}, csv);
+  const host::ModelSource source{[&model, &model_file, &csv, &warned] {
+                                   auto book = host::load_workbook(model_file, {}, csv);
                                    std::call_once(warned, [&] { print_read_warnings(model, *book); });
                                    return book;
                                  },
@@ -51,7 +58,16 @@ int run_simulate(const SimulateOptions& options) {
   host::SimulationOptions run;
   run.iterations = options.iterations;
   run.seed = options.seed;
-  run.threads = options.threads.value_or(static_cast<int>(std::max(1U, std::thread::hardware_concurrency())));
+  // More workers than cores only take turns on them, each with a workbook (and, with --server,
+  // a server) of its own; more than iterations would have none to run.
+  const int cores = host::machine_cores();
+  run.threads = options.threads.value_or(cores);
+  if (run.threads > cores) {
+    print_error_line(
+        fmt::format("warning: --threads {}: running {} workers, one per core of this machine", run.threads, cores));
+    run.threads = cores;
+  }
+  if (options.iterations > 0) run.threads = static_cast<int>(std::min<std::int64_t>(run.threads, options.iterations));
   run.sampling = options.sampling;
   run.overrides = options.overrides;
   run.precision = options.precision;
@@ -76,6 +92,12 @@ int run_simulate(const SimulateOptions& options) {
     result = host::simulate(source, run, [&bar](const host::SimulationProgress& progress) { bar.show(progress); });
   }
 
+  // Without its server, every iteration after the loss failed: that is no result to report.
+  for (const auto& failed : result.call_failures) {
+    if (failed.failure.number == kx::error::kServerUnavailable)
+      throw kx::Failure(kx::error::kServerUnavailable,
+                        fmt::format("the run lost its mktfn server: {}: {}", failed.cell, failed.failure.message));
+  }
   // A cell shows only its error value; the cause goes to standard error.
   for (const auto& failed : result.call_failures) {
     print_error_line(fmt::format("warning: {}: {}", failed.cell, call_failure_text(failed.failure)));

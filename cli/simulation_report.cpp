@@ -117,8 +117,10 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
   std::vector<host::AnalysedSeries> all = host::analyse(series, threads, settings.percentiles);
   std::vector<const host::AnalysedSeries*> pointers;
   for (const host::AnalysedSeries& one : all) pointers.push_back(&one);
-  const auto correlations = host::rank_correlations(pointers);
   const std::size_t input_count = result.collection.inputs.size();
+  // Each input with every input and output: the report shows no output against another.
+  const auto correlations =
+      host::rank_correlations(std::span<const host::AnalysedSeries* const>(pointers.data(), input_count), pointers);
   for (std::size_t i = 0; i < input_count; ++i) {
     const host::ModelCell& cell = result.model.inputs[i];
     report.inputs.push_back({cell.name, cell.address, all[i].summary()});

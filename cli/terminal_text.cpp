@@ -1,12 +1,13 @@
 #include "cli/terminal_text.hpp"
 
 #include <fmt/format.h>
-
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+
+#include "cli/utf8_text.hpp"
 
 namespace cli {
 
@@ -22,13 +23,16 @@ std::string terminal_safe(std::string_view text) {
       case '\\': safe += "\\\\"; continue;
       default: break;
     }
-    if (byte < 0x20 || byte == 0x7f) {
+    // A byte that starts no UTF-8 character is written out too: a terminal reading Latin-1
+    // takes 0x9b for a control sequence.
+    const std::size_t length = byte < 0x80 ? 1 : utf8_length_at(text, i);
+    if (byte < 0x20 || byte == 0x7f || length == 0) {
       safe += fmt::format("\\x{:02x}", byte);
-    } else if (byte == 0xc2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-               static_cast<unsigned char>(text[i + 1]) <= 0x9f) {
+    } else if (byte == 0xc2 && static_cast<unsigned char>(text[i + 1]) <= 0x9f) {
       safe += fmt::format("\\u{:04x}", static_cast<unsigned char>(text[++i]));
     } else {
-      safe += text[i];
+      safe.append(text.substr(i, length));
+      i += length - 1;
     }
   }
   return safe;

@@ -8,7 +8,7 @@
 namespace cli {
 
 // The text with every control character written out visibly: \n, \r, \t, \\ and \xHH for the
-// other C0 controls and DEL, \u0080 to \u009f for the C1 controls of UTF-8.
+// other C0 controls, DEL and bytes that are no UTF-8, \u0080 to \u009f for the C1 controls.
 std::string terminal_safe(std::string_view text);
 
 // The width of the terminal on file descriptor `fd` in columns; 0 when it is no terminal.

@@ -107,7 +107,7 @@ std::optional<WorkbookFormat> workbook_format(std::string_view path) {
   return std::nullopt;
 }
 
-std::shared_ptr<Book> load_workbook(const std::string& path, const ReadLimits& limits, const CsvFormat& csv) {
+WorkbookFile read_workbook_file(const std::string& path, const ReadLimits& limits) {
   const auto format = workbook_format(path);
   if (!format) {
     const std::string extension = std::filesystem::path(path).extension().string();
@@ -115,8 +115,16 @@ std::shared_ptr<Book> load_workbook(const std::string& path, const ReadLimits& l
     throw kx::Failure(kx::error::kHostFailure,
                       "Cannot read \"" + path + "\": " + kind + " are not supported (" + std::string(kSupported) + ")");
   }
-  const std::string content = file_content(path, limits);
-  return read_or_fail(content, *format, std::filesystem::path(path).filename().string(), path, limits, csv);
+  return {path, *format, file_content(path, limits)};
+}
+
+std::shared_ptr<Book> load_workbook(const WorkbookFile& file, const ReadLimits& limits, const CsvFormat& csv) {
+  return read_or_fail(file.content, file.format, std::filesystem::path(file.path).filename().string(), file.path,
+                      limits, csv);
+}
+
+std::shared_ptr<Book> load_workbook(const std::string& path, const ReadLimits& limits, const CsvFormat& csv) {
+  return load_workbook(read_workbook_file(path, limits), limits, csv);
 }
 
 std::shared_ptr<Book> read_workbook(std::string_view content, WorkbookFormat format, const std::string& file_name,

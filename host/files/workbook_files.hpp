@@ -45,6 +45,21 @@ std::optional<WorkbookFormat> workbook_format(std::string_view path);
 std::shared_ptr<Book> load_workbook(const std::string& path, const ReadLimits& limits = {},
                                     const CsvFormat& csv = {});
 
+// A workbook file's bytes, read once, so that several workbooks built from them are the same
+// workbook even when the file is saved again meanwhile.
+struct WorkbookFile {
+  std::string path;
+  WorkbookFormat format = WorkbookFormat::Csv;
+  std::string content;
+};
+
+// Reads the file whole; fails as load_workbook does for a file it could not load.
+WorkbookFile read_workbook_file(const std::string& path, const ReadLimits& limits = {});
+
+// The workbook in bytes read before, named and failing as load_workbook(file.path) would.
+std::shared_ptr<Book> load_workbook(const WorkbookFile& file, const ReadLimits& limits = {},
+                                    const CsvFormat& csv = {});
+
 // The same from the file's content; file_name names the workbook (and the CSV sheet).
 std::shared_ptr<Book> read_workbook(std::string_view content, WorkbookFormat format, const std::string& file_name,
                                     const ReadLimits& limits = {}, const CsvFormat& csv = {});

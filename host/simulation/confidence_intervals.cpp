@@ -5,6 +5,7 @@
 #include <boost/math/distributions/students_t.hpp>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace host {
 namespace {
@@ -29,9 +30,11 @@ std::int64_t binomial_quantile(std::int64_t n, double share, double p) {
 std::optional<Interval> mean_interval95(const Summary& summary) {
   if (summary.count < 2 || !summary.std_dev) return std::nullopt;
   const boost::math::students_t_distribution<double> t(static_cast<double>(summary.count - 1));
-  const double half = boost::math::quantile(boost::math::complement(t, kTail)) * *summary.std_dev /
-                      std::sqrt(static_cast<double>(summary.count));
-  return Interval{summary.mean - half, summary.mean + half};
+  // Divided first, and the ends kept within a double: deviations near 1.7E308 must not overflow.
+  const double half = boost::math::quantile(boost::math::complement(t, kTail)) *
+                      (*summary.std_dev / std::sqrt(static_cast<double>(summary.count)));
+  constexpr double kLargest = std::numeric_limits<double>::max();
+  return Interval{std::max(summary.mean - half, -kLargest), std::min(summary.mean + half, kLargest)};
 }
 
 std::optional<Interval> mean_interval95(std::span<const double> numbers) {

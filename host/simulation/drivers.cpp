@@ -1,6 +1,7 @@
 #include "host/simulation/drivers.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 #include "host/simulation/statistics.hpp"
 
@@ -74,16 +75,19 @@ Tenths tenths_of(const Series& input) {
 
 Swing swing(const Tenths& tenths, const Series& output) {
   const std::vector<char> failed = failed_mask(output);
-  const auto mean_over = [&](const std::vector<std::uint32_t>& iterations) -> std::optional<double> {
+  // The sum is taken again in units of 2^1024 when values near 1.7E308 overflow it.
+  const auto sum_over = [&](const std::vector<std::uint32_t>& iterations, double factor) {
     double sum = 0;
-    std::size_t count = 0;
-    for (const std::uint32_t i : iterations) {
-      if (failed[i]) continue;
-      sum += output.values[i];
-      ++count;
-    }
+    for (const std::uint32_t i : iterations) sum += failed[i] ? 0 : output.values[i] * factor;
+    return sum;
+  };
+  const auto mean_over = [&](const std::vector<std::uint32_t>& iterations) -> std::optional<double> {
+    const auto count = static_cast<double>(
+        std::count_if(iterations.begin(), iterations.end(), [&](std::uint32_t i) { return !failed[i]; }));
     if (count == 0) return std::nullopt;
-    return sum / static_cast<double>(count);
+    const double sum = sum_over(iterations, 1);
+    if (std::isfinite(sum)) return sum / count;
+    return std::ldexp(sum_over(iterations, std::ldexp(1.0, -1024)) / count, 1024);
   };
   return {mean_over(tenths.lowest), mean_over(tenths.highest)};
 }

@@ -15,6 +15,7 @@
 #include "common/uniform_generator.hpp"
 #include "host/simulation/confidence_intervals.hpp"
 #include "host/simulation/correlation_matrices.hpp"
+#include "host/simulation/run_limits.hpp"
 #include "host/session/session.hpp"
 
 namespace host {
@@ -173,7 +174,7 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
 
   SimulationResult result;
   result.seed = options.seed.value_or(drawn_seed());
-  const int threads = static_cast<int>(std::min<std::int64_t>(options.threads, options.iterations));
+  const int threads = static_cast<int>(std::min<std::int64_t>({options.threads, options.iterations, kMostWorkers}));
 
   // The first worker is set up here, so that a model that cannot run fails before any thread starts.
   std::vector<std::unique_ptr<Worker>> workers(static_cast<std::size_t>(threads));
@@ -196,6 +197,7 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
   // Every worker, the first too, runs with the repaired matrices in its cells.
   if (!result.fixed_correlations.empty()) workers[0] = std::make_unique<Worker>(source, overrides);
   result.model = workers[0]->model();
+  check_memory_for(options.iterations, result.model.inputs.size() + result.model.outputs.size());
   result.asked_correlations = asked_correlations(correlation_matrices(workers[0]->engine()), result.model);
   if (options.check_model) options.check_model(result.model);
   result.base_case = base_case(source, overrides);
@@ -226,7 +228,7 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
 
   // Runs iterations from .. to-1 on every worker and returns once all are done.
   const auto run_iterations = [&](std::int64_t from, std::int64_t to) {
-    const std::int64_t block_count = (to - from + block_size - 1) / block_size;
+    const std::int64_t block_count = (to - from) / block_size + ((to - from) % block_size != 0);
     std::atomic<std::int64_t> next_block{0};
     std::mutex finished_mutex;
     std::condition_variable finished_signal;

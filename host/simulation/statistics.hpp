@@ -51,13 +51,13 @@ class AnalysedSeries {
   // fewer than two such iterations remain or either cell is constant there.
   friend std::optional<double> rank_correlation(const AnalysedSeries& a, const AnalysedSeries& b);
   friend std::vector<std::vector<std::optional<double>>> rank_correlations(
-      std::span<const AnalysedSeries* const> series);
+      std::span<const AnalysedSeries* const> rows, std::span<const AnalysedSeries* const> columns);
 
  private:
   const Series* series_;
   Summary summary_;
   std::vector<double> sorted_;
-  std::vector<double> ranks_;  // by iteration; only when no iteration failed
+  std::vector<double> ranks_;  // of the numbers, in iteration order (failed iterations left out)
 };
 
 // Every series sorted and ranked, spread over `threads` threads: on a long run this is most of
@@ -65,8 +65,13 @@ class AnalysedSeries {
 std::vector<AnalysedSeries> analyse(const std::vector<const Series*>& series, int threads,
                                     std::span<const double> percentiles = kReportedPercentiles);
 
-// The coefficient of every pair, by index, as rank_correlation gives it; series of a run without
-// failures are read together in one pass, which a long run's report needs.
+// The coefficient of every row with every column, by index, as rank_correlation gives it; series
+// of a run without failures are read together in one pass, which a long run's report needs. A
+// report asks only for the pairs it shows (inputs with inputs and with outputs): the cost grows
+// with rows times columns.
+std::vector<std::vector<std::optional<double>>> rank_correlations(std::span<const AnalysedSeries* const> rows,
+                                                                  std::span<const AnalysedSeries* const> columns);
+// Every pair of the series.
 std::vector<std::vector<std::optional<double>>> rank_correlations(std::span<const AnalysedSeries* const> series);
 
 }  // namespace host

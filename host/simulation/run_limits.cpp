@@ -1,0 +1,52 @@
+#include "host/simulation/run_limits.hpp"
+
+#include <fmt/format.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <thread>
+
+#include "common/failure.hpp"
+
+namespace host {
+namespace {
+
+// Each value is collected (8 bytes), then sorted and ranked for the report (8 more each).
+constexpr double kBytesPerValue = 24;
+
+double memory_available() {
+  double bytes = static_cast<double>(::sysconf(_SC_PHYS_PAGES)) * static_cast<double>(::sysconf(_SC_PAGESIZE));
+  for (const int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+    rlimit limit{};
+    if (::getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+      bytes = std::min(bytes, static_cast<double>(limit.rlim_cur));
+  }
+  return bytes;
+}
+
+std::string bytes_text(double bytes) {
+  static constexpr std::array<const char*, 7> kUnits = {"bytes", "kB", "MB", "GB", "TB", "PB", "EB"};
+  std::size_t unit = 0;
+  for (; unit + 1 < kUnits.size() && bytes >= 1000; ++unit) bytes /= 1000;
+  return unit == 0 ? fmt::format("{:.0f} bytes", bytes) : fmt::format("{:.1f} {}", bytes, kUnits[unit]);
+}
+
+}  // namespace
+
+int machine_cores() { return static_cast<int>(std::max(1U, std::thread::hardware_concurrency())); }
+
+void check_memory_for(std::int64_t iterations, std::size_t cells) {
+  // In doubles: the product of a count near 2^63 and the cells would overflow an integer.
+  const double needed = static_cast<double>(iterations) * static_cast<double>(cells) * kBytesPerValue;
+  const double available = memory_available();
+  if (needed > available) {
+    throw kx::Failure(kx::error::kHostFailure,
+                      fmt::format("{} iterations of {} cells need about {} of memory for their values; {} are "
+                                  "available",
+                                  iterations, cells, bytes_text(needed), bytes_text(available)));
+  }
+}
+
+}  // namespace host

@@ -1,0 +1,21 @@
+// What a simulation may ask of the machine: memory for every value it collects, and workers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace host {
+
+// Workers beyond this only take turns on the cores, each with a workbook of its own (and,
+// through a server, a process of its own): a backstop for callers that do not cap them lower.
+inline constexpr int kMostWorkers = 256;
+
+// The cores this machine offers, at least one.
+int machine_cores();
+
+// Raises kx::Failure, naming the count and the memory needed, when the values of `iterations`
+// iterations of `cells` cells could not be held, sorted and ranked within this process' memory
+// (the machine's, or less where the process is limited).
+void check_memory_for(std::int64_t iterations, std::size_t cells);
+
+}  // namespace host
