@@ -10,6 +10,7 @@
 #include <mutex>
 #include <thread>
 
+#include "cli/atomic_file.hpp"
 #include "cli/call_failure_text.hpp"
 #include "cli/components.hpp"
 #include "cli/csv_separator_check.hpp"
@@ -25,14 +26,61 @@
 #include "common/failure.hpp"
 #include "host/files/workbook_files.hpp"
 #include "host/session/session.hpp"
+#include "host/simulation/partial_result.hpp"
 #include "riskfn/frame/classes.hpp"
 
 namespace cli {
+
+namespace {
+
+// Runs one share of the iterations and writes it as a partial result; kx merge makes the report.
+int run_part(const SimulateOptions& options, const std::string& model, const host::ModelSource& source,
+             host::SimulationOptions run) {
+  if (!run.seed) throw kx::Failure(kx::error::kHostFailure, "--part needs --seed: every part must draw from the same run");
+  if (options.partial_path.empty())
+    throw kx::Failure(kx::error::kHostFailure, "--part needs --partial FILE, the file the share is written to");
+  if (options.json || !options.csv_path.empty() || !options.plot_path.empty() || !options.xlsx_path.empty())
+    throw kx::Failure(kx::error::kHostFailure, "--part writes a partial result: ask kx merge for the report and its files");
+  check_writable(options.partial_path);
+  host::PartialResult partial;
+  partial.part = options.part->part;
+  partial.parts = options.part->parts;
+  partial.model = model;
+  partial.model_hash = host::content_hash(model);
+  run.share = host::share_of(run.iterations, partial.part - 1, partial.parts);
+  {
+    ProgressBar bar;
+    partial.result = host::simulate(source, run, [&bar](const host::SimulationProgress& progress) { bar.show(progress); });
+  }
+  partial.options = run;
+  AtomicFile file(options.partial_path);
+  file.write(host::partial_result_bytes(partial));
+  file.commit();
+  const host::IterationRange& share = *run.share;
+  fmt::print("part {} of {}: iterations {} to {} of {} written to {}\n", partial.part, partial.parts, share.first + 1,
+             share.first + share.count, run.iterations, options.partial_path);
+  return 0;
+}
+
+}  // namespace
 
 std::string default_model_path() {
   constexpr const char* kName = "examples/product_launch.xlsx";
   const std::filesystem::path in_sources = std::filesystem::path(KX_SOURCE_DIR) / kName;
   return std::filesystem::exists(in_sources) ? in_sources.string() : kName;
+}
+
+void check_report_outputs(const ReportSettings& settings, const host::SimulationModel& model) {
+  for (const Target& target : settings.targets) {
+    const bool known = std::any_of(model.outputs.begin(), model.outputs.end(),
+                                   [&](const host::ModelCell& output) { return targets_output(target, output); });
+    if (!known) throw kx::Failure(kx::error::kHostFailure, "--target: the model has no output " + target.output);
+  }
+  for (const Scenario& scenario : settings.scenarios) {
+    const bool known = std::any_of(model.outputs.begin(), model.outputs.end(),
+                                   [&](const host::ModelCell& output) { return names_output(scenario.output, output); });
+    if (!known) throw kx::Failure(kx::error::kHostFailure, "--scenario: the model has no output " + scenario.output);
+  }
 }
 
 int run_simulate(const SimulateOptions& options) {
@@ -57,18 +105,10 @@ int run_simulate(const SimulateOptions& options) {
   run.precision = options.precision;
   run.fix_correlations = options.fix_correlations;
   // A target or scenario for an output the model does not have is said before the run, not after it.
-  run.check_model = [&options](const host::SimulationModel& found) {
-    for (const Target& target : options.report.targets) {
-      const bool known = std::any_of(found.outputs.begin(), found.outputs.end(),
-                                     [&](const host::ModelCell& output) { return targets_output(target, output); });
-      if (!known) throw kx::Failure(kx::error::kHostFailure, "--target: the model has no output " + target.output);
-    }
-    for (const Scenario& scenario : options.report.scenarios) {
-      const bool known = std::any_of(found.outputs.begin(), found.outputs.end(),
-                                     [&](const host::ModelCell& output) { return names_output(scenario.output, output); });
-      if (!known) throw kx::Failure(kx::error::kHostFailure, "--scenario: the model has no output " + scenario.output);
-    }
-  };
+  run.check_model = [&options](const host::SimulationModel& found) { check_report_outputs(options.report, found); };
+  if (options.part) return run_part(options, model, source, run);
+  if (!options.partial_path.empty())
+    throw kx::Failure(kx::error::kHostFailure, "--partial writes a share of the iterations: name it with --part K/N");
 
   host::SimulationResult result;
   {
@@ -76,6 +116,12 @@ int run_simulate(const SimulateOptions& options) {
     result = host::simulate(source, run, [&bar](const host::SimulationProgress& progress) { bar.show(progress); });
   }
 
+  report_simulation(options, model, result, run);
+  return 0;
+}
+
+void report_simulation(const SimulateOptions& options, const std::string& model, const host::SimulationResult& result,
+                       const host::SimulationOptions& run) {
   // A cell shows only its error value; the cause goes to standard error.
   for (const auto& failed : result.call_failures) {
     print_error_line(fmt::format("warning: {}: {}", failed.cell, call_failure_text(failed.failure)));
@@ -94,7 +140,6 @@ int run_simulate(const SimulateOptions& options) {
   if (!options.csv_path.empty()) write_iterations_csv(options.csv_path, result);
   if (!options.plot_path.empty()) draw_report(options.plot_path, report);
   if (!options.xlsx_path.empty()) write_report_workbook(options.xlsx_path, report, result);
-  return 0;
 }
 
 }  // namespace cli

@@ -16,6 +16,7 @@
 
 #include "host/simulation/collection.hpp"
 #include "host/simulation/correlation_matrices.hpp"
+#include "host/simulation/iteration_share.hpp"
 #include "host/simulation/simulation_model.hpp"
 
 namespace host {
@@ -43,6 +44,9 @@ struct SimulationOptions {
   // A correlation matrix that kxCORREL reads and that is not valid stops the run, unless it
   // is to be replaced by the nearest valid one.
   bool fix_correlations = false;
+  // Only these of the run's iterations: the result's collection holds them alone, from its
+  // first. Latin hypercube strata still span all `iterations`, so shares merge into the run.
+  std::optional<IterationRange> share;
   // Called with the model once it is known, before any iteration runs: a caller checks there
   // what it asks of the model's cells, so that a mistake does not wait for the run to end.
   std::function<void(const SimulationModel&)> check_model;
@@ -56,7 +60,7 @@ struct ModelSource {
 
 struct SimulationProgress {
   std::int64_t done = 0;
-  std::int64_t total = 0;
+  std::int64_t total = 0;  // of the share, when the run has one
   double seconds = 0;  // since the iterations started
 };
 using ProgressListener = std::function<void(const SimulationProgress&)>;
