@@ -11,6 +11,7 @@
 #include "cli/fit_command.hpp"
 #include "cli/functions_command.hpp"
 #include "cli/merge_command.hpp"
+#include "cli/mpi_simulation.hpp"
 #include "cli/simulate_arguments.hpp"
 #include "cli/simulate_command.hpp"
 #include "cli/terminal_text.hpp"
@@ -227,8 +228,11 @@ int main(int argc, char** argv) {
       eval_options.server = server;
       return cli::run_eval(eval_options);
     }
+  } catch (const cli::FailureSaid&) {
+    return 1;
   } catch (const std::exception& failure) {
-    cli::print_error_line(failure.what());
+    // The ranks of an MPI run fail together; rank 0 says why, once.
+    if (cli::launched_ranks().rank == 0) cli::print_error_line(failure.what());
     return 1;
   }
   return 0;

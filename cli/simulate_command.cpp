@@ -15,6 +15,7 @@
 #include "cli/components.hpp"
 #include "cli/csv_separator_check.hpp"
 #include "cli/iterations_csv.hpp"
+#include "cli/mpi_simulation.hpp"
 #include "cli/progress_bar.hpp"
 #include "cli/report_json.hpp"
 #include "cli/report_plot.hpp"
@@ -91,7 +92,9 @@ int run_simulate(const SimulateOptions& options) {
   std::once_flag warned;
   const host::ModelSource source{[&model, &warned] {
                                    auto book = host::load_workbook(model);
-                                   std::call_once(warned, [&] { print_read_warnings(model, *book); });
+                                   // Under MPI, rank 0 says it for all.
+                                   if (launched_ranks().rank == 0)
+                                     std::call_once(warned, [&] { print_read_warnings(model, *book); });
                                    return book;
                                  },
                                  // Each worker has its own components; with --server, its own mktfn server too.
@@ -109,6 +112,14 @@ int run_simulate(const SimulateOptions& options) {
   if (options.part) return run_part(options, model, source, run);
   if (!options.partial_path.empty())
     throw kx::Failure(kx::error::kHostFailure, "--partial writes a share of the iterations: name it with --part K/N");
+
+  if (launched_ranks().size > 1) {
+    const std::optional<host::SimulationResult> gathered = simulate_across_ranks(source, run);
+    if (!gathered) return 0;  // rank 0 reports
+    run.threads *= launched_ranks().size;
+    report_simulation(options, model, *gathered, run);
+    return 0;
+  }
 
   host::SimulationResult result;
   {

@@ -1,0 +1,243 @@
+#include "cli/mpi_simulation.hpp"
+
+#include <fmt/format.h>
+
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "cli/progress_bar.hpp"
+#include "cli/terminal_text.hpp"
+#include "common/failure.hpp"
+
+#if KX_WITH_MPI
+#include <mpi.h>
+
+#include <nlohmann/json.hpp>
+#include <random>
+#endif
+
+namespace cli {
+namespace {
+
+[[noreturn]] void fail(const std::string& message) { throw kx::Failure(kx::error::kHostFailure, message); }
+
+int environment_number(std::initializer_list<const char*> names, int otherwise) {
+  for (const char* name : names) {
+    if (const char* text = std::getenv(name)) return std::atoi(text);
+  }
+  return otherwise;
+}
+
+}  // namespace
+
+Ranks launched_ranks() {
+  // Open MPI's mpirun, then the process managers of MPICH and Slurm.
+  return {environment_number({"OMPI_COMM_WORLD_RANK", "PMI_RANK", "PMIX_RANK"}, 0),
+          environment_number({"OMPI_COMM_WORLD_SIZE", "PMI_SIZE"}, 1)};
+}
+
+#if !KX_WITH_MPI
+
+bool built_with_mpi() { return false; }
+
+std::optional<host::SimulationResult> simulate_across_ranks(const host::ModelSource&, host::SimulationOptions) {
+  fail(fmt::format("this kx was built without MPI, so its {} processes would each run the whole simulation; "
+                   "build it where MPI is installed (libopenmpi-dev) or run one process",
+                   launched_ranks().size));
+}
+
+#else
+
+namespace {
+
+using json = nlohmann::json;
+using Clock = std::chrono::steady_clock;
+
+// MPI for the length of a run across ranks.
+class MpiSession {
+ public:
+  MpiSession() {
+    int provided = 0;
+    // Only the main thread calls MPI; the workers only compute.
+    MPI_Init_thread(nullptr, nullptr, MPI_THREAD_FUNNELED, &provided);
+    MPI_Comm_rank(MPI_COMM_WORLD, &rank_);
+    MPI_Comm_size(MPI_COMM_WORLD, &size_);
+  }
+  ~MpiSession() { MPI_Finalize(); }
+  MpiSession(const MpiSession&) = delete;
+  MpiSession& operator=(const MpiSession&) = delete;
+
+  int rank() const { return rank_; }
+  int size() const { return size_; }
+
+ private:
+  int rank_ = 0;
+  int size_ = 1;
+};
+
+// Raised on every rank once the ranks know that one failed.
+struct RankFailed {
+  std::string message;
+};
+
+// Every rank says whether it got this far; when one did not, every rank raises RankFailed with
+// the first failed rank's reason.
+void agree(const MpiSession& mpi, const std::string& failure) {
+  constexpr int kLongest = 512;
+  char mine[kLongest] = {};
+  if (!failure.empty()) std::strncpy(mine, failure.c_str(), kLongest - 1);
+  std::string all(static_cast<std::size_t>(kLongest) * static_cast<std::size_t>(mpi.size()), '\0');
+  MPI_Allgather(mine, kLongest, MPI_CHAR, all.data(), kLongest, MPI_CHAR, MPI_COMM_WORLD);
+  for (int r = 0; r < mpi.size(); ++r) {
+    const char* said = all.data() + static_cast<std::size_t>(r) * kLongest;
+    if (said[0] != '\0') throw RankFailed{fmt::format("rank {}: {}", r, said)};
+  }
+}
+
+// What a rank found beside its values: the iterations where a cell failed and the failed calls.
+std::string findings_of(const host::SimulationResult& result) {
+  json cells = json::array();
+  for (const auto* series : {&result.collection.inputs, &result.collection.outputs}) {
+    for (const host::Series& one : *series) {
+      json failures = json::array();
+      for (const host::FailedIteration& failure : one.failures) failures.push_back({failure.iteration, failure.error});
+      cells.push_back(std::move(failures));
+    }
+  }
+  json calls = json::array();
+  for (const auto& failed : result.call_failures)
+    calls.push_back({failed.cell, failed.failure.function, failed.failure.number, failed.failure.message});
+  return json{{"cells", std::move(cells)}, {"calls", std::move(calls)}}.dump();
+}
+
+// Adds another rank's findings to the whole run's, its failed iterations moved by its first.
+void add_findings(const std::string& text, std::int64_t first, host::SimulationResult& into) {
+  const json findings = json::parse(text);
+  std::size_t k = 0;
+  for (auto* series : {&into.collection.inputs, &into.collection.outputs}) {
+    for (host::Series& one : *series) {
+      for (const json& failure : findings.at("cells").at(k))
+        one.failures.push_back({failure.at(0).get<std::int64_t>() + first, failure.at(1).get<std::int32_t>()});
+      ++k;
+    }
+  }
+  for (const json& call : findings.at("calls")) {
+    const std::string cell = call.at(0).get<std::string>();
+    const bool known = std::any_of(into.call_failures.begin(), into.call_failures.end(),
+                                   [&](const auto& failure) { return failure.cell == cell; });
+    if (!known && into.call_failures.size() < host::FormulaEngine::kMostCallFailures) {
+      into.call_failures.push_back(
+          {cell, {call.at(1).get<std::string>(), call.at(2).get<std::int32_t>(), call.at(3).get<std::string>()}});
+    }
+  }
+}
+
+// Gathers every rank's share into rank 0's result, in iteration order: every series' values
+// straight into their place, then the findings.
+void gather(const MpiSession& mpi, const std::vector<host::IterationRange>& shares, host::SimulationResult& result) {
+  const bool root = mpi.rank() == 0;
+  std::vector<int> counts, places;
+  for (const host::IterationRange& share : shares) {
+    counts.push_back(static_cast<int>(share.count));
+    places.push_back(static_cast<int>(share.first));
+  }
+  const std::int64_t total = shares.back().first + shares.back().count;
+  for (auto* series : {&result.collection.inputs, &result.collection.outputs}) {
+    for (host::Series& one : *series) {
+      if (root) {
+        // Rank 0's share is the first: its values are in place already.
+        one.values.resize(static_cast<std::size_t>(total), boost::container::default_init);
+        MPI_Gatherv(MPI_IN_PLACE, 0, MPI_DOUBLE, one.values.data(), counts.data(), places.data(), MPI_DOUBLE, 0,
+                    MPI_COMM_WORLD);
+      } else {
+        MPI_Gatherv(one.values.data(), static_cast<int>(one.values.size()), MPI_DOUBLE, nullptr, nullptr, nullptr,
+                    MPI_DOUBLE, 0, MPI_COMM_WORLD);
+      }
+    }
+  }
+  const std::string mine = root ? std::string() : findings_of(result);
+  int length = static_cast<int>(mine.size());
+  std::vector<int> lengths(static_cast<std::size_t>(mpi.size()));
+  MPI_Gather(&length, 1, MPI_INT, lengths.data(), 1, MPI_INT, 0, MPI_COMM_WORLD);
+  std::vector<int> starts(lengths.size());
+  std::string all;
+  if (root) {
+    for (std::size_t r = 1; r < lengths.size(); ++r) starts[r] = starts[r - 1] + lengths[r - 1];
+    all.resize(static_cast<std::size_t>(starts.back() + lengths.back()));
+  }
+  MPI_Gatherv(mine.data(), length, MPI_CHAR, all.data(), lengths.data(), starts.data(), MPI_CHAR, 0, MPI_COMM_WORLD);
+  if (!root) return;
+  for (std::size_t r = 1; r < lengths.size(); ++r)
+    add_findings(all.substr(static_cast<std::size_t>(starts[r]), static_cast<std::size_t>(lengths[r])), shares[r].first,
+                 result);
+  result.collection.first_iteration = 0;
+  result.collection.iterations = total;
+}
+
+}  // namespace
+
+bool built_with_mpi() { return true; }
+
+std::optional<host::SimulationResult> simulate_across_ranks(const host::ModelSource& source,
+                                                            host::SimulationOptions options) {
+  const MpiSession mpi;
+  const Clock::time_point start = Clock::now();
+  const bool root = mpi.rank() == 0;
+  // Every rank must draw from the same run: without a seed, rank 0's drawn one goes to all.
+  std::uint64_t seed = options.seed.value_or((static_cast<std::uint64_t>(std::random_device()()) << 32) ^
+                                             std::random_device()());
+  MPI_Bcast(&seed, 1, MPI_UINT64_T, 0, MPI_COMM_WORLD);
+  options.seed = seed;
+
+  // The ranks agree twice: once the model is loaded and checked (so that a model one machine
+  // cannot load stops every rank before the run), and once every share has run.
+  bool loaded = false;
+  const auto check_model = options.check_model;
+  options.check_model = [&](const host::SimulationModel& model) {
+    if (check_model) check_model(model);
+    loaded = true;
+    agree(mpi, "");
+  };
+  std::vector<host::IterationRange> shares;
+  host::SimulationResult result;
+  try {
+    std::string failure;
+    try {
+      // The precision is checked against every output's values so far, which no one rank has.
+      if (options.precision) fail("--precision cannot run across MPI ranks: run it in one process");
+      // The gather counts in ints.
+      if (options.iterations > INT_MAX)
+        fail(fmt::format("{} iterations are more than a run across MPI ranks gathers", options.iterations));
+      for (int r = 0; r < mpi.size(); ++r) shares.push_back(host::share_of(options.iterations, r, mpi.size()));
+      options.share = shares[static_cast<std::size_t>(mpi.rank())];
+      ProgressBar bar;
+      const double scale = static_cast<double>(options.iterations) / static_cast<double>(options.share->count);
+      // Rank 0 stands for all: the shares are equal and run side by side.
+      const host::ProgressListener on_root = [&](const host::SimulationProgress& progress) {
+        bar.show({static_cast<std::int64_t>(static_cast<double>(progress.done) * scale), options.iterations,
+                  progress.seconds});
+      };
+      result = host::simulate(source, options, root ? on_root : host::ProgressListener());
+    } catch (const std::exception& error) {
+      failure = error.what();
+      if (failure.empty()) failure = "failed";
+      if (!loaded) agree(mpi, failure);
+    }
+    agree(mpi, failure);
+  } catch (const RankFailed& failed) {
+    // Said before MPI ends: the launcher may stop rank 0 as soon as another rank has exited.
+    if (root) print_error_line(failed.message);
+    throw FailureSaid();
+  }
+  gather(mpi, shares, result);
+  if (!root) return std::nullopt;
+  result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  return result;
+}
+
+#endif
+
+}  // namespace cli

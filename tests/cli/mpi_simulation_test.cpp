@@ -1,0 +1,127 @@
+// `mpirun -np N kx simulate`: the ranks run shares of the iterations and rank 0 reports what one
+// process reports; a rank that fails stops the run with one line naming it. Skipped where mpirun
+// or an MPI build of kx is missing.
+#include <fmt/format.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/cli/kx_program.hpp"
+#include "tests/cli/simulation_files.hpp"
+
+namespace cli {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Outcome;
+using testing::run_kx;
+
+fs::path scratch(const std::string& name) { return testing::scratch("mpi", name); }
+
+std::string read_file(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// mpirun with `ranks` processes on however many cores there are; none where it is missing.
+std::vector<std::string> mpirun(int ranks) {
+  if (std::system("command -v mpirun >/dev/null 2>&1") != 0) return {};
+  std::vector<std::string> launcher{"mpirun", "--oversubscribe"};
+  if (geteuid() == 0) launcher.push_back("--allow-run-as-root");
+  launcher.insert(launcher.end(), {"-np", std::to_string(ranks)});
+  return launcher;
+}
+
+// Why the MPI runs cannot be tested here, or nothing when they can.
+std::string mpi_missing() {
+  if (mpirun(2).empty()) return "mpirun is not installed (openmpi-bin)";
+  const Outcome run = run_kx({"simulate", "-n", "10"}, mpirun(2));
+  if (run.err.find("built without MPI") != std::string::npos) return "kx was built without MPI";
+  return "";
+}
+
+TEST(MpiSimulation, RanksAndPartsGiveTheReportAndIterationsOfOneProcess) {
+  if (const std::string missing = mpi_missing(); !missing.empty()) GTEST_SKIP() << missing;
+  const std::vector<std::string> run{"simulate", "-n", "6001", "--seed", "21", "--json"};
+  const fs::path one_csv = scratch("one.csv");
+  std::vector<std::string> one = run;
+  one.insert(one.end(), {"--threads", "1", "--csv", one_csv.string()});
+  const Outcome single = run_kx(one);
+  ASSERT_EQ(single.status, 0) << single.err;
+  struct Case {
+    int ranks;
+    const char* threads;
+  };
+  const Case cases[] = {{2, "1"}, {3, "2"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(fmt::format("{} ranks of {} threads", c.ranks, c.threads));
+    const fs::path csv = scratch("ranks.csv");
+    std::vector<std::string> ranked = run;
+    ranked.insert(ranked.end(), {"--threads", c.threads, "--csv", csv.string()});
+    const Outcome across = run_kx(ranked, mpirun(c.ranks));
+    ASSERT_EQ(across.status, 0) << across.err;
+    EXPECT_EQ(across.out, single.out);
+    EXPECT_EQ(read_file(csv), read_file(one_csv));
+    fs::remove(csv);
+  }
+  // The same run as the three jobs of an array, merged.
+  std::vector<std::string> merge{"merge", "--json"};
+  for (int k = 1; k <= 3; ++k) {
+    const std::string file = scratch(fmt::format("part{}.kxr", k)).string();
+    const Outcome part = run_kx({"simulate", "-n", "6001", "--seed", "21", "--part", fmt::format("{}/3", k), "--partial", file});
+    ASSERT_EQ(part.status, 0) << part.err;
+    merge.push_back(file);
+  }
+  const Outcome merged = run_kx(merge);
+  ASSERT_EQ(merged.status, 0) << merged.err;
+  EXPECT_EQ(merged.out, single.out);
+  for (std::size_t k = 2; k < merge.size(); ++k) fs::remove(merge[k]);
+  fs::remove(one_csv);
+}
+
+TEST(MpiSimulation, ARankThatFailsStopsTheRunWithOneLineNamingIt) {
+  if (const std::string missing = mpi_missing(); !missing.empty()) GTEST_SKIP() << missing;
+  const fs::path report = scratch("report.xlsx");
+  struct Case {
+    const char* label;
+    std::vector<std::string> arguments;
+    const char* message;
+  };
+  // Rank 1 of an MPMD launch is given a model that it cannot read, as on a machine without it.
+  const std::string program = testing::kx_program().string();
+  const Case cases[] = {
+      {"model missing on rank 1",
+       {"-n", "3000", "--seed", "1", "--xlsx", report.string(), ":", "-np", "1", program, "simulate",
+        "/nonexistent/model.xlsx", "-n", "3000", "--seed", "1"},
+       "kx: rank 1: Cannot read \"/nonexistent/model.xlsx\""},
+      {"unknown target on every rank", {"-n", "3000", "--target", "Nothing<=0"}, "rank 0: --target: the model has no output Nothing"},
+      {"precision", {"-n", "3000", "--precision", "1%"}, "--precision cannot run across MPI ranks"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    std::vector<std::string> arguments{"simulate"};
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    const Outcome run = run_kx(arguments, mpirun(c.arguments.size() > 8 ? 1 : 2));
+    EXPECT_NE(run.status, 0);
+    EXPECT_EQ(run.out, "");
+    EXPECT_FALSE(fs::exists(report));
+    // kx says it once; mpirun adds its own notice of the failed processes.
+    std::vector<std::string> said;
+    std::istringstream lines(run.err);
+    for (std::string line; std::getline(lines, line);) {
+      if (line.starts_with("kx: ")) said.push_back(line);
+    }
+    ASSERT_EQ(said.size(), 1U) << run.err;
+    EXPECT_NE(said[0].find(c.message), std::string::npos) << run.err;
+  }
+}
+
+}  // namespace
+}  // namespace cli
