@@ -10,6 +10,7 @@
 #include "cli/eval_command.hpp"
 #include "cli/fit_command.hpp"
 #include "cli/functions_command.hpp"
+#include "cli/memory_budget.hpp"
 #include "cli/merge_command.hpp"
 #include "cli/mpi_simulation.hpp"
 #include "cli/simulate_arguments.hpp"
@@ -24,6 +25,7 @@ struct ReportArguments {
   std::vector<std::string> targets;
   std::string percentiles;
   std::vector<std::string> scenarios;
+  std::string max_memory;
 };
 
 void add_report_options(CLI::App* command, cli::SimulateOptions& options, ReportArguments& arguments) {
@@ -46,6 +48,9 @@ void add_report_options(CLI::App* command, cli::SimulateOptions& options, Report
   command->add_flag("--json", options.json, "Print the report as JSON");
   command->add_option("--csv", options.csv_path, "Write every iteration's inputs and outputs to this CSV file");
   command->add_option("--plot", options.plot_path, "Draw histograms and sensitivities into this .png or .svg");
+  command->add_option("--max-memory", arguments.max_memory,
+                      "Refuse before the run a report whose values need more than this (as 8G; default: the memory "
+                      "free)");
 }
 
 // Raises kx::Failure with a line for a value that is not one of the option's.
@@ -54,6 +59,7 @@ void read_report_arguments(const ReportArguments& arguments, cli::SimulateOption
   for (const std::string& target : arguments.targets) into.report.targets.push_back(cli::parse_target(target));
   for (const std::string& scenario : arguments.scenarios)
     into.report.scenarios.push_back(cli::parse_scenario(scenario));
+  if (!arguments.max_memory.empty()) into.max_memory = cli::parse_memory(arguments.max_memory);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <map>
 
+#include "cli/memory_budget.hpp"
 #include "common/failure.hpp"
 #include "host/simulation/partial_result.hpp"
 
@@ -45,6 +46,10 @@ int run_merge(const std::vector<std::string>& paths, const SimulateOptions& repo
   std::map<std::int64_t, std::string> path_of_part;
   for (const std::string& path : paths) {
     host::PartialResult part = read_part(path);
+    if (parts.empty()) {
+      const host::SimulationModel& model = part.result.model;
+      check_memory(part.options.iterations, model.inputs.size() + model.outputs.size(), report.max_memory);
+    }
     if (!parts.empty()) check_same_run(parts.front(), paths.front(), part, path);
     const auto [known, added] = path_of_part.emplace(part.part, path);
     if (!added) fail(fmt::format("part {} of {} is given twice: {} and {}", part.part, part.parts, known->second, path));

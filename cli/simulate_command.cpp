@@ -15,6 +15,7 @@
 #include "cli/components.hpp"
 #include "cli/csv_separator_check.hpp"
 #include "cli/iterations_csv.hpp"
+#include "cli/memory_budget.hpp"
 #include "cli/mpi_simulation.hpp"
 #include "cli/progress_bar.hpp"
 #include "cli/report_json.hpp"
@@ -108,7 +109,15 @@ int run_simulate(const SimulateOptions& options) {
   run.precision = options.precision;
   run.fix_correlations = options.fix_correlations;
   // A target or scenario for an output the model does not have is said before the run, not after it.
-  run.check_model = [&options](const host::SimulationModel& found) { check_report_outputs(options.report, found); };
+  run.check_model = [&options, &run](const host::SimulationModel& found) {
+    check_report_outputs(options.report, found);
+    // This process holds the values of its share; rank 0 of an MPI run gathers them all.
+    const Ranks ranks = launched_ranks();
+    std::int64_t held = run.iterations;
+    if (options.part) held = host::share_of(run.iterations, options.part->part - 1, options.part->parts).count;
+    if (!options.part && ranks.rank > 0) held = host::share_of(run.iterations, ranks.rank, ranks.size).count;
+    check_memory(held, found.inputs.size() + found.outputs.size(), options.max_memory);
+  };
   if (options.part) return run_part(options, model, source, run);
   if (!options.partial_path.empty())
     throw kx::Failure(kx::error::kHostFailure, "--partial writes a share of the iterations: name it with --part K/N");

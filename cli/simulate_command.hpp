@@ -34,6 +34,8 @@ struct SimulateOptions {
   // With a part, only that share of the iterations runs, into a partial result file for kx merge.
   std::optional<Part> part;
   std::string partial_path;
+  // The most the values of the exact report may take; none: the memory free.
+  std::optional<std::uint64_t> max_memory;
 };
 
 // Prints the report; returns the exit status. Raises kx::Failure for a model or options
