@@ -141,6 +141,12 @@ int main(int argc, char** argv) {
                        "Run only the K-th of N equal shares of the iterations (K/N, as 2/8) into a partial result "
                        "that kx merge joins; needs --seed and --partial");
   simulate->add_option("--partial", simulate_options.partial_path, "The partial result file --part writes");
+  std::string summary = "exact";
+  simulate
+      ->add_option("--summary", summary,
+                   "exact (every value kept: percentiles, sensitivities, scenarios) or streaming (for runs beyond "
+                   "memory: mean, standard deviation, minimum, maximum, targets and approximate percentiles)")
+      ->transform(CLI::IsMember({"exact", "streaming"}, CLI::ignore_case));
 
   cli::SimulateOptions merge_options;
   std::vector<std::string> merge_parts;
@@ -215,6 +221,7 @@ int main(int argc, char** argv) {
       simulate_options.sampling = sampling == "lhs" ? host::Sampling::LatinHypercube : host::Sampling::Plain;
       read_report_arguments(simulate_report, simulate_options);
       if (!part.empty()) simulate_options.part = cli::parse_part(part);
+      simulate_options.streaming = summary == "streaming";
       if (!precision.empty()) simulate_options.precision = cli::parse_precision(precision);
       for (const std::string& setting : settings)
         simulate_options.overrides.set.push_back(cli::parse_setting(setting));

@@ -43,10 +43,23 @@ Ranks launched_ranks() {
 
 bool built_with_mpi() { return false; }
 
-std::optional<host::SimulationResult> simulate_across_ranks(const host::ModelSource&, host::SimulationOptions) {
+namespace {
+
+[[noreturn]] void fail_without_mpi() {
   fail(fmt::format("this kx was built without MPI, so its {} processes would each run the whole simulation; "
                    "build it where MPI is installed (libopenmpi-dev) or run one process",
                    launched_ranks().size));
+}
+
+}  // namespace
+
+std::optional<host::SimulationResult> simulate_across_ranks(const host::ModelSource&, host::SimulationOptions) {
+  fail_without_mpi();
+}
+
+std::optional<StreamedRun> stream_across_ranks(const host::ModelSource&, host::SimulationOptions,
+                                               const OutputTargets&) {
+  fail_without_mpi();
 }
 
 #else
@@ -135,6 +148,25 @@ void add_findings(const std::string& text, std::int64_t first, host::SimulationR
   }
 }
 
+// Gathers every rank's bytes on rank 0, by rank.
+std::vector<std::string> gather_bytes(const MpiSession& mpi, const std::string& mine) {
+  int length = static_cast<int>(mine.size());
+  std::vector<int> lengths(static_cast<std::size_t>(mpi.size()));
+  MPI_Gather(&length, 1, MPI_INT, lengths.data(), 1, MPI_INT, 0, MPI_COMM_WORLD);
+  std::vector<int> starts(lengths.size());
+  std::string all;
+  if (mpi.rank() == 0) {
+    for (std::size_t r = 1; r < lengths.size(); ++r) starts[r] = starts[r - 1] + lengths[r - 1];
+    all.resize(static_cast<std::size_t>(starts.back() + lengths.back()));
+  }
+  MPI_Gatherv(mine.data(), length, MPI_CHAR, all.data(), lengths.data(), starts.data(), MPI_CHAR, 0, MPI_COMM_WORLD);
+  std::vector<std::string> by_rank;
+  if (mpi.rank() != 0) return by_rank;
+  for (std::size_t r = 0; r < lengths.size(); ++r)
+    by_rank.push_back(all.substr(static_cast<std::size_t>(starts[r]), static_cast<std::size_t>(lengths[r])));
+  return by_rank;
+}
+
 // Gathers every rank's share into rank 0's result, in iteration order: every series' values
 // straight into their place, then the findings.
 void gather(const MpiSession& mpi, const std::vector<host::IterationRange>& shares, host::SimulationResult& result) {
@@ -158,42 +190,26 @@ void gather(const MpiSession& mpi, const std::vector<host::IterationRange>& shar
       }
     }
   }
-  const std::string mine = root ? std::string() : findings_of(result);
-  int length = static_cast<int>(mine.size());
-  std::vector<int> lengths(static_cast<std::size_t>(mpi.size()));
-  MPI_Gather(&length, 1, MPI_INT, lengths.data(), 1, MPI_INT, 0, MPI_COMM_WORLD);
-  std::vector<int> starts(lengths.size());
-  std::string all;
-  if (root) {
-    for (std::size_t r = 1; r < lengths.size(); ++r) starts[r] = starts[r - 1] + lengths[r - 1];
-    all.resize(static_cast<std::size_t>(starts.back() + lengths.back()));
-  }
-  MPI_Gatherv(mine.data(), length, MPI_CHAR, all.data(), lengths.data(), starts.data(), MPI_CHAR, 0, MPI_COMM_WORLD);
+  const std::vector<std::string> by_rank = gather_bytes(mpi, root ? std::string() : findings_of(result));
   if (!root) return;
-  for (std::size_t r = 1; r < lengths.size(); ++r)
-    add_findings(all.substr(static_cast<std::size_t>(starts[r]), static_cast<std::size_t>(lengths[r])), shares[r].first,
-                 result);
+  for (std::size_t r = 1; r < by_rank.size(); ++r) add_findings(by_rank[r], shares[r].first, result);
   result.collection.first_iteration = 0;
   result.collection.iterations = total;
 }
 
-}  // namespace
-
-bool built_with_mpi() { return true; }
-
-std::optional<host::SimulationResult> simulate_across_ranks(const host::ModelSource& source,
-                                                            host::SimulationOptions options) {
-  const MpiSession mpi;
-  const Clock::time_point start = Clock::now();
+// Runs this rank's share with `work`, given the options with the share and the seed set and the
+// progress listener. The ranks agree twice: once the model is loaded and checked (so that a
+// model one machine cannot load stops every rank before the run), and once every share has run.
+// Returns every rank's share.
+std::vector<host::IterationRange> run_share(
+    const MpiSession& mpi, host::SimulationOptions options,
+    const std::function<void(const host::SimulationOptions&, const host::ProgressListener&)>& work) {
   const bool root = mpi.rank() == 0;
   // Every rank must draw from the same run: without a seed, rank 0's drawn one goes to all.
   std::uint64_t seed = options.seed.value_or((static_cast<std::uint64_t>(std::random_device()()) << 32) ^
                                              std::random_device()());
   MPI_Bcast(&seed, 1, MPI_UINT64_T, 0, MPI_COMM_WORLD);
   options.seed = seed;
-
-  // The ranks agree twice: once the model is loaded and checked (so that a model one machine
-  // cannot load stops every rank before the run), and once every share has run.
   bool loaded = false;
   const auto check_model = options.check_model;
   options.check_model = [&](const host::SimulationModel& model) {
@@ -202,15 +218,11 @@ std::optional<host::SimulationResult> simulate_across_ranks(const host::ModelSou
     agree(mpi, "");
   };
   std::vector<host::IterationRange> shares;
-  host::SimulationResult result;
   try {
     std::string failure;
     try {
       // The precision is checked against every output's values so far, which no one rank has.
       if (options.precision) fail("--precision cannot run across MPI ranks: run it in one process");
-      // The gather counts in ints.
-      if (options.iterations > INT_MAX)
-        fail(fmt::format("{} iterations are more than a run across MPI ranks gathers", options.iterations));
       for (int r = 0; r < mpi.size(); ++r) shares.push_back(host::share_of(options.iterations, r, mpi.size()));
       options.share = shares[static_cast<std::size_t>(mpi.rank())];
       ProgressBar bar;
@@ -220,7 +232,7 @@ std::optional<host::SimulationResult> simulate_across_ranks(const host::ModelSou
         bar.show({static_cast<std::int64_t>(static_cast<double>(progress.done) * scale), options.iterations,
                   progress.seconds});
       };
-      result = host::simulate(source, options, root ? on_root : host::ProgressListener());
+      work(options, root ? on_root : host::ProgressListener());
     } catch (const std::exception& error) {
       failure = error.what();
       if (failure.empty()) failure = "failed";
@@ -232,10 +244,45 @@ std::optional<host::SimulationResult> simulate_across_ranks(const host::ModelSou
     if (root) print_error_line(failed.message);
     throw FailureSaid();
   }
+  return shares;
+}
+
+}  // namespace
+
+bool built_with_mpi() { return true; }
+
+std::optional<host::SimulationResult> simulate_across_ranks(const host::ModelSource& source,
+                                                            host::SimulationOptions options) {
+  // The gather counts in ints.
+  if (options.iterations > INT_MAX)
+    fail(fmt::format("{} iterations are more than a run across MPI ranks gathers; --summary streaming runs them",
+                     options.iterations));
+  const MpiSession mpi;
+  const Clock::time_point start = Clock::now();
+  host::SimulationResult result;
+  const std::vector<host::IterationRange> shares =
+      run_share(mpi, options, [&](const host::SimulationOptions& share, const host::ProgressListener& progress) {
+        result = host::simulate(source, share, progress);
+      });
   gather(mpi, shares, result);
-  if (!root) return std::nullopt;
+  if (mpi.rank() != 0) return std::nullopt;
   result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
   return result;
+}
+
+std::optional<StreamedRun> stream_across_ranks(const host::ModelSource& source, host::SimulationOptions options,
+                                               const OutputTargets& targets) {
+  const MpiSession mpi;
+  const Clock::time_point start = Clock::now();
+  StreamedRun streamed;
+  run_share(mpi, options, [&](const host::SimulationOptions& share, const host::ProgressListener& progress) {
+    streamed = stream_iterations(source, share, *share.share, targets, progress);
+  });
+  const std::vector<std::string> by_rank = gather_bytes(mpi, mpi.rank() == 0 ? std::string() : streamed_bytes(streamed));
+  if (mpi.rank() != 0) return std::nullopt;
+  for (std::size_t r = 1; r < by_rank.size(); ++r) add_streamed_bytes(streamed, by_rank[r]);
+  streamed.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  return streamed;
 }
 
 #endif

@@ -7,6 +7,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "cli/streaming_run.hpp"
 #include "host/simulation/simulation.hpp"
 
 namespace cli {
@@ -34,5 +35,9 @@ struct FailureSaid : std::runtime_error {
 // FailureSaid. Raises kx::Failure when this kx was built without MPI.
 std::optional<host::SimulationResult> simulate_across_ranks(const host::ModelSource& source,
                                                             host::SimulationOptions options);
+
+// The same for a streamed run: rank 0 returns the merged summaries of every rank's share.
+std::optional<StreamedRun> stream_across_ranks(const host::ModelSource& source, host::SimulationOptions options,
+                                               const OutputTargets& targets);
 
 }  // namespace cli

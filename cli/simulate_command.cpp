@@ -23,6 +23,7 @@
 #include "cli/report_text.hpp"
 #include "cli/report_workbook.hpp"
 #include "cli/simulation_report.hpp"
+#include "cli/streaming_run.hpp"
 #include "cli/terminal_text.hpp"
 #include "cli/workbook_loading.hpp"
 #include "common/failure.hpp"
@@ -118,6 +119,7 @@ int run_simulate(const SimulateOptions& options) {
     if (!options.part && ranks.rank > 0) held = host::share_of(run.iterations, ranks.rank, ranks.size).count;
     check_memory(held, found.inputs.size() + found.outputs.size(), options.max_memory);
   };
+  if (options.streaming) return run_streaming(options, model, source, run);
   if (options.part) return run_part(options, model, source, run);
   if (!options.partial_path.empty())
     throw kx::Failure(kx::error::kHostFailure, "--partial writes a share of the iterations: name it with --part K/N");

@@ -36,6 +36,8 @@ struct SimulateOptions {
   std::string partial_path;
   // The most the values of the exact report may take; none: the memory free.
   std::optional<std::uint64_t> max_memory;
+  // Keep summaries instead of every value: percentiles from a quantile sketch, no sensitivities.
+  bool streaming = false;
 };
 
 // Prints the report; returns the exit status. Raises kx::Failure for a model or options

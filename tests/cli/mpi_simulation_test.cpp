@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <nlohmann/json.hpp>
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -84,6 +86,29 @@ TEST(MpiSimulation, RanksAndPartsGiveTheReportAndIterationsOfOneProcess) {
   EXPECT_EQ(merged.out, single.out);
   for (std::size_t k = 2; k < merge.size(); ++k) fs::remove(merge[k]);
   fs::remove(one_csv);
+}
+
+TEST(MpiSimulation, StreamedSummariesOfTheRanksMergeIntoThoseOfOneProcess) {
+  if (const std::string missing = mpi_missing(); !missing.empty()) GTEST_SKIP() << missing;
+  const std::vector<std::string> run{"simulate", "-n", "30000", "--seed", "5", "--summary", "streaming", "--json",
+                                     "--target", "0"};
+  const Outcome single = run_kx(run);
+  const Outcome across = run_kx(run, mpirun(3));
+  ASSERT_EQ(single.status, 0) << single.err;
+  ASSERT_EQ(across.status, 0) << across.err;
+  const auto one = nlohmann::json::parse(single.out);
+  const auto all = nlohmann::json::parse(across.out);
+  EXPECT_EQ(all["approximate"], true);
+  for (std::size_t o = 0; o < one["outputs"].size(); ++o) {
+    const auto& a = all["outputs"][o];
+    const auto& b = one["outputs"][o];
+    SCOPED_TRACE(b["name"].get<std::string>());
+    for (const char* exact : {"count", "min", "max", "targets"}) EXPECT_EQ(a[exact], b[exact]) << exact;
+    EXPECT_NEAR(a["mean"].get<double>(), b["mean"].get<double>(), 1e-9 * std::abs(b["mean"].get<double>()));
+    // Each lies within its rank bound of the same exact median (checked against it in one process).
+    EXPECT_NEAR(a["percentiles"]["50"].get<double>(), b["percentiles"]["50"].get<double>(),
+                0.01 * std::abs(b["std_dev"].get<double>()));
+  }
 }
 
 TEST(MpiSimulation, ARankThatFailsStopsTheRunWithOneLineNamingIt) {
