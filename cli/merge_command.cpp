@@ -80,12 +80,7 @@ int run_merge(const std::vector<std::string>& paths, const SimulateOptions& repo
     result.seconds = std::max(result.seconds, part.result.seconds);
     if (p == 0) continue;
     blocks.push_back(std::move(part.result.collection));
-    for (const auto& failure : part.result.call_failures) {
-      const bool known = std::any_of(result.call_failures.begin(), result.call_failures.end(),
-                                     [&](const auto& known) { return known.cell == failure.cell; });
-      if (!known && result.call_failures.size() < host::FormulaEngine::kMostCallFailures)
-        result.call_failures.push_back(failure);
-    }
+    for (const auto& failure : part.result.call_failures) host::add_call_failure(result.call_failures, failure);
   }
   result.collection = host::merge(std::move(blocks));
   report_simulation(report, parts.front().model, result, run);

@@ -138,13 +138,9 @@ void add_findings(const std::string& text, std::int64_t first, host::SimulationR
     }
   }
   for (const json& call : findings.at("calls")) {
-    const std::string cell = call.at(0).get<std::string>();
-    const bool known = std::any_of(into.call_failures.begin(), into.call_failures.end(),
-                                   [&](const auto& failure) { return failure.cell == cell; });
-    if (!known && into.call_failures.size() < host::FormulaEngine::kMostCallFailures) {
-      into.call_failures.push_back(
-          {cell, {call.at(1).get<std::string>(), call.at(2).get<std::int32_t>(), call.at(3).get<std::string>()}});
-    }
+    host::add_call_failure(into.call_failures, {call.at(0).get<std::string>(),
+                                                {call.at(1).get<std::string>(), call.at(2).get<std::int32_t>(),
+                                                 call.at(3).get<std::string>()}});
   }
 }
 

@@ -39,6 +39,8 @@ namespace {
 // Runs one share of the iterations and writes it as a partial result; kx merge makes the report.
 int run_part(const SimulateOptions& options, const std::string& model, const host::ModelSource& source,
              host::SimulationOptions run) {
+  if (launched_ranks().size > 1)
+    throw kx::Failure(kx::error::kHostFailure, "--part is for jobs started apart; under mpirun the ranks share the run");
   if (!run.seed) throw kx::Failure(kx::error::kHostFailure, "--part needs --seed: every part must draw from the same run");
   if (options.partial_path.empty())
     throw kx::Failure(kx::error::kHostFailure, "--part needs --partial FILE, the file the share is written to");

@@ -139,12 +139,7 @@ StreamedRun stream_iterations(const host::ModelSource& source, host::SimulationO
       streamed.seed = block.seed;
       run.check_model = {};
     }
-    for (const auto& failure : block.call_failures) {
-      const bool known = std::any_of(streamed.call_failures.begin(), streamed.call_failures.end(),
-                                     [&](const auto& known) { return known.cell == failure.cell; });
-      if (!known && streamed.call_failures.size() < host::FormulaEngine::kMostCallFailures)
-        streamed.call_failures.push_back(failure);
-    }
+    for (const auto& failure : block.call_failures) host::add_call_failure(streamed.call_failures, failure);
     // Every series on its own thread, as many at once as the run has workers.
     const std::size_t inputs = streamed.inputs.size();
     const std::size_t series = inputs + streamed.outputs.size();
@@ -167,12 +162,7 @@ void merge_streamed(StreamedRun& into, const StreamedRun& other) {
   for (std::size_t i = 0; i < into.inputs.size() && i < other.inputs.size(); ++i) into.inputs[i].merge(other.inputs[i]);
   for (std::size_t o = 0; o < into.outputs.size() && o < other.outputs.size(); ++o)
     into.outputs[o].merge(other.outputs[o]);
-  for (const auto& failure : other.call_failures) {
-    const bool known = std::any_of(into.call_failures.begin(), into.call_failures.end(),
-                                   [&](const auto& known) { return known.cell == failure.cell; });
-    if (!known && into.call_failures.size() < host::FormulaEngine::kMostCallFailures)
-      into.call_failures.push_back(failure);
-  }
+  for (const auto& failure : other.call_failures) host::add_call_failure(into.call_failures, failure);
 }
 
 std::string streamed_bytes(const StreamedRun& run) {

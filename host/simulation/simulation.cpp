@@ -173,6 +173,12 @@ std::uint64_t drawn_seed() {
 
 }  // namespace
 
+void add_call_failure(std::vector<FormulaEngine::CellFailure>& known, const FormulaEngine::CellFailure& failure) {
+  const bool listed = std::any_of(known.begin(), known.end(),
+                                  [&](const FormulaEngine::CellFailure& one) { return one.cell == failure.cell; });
+  if (!listed && known.size() < FormulaEngine::kMostCallFailures) known.push_back(failure);
+}
+
 SimulationResult simulate(const ModelSource& source, const SimulationOptions& options,
                           const ProgressListener& progress) {
   if (options.iterations <= 0)
@@ -314,13 +320,7 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
     }
   }
   for (const auto& worker : workers) {
-    for (const auto& failure : worker->call_failures()) {
-      const bool known =
-          std::any_of(result.call_failures.begin(), result.call_failures.end(),
-                      [&](const FormulaEngine::CellFailure& known) { return known.cell == failure.cell; });
-      if (!known && result.call_failures.size() < FormulaEngine::kMostCallFailures)
-        result.call_failures.push_back(failure);
-    }
+    for (const auto& failure : worker->call_failures()) add_call_failure(result.call_failures, failure);
   }
   result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
   return result;

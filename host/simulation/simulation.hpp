@@ -88,6 +88,10 @@ struct SimulationResult {
   std::vector<AskedCorrelation> asked_correlations;
 };
 
+// Adds a cell's failed call to those a run reports, unless the cell has one there already or
+// the list is full: the first of each cell, whichever worker, block or rank found it.
+void add_call_failure(std::vector<FormulaEngine::CellFailure>& known, const FormulaEngine::CellFailure& failure);
+
 // Runs the simulation. Raises kx::Failure with a one-line message for options or a model that
 // cannot run (see prepare_model). `progress` is called now and then from the calling thread.
 SimulationResult simulate(const ModelSource& source, const SimulationOptions& options,

@@ -22,10 +22,7 @@ using testing::run_kx;
 
 fs::path scratch(const std::string& name) { return testing::scratch("merge", name); }
 
-std::string read_file(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
+using testing::read_bytes;
 
 // An output that fails now and then (a division by zero), so that failures cross the parts.
 constexpr const char* kFailingModel =
@@ -76,7 +73,7 @@ TEST(MergeCommand, PartsMergeIntoTheReportAndIterationsOfOneRun) {
     const Outcome merged = run_kx(merge);
     ASSERT_EQ(merged.status, 0) << merged.err;
     EXPECT_EQ(merged.out, one.out);
-    EXPECT_EQ(read_file(merged_csv), read_file(whole_csv));
+    EXPECT_EQ(read_bytes(merged_csv), read_bytes(whole_csv));
     for (const std::string& file : files) fs::remove(file);
     fs::remove(whole_csv);
     fs::remove(merged_csv);
@@ -96,7 +93,7 @@ TEST(MergeCommand, RefusesPartsThatDoNotMakeOneRun) {
   const std::vector<std::string> other_count = run_parts({"simulate", "-n", "900", "--seed", "4"}, 2, "count");
 
   // A byte changed in the values, the file cut short, a file that is no part at all.
-  const std::string bytes = read_file(parts[1]);
+  const std::string bytes = read_bytes(parts[1]);
   const fs::path damaged = scratch("damaged.kxr");
   std::string changed = bytes;
   changed[changed.size() / 2] ^= 0x10;

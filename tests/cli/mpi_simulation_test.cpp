@@ -27,10 +27,7 @@ using testing::run_kx;
 
 fs::path scratch(const std::string& name) { return testing::scratch("mpi", name); }
 
-std::string read_file(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
+using testing::read_bytes;
 
 // mpirun with `ranks` processes on however many cores there are; none where it is missing.
 std::vector<std::string> mpirun(int ranks) {
@@ -70,7 +67,7 @@ TEST(MpiSimulation, RanksAndPartsGiveTheReportAndIterationsOfOneProcess) {
     const Outcome across = run_kx(ranked, mpirun(c.ranks));
     ASSERT_EQ(across.status, 0) << across.err;
     EXPECT_EQ(across.out, single.out);
-    EXPECT_EQ(read_file(csv), read_file(one_csv));
+    EXPECT_EQ(read_bytes(csv), read_bytes(one_csv));
     fs::remove(csv);
   }
   // The same run as the three jobs of an array, merged.
