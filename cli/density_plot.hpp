@@ -18,7 +18,7 @@ struct DensityChart {
   std::string footer;  // what the interval holds
 };
 
-// Writes a .png or .svg; raises kx::Failure for another extension or a file that cannot be written.
+// Writes a .png, .svg or .pdf; raises kx::Failure for another extension or a file that cannot be written.
 void draw_density(const std::string& path, const DensityChart& chart);
 
 }  // namespace cli

@@ -1,6 +1,7 @@
 #include "cli/fit_command.hpp"
 
 #include <fmt/format.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
@@ -35,12 +36,6 @@ using riskfn::fitting::FittedCandidate;
 
 [[noreturn]] void fail(const std::string& message) { throw kx::Failure(kx::error::kHostFailure, message); }
 
-// Printed width of UTF-8 text: one column per code point.
-std::size_t width_of(const std::string& text) {
-  return static_cast<std::size_t>(
-      std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
 // Rows of texts as aligned columns; numbers (the first column and those from `left_columns` up to
 // `numbers_end`) right-aligned.
 std::string aligned(const std::vector<std::vector<std::string>>& rows, std::size_t left_columns,
@@ -48,14 +43,14 @@ std::string aligned(const std::vector<std::vector<std::string>>& rows, std::size
   std::vector<std::size_t> widths;
   for (const auto& row : rows) {
     widths.resize(std::max(widths.size(), row.size()), 0);
-    for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], width_of(row[c]));
+    for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], display_width(row[c]));
   }
   std::string text;
   for (const auto& row : rows) {
     std::string line;
     for (std::size_t c = 0; c < row.size(); ++c) {
       const std::string cell = terminal_safe(row[c]);
-      const std::string padding(widths[c] - width_of(row[c]), ' ');
+      const std::string padding(widths[c] - display_width(row[c]), ' ');
       const bool right = c == 0 || (c >= left_columns && c < numbers_end);
       line += c == 0 ? "" : "  ";
       line += right ? padding + cell : cell + padding;
@@ -188,10 +183,66 @@ std::string parameters_text(const std::optional<riskfn::fitting::SamplingCall>& 
   return fmt::format("{}", fmt::join(parts, ", "));
 }
 
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+std::size_t longest_line(const std::string& text) {
+  std::size_t longest = 0;
+  for (const std::string& line : lines_of(text)) longest = std::max(longest, display_width(line));
+  return longest;
+}
+
+// The ranked table for a terminal narrower than it: each candidate's formula and parameters on
+// lines of their own under its row, and the statistics in as many blocks of columns as the width
+// needs, each block led by the rank and the name.
+std::string folded(const std::vector<std::vector<std::string>>& rows, std::size_t numbers_end, int width) {
+  constexpr std::size_t kKeys = 2;
+  const std::size_t statistics_end = rows.front().size() - 2;  // the formula and parameters come last
+  std::vector<std::size_t> widths(statistics_end, 0);
+  for (const auto& row : rows) {
+    for (std::size_t c = 0; c < statistics_end; ++c) widths[c] = std::max(widths[c], display_width(row[c]));
+  }
+  std::string text;
+  for (std::size_t first = kKeys; first < statistics_end;) {
+    std::size_t used = widths[0] + 2 + widths[1];
+    std::size_t last = first;
+    do {
+      used += 2 + widths[last++];
+    } while (last < statistics_end && used + 2 + widths[last] <= static_cast<std::size_t>(width));
+    std::vector<std::vector<std::string>> block;
+    for (const auto& row : rows) {
+      std::vector<std::string> cells(row.begin(), row.begin() + kKeys);
+      cells.insert(cells.end(), row.begin() + static_cast<std::ptrdiff_t>(first),
+                   row.begin() + static_cast<std::ptrdiff_t>(last));
+      block.push_back(std::move(cells));
+    }
+    const std::size_t block_numbers_end = kKeys + (std::min(last, numbers_end) - std::min(first, numbers_end));
+    const std::vector<std::string> lines = lines_of(aligned(block, kKeys, block_numbers_end));
+    if (!text.empty()) text += "\n";
+    for (std::size_t r = 0; r < lines.size(); ++r) {
+      text += lines[r] + "\n";
+      if (r == 0 || first != kKeys) continue;
+      const std::string indent(widths[0] + 2, ' ');
+      for (const std::string& extra : {rows[r][statistics_end], rows[r][statistics_end + 1]}) {
+        if (!extra.empty() && extra != "-") text += wrapped(indent + terminal_safe(extra), width) + "\n";
+      }
+    }
+    first = last;
+  }
+  return text;
+}
+
 // The one ranked table: each candidate with its statistics, its parameters by name in the order
 // of its sampling function, and the formula that samples it.
 std::string ranked_table(const std::vector<Comparison>& comparisons, const kx::Array& results,
-                         const FitOptions& options, bool statistics) {
+                         const FitOptions& options, bool statistics, int width) {
   std::vector<std::vector<std::string>> rows;
   std::vector<std::string> header{kx::display_text(results.at(0, 1)), kx::display_text(results.at(0, 2)),
                                   kx::display_text(results.at(0, 3))};
@@ -221,7 +272,9 @@ std::string ranked_table(const std::vector<Comparison>& comparisons, const kx::A
     rows.push_back(std::move(row));
   }
   const std::size_t numbers_end = statistics ? 10 : 3;
-  return aligned(rows, 2, numbers_end);
+  const std::string table = aligned(rows, 2, numbers_end);
+  if (width <= 0 || longest_line(table) <= static_cast<std::size_t>(width)) return table;
+  return folded(rows, numbers_end, width);
 }
 
 std::string timing_table(const host::FittingOutcome& outcome) {
@@ -347,25 +400,32 @@ int run_fit(const FitOptions& options) {
   if (options.json) {
     fmt::print("{}", json_report(fitted_options, observations, outcome, comparisons));
   } else {
+    const int width = terminal_columns(STDOUT_FILENO);
     fmt::print("{} observations of \"{}\" in {}\n", observations.values.size(), terminal_safe(observations.column),
                terminal_safe(options.file));
     if (fitted_options.kind != options.kind)
-      fmt::print("Continuous distributions only: the data hold values that are not whole numbers from 0 up.\n");
+      fmt::print("{}\n", wrapped("Continuous distributions only: the data hold values that are not whole numbers "
+                                 "from 0 up.",
+                                 width));
     const bool statistics = options.method != "moments" || options.rank != "distance" || options.bootstrap > 0;
-    fmt::print("\n{} estimates, ranked by {}{}:\n{}\n", options.method == "mle" ? "Maximum-likelihood" : "Moment",
-               options.rank == "distance" ? "the distance (the largest gap between the fitted and the data's "
-                                            "distribution function)"
-                                          : options.rank,
-               options.rank == "aic" || options.rank == "bic" ? ", discrete candidates apart" : "",
-               ranked_table(comparisons, outcome.results, options, statistics));
+    const std::string heading =
+        fmt::format("{} estimates, ranked by {}{}:", options.method == "mle" ? "Maximum-likelihood" : "Moment",
+                    options.rank == "distance" ? "the distance (the largest gap between the fitted and the data's "
+                                                 "distribution function)"
+                                               : options.rank,
+                    options.rank == "aic" || options.rank == "bic" ? ", discrete candidates apart" : "");
+    fmt::print("\n{}\n{}\n", wrapped(heading, width),
+               ranked_table(comparisons, outcome.results, options, statistics, width));
     if (statistics) {
-      fmt::print("p-values {}.\n\n",
-                 options.bootstrap > 0
-                     ? fmt::format("of the best three continuous candidates by a parametric bootstrap of {} replicates; "
-                                   "of the others",
-                                   options.bootstrap) +
-                           " from the limiting distributions, for parameters not estimated from the data"
-                     : "from the limiting distributions, for parameters not estimated from the data: smaller in truth");
+      const std::string limiting = "from the limiting distributions, for parameters not estimated from the data";
+      const std::string p_values =
+          options.bootstrap > 0
+              ? fmt::format(
+                    "of the best three continuous candidates by a parametric bootstrap of {} replicates; of "
+                    "the others {}",
+                    options.bootstrap, limiting)
+              : limiting + ": smaller in truth";
+      fmt::print("{}\n\n", wrapped("p-values " + p_values + ".", width));
     }
     fmt::print("{}", timing_table(outcome));
   }

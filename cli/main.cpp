@@ -47,7 +47,9 @@ void add_report_options(CLI::App* command, cli::SimulateOptions& options, Report
                     "Draw the histogram of an output whose values are all positive on a log scale");
   command->add_flag("--json", options.json, "Print the report as JSON");
   command->add_option("--csv", options.csv_path, "Write every iteration's inputs and outputs to this CSV file");
-  command->add_option("--plot", options.plot_path, "Draw histograms and sensitivities into this .png or .svg");
+  command->add_option("--plot", options.plot_path,
+                      "Draw each output's charts into this .pdf (a page each), .png or .svg (several outputs: a file "
+                      "each, FILE-OUTPUT.png)");
   command->add_option("--max-memory", arguments.max_memory,
                       "Refuse before the run a report whose values need more than this (as 8G; default: the memory "
                       "free)");
@@ -111,6 +113,13 @@ int main(int argc, char** argv) {
   auto* simulate = app.add_subcommand("simulate", "Run a model workbook as a Monte Carlo simulation and report on it");
   simulate->add_option("MODEL", simulate_options.model,
                        "The model workbook (.csv, .xlsx, .ods, .fods); without one, the bundled product launch model");
+  std::string delimiter;
+  simulate->add_option("--delimiter", delimiter,
+                       "A CSV model's field separator: ';' where the decimal mark is a comma, or '|', tab (default ',')");
+  std::string decimal;
+  simulate
+      ->add_option("--decimal", decimal, "A CSV model's decimal mark, '.' (default) or ',', in numbers and formulas")
+      ->check(CLI::IsMember({".", ","}));
   simulate->add_option("--iterations,-n", simulate_options.iterations, "Recalculations of the model (default 10000)");
   std::string simulate_seed_text;
   simulate->add_option("--seed", simulate_seed_text, "Seed, so that the run repeats exactly for any thread count")
@@ -175,7 +184,7 @@ int main(int argc, char** argv) {
                   "p-values of the best three by a parametric bootstrap of this many replicates (fixed seed)")
       ->check(CLI::Range(0, 100000));
   fit->add_option("--plot", fit_options.plot_path,
-                  "Draw the data's distribution function with the best three candidates into this .png or .svg");
+                  "Draw the data's distribution function with the best three candidates into this .png, .svg or .pdf");
 
   cli::DescribeOptions describe_options;
   auto* describe = app.add_subcommand(
@@ -186,7 +195,7 @@ int main(int argc, char** argv) {
   describe->add_option("--left", describe_options.left, "The interval's left marker");
   describe->add_option("--right", describe_options.right, "The interval's right marker");
   describe->add_option("--plot", describe_options.plot_path,
-                       "Draw the density and the interval into this .png or .svg");
+                       "Draw the density and the interval into this .png, .svg or .pdf");
   describe->add_option("--p", describe_options.probabilities, "Print the quantile: the x with P(X <= x) = P")
       ->check(CLI::Range(0.0, 1.0));
   describe->add_flag("--cdf", describe_options.cumulative_plot, "Plot the cumulative probability P(X <= x)");
@@ -218,6 +227,8 @@ int main(int argc, char** argv) {
       return cli::run_fit(fit_options);
     }
     if (simulate->parsed()) {
+      if (!delimiter.empty()) simulate_options.delimiter = cli::parse_delimiter(delimiter);
+      if (!decimal.empty()) simulate_options.decimal = decimal.front();
       simulate_options.sampling = sampling == "lhs" ? host::Sampling::LatinHypercube : host::Sampling::Plain;
       read_report_arguments(simulate_report, simulate_options);
       if (!part.empty()) simulate_options.part = cli::parse_part(part);

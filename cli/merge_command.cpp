@@ -9,6 +9,7 @@
 #include <map>
 
 #include "cli/memory_budget.hpp"
+#include "cli/report_plot.hpp"
 #include "common/failure.hpp"
 #include "host/simulation/partial_result.hpp"
 
@@ -42,6 +43,7 @@ void check_same_run(const host::PartialResult& first, const std::string& first_p
 
 int run_merge(const std::vector<std::string>& paths, const SimulateOptions& report) {
   if (paths.empty()) fail("kx merge needs the partial results of every part");
+  if (!report.plot_path.empty()) check_plot_path(report.plot_path);
   std::vector<host::PartialResult> parts;
   std::map<std::int64_t, std::string> path_of_part;
   for (const std::string& path : paths) {

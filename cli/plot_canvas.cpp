@@ -1,5 +1,6 @@
 #include "cli/plot_canvas.hpp"
 
+#include <cairo-pdf.h>
 #include <cairo-svg.h>
 
 #include <exception>
@@ -35,13 +36,41 @@ void text_at(cairo_t* cr, double x, double y, const std::string& text, double si
   cairo_show_text(cr, text.c_str());
 }
 
+double text_width(cairo_t* cr, const std::string& text, double size) {
+  cairo_set_font_size(cr, size);
+  cairo_text_extents_t extents;
+  cairo_text_extents(cr, text.c_str(), &extents);
+  return extents.x_advance;
+}
+
+std::string fitted_text(cairo_t* cr, const std::string& text, double size, double width) {
+  if (text_width(cr, text, size) <= width) return text;
+  std::string cut = text;
+  while (!cut.empty()) {
+    // A UTF-8 character's continuation bytes are 10xxxxxx; its first byte is not.
+    while (!cut.empty() && (static_cast<unsigned char>(cut.back()) & 0xC0) == 0x80) cut.pop_back();
+    if (!cut.empty()) cut.pop_back();
+    if (text_width(cr, cut + "…", size) <= width) break;
+  }
+  return cut + "…";
+}
+
 void check_plot_path(const std::string& path) {
   const std::string extension = extension_of(path);
-  if (extension != ".png" && extension != ".svg") fail("the plot file must end in .png or .svg: " + path);
+  if (extension != ".png" && extension != ".svg" && extension != ".pdf") {
+    fail("the plot file must end in .png, .svg or .pdf: " + path);
+  }
   check_writable(path);
 }
 
+bool holds_pages(const std::string& path) { return extension_of(path) == ".pdf"; }
+
 void write_picture(const std::string& path, double width, double height, const std::function<void(cairo_t*)>& draw) {
+  write_pages(path, width, height, 1, [&draw](cairo_t* cr, std::size_t) { draw(cr); });
+}
+
+void write_pages(const std::string& path, double width, double height, std::size_t pages,
+                 const std::function<void(cairo_t*, std::size_t)>& draw) {
   check_plot_path(path);
   AtomicFile file(path);
   // Cairo writes through this; the file's own failure, with its reason, is kept to be raised.
@@ -63,21 +92,30 @@ void write_picture(const std::string& path, double width, double height, const s
     if (sink.failure) std::rethrow_exception(sink.failure);
     check(status, path);
   };
-  const bool svg = extension_of(path) == ".svg";
+  const std::string extension = extension_of(path);
+  const bool pdf = extension == ".pdf";
+  const bool vector = pdf || extension == ".svg";
+  if (!pdf && pages != 1) fail("a ." + extension.substr(1) + " file holds one picture: " + path);
   const std::unique_ptr<cairo_surface_t, void (*)(cairo_surface_t*)> surface(
-      svg ? cairo_svg_surface_create_for_stream(write, &sink, width, height)
-          : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width), static_cast<int>(height)),
+      pdf    ? cairo_pdf_surface_create_for_stream(write, &sink, width, height)
+      : vector ? cairo_svg_surface_create_for_stream(write, &sink, width, height)
+             : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width), static_cast<int>(height)),
       cairo_surface_destroy);
   checked(cairo_surface_status(surface.get()));
   {
     const std::unique_ptr<cairo_t, void (*)(cairo_t*)> cr(cairo_create(surface.get()), cairo_destroy);
-    cairo_set_source_rgb(cr.get(), 1, 1, 1);
-    cairo_paint(cr.get());
-    cairo_select_font_face(cr.get(), "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    draw(cr.get());
-    checked(cairo_status(cr.get()));
+    for (std::size_t page = 0; page < pages; ++page) {
+      cairo_save(cr.get());
+      cairo_set_source_rgb(cr.get(), 1, 1, 1);
+      cairo_paint(cr.get());
+      cairo_select_font_face(cr.get(), "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+      draw(cr.get(), page);
+      cairo_restore(cr.get());
+      if (pdf) cairo_show_page(cr.get());
+      checked(cairo_status(cr.get()));
+    }
   }
-  if (svg) {
+  if (vector) {
     cairo_surface_finish(surface.get());
     checked(cairo_surface_status(surface.get()));
   } else {

@@ -1,4 +1,4 @@
-// What kx's pictures share: the file types, one drawing code for PNG and SVG, colours and text.
+// What kx's pictures share: the file types, one drawing code for PNG, SVG and PDF, colours and text.
 #pragma once
 
 #include <cairo.h>
@@ -26,13 +26,25 @@ void fill_with(cairo_t* cr, Colour c);
 // Text with its left edge (align 0), centre (0.5) or right edge (1) at x, baseline at y.
 void text_at(cairo_t* cr, double x, double y, const std::string& text, double size, double align = 0);
 
-// Raises kx::Failure unless the path ends in .png or .svg and a file can be written there:
+// The width the text takes at this size.
+double text_width(cairo_t* cr, const std::string& text, double size);
+// The text, or as much of it as fits in `width` followed by "…", cut between whole characters.
+std::string fitted_text(cairo_t* cr, const std::string& text, double size, double width);
+
+// Raises kx::Failure unless the path ends in .png, .svg or .pdf and a file can be written there:
 // checked before a run, not after it.
 void check_plot_path(const std::string& path);
 
-// Draws a picture of the given size into a PNG or SVG file, chosen by the path's extension,
-// on a white background, and puts it in place only when it is whole. Raises kx::Failure for
-// another extension or a file that cannot be written, with the system's reason.
+// Whether the path names a PDF file, which holds several pages where a PNG or SVG holds one.
+bool holds_pages(const std::string& path);
+
+// Draws a picture of the given size into a PNG, SVG or PDF file, chosen by the path's
+// extension, on a white background, and puts it in place only when it is whole. Raises
+// kx::Failure for another extension or a file that cannot be written, with the system's reason.
 void write_picture(const std::string& path, double width, double height, const std::function<void(cairo_t*)>& draw);
+
+// The same for a PDF file of `pages` pages, each drawn by draw(cr, page).
+void write_pages(const std::string& path, double width, double height, std::size_t pages,
+                 const std::function<void(cairo_t*, std::size_t)>& draw);
 
 }  // namespace cli

@@ -4,7 +4,9 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <filesystem>
 
 #include "cli/chart_axes.hpp"
 #include "host/simulation/statistics.hpp"
@@ -45,17 +47,11 @@ void line(cairo_t* cr, double x0, double y0, double x1, double y1) {
   cairo_stroke(cr);
 }
 
-void bold_text(cairo_t* cr, double x, double y, const std::string& text, double size, double align = 0) {
+// A title from x, cut to the width it may take.
+void bold_text(cairo_t* cr, double x, double y, const std::string& text, double size, double width) {
   cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
-  text_at(cr, x, y, text, size, align);
+  text_at(cr, x, y, fitted_text(cr, text, size, width), size);
   cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-}
-
-double text_width(cairo_t* cr, const std::string& text, double size) {
-  cairo_set_font_size(cr, size);
-  cairo_text_extents_t extents;
-  cairo_text_extents(cr, text.c_str(), &extents);
-  return extents.x_advance;
 }
 
 // Ticks, grid lines and labels of a horizontal axis under the box.
@@ -236,6 +232,20 @@ void draw_histogram(cairo_t* cr, const SimulationReport& report, const OutputRep
   }
 }
 
+// Colour keys in a row under a chart's axis title.
+void legend(cairo_t* cr, const Box& box, std::initializer_list<std::pair<Colour, const char*>> keys) {
+  const double y = box.y + box.height + 58;
+  double x = box.x;
+  for (const auto& [colour, text] : keys) {
+    fill_with(cr, colour);
+    cairo_rectangle(cr, x, y - 10, 12, 12);
+    cairo_fill(cr);
+    fill_with(cr, kInk);
+    text_at(cr, x + 18, y, text, kSmallText);
+    x += 18 + text_width(cr, text, kSmallText) + 24;
+  }
+}
+
 // Horizontal bars with the input names at their left; `value` gives a bar's ends.
 void draw_bars(cairo_t* cr, const SimulationReport& report, const std::vector<const Sensitivity*>& bars, Box box,
                const std::string& title, const std::string& axis_title, double low, double high, double origin,
@@ -243,7 +253,7 @@ void draw_bars(cairo_t* cr, const SimulationReport& report, const std::vector<co
                const std::function<std::string(double, double)>& label) {
   if (bars.empty()) return;
   fill_with(cr, kInk);
-  bold_text(cr, box.x, box.y - 12, title, kText);
+  bold_text(cr, box.x, box.y - 12, title, kText, box.width);
   double names = 0;
   for (const Sensitivity* s : bars) names = std::max(names, text_width(cr, report.inputs[s->input].name, kSmallText));
   names = std::min(names + 10, box.width * 0.4);
@@ -258,20 +268,15 @@ void draw_bars(cairo_t* cr, const SimulationReport& report, const std::vector<co
     const double y = area.y + row * static_cast<double>(i);
     draw_bar(*bars[i], x, y + row * 0.18, row * 0.64);
     fill_with(cr, kInk);
-    std::string name = report.inputs[bars[i]->input].name;
-    while (name.size() > 4 && text_width(cr, name, kSmallText) > names - 10) name = name.substr(0, name.size() - 4) + "…";
-    text_at(cr, area.x - 8, y + row / 2 + 4, name, kSmallText, 1);
+    text_at(cr, area.x - 8, y + row / 2 + 4, fitted_text(cr, report.inputs[bars[i]->input].name, kSmallText, names - 10),
+            kSmallText, 1);
   }
 }
 
 // The output's mean over each input's lowest and highest tenth, the widest swing on top.
 void draw_tornado(cairo_t* cr, const SimulationReport& report, const OutputReport& output, Box box) {
-  std::vector<const Sensitivity*> bars;
-  for (const Sensitivity& s : output.sensitivity) {
-    if (s.swing.low && s.swing.high) bars.push_back(&s);
-  }
-  const auto swing = [](const Sensitivity* s) { return std::abs(*s->swing.high - *s->swing.low); };
-  std::stable_sort(bars.begin(), bars.end(), [&](const auto* a, const auto* b) { return swing(a) > swing(b); });
+  std::vector<const Sensitivity*> bars = by_swing(output);
+  std::erase_if(bars, [](const Sensitivity* s) { return !s->swing.low || !s->swing.high; });
   if (bars.size() > kMostBars) bars.resize(kMostBars);
   if (bars.empty() || output.summary.count == 0) return;
   const double mean = output.summary.mean;
@@ -280,7 +285,7 @@ void draw_tornado(cairo_t* cr, const SimulationReport& report, const OutputRepor
     low = std::min({low, *s->swing.low, *s->swing.high});
     high = std::max({high, *s->swing.low, *s->swing.high});
   }
-  draw_bars(cr, report, bars, box, "Swing: mean of " + output.name + " over each input's lowest and highest tenth",
+  draw_bars(cr, report, bars, box, "Swing: its mean over each input's lowest and highest tenth",
             output.name, low, high, mean,
             [&](const Sensitivity& s, const Scale& x, double y, double height) {
               for (const auto& [end, colour] : {std::pair{*s.swing.low, kLow}, std::pair{*s.swing.high, kHigh}}) {
@@ -290,18 +295,7 @@ void draw_tornado(cairo_t* cr, const SimulationReport& report, const OutputRepor
               }
             },
             [](double t, double step) { return tick_label(t, step); });
-  // The legend under the axis title.
-  const double legend_y = box.y + box.height + 58;
-  fill_with(cr, kLow);
-  cairo_rectangle(cr, box.x, legend_y - 10, 12, 12);
-  cairo_fill(cr);
-  fill_with(cr, kInk);
-  text_at(cr, box.x + 18, legend_y, "input in its lowest tenth", kSmallText);
-  fill_with(cr, kHigh);
-  cairo_rectangle(cr, box.x + 200, legend_y - 10, 12, 12);
-  cairo_fill(cr);
-  fill_with(cr, kInk);
-  text_at(cr, box.x + 218, legend_y, "in its highest tenth", kSmallText);
+  legend(cr, box, {{kLow, "input in its lowest tenth"}, {kHigh, "in its highest tenth"}});
 }
 
 void draw_contribution(cairo_t* cr, const SimulationReport& report, const OutputReport& output, Box box) {
@@ -321,6 +315,7 @@ void draw_contribution(cairo_t* cr, const SimulationReport& report, const Output
                       kSmallText - 1);
             },
             [](double t, double step) { return fmt::format("{:.{}f}%", 100 * t, step >= 0.01 ? 0 : 1); });
+  legend(cr, box, {{kPositive, "rises with the input"}, {kNegative, "falls as the input rises"}});
 }
 
 // The running mean with its 95% band and the running 5th and 95th percentiles, over a log scale
@@ -330,7 +325,8 @@ void draw_convergence(cairo_t* cr, const OutputReport& output, Box box) {
   if (points.size() < 2) return;
   fill_with(cr, kInk);
   bold_text(cr, box.x, box.y - 12,
-            "Convergence: running mean with its 95% band (blue), running 5th and 95th percentiles (orange)", kText);
+            "Convergence: running mean with its 95% band (blue), running 5th and 95th percentiles (orange)", kText,
+            box.width);
   double low = points.front().p5, high = points.front().p95;
   for (const ConvergencePoint& p : points) {
     low = std::min({low, p.p5, p.mean - p.half_width});
@@ -365,30 +361,59 @@ void draw_convergence(cairo_t* cr, const OutputReport& output, Box box) {
   curve(kMarks, [](const ConvergencePoint& p) { return p.p95; });
 }
 
-void draw(cairo_t* cr, const SimulationReport& report) {
+// One output's page: its histogram, tornado, contributions and convergence.
+void draw_output(cairo_t* cr, const SimulationReport& report, const OutputReport& output) {
+  fill_with(cr, kInk);
+  bold_text(cr, 24, 34, fmt::format("{} ({})", output.name, output.cell), 18, kWidth - 48);
+  draw_histogram(cr, report, output, {kLeft, 110, kWidth - kLeft - kRight, 300});
+  const double half = (kWidth - kLeft - kRight) / 2;
+  draw_tornado(cr, report, output, {kLeft - 60, 500, half + 20, 230});
+  draw_contribution(cr, report, output, {kLeft + half + 40, 500, half - 40, 230});
+  draw_convergence(cr, output, {kLeft, 850, kWidth - kLeft - kRight, 200});
+}
+
+// "report.png" for the output "Net present value": "report-Net_present_value.png"; a name that
+// leaves nothing of itself, or one another output already took, gets the output's number.
+std::vector<std::string> file_per_output(const std::string& path, const SimulationReport& report) {
+  const std::filesystem::path whole(path);
+  std::vector<std::string> paths;
   for (std::size_t o = 0; o < report.outputs.size(); ++o) {
-    const OutputReport& output = report.outputs[o];
-    const double top = static_cast<double>(o) * kPanelHeight;
-    if (o > 0) {
-      fill_with(cr, kGrid);
-      cairo_rectangle(cr, 0, top, kWidth, 2);
-      cairo_fill(cr);
+    std::string suffix;
+    for (const char c : report.outputs[o].name) {
+      const bool plain = std::isalnum(static_cast<unsigned char>(c)) || c == '-';
+      if (plain) suffix += c;
+      else if (!suffix.empty() && suffix.back() != '_') suffix += '_';
     }
-    fill_with(cr, kInk);
-    bold_text(cr, 24, top + 34, fmt::format("{} ({})", output.name, output.cell), 18);
-    draw_histogram(cr, report, output, {kLeft, top + 110, kWidth - kLeft - kRight, 300});
-    const double half = (kWidth - kLeft - kRight) / 2;
-    draw_tornado(cr, report, output, {kLeft - 60, top + 500, half + 20, 230});
-    draw_contribution(cr, report, output, {kLeft + half + 40, top + 500, half - 40, 230});
-    draw_convergence(cr, output, {kLeft, top + 850, kWidth - kLeft - kRight, 200});
+    while (!suffix.empty() && suffix.back() == '_') suffix.pop_back();
+    suffix = suffix.substr(0, 60);
+    std::filesystem::path named = whole;
+    named.replace_filename(whole.stem().string() + "-" + suffix + whole.extension().string());
+    if (suffix.empty() || std::find(paths.begin(), paths.end(), named.string()) != paths.end()) {
+      named.replace_filename(fmt::format("{}-{}{}", whole.stem().string(), o + 1, whole.extension().string()));
+    }
+    paths.push_back(named.string());
   }
+  return paths;
 }
 
 }  // namespace
 
-void draw_report(const std::string& path, const SimulationReport& report) {
-  const double height = std::max<double>(1, static_cast<double>(report.outputs.size())) * kPanelHeight;
-  write_picture(path, kWidth, height, [&report](cairo_t* cr) { draw(cr, report); });
+std::vector<std::string> draw_report(const std::string& path, const SimulationReport& report) {
+  const auto page = [&report](cairo_t* cr, std::size_t o) {
+    if (o < report.outputs.size()) draw_output(cr, report, report.outputs[o]);
+  };
+  if (holds_pages(path) || report.outputs.size() <= 1) {
+    write_pages(path, kWidth, kPanelHeight, std::max<std::size_t>(1, report.outputs.size()), page);
+    return {path};
+  }
+  const std::vector<std::string> paths = file_per_output(path, report);
+  for (std::size_t o = 0; o < paths.size(); ++o) {
+    check_plot_path(paths[o]);
+  }
+  for (std::size_t o = 0; o < paths.size(); ++o) {
+    write_picture(paths[o], kWidth, kPanelHeight, [&](cairo_t* cr) { page(cr, o); });
+  }
+  return paths;
 }
 
 }  // namespace cli

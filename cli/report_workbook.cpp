@@ -4,6 +4,7 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <memory>
 
@@ -18,8 +19,8 @@ constexpr const char* kSensitivity = "Sensitivity";
 constexpr const char* kHistograms = "Histograms";
 constexpr const char* kIterations = "Iterations";
 constexpr const char* kCharts = "Charts";
-// Rows between the charts of one output and the next on the Charts sheet.
-constexpr lxw_row_t kChartRows = 18;
+// A chart's default height in rows of the default height (288 and 20 pixels), with a row to spare.
+constexpr lxw_row_t kChartRows = 16;
 
 class Workbook {
  public:
@@ -154,7 +155,8 @@ void write_summary(Workbook& book, const SimulationReport& report) {
 }
 
 // Per output a block: each input's rank correlation, contribution, swing, and the swing's ends
-// from the output's mean that the tornado chart draws. Returns each block's first data row.
+// from the output's mean that the tornado chart draws, the widest swing first as the tornado
+// stands. Returns each block's first data row.
 std::vector<lxw_row_t> write_sensitivity(Workbook& book, const SimulationReport& report) {
   lxw_worksheet* sheet = workbook_add_worksheet(book.get(), kSensitivity);
   worksheet_set_column(sheet, 0, 0, 24, nullptr);
@@ -167,7 +169,8 @@ std::vector<lxw_row_t> write_sensitivity(Workbook& book, const SimulationReport&
                               "Mean over highest tenth", "Lowest tenth from mean", "Highest tenth from mean"};
     for (lxw_col_t c = 0; c < std::size(headings); ++c) text(sheet, row, c, headings[c], book.bold());
     firsts.push_back(++row);
-    for (const Sensitivity& s : output.sensitivity) {
+    for (const Sensitivity* one : by_swing(output)) {
+      const Sensitivity& s = *one;
       text(sheet, row, 0, report.inputs[s.input].name);
       number(sheet, row, 1, s.rank_correlation);
       number(sheet, row, 2, s.contribution, book.share());
@@ -241,64 +244,126 @@ void write_iterations(Workbook& book, const host::SimulationResult& result) {
   }
 }
 
-// For every output: its histogram, its cumulative share and its tornado, from the cells above.
-void write_charts(Workbook& book, const SimulationReport& report, const std::vector<lxw_row_t>& sensitivity_rows) {
-  lxw_worksheet* sheet = workbook_add_worksheet(book.get(), kCharts);
-  for (std::size_t o = 0; o < report.outputs.size(); ++o) {
-    const OutputReport& output = report.outputs[o];
-    const auto top = static_cast<lxw_row_t>(o * kChartRows);
-    if (!output.histogram.empty()) {
-      const auto c = static_cast<lxw_col_t>(3 * o);
-      const auto last = static_cast<lxw_row_t>(output.histogram.size() + 1);
-      lxw_chart* histogram = workbook_add_chart(book.get(), LXW_CHART_COLUMN);
-      lxw_chart_series* counts = chart_add_series(histogram, nullptr, nullptr);
-      chart_series_set_categories(counts, kHistograms, 2, c, last, c);
-      chart_series_set_values(counts, kHistograms, 2, c + 1, last, c + 1);
-      chart_series_set_name(counts, "Iterations");
-      chart_title_set_name(histogram, (output.name + ": histogram").c_str());
-      chart_axis_set_name(histogram->x_axis, "Class upper limit");
-      chart_axis_set_num_format(histogram->x_axis, "#,##0.###");
-      chart_axis_set_name(histogram->y_axis, "Iterations");
-      chart_set_series_gap(histogram, 10);
-      chart_legend_set_position(histogram, LXW_CHART_LEGEND_NONE);
-      worksheet_insert_chart(sheet, top, 0, histogram);
+// A number format that shows values a `step` apart by their differing digits: in millions
+// ("-3.5M") or thousands ("458k") where the step is that large, with the decimals the step needs.
+std::string number_format(double step) {
+  if (!(step > 0) || !std::isfinite(step)) return "#,##0.###";
+  const auto [scale, suffix] = step >= 1e5 ? std::pair{1e6, ",,\"M\""} : step >= 100 ? std::pair{1e3, ",\"k\""}
+                                                                                : std::pair{1.0, ""};
+  const int decimals = std::clamp(1 - static_cast<int>(std::floor(std::log10(step / scale))), 0, 6);
+  std::string format = "#,##0";
+  if (decimals > 0) format.append(".").append(static_cast<std::size_t>(decimals), '0');
+  return format + suffix;
+}
 
-      lxw_chart* cumulative = workbook_add_chart(book.get(), LXW_CHART_LINE);
-      lxw_chart_series* shares = chart_add_series(cumulative, nullptr, nullptr);
-      chart_series_set_categories(shares, kHistograms, 2, c, last, c);
-      chart_series_set_values(shares, kHistograms, 2, c + 2, last, c + 2);
-      chart_series_set_name(shares, "Cumulative share");
-      chart_title_set_name(cumulative, (output.name + ": cumulative share").c_str());
-      chart_axis_set_name(cumulative->x_axis, "Class upper limit");
-      chart_axis_set_num_format(cumulative->x_axis, "#,##0.###");
-      chart_axis_set_min(cumulative->y_axis, 0);
-      chart_axis_set_max(cumulative->y_axis, 1);
-      chart_axis_set_num_format(cumulative->y_axis, "0%");
-      chart_legend_set_position(cumulative, LXW_CHART_LEGEND_NONE);
-      worksheet_insert_chart(sheet, top, 8, cumulative);
-    }
-    if (!output.sensitivity.empty() && output.summary.count > 0) {
-      const lxw_row_t first = sensitivity_rows[o];
-      const auto last = static_cast<lxw_row_t>(first + output.sensitivity.size() - 1);
-      lxw_chart* tornado = workbook_add_chart(book.get(), LXW_CHART_BAR);
-      const char* names[] = {"Lowest tenth of the input", "Highest tenth of the input"};
-      for (lxw_col_t side = 0; side < 2; ++side) {
-        lxw_chart_series* bars = chart_add_series(tornado, nullptr, nullptr);
-        chart_series_set_categories(bars, kSensitivity, first, 0, last, 0);
-        chart_series_set_values(bars, kSensitivity, first, 5 + side, last, 5 + side);
-        chart_series_set_name(bars, names[side]);
-      }
-      chart_set_series_overlap(tornado, 100);
-      chart_set_series_gap(tornado, 40);
-      chart_title_set_name(tornado, (output.name + ": swing from its mean").c_str());
-      // The largest swing on top, as a tornado stands.
-      chart_axis_set_reverse(tornado->x_axis);
-      chart_axis_set_label_position(tornado->x_axis, LXW_CHART_AXIS_LABEL_POSITION_LOW);
-      chart_axis_set_num_format(tornado->y_axis, "#,##0.###");
-      chart_legend_set_position(tornado, LXW_CHART_LEGEND_BOTTOM);
-      worksheet_insert_chart(sheet, top, 16, tornado);
+// The histogram and the cumulative share, side by side over the same classes: libxlsxwriter 1.1
+// cannot combine a column chart with a line chart on a second axis.
+void insert_histogram(Workbook& book, lxw_worksheet* sheet, const OutputReport& output, std::size_t o, lxw_row_t top) {
+  const auto c = static_cast<lxw_col_t>(3 * o);
+  const auto last = static_cast<lxw_row_t>(output.histogram.size() + 1);
+  const double step = output.histogram.size() > 1 ? output.histogram[1].upper_limit - output.histogram[0].upper_limit : 0;
+  const std::string classes = number_format(step);
+  lxw_chart* histogram = workbook_add_chart(book.get(), LXW_CHART_COLUMN);
+  lxw_chart_series* counts = chart_add_series(histogram, nullptr, nullptr);
+  chart_series_set_categories(counts, kHistograms, 2, c, last, c);
+  chart_series_set_values(counts, kHistograms, 2, c + 1, last, c + 1);
+  chart_series_set_name(counts, "Iterations");
+  chart_title_set_name(histogram, (output.name + ": histogram").c_str());
+  chart_axis_set_name(histogram->x_axis, "Class upper limit");
+  chart_axis_set_num_format(histogram->x_axis, classes.c_str());
+  chart_axis_set_name(histogram->y_axis, "Iterations");
+  chart_axis_set_num_format(histogram->y_axis, "#,##0");
+  chart_set_series_gap(histogram, 10);
+  chart_legend_set_position(histogram, LXW_CHART_LEGEND_NONE);
+  worksheet_insert_chart(sheet, top, 0, histogram);
+
+  lxw_chart* cumulative = workbook_add_chart(book.get(), LXW_CHART_LINE);
+  lxw_chart_series* shares = chart_add_series(cumulative, nullptr, nullptr);
+  chart_series_set_categories(shares, kHistograms, 2, c, last, c);
+  chart_series_set_values(shares, kHistograms, 2, c + 2, last, c + 2);
+  chart_series_set_name(shares, "Cumulative share");
+  lxw_chart_line curve{};
+  curve.color = 0x1A1A1F;
+  curve.width = 2.25;
+  chart_series_set_line(shares, &curve);
+  chart_title_set_name(cumulative, (output.name + ": cumulative share").c_str());
+  chart_axis_set_name(cumulative->x_axis, "Class upper limit");
+  chart_axis_set_num_format(cumulative->x_axis, classes.c_str());
+  chart_axis_set_name(cumulative->y_axis, "Share at or below");
+  chart_axis_set_min(cumulative->y_axis, 0);
+  chart_axis_set_max(cumulative->y_axis, 1);
+  chart_axis_set_major_unit(cumulative->y_axis, 0.25);
+  chart_axis_set_num_format(cumulative->y_axis, "0%");
+  chart_legend_set_position(cumulative, LXW_CHART_LEGEND_NONE);
+  worksheet_insert_chart(sheet, top, 8, cumulative);
+}
+
+// The swing of every input from the output's mean, the widest on top, as a tornado stands.
+// Returns the rows it takes.
+lxw_row_t insert_tornado(Workbook& book, lxw_worksheet* sheet, const OutputReport& output, lxw_row_t first,
+                         lxw_row_t top) {
+  const auto last = static_cast<lxw_row_t>(first + output.sensitivity.size() - 1);
+  double widest = 0;
+  for (const Sensitivity& s : output.sensitivity) {
+    for (const auto& end : {s.swing.low, s.swing.high}) {
+      if (end) widest = std::max(widest, std::abs(*end - output.summary.mean));
     }
   }
+  const std::string values = number_format(widest / 2);
+  lxw_chart* tornado = workbook_add_chart(book.get(), LXW_CHART_BAR);
+  const char* names[] = {"Input in its lowest tenth", "Input in its highest tenth"};
+  const lxw_color_t colours[] = {0x4579B5, 0xE68C26};
+  for (lxw_col_t side = 0; side < 2; ++side) {
+    lxw_chart_series* bars = chart_add_series(tornado, nullptr, nullptr);
+    chart_series_set_categories(bars, kSensitivity, first, 0, last, 0);
+    chart_series_set_values(bars, kSensitivity, first, 5 + side, last, 5 + side);
+    chart_series_set_name(bars, names[side]);
+    lxw_chart_fill fill{};
+    fill.color = colours[side];
+    chart_series_set_fill(bars, &fill);
+  }
+  chart_set_series_overlap(tornado, 100);
+  chart_set_series_gap(tornado, 40);
+  chart_title_set_name(tornado, (output.name + ": its mean over each input's lowest and highest tenth").c_str());
+  // In a bar chart the categories stand on the vertical axis: reversed, the first row (the
+  // widest swing) is on top; their names sit left of the bars, which reach either side.
+  chart_axis_set_reverse(tornado->y_axis);
+  chart_axis_set_label_position(tornado->y_axis, LXW_CHART_AXIS_LABEL_POSITION_LOW);
+  chart_axis_set_interval_unit(tornado->y_axis, 1);  // every input named, none skipped
+  chart_axis_set_num_format(tornado->x_axis, values.c_str());
+  chart_axis_set_name(tornado->x_axis, "Change from its mean over every iteration");
+  chart_legend_set_position(tornado, LXW_CHART_LEGEND_BOTTOM);
+  lxw_chart_options place{};
+  place.x_scale = 2;
+  // Room for every input's name: 24 pixels a bar, beside some 140 for the title, axis and legend.
+  place.y_scale = std::clamp((24 * static_cast<double>(output.sensitivity.size()) + 140) / 288, 1.0, 6.0);
+  worksheet_insert_chart_opt(sheet, top, 0, tornado, &place);
+  return static_cast<lxw_row_t>(std::ceil(place.y_scale * (kChartRows - 1))) + 1;
+}
+
+// For every output its histogram, cumulative share and tornado, from the cells of the other
+// sheets; printed landscape, an output to a page.
+void write_charts(Workbook& book, const SimulationReport& report, const std::vector<lxw_row_t>& sensitivity_rows) {
+  lxw_worksheet* sheet = workbook_add_worksheet(book.get(), kCharts);
+  worksheet_set_landscape(sheet);
+  worksheet_fit_to_pages(sheet, 1, 0);
+  std::vector<lxw_row_t> page_breaks;
+  lxw_row_t top = 0;
+  for (std::size_t o = 0; o < report.outputs.size(); ++o) {
+    const OutputReport& output = report.outputs[o];
+    // A row before each output's charts: a chart at the page's first row shows its top edge on the page before.
+    if (o > 0) page_breaks.push_back(top++);
+    if (!output.histogram.empty()) {
+      insert_histogram(book, sheet, output, o, top);
+      top += kChartRows;
+    }
+    if (!output.sensitivity.empty() && output.summary.count > 0) {
+      top += insert_tornado(book, sheet, output, sensitivity_rows[o], top);
+    }
+    ++top;
+  }
+  page_breaks.push_back(0);  // the list's end
+  worksheet_set_h_pagebreaks(sheet, page_breaks.data());
 }
 
 }  // namespace

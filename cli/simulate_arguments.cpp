@@ -1,6 +1,7 @@
 #include "cli/simulate_arguments.hpp"
 
 #include <charconv>
+#include <cctype>
 #include <cmath>
 
 #include "common/failure.hpp"
@@ -101,6 +102,14 @@ Part parse_part(std::string_view text) {
   if (!part || !parts || *parts < 1 || *part < 1 || *part > *parts)
     fail("--part: '" + std::string(text) + "' is not K/N with K from 1 to N (as 2/8, the second of eight shares)");
   return {*part, *parts};
+}
+
+char parse_delimiter(std::string_view text) {
+  if (text == "tab" || text == "\\t" || text == "\t") return '\t';
+  // A quote starts a quoted field and a line break ends a record; letters and digits begin values.
+  if (text.size() != 1 || text[0] == '"' || text[0] == '\r' || text[0] == '\n' || std::isalnum(static_cast<unsigned char>(text[0])))
+    fail("--delimiter: '" + std::string(text) + "' is no field separator (as ';', ',', '|' or tab)");
+  return text[0];
 }
 
 }  // namespace cli

@@ -33,6 +33,8 @@ struct Part {
   std::int64_t parts = 0;
 };
 Part parse_part(std::string_view text);
+// A CSV model's field separator: one character, or "tab" (also "\t").
+char parse_delimiter(std::string_view text);
 
 // A number written in full, without surrounding blanks; none otherwise.
 std::optional<double> number_of(std::string_view text);

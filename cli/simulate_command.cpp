@@ -91,11 +91,11 @@ void check_report_outputs(const ReportSettings& settings, const host::Simulation
 int run_simulate(const SimulateOptions& options) {
   const std::string model = options.model.empty() ? default_model_path() : options.model;
   if (!options.plot_path.empty()) check_plot_path(options.plot_path);
-  refuse_semicolon_csv(model);
+  const host::CsvFormat csv = csv_format_for(model, options.delimiter, options.decimal);
   // Every worker loads the model; what it could not read is said once.
   std::once_flag warned;
-  const host::ModelSource source{[&model, &warned] {
-                                   auto book = host::load_workbook(model);
+  const host::ModelSource source{[&model, &csv, &warned] {
+                                   auto book = host::load_workbook(model, {}, csv);
                                    // Under MPI, rank 0 says it for all.
                                    if (launched_ranks().rank == 0)
                                      std::call_once(warned, [&] { print_read_warnings(model, *book); });
@@ -162,7 +162,10 @@ void report_simulation(const SimulateOptions& options, const std::string& model,
     fmt::print("{}", report_text(report, run.threads, result.seconds, terminal_columns(STDOUT_FILENO)));
   }
   if (!options.csv_path.empty()) write_iterations_csv(options.csv_path, result);
-  if (!options.plot_path.empty()) draw_report(options.plot_path, report);
+  if (!options.plot_path.empty()) {
+    const std::vector<std::string> pictures = draw_report(options.plot_path, report);
+    if (pictures.size() > 1) print_error_line(fmt::format("charts, a file per output: {}", fmt::join(pictures, ", ")));
+  }
   if (!options.xlsx_path.empty()) write_report_workbook(options.xlsx_path, report, result);
 }
 

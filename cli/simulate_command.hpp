@@ -1,6 +1,6 @@
 // `kx simulate [MODEL] [--iterations N] [--seed S] [--threads T] [--sampling plain|lhs]
 // [--json] [--csv FILE] [--plot FILE] [--target X] [--percentiles LIST] [--lock CELL]
-// [--set CELL=VALUE]`: runs a model workbook as a Monte Carlo simulation.
+// [--set CELL=VALUE] [--delimiter C] [--decimal C]`: runs a model workbook as a Monte Carlo simulation.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +18,8 @@ std::string default_model_path();
 
 struct SimulateOptions {
   std::string model;  // empty: the bundled default model
+  std::optional<char> delimiter;  // of a CSV model's fields; none: ','
+  std::optional<char> decimal;    // its decimal mark; none: '.'
   std::int64_t iterations = 10'000;
   std::optional<std::uint64_t> seed;
   std::optional<int> threads;  // none: one per core

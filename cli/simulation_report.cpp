@@ -78,6 +78,16 @@ bool names_output(const std::string& name, const host::ModelCell& output) {
   return name == output.name || kx::equals_ignore_case(name, output.address);
 }
 
+std::vector<const Sensitivity*> by_swing(const OutputReport& output) {
+  std::vector<const Sensitivity*> ordered;
+  for (const Sensitivity& s : output.sensitivity) ordered.push_back(&s);
+  const auto width = [](const Sensitivity* s) {
+    return s->swing.low && s->swing.high ? std::abs(*s->swing.high - *s->swing.low) : -1.0;
+  };
+  std::stable_sort(ordered.begin(), ordered.end(), [&](const auto* a, const auto* b) { return width(a) > width(b); });
+  return ordered;
+}
+
 bool targets_output(const Target& target, const host::ModelCell& output) {
   return target.output.empty() || names_output(target.output, output);
 }

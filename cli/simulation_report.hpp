@@ -128,6 +128,9 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
 bool targets_output(const Target& target, const host::ModelCell& output);
 bool names_output(const std::string& name, const host::ModelCell& output);
 
+// An output's inputs as a tornado stands them: the widest swing first, those without one last.
+std::vector<const Sensitivity*> by_swing(const OutputReport& output);
+
 std::string sampling_name(host::Sampling sampling);
 
 // "1%" or "0.5", as the precision was asked for.

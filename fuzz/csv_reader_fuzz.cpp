@@ -12,9 +12,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   limits.max_cells = 50'000;
   limits.max_text_bytes = 1 << 20;
   const std::string_view content(reinterpret_cast<const char*>(data), size);
-  try {
-    host::read_workbook(content, host::WorkbookFormat::Csv, "fuzz.csv", limits);
-  } catch (const kx::Failure&) {
+  // As written with commas and points, and as where the decimal mark is a comma.
+  for (const host::CsvFormat format : {host::CsvFormat{}, host::CsvFormat{';', ','}}) {
+    try {
+      host::read_workbook(content, host::WorkbookFormat::Csv, "fuzz.csv", limits, format);
+    } catch (const kx::Failure&) {
+    }
   }
   return 0;
 }

@@ -25,14 +25,14 @@ std::string_view format_name(WorkbookFormat format) {
 }
 
 std::shared_ptr<Book> read_content(std::string_view content, WorkbookFormat format, const std::string& file_name,
-                                   const ReadLimits& limits) {
+                                   const ReadLimits& limits, const CsvFormat& csv) {
   if (static_cast<std::int64_t>(content.size()) > limits.max_file_bytes) {
     throw kx::Failure(kx::error::kHostFailure,
                       "the file is larger than " + std::to_string(limits.max_file_bytes) + " bytes");
   }
   switch (format) {
     case WorkbookFormat::Csv:
-      return read_csv(content, file_name, std::filesystem::path(file_name).stem().string(), limits);
+      return read_csv(content, file_name, std::filesystem::path(file_name).stem().string(), limits, csv);
     case WorkbookFormat::Xlsx: return read_xlsx(content, file_name, limits);
     case WorkbookFormat::Ods: return read_ods(content, file_name, limits);
     case WorkbookFormat::FlatOds: return read_flat_ods(content, file_name, limits);
@@ -43,10 +43,10 @@ std::shared_ptr<Book> read_content(std::string_view content, WorkbookFormat form
 // Every failure of reading, with the file it concerns; the libraries' own exceptions
 // say what they found malformed.
 std::shared_ptr<Book> read_or_fail(std::string_view content, WorkbookFormat format, const std::string& file_name,
-                                   const std::string& shown_path, const ReadLimits& limits) {
+                                   const std::string& shown_path, const ReadLimits& limits, const CsvFormat& csv) {
   const std::string prefix = "Cannot read \"" + shown_path + "\": ";
   try {
-    return read_content(content, format, file_name, limits);
+    return read_content(content, format, file_name, limits, csv);
   } catch (const kx::Failure& failure) {
     throw kx::Failure(kx::error::kHostFailure, prefix + failure.what());
   } catch (const std::bad_alloc&) {
@@ -107,7 +107,7 @@ std::optional<WorkbookFormat> workbook_format(std::string_view path) {
   return std::nullopt;
 }
 
-std::shared_ptr<Book> load_workbook(const std::string& path, const ReadLimits& limits) {
+std::shared_ptr<Book> load_workbook(const std::string& path, const ReadLimits& limits, const CsvFormat& csv) {
   const auto format = workbook_format(path);
   if (!format) {
     const std::string extension = std::filesystem::path(path).extension().string();
@@ -116,12 +116,12 @@ std::shared_ptr<Book> load_workbook(const std::string& path, const ReadLimits& l
                       "Cannot read \"" + path + "\": " + kind + " are not supported (" + std::string(kSupported) + ")");
   }
   const std::string content = file_content(path, limits);
-  return read_or_fail(content, *format, std::filesystem::path(path).filename().string(), path, limits);
+  return read_or_fail(content, *format, std::filesystem::path(path).filename().string(), path, limits, csv);
 }
 
 std::shared_ptr<Book> read_workbook(std::string_view content, WorkbookFormat format, const std::string& file_name,
-                                    const ReadLimits& limits) {
-  return read_or_fail(content, format, file_name, file_name, limits);
+                                    const ReadLimits& limits, const CsvFormat& csv) {
+  return read_or_fail(content, format, file_name, file_name, limits, csv);
 }
 
 }  // namespace host

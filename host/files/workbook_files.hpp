@@ -24,6 +24,14 @@ struct ReadLimits {
   std::int64_t max_file_bytes = 1LL << 30;    // the file, and each part unpacked from it
 };
 
+// How a CSV file separates its fields and writes its numbers: where the decimal mark is a
+// comma, fields are separated by ';', numbers read "1.234,5" and formulas separate their
+// arguments by ';' ("=kxNORMAL(1,5;0,5)").
+struct CsvFormat {
+  char delimiter = ',';
+  char decimal = '.';  // '.' or ','
+};
+
 // The format named by a path's extension, compared without case; nullopt for any other.
 std::optional<WorkbookFormat> workbook_format(std::string_view path);
 
@@ -33,11 +41,12 @@ std::optional<WorkbookFormat> workbook_format(std::string_view path);
 // format ("SUM(B1:B3)", "'Model Sheet'!B2*2"), and the result the file last stored for it
 // as its value (empty when the file stored none). Fails with kx::Failure (host failure,
 // 1004) and a message naming the file when it is missing, unreadable, of another type,
-// malformed or beyond the limits.
-std::shared_ptr<Book> load_workbook(const std::string& path, const ReadLimits& limits = {});
+// malformed or beyond the limits. `csv` applies to a .csv file only.
+std::shared_ptr<Book> load_workbook(const std::string& path, const ReadLimits& limits = {},
+                                    const CsvFormat& csv = {});
 
 // The same from the file's content; file_name names the workbook (and the CSV sheet).
 std::shared_ptr<Book> read_workbook(std::string_view content, WorkbookFormat format, const std::string& file_name,
-                                    const ReadLimits& limits = {});
+                                    const ReadLimits& limits = {}, const CsvFormat& csv = {});
 
 }  // namespace host

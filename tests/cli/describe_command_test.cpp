@@ -109,7 +109,7 @@ TEST(DescribeCommand, BadInputGivesOneLineAndAFailingStatus) {
       {"not a number", {"describe", "Normal", "100", "abc"}, "parameter 2 of Normal is not a number: 'abc'"},
       {"refused by the dialog", {"describe", "Uniform", "10", "5"}, "Uniform does not accept 10 as parameter 1"},
       {"beyond the dialog", {"describe", "Chi Squared", "500"}, "beyond what the dialog can show"},
-      {"picture type", {"describe", "Normal", "0", "1", "--plot", "x.gif"}, ".png or .svg"},
+      {"picture type", {"describe", "Normal", "0", "1", "--plot", "x.gif"}, ".png, .svg or .pdf"},
       {"picture in a missing folder",
        {"describe", "Normal", "0", "1", "--plot", "/nonexistent/kx/x.png"},
        "No such file or directory"},

@@ -2,6 +2,8 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -115,6 +117,31 @@ TEST(FitCommand, DrawsThePicture) {
   fs::remove(file);
 }
 
+// On an 80-column terminal no line is wider than the terminal, and every formula is still there.
+TEST(FitCommand, TableFoldsToANarrowTerminal) {
+  if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script program to run kx on a terminal";
+  const fs::path file = write_file("narrow.csv", normal_csv(true));
+  for (const char* method : {"moments", "mle"}) {
+    SCOPED_TRACE(method);
+    const std::string kx = testing::quoted(testing::kx_program().string()) + " fit " +
+                           testing::quoted(file.string()) + " --method " + method;
+    const Outcome run = testing::run_kx_on_terminal(kx, 80);
+    ASSERT_EQ(run.status, 0) << run.out;
+    std::istringstream lines(run.out);
+    int formulas = 0;
+    for (std::string line; std::getline(lines, line);) {
+      // What the progress line wrote and erased is not part of the table.
+      if (const auto erased = line.rfind("\x1b[K"); erased != std::string::npos) line.erase(0, erased + 3);
+      while (!line.empty() && line.back() == '\r') line.pop_back();
+      const auto columns = std::count_if(line.begin(), line.end(), [](char c) { return (c & 0xC0) != 0x80; });
+      EXPECT_LE(columns, 80) << line;
+      if (line.find("=kx") != std::string::npos) ++formulas;
+    }
+    EXPECT_GE(formulas, 10);
+  }
+  fs::remove(file);
+}
+
 TEST(FitCommand, AColumnNumberMayHaveLeadingZeros) {
   const fs::path file = write_file("zeros.csv", normal_csv(true));
   const Outcome run = run_kx({"fit", file.string(), "--column", "0000000002", "--dist", "Normal"});
@@ -172,7 +199,7 @@ TEST(FitCommand, BadDataGivesOneLineAndAFailureStatus) {
       {"text in the named column", "x\n1\n2\nabc\n4\n", {"--column", "x"}, "holds \"abc\", not a number"},
       {"unknown column", "x\n1\n2\n", {"--column", "y"}, "no column is named \"y\""},
       {"unknown distribution", "x\n1\n2\n", {"--dist", "Gauss"}, "no distribution is named"},
-      {"bad plot type", "x\n1\n2\n", {"--plot", "fit.jpg"}, ".png or .svg"},
+      {"bad plot type", "x\n1\n2\n", {"--plot", "fit.jpg"}, ".png, .svg or .pdf"},
       {"plot into a missing folder", "x\n1\n2\n", {"--plot", "/nonexistent/kx/fit.png"}, "No such file or directory"},
       {"numbers whose mean overflows", "x\n1.7e308\n1.6e308\n1.5e308\n", {}, "no distribution could be fitted"},
       {"a column number beyond the file", "x\n1\n2\n", {"--column", "0000000002"}, "there is no column 0000000002"},

@@ -59,4 +59,18 @@ inline Outcome run_kx(const std::vector<std::string>& arguments, const std::vect
   return run;
 }
 
+// A command run on a pseudo-terminal of `columns` columns, as a user at a terminal sees it: its
+// standard output and error together.
+inline Outcome run_kx_on_terminal(const std::string& command, int columns) {
+  const std::string shell = "stty cols " + std::to_string(columns) + " rows 40; " + command;
+  Outcome run;
+  FILE* pipe = popen(("script -qec " + quoted(shell) + " /dev/null </dev/null").c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buffer[4096];
+  for (std::size_t read = 0; (read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, read);
+  const int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
 }  // namespace cli::testing

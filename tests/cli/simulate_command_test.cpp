@@ -145,7 +145,7 @@ TEST(SimulateCommand, BadInputGivesOneLineAndAFailingStatus) {
       {"no iterations", {"simulate", "-n", "0"}, "iterations must be positive"},
       {"negative iterations", {"simulate", "-n", "-5"}, "iterations must be positive"},
       {"no threads", {"simulate", "--threads", "0"}, "threads must be positive"},
-      {"picture type", {"simulate", "-n", "10", "--plot", scratch("plot.gif").string()}, ".png or .svg"},
+      {"picture type", {"simulate", "-n", "10", "--plot", scratch("plot.gif").string()}, ".png, .svg or .pdf"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);

@@ -287,9 +287,63 @@ TEST(SimulateDecisionStatistics, SemicolonSeparatedModelIsRefusedWithHowToReadIt
   const Outcome run = run_kx({"simulate", model.string(), "-n", "10"});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("separated by ';'"), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("save it"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("read it with --delimiter ';' --decimal ','"), std::string::npos) << run.err;
   EXPECT_EQ(run.out, "");
   fs::remove(model);
+}
+
+TEST(SimulateDecisionStatistics, SemicolonModelReadsAsItsOptionsSay) {
+  // 1,5 * 2 + 1.234,5: the base case is 1237.5, and so is every iteration with the input locked.
+  const fs::path model =
+      write_model("semicolons_read.csv", "\"=kxNORMAL(1,5;0,5;;\"\"\"\")\";\"=A1*2+C1+kxOUTPUT()\";\"1.234,5\"\n");
+  const Outcome run = run_kx({"simulate", model.string(), "-n", "20", "--seed", "3", "--json", "--delimiter", ";",
+                              "--decimal", ",", "--lock", "A1"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const auto output = nlohmann::json::parse(run.out)["outputs"][0];
+  EXPECT_EQ(output["base_case"].get<double>(), 1237.5);
+  EXPECT_EQ(output["min"].get<double>(), 1237.5);
+  EXPECT_EQ(output["max"].get<double>(), 1237.5);
+  fs::remove(model);
+}
+
+TEST(SimulateDecisionStatistics, CsvModelThatWouldReadAsAnotherIsRefusedUnlessTheOptionsSaySo) {
+  struct Case {
+    const char* label;
+    const char* csv;
+    std::vector<std::string> options;
+    const char* message;  // empty: the run goes ahead
+  };
+  const Case cases[] = {
+      {"arguments separated by semicolons", "\"=kxNORMAL(1,5;0,5;;\"\"\"\")+kxOUTPUT()\";x\n", {"--delimiter", ";"},
+       "line 1: the formula =kxNORMAL(1,5;0,5;;\"\")+kxOUTPUT() separates its arguments by ';'"},
+      {"a decimal comma in a field", "\"=A2*2+kxOUTPUT()\";x\n1,5;y\n", {"--delimiter", ";"},
+       "line 2: \"1,5\" is a number only where the decimal mark is a comma: read the file with --delimiter ';' "
+       "--decimal ','"},
+      {"a decimal comma quoted between commas", "\"=A2*2+kxOUTPUT()\",x\n\"2,5\",y\n", {},
+       "\"2,5\" is a number only where the decimal mark is a comma: read the file with --delimiter ','"},
+      {"a text kept as a text when the options say so", "\"=LEN(A2)+kxOUTPUT()\",x\n\"2,5\",y\n",
+       {"--decimal", "."}, ""},
+      {"grouped thousands are a number either way", "\"=A2*2+kxOUTPUT()\",x\n\"2,500\",y\n", {}, ""},
+      {"tab-separated", "\"=A2*2+kxOUTPUT()\"\tx\n2.5\ty\n", {"--delimiter", "tab"}, ""},
+      {"no separator", "\"=A2*2+kxOUTPUT()\"\n", {"--delimiter", "ab"}, "--delimiter: 'ab' is no field separator"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const fs::path model = write_model("formats.csv", c.csv);
+    std::vector<std::string> arguments = {"simulate", model.string(), "-n", "10", "--seed", "1", "--json"};
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    const Outcome run = run_kx(arguments);
+    if (std::string(c.message).empty()) {
+      EXPECT_EQ(run.status, 0) << run.err;
+      EXPECT_EQ(nlohmann::json::parse(run.out)["outputs"][0]["failed"], 0) << run.out;
+    } else {
+      EXPECT_EQ(run.status, 1);
+      EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+      EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
+    fs::remove(model);
+  }
 }
 
 TEST(SimulateDecisionStatistics, CsvNamesErrorsAndWarnsOfColumnsSharingAName) {

@@ -4,11 +4,13 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <orcus/zip_archive.hpp>
 #include <orcus/zip_archive_stream.hpp>
@@ -68,6 +70,27 @@ TEST_F(SimulateWorkbook, UnpacksIntoItsSheetsAndCharts) {
   EXPECT_EQ(charts, 6);
 }
 
+// A workbook deflated at zlib's default level takes twice as long to write: every part's local
+// header says it was deflated at the fastest ("super fast", flag bits 1 and 2 set).
+TEST_F(SimulateWorkbook, PartsAreDeflatedAtTheFastestLevel) {
+  std::ifstream file(workbook_, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  const auto two_bytes = [&](std::size_t at) {
+    return static_cast<unsigned>(static_cast<unsigned char>(bytes[at])) |
+           static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 1])) << 8;
+  };
+  std::size_t parts = 0;
+  for (std::size_t at = bytes.find("PK\x03\x04"); at != std::string::npos && at + 30 <= bytes.size();
+       at = bytes.find("PK\x03\x04", at + 4)) {
+    const std::string name = bytes.substr(at + 30, two_bytes(at + 26));
+    SCOPED_TRACE(name);
+    if (two_bytes(at + 8) != 8) continue;  // stored, not deflated
+    EXPECT_EQ(two_bytes(at + 6) & 6U, 6U);
+    ++parts;
+  }
+  EXPECT_GE(parts, 10U);
+}
+
 TEST_F(SimulateWorkbook, AnotherReaderSeesTheReportsFigures) {
   if (std::system("/usr/bin/python3 -c 'import openpyxl' >/dev/null 2>&1") != 0)
     GTEST_SKIP() << "python3 with openpyxl is not installed";
@@ -110,6 +133,30 @@ TEST_F(SimulateWorkbook, AnotherReaderSeesTheReportsFigures) {
     const auto& output = report_["outputs"][o];
     EXPECT_NEAR(cells["iteration_sums"][3 + o].get<double>(),
                 output["mean"].get<double>() * output["count"].get<double>(), 1e-9 * output["count"].get<double>());
+  }
+
+  // Each output's block of inputs: the report's swing of each, the widest first, as the tornado
+  // drawn from it stands.
+  const auto& sensitivity = cells["sensitivity"];
+  for (std::size_t o = 0; o < 2; ++o) {
+    const auto& output = report_["outputs"][o];
+    SCOPED_TRACE(output["name"].get<std::string>());
+    const auto heading = std::find_if(sensitivity.begin(), sensitivity.end(), [&](const auto& row) {
+      return row[0] == output["name"];
+    });
+    ASSERT_NE(heading, sensitivity.end());
+    double previous = INFINITY;
+    for (std::size_t i = 0; i < output["sensitivity"].size(); ++i) {
+      const auto& row = *(heading + 2 + static_cast<std::ptrdiff_t>(i));
+      const auto input = std::find_if(output["sensitivity"].begin(), output["sensitivity"].end(),
+                                      [&](const auto& s) { return s["input"] == row[0]; });
+      ASSERT_NE(input, output["sensitivity"].end()) << row;
+      EXPECT_DOUBLE_EQ(row[3].get<double>(), (*input)["swing"]["low"].get<double>());
+      EXPECT_DOUBLE_EQ(row[4].get<double>(), (*input)["swing"]["high"].get<double>());
+      const double width = std::abs(row[4].get<double>() - row[3].get<double>());
+      EXPECT_LE(width, previous);
+      previous = width;
+    }
   }
 
   // The charts draw from the report's own cells.

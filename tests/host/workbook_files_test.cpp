@@ -146,6 +146,44 @@ TEST(CsvReader, ReadsFieldsAsTheSpreadsheetDoes) {
   }
 }
 
+TEST(CsvReader, ReadsFilesWrittenWhereTheDecimalMarkIsAComma) {
+  struct Case {
+    const char* label;
+    CsvFormat format;
+    std::string content;
+    std::vector<ExpectedCell> cells;
+  };
+  const CsvFormat semicolons_and_commas{';', ','};
+  const Case cases[] = {
+      {"numbers with decimal commas",
+       semicolons_and_commas,
+       "1,5;\"1.234,5\";-2,5e1;12,5%;1.234.567;1,234\n",
+       {{"A1", 1.5}, {"B1", 1234.5}, {"C1", -25.0}, {"D1", 0.125}, {"E1", 1234567.0}, {"F1", 1.234}}},
+      // A spreadsheet of that locale takes these for texts or dates, never for the numbers they are elsewhere.
+      {"points are no decimal mark there",
+       semicolons_and_commas,
+       "1.5;1.23;1,5.5;a,b\n",
+       {{"A1", "1.5"}, {"B1", "1.23"}, {"C1", "1,5.5"}, {"D1", "a,b"}}},
+      {"formulas separate their arguments by semicolons",
+       semicolons_and_commas,
+       "\"=kxNORMAL(1,5;0,5;;\"\"\"\")\";\"=SUM({1,5;2})\";\"=\"\"a;b,c\"\"&'x;y,z'!A1\";=A1*2,5\n",
+       {formula("A1", "kxNORMAL(1.5,0.5,,\"\")"), formula("B1", "SUM({1.5;2})"),
+        formula("C1", "\"a;b,c\"&'x;y,z'!A1"), formula("D1", "A1*2.5")}},
+      {"semicolons with decimal points",
+       {';', '.'},
+       "1.5;\"=SUM(A1,2)\";a,b\r\n2;3\n",
+       {{"A1", 1.5}, formula("B1", "SUM(A1,2)"), {"C1", "a,b"}, {"A2", 2.0}, {"B2", 3.0}}},
+      {"tabs", {'\t', '.'}, "1.5\tx,y\t\"a\tb\"\n", {{"A1", 1.5}, {"B1", "x,y"}, {"C1", "a\tb"}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    const auto book = read_workbook(c.content, WorkbookFormat::Csv, "data.csv", {}, c.format);
+    ASSERT_EQ(book->sheets().size(), 1u);
+    expect_cells(*book->sheets()[0], c.cells);
+    EXPECT_EQ(book->sheets()[0]->cell_count(), c.cells.size());
+  }
+}
+
 TEST(CsvReader, RefusesWhatItCannotHold) {
   struct Case {
     const char* label;
