@@ -33,6 +33,7 @@ void check_same_run(const host::PartialResult& first, const std::string& first_p
     fail(fmt::format("{} and {} are parts of different runs: {}", first_path, path, what));
   };
   if (part.model_hash != first.model_hash) differ("their models differ");
+  if (part.reading != first.reading) differ(fmt::format("the model read with {} and with {}", first.reading, part.reading));
   if (part.options.seed != first.options.seed)
     differ(fmt::format("seed {} and seed {}", first.options.seed.value_or(0), part.options.seed.value_or(0)));
   if (part.parts != first.parts) differ(fmt::format("{} parts and {} parts", first.parts, part.parts));

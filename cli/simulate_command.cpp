@@ -37,8 +37,8 @@ namespace cli {
 namespace {
 
 // Runs one share of the iterations and writes it as a partial result; kx merge makes the report.
-int run_part(const SimulateOptions& options, const std::string& model, const host::ModelSource& source,
-             host::SimulationOptions run) {
+int run_part(const SimulateOptions& options, const std::string& model, const host::CsvFormat& csv,
+             const host::ModelSource& source, host::SimulationOptions run) {
   if (launched_ranks().size > 1)
     throw kx::Failure(kx::error::kHostFailure, "--part is for jobs started apart; under mpirun the ranks share the run");
   if (!run.seed) throw kx::Failure(kx::error::kHostFailure, "--part needs --seed: every part must draw from the same run");
@@ -52,6 +52,8 @@ int run_part(const SimulateOptions& options, const std::string& model, const hos
   partial.parts = options.part->parts;
   partial.model = model;
   partial.model_hash = host::content_hash(model);
+  partial.reading = fmt::format("delimiter {} decimal {}", csv.delimiter == '\t' ? "tab" : std::string(1, csv.delimiter),
+                                csv.decimal);
   run.share = host::share_of(run.iterations, partial.part - 1, partial.parts);
   {
     ProgressBar bar;
@@ -122,7 +124,7 @@ int run_simulate(const SimulateOptions& options) {
     check_memory(held, found.inputs.size() + found.outputs.size(), options.max_memory);
   };
   if (options.streaming) return run_streaming(options, model, source, run);
-  if (options.part) return run_part(options, model, source, run);
+  if (options.part) return run_part(options, model, csv, source, run);
   if (!options.partial_path.empty())
     throw kx::Failure(kx::error::kHostFailure, "--partial writes a share of the iterations: name it with --part K/N");
 

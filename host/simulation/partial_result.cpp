@@ -178,6 +178,7 @@ std::string partial_result_bytes(const PartialResult& partial) {
                        {"parts", partial.parts},
                        {"model", partial.model},
                        {"model_hash", partial.model_hash},
+                       {"reading", partial.reading},
                        {"settings", settings_json(partial.options)},
                        {"threads", partial.options.threads},
                        {"seconds", result.seconds},
@@ -226,6 +227,7 @@ PartialResult read_partial_result(std::string_view bytes, const std::string& nam
     partial.parts = header.at("parts").get<std::int64_t>();
     partial.model = header.at("model").get<std::string>();
     partial.model_hash = header.at("model_hash").get<std::string>();
+    partial.reading = header.at("reading").get<std::string>();
     read_settings(header.at("settings"), partial.options);
     partial.options.threads = header.at("threads").get<int>();
     SimulationResult& result = partial.result;

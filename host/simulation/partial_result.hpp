@@ -17,6 +17,7 @@ struct PartialResult {
   std::int64_t parts = 0;
   std::string model;       // the model's path, as the run named it
   std::string model_hash;  // of the model file's bytes
+  std::string reading;     // how a CSV model's fields and numbers were read: "delimiter ; decimal ,"
   // What shapes the values: the iteration count of the whole run, the seed, the sampling, the
   // cells locked and set, the repair of correlation matrices. The threads only shape the speed.
   SimulationOptions options;

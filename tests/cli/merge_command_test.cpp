@@ -91,6 +91,13 @@ TEST(MergeCommand, RefusesPartsThatDoNotMakeOneRun) {
   const std::vector<std::string> other_options =
       run_parts({"simulate", "-n", "900", "--seed", "4", "--sampling", "lhs"}, 3, "options");
   const std::vector<std::string> other_count = run_parts({"simulate", "-n", "900", "--seed", "4"}, 2, "count");
+  // A CSV model of one column reads alike with any field separator, but another could not: the
+  // reading is part of the run.
+  const fs::path plain_csv =
+      testing::write_model(scratch("plain.csv"), "\"=kxNORMAL(10,2,,\"\"\"\")\"\n\"=A1*2+kxOUTPUT()\"\n");
+  const std::vector<std::string> comma = run_parts({"simulate", plain_csv.string(), "-n", "900", "--seed", "4"}, 2, "comma");
+  const std::vector<std::string> bar_separated =
+      run_parts({"simulate", plain_csv.string(), "-n", "900", "--seed", "4", "--delimiter", "|"}, 2, "bar");
 
   // A byte changed in the values, the file cut short, a file that is no part at all.
   const std::string bytes = read_bytes(parts[1]);
@@ -112,6 +119,7 @@ TEST(MergeCommand, RefusesPartsThatDoNotMakeOneRun) {
       {"other seed", {parts[0], other_seed[1], parts[2]}, "different runs: seed 4 and seed 5"},
       {"other options", {parts[0], other_options[1], parts[2]}, "different runs: their options differ"},
       {"other part count", {parts[0], other_count[1], parts[2]}, "different runs: 3 parts and 2 parts"},
+      {"other reading", {comma[0], bar_separated[1]}, "the model read with delimiter , decimal . and with delimiter | decimal ."},
       {"missing part", {parts[0], parts[2]}, "part 2 of 3 is missing"},
       {"missing parts", {parts[1]}, "parts 1, 3 of 3 are missing"},
       {"duplicate part", {parts[0], parts[1], parts[1], parts[2]}, "part 2 of 3 is given twice"},
@@ -130,10 +138,10 @@ TEST(MergeCommand, RefusesPartsThatDoNotMakeOneRun) {
     EXPECT_EQ(std::count(merged.err.begin(), merged.err.end(), '\n'), 1) << merged.err;
     EXPECT_EQ(merged.out, "");
   }
-  for (const auto* files : {&parts, &other_model_parts, &other_seed, &other_options, &other_count}) {
+  for (const auto* files : {&parts, &other_model_parts, &other_seed, &other_options, &other_count, &comma, &bar_separated}) {
     for (const std::string& file : *files) fs::remove(file);
   }
-  for (const fs::path& path : {other_model, damaged, cut, stranger}) fs::remove(path);
+  for (const fs::path& path : {other_model, damaged, cut, stranger, plain_csv}) fs::remove(path);
 }
 
 TEST(MergeCommand, PartOptionsThatCannotRunGiveOneLine) {
