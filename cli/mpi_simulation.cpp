@@ -17,6 +17,7 @@
 
 #include <nlohmann/json.hpp>
 #include <random>
+#include <thread>
 #endif
 
 namespace cli {
@@ -99,6 +100,12 @@ struct RankFailed {
 // Every rank says whether it got this far; when one did not, every rank raises RankFailed with
 // the first failed rank's reason.
 void agree(const MpiSession& mpi, const std::string& failure) {
+  // A rank that is done first waits asleep: MPI's own wait spins, and would take the core that
+  // a rank still running on the same machine needs.
+  MPI_Request everyone;
+  MPI_Ibarrier(MPI_COMM_WORLD, &everyone);
+  for (int arrived = 0; MPI_Test(&everyone, &arrived, MPI_STATUS_IGNORE), !arrived;)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   constexpr int kLongest = 512;
   char mine[kLongest] = {};
   if (!failure.empty()) std::strncpy(mine, failure.c_str(), kLongest - 1);
