@@ -52,8 +52,9 @@ int run_merge(const std::vector<std::string>& paths, const SimulateOptions& repo
     if (parts.empty()) {
       const host::SimulationModel& model = part.result.model;
       check_memory(part.options.iterations, model.inputs.size() + model.outputs.size(), report.max_memory);
+    } else {
+      check_same_run(parts.front(), paths.front(), part, path);
     }
-    if (!parts.empty()) check_same_run(parts.front(), paths.front(), part, path);
     const auto [known, added] = path_of_part.emplace(part.part, path);
     if (!added) fail(fmt::format("part {} of {} is given twice: {} and {}", part.part, part.parts, known->second, path));
     const host::IterationRange share = host::share_of(part.options.iterations, part.part - 1, part.parts);

@@ -42,8 +42,6 @@ Ranks launched_ranks() {
 
 #if !KX_WITH_MPI
 
-bool built_with_mpi() { return false; }
-
 namespace {
 
 [[noreturn]] void fail_without_mpi() {
@@ -251,8 +249,6 @@ std::vector<host::IterationRange> run_share(
 }
 
 }  // namespace
-
-bool built_with_mpi() { return true; }
 
 std::optional<host::SimulationResult> simulate_across_ranks(const host::ModelSource& source,
                                                             host::SimulationOptions options) {

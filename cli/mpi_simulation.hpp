@@ -21,9 +21,6 @@ struct Ranks {
 // it in the environment; rank 0 of 1 when no launcher started it.
 Ranks launched_ranks();
 
-// Whether this kx was built with MPI.
-bool built_with_mpi();
-
 // A failure already said on standard error.
 struct FailureSaid : std::runtime_error {
   FailureSaid() : std::runtime_error("") {}
