@@ -168,16 +168,17 @@ std::vector<std::string> gather_bytes(const MpiSession& mpi, const std::string& 
   return by_rank;
 }
 
-// Gathers every rank's share into rank 0's result, in iteration order: every series' values
-// straight into their place, then the findings.
+// Gathers every rank's share of a range of iterations into rank 0's result, in iteration order:
+// every series' values straight into their place, then the findings.
 void gather(const MpiSession& mpi, const std::vector<host::IterationRange>& shares, host::SimulationResult& result) {
   const bool root = mpi.rank() == 0;
+  const std::int64_t first = shares.front().first;
   std::vector<int> counts, places;
   for (const host::IterationRange& share : shares) {
     counts.push_back(static_cast<int>(share.count));
-    places.push_back(static_cast<int>(share.first));
+    places.push_back(static_cast<int>(share.first - first));
   }
-  const std::int64_t total = shares.back().first + shares.back().count;
+  const std::int64_t total = shares.back().first + shares.back().count - first;
   for (auto* series : {&result.collection.inputs, &result.collection.outputs}) {
     for (host::Series& one : *series) {
       if (root) {
@@ -193,24 +194,27 @@ void gather(const MpiSession& mpi, const std::vector<host::IterationRange>& shar
   }
   const std::vector<std::string> by_rank = gather_bytes(mpi, root ? std::string() : findings_of(result));
   if (!root) return;
-  for (std::size_t r = 1; r < by_rank.size(); ++r) add_findings(by_rank[r], shares[r].first, result);
-  result.collection.first_iteration = 0;
+  for (std::size_t r = 1; r < by_rank.size(); ++r) add_findings(by_rank[r], shares[r].first - first, result);
+  result.collection.first_iteration = first;
   result.collection.iterations = total;
 }
 
-// Runs this rank's share with `work`, given the options with the share and the seed set and the
+// Every rank must draw from the same run: without a seed, rank 0's drawn one goes to all.
+std::uint64_t shared_seed(std::optional<std::uint64_t> seed) {
+  std::uint64_t shared =
+      seed.value_or((static_cast<std::uint64_t>(std::random_device()()) << 32) ^ std::random_device()());
+  MPI_Bcast(&shared, 1, MPI_UINT64_T, 0, MPI_COMM_WORLD);
+  return shared;
+}
+
+// Runs this rank's share of `range` with `work`, given the options with the share set and the
 // progress listener. The ranks agree twice: once the model is loaded and checked (so that a
 // model one machine cannot load stops every rank before the run), and once every share has run.
 // Returns every rank's share.
 std::vector<host::IterationRange> run_share(
-    const MpiSession& mpi, host::SimulationOptions options,
+    const MpiSession& mpi, host::SimulationOptions options, host::IterationRange range,
     const std::function<void(const host::SimulationOptions&, const host::ProgressListener&)>& work) {
   const bool root = mpi.rank() == 0;
-  // Every rank must draw from the same run: without a seed, rank 0's drawn one goes to all.
-  std::uint64_t seed = options.seed.value_or((static_cast<std::uint64_t>(std::random_device()()) << 32) ^
-                                             std::random_device()());
-  MPI_Bcast(&seed, 1, MPI_UINT64_T, 0, MPI_COMM_WORLD);
-  options.seed = seed;
   bool loaded = false;
   const auto check_model = options.check_model;
   options.check_model = [&](const host::SimulationModel& model) {
@@ -222,16 +226,17 @@ std::vector<host::IterationRange> run_share(
   try {
     std::string failure;
     try {
-      // The precision is checked against every output's values so far, which no one rank has.
-      if (options.precision) fail("--precision cannot run across MPI ranks: run it in one process");
-      for (int r = 0; r < mpi.size(); ++r) shares.push_back(host::share_of(options.iterations, r, mpi.size()));
+      for (int r = 0; r < mpi.size(); ++r) {
+        const host::IterationRange share = host::share_of(range.count, r, mpi.size());
+        shares.push_back({range.first + share.first, share.count});
+      }
       options.share = shares[static_cast<std::size_t>(mpi.rank())];
       ProgressBar bar;
-      const double scale = static_cast<double>(options.iterations) / static_cast<double>(options.share->count);
+      const double scale = static_cast<double>(range.count) / static_cast<double>(options.share->count);
       // Rank 0 stands for all: the shares are equal and run side by side.
       const host::ProgressListener on_root = [&](const host::SimulationProgress& progress) {
-        bar.show({static_cast<std::int64_t>(static_cast<double>(progress.done) * scale), options.iterations,
-                  progress.seconds});
+        bar.show({range.first + static_cast<std::int64_t>(static_cast<double>(progress.done) * scale),
+                  options.iterations, progress.seconds});
       };
       work(options, root ? on_root : host::ProgressListener());
     } catch (const std::exception& error) {
@@ -256,15 +261,39 @@ std::optional<host::SimulationResult> simulate_across_ranks(const host::ModelSou
   if (options.iterations > INT_MAX)
     fail(fmt::format("{} iterations are more than a run across MPI ranks gathers; --summary streaming runs them",
                      options.iterations));
+  // As in one process: strata span a fixed number of iterations.
+  if (options.precision && options.sampling == host::Sampling::LatinHypercube)
+    fail("a run to a precision needs plain sampling: Latin hypercube sampling stratifies a fixed number of iterations");
   const MpiSession mpi;
   const Clock::time_point start = Clock::now();
+  const bool root = mpi.rank() == 0;
+  options.seed = shared_seed(options.seed);
+  // A run to a precision goes in the rounds one process would run, each split over the ranks;
+  // rank 0 checks every output's values so far and tells the others whether to go on.
+  const std::optional<host::Precision> precision = options.precision;
+  options.precision.reset();
   host::SimulationResult result;
-  const std::vector<host::IterationRange> shares =
-      run_share(mpi, options, [&](const host::SimulationOptions& share, const host::ProgressListener& progress) {
-        result = host::simulate(source, share, progress);
-      });
-  gather(mpi, shares, result);
-  if (mpi.rank() != 0) return std::nullopt;
+  std::int64_t ran = 0;
+  for (int more = 1; more;) {
+    const std::int64_t next = precision ? host::next_precision_check(ran, options.iterations) : options.iterations;
+    host::SimulationResult round;
+    const std::vector<host::IterationRange> shares = run_share(
+        mpi, options, {ran, next - ran}, [&](const host::SimulationOptions& share, const host::ProgressListener& progress) {
+          round = host::simulate(source, share, progress);
+        });
+    gather(mpi, shares, round);
+    if (root && ran == 0) {
+      result = std::move(round);
+    } else if (root) {
+      result.collection = host::merge({std::move(result.collection), std::move(round.collection)});
+      for (const auto& failure : round.call_failures) host::add_call_failure(result.call_failures, failure);
+    }
+    if (root && precision) result.precision_met = host::within_precision(result.collection, next, *precision);
+    more = root && precision && !result.precision_met && next < options.iterations ? 1 : 0;
+    MPI_Bcast(&more, 1, MPI_INT, 0, MPI_COMM_WORLD);
+    ran = next;
+  }
+  if (!root) return std::nullopt;
   result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
   return result;
 }
@@ -273,8 +302,9 @@ std::optional<StreamedRun> stream_across_ranks(const host::ModelSource& source, 
                                                const OutputTargets& targets) {
   const MpiSession mpi;
   const Clock::time_point start = Clock::now();
+  options.seed = shared_seed(options.seed);
   StreamedRun streamed;
-  run_share(mpi, options, [&](const host::SimulationOptions& share, const host::ProgressListener& progress) {
+  run_share(mpi, options, {0, options.iterations}, [&](const host::SimulationOptions& share, const host::ProgressListener& progress) {
     streamed = stream_iterations(source, share, *share.share, targets, progress);
   });
   const std::vector<std::string> by_rank = gather_bytes(mpi, mpi.rank() == 0 ? std::string() : streamed_bytes(streamed));

@@ -127,7 +127,31 @@ void gather_failures(const std::vector<std::vector<BlockFailures>>& blocks, Coll
   }
 }
 
-// Whether the 95% interval of every output's mean over the first `iterations` is within the precision.
+
+// Keeps of each series only a share's values, written at their iteration's numbers.
+void keep_share(Collection& collection, const IterationRange& range) {
+  const auto first = static_cast<std::ptrdiff_t>(range.first);
+  for (auto* cells : {&collection.inputs, &collection.outputs}) {
+    for (Series& series : *cells) {
+      series.values = boost::container::vector<double>(series.values.begin() + first, series.values.end());
+      for (FailedIteration& failure : series.failures) failure.iteration -= range.first;
+    }
+  }
+  collection.first_iteration = range.first;
+  collection.iterations = range.count;
+}
+
+std::uint64_t drawn_seed() {
+  std::random_device device;
+  return (static_cast<std::uint64_t>(device()) << 32) ^ device();
+}
+
+}  // namespace
+
+std::int64_t next_precision_check(std::int64_t ran, std::int64_t cap) {
+  return std::min(cap, ran == 0 ? kFirstPrecisionCheck : ran + std::max<std::int64_t>(1, ran / 4));
+}
+
 bool within_precision(const Collection& collection, std::int64_t iterations, const Precision& precision) {
   for (const Series& output : collection.outputs) {
     std::span<const double> numbers(output.values.data(), static_cast<std::size_t>(iterations));
@@ -152,26 +176,6 @@ bool within_precision(const Collection& collection, std::int64_t iterations, con
   }
   return true;
 }
-
-// Keeps of each series only a share's values, written at their iteration's numbers.
-void keep_share(Collection& collection, const IterationRange& range) {
-  const auto first = static_cast<std::ptrdiff_t>(range.first);
-  for (auto* cells : {&collection.inputs, &collection.outputs}) {
-    for (Series& series : *cells) {
-      series.values = boost::container::vector<double>(series.values.begin() + first, series.values.end());
-      for (FailedIteration& failure : series.failures) failure.iteration -= range.first;
-    }
-  }
-  collection.first_iteration = range.first;
-  collection.iterations = range.count;
-}
-
-std::uint64_t drawn_seed() {
-  std::random_device device;
-  return (static_cast<std::uint64_t>(device()) << 32) ^ device();
-}
-
-}  // namespace
 
 void add_call_failure(std::vector<FormulaEngine::CellFailure>& known, const FormulaEngine::CellFailure& failure) {
   const bool listed = std::any_of(known.begin(), known.end(),
@@ -307,8 +311,8 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
     // Checked after rounds whose ends depend on the iteration count alone, so that a seeded run
     // stops at the same iteration for every thread count.
     std::int64_t ran = 0;
-    for (std::int64_t next = std::min(options.iterations, kFirstPrecisionCheck);;
-         next = std::min(options.iterations, next + std::max<std::int64_t>(1, next / 4))) {
+    for (std::int64_t next = next_precision_check(0, options.iterations);;
+         next = next_precision_check(next, options.iterations)) {
       run_iterations(ran, next);
       ran = next;
       result.precision_met = within_precision(collection, ran, *options.precision);

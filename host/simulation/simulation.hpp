@@ -88,6 +88,13 @@ struct SimulationResult {
   std::vector<AskedCorrelation> asked_correlations;
 };
 
+// Where a run to a precision looks next, after `ran` iterations of at most `cap`: at counts that
+// depend on the cap alone, so that a seeded run stops at the same iteration however it is split.
+std::int64_t next_precision_check(std::int64_t ran, std::int64_t cap);
+
+// Whether the 95% interval of every output's mean over the first `iterations` is within the precision.
+bool within_precision(const Collection& collection, std::int64_t iterations, const Precision& precision);
+
 // Adds a cell's failed call to those a run reports, unless the cell has one there already or
 // the list is full: the first of each cell, whichever worker, block or rank found it.
 void add_call_failure(std::vector<FormulaEngine::CellFailure>& known, const FormulaEngine::CellFailure& failure);

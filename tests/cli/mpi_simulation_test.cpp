@@ -70,6 +70,15 @@ TEST(MpiSimulation, RanksAndPartsGiveTheReportAndIterationsOfOneProcess) {
     EXPECT_EQ(read_bytes(csv), read_bytes(one_csv));
     fs::remove(csv);
   }
+  // A run to a precision stops at the same round, in rounds split over the ranks.
+  const std::vector<std::string> to_precision{"simulate", "-n", "50000", "--seed", "22", "--precision", "1.5%", "--json"};
+  const Outcome alone = run_kx(to_precision);
+  const Outcome ranked = run_kx(to_precision, mpirun(3));
+  ASSERT_EQ(alone.status, 0) << alone.err;
+  ASSERT_EQ(ranked.status, 0) << ranked.err;
+  EXPECT_EQ(ranked.out, alone.out);
+  EXPECT_NE(alone.out.find("\"met\": true"), std::string::npos);
+
   // The same run as the three jobs of an array, merged.
   std::vector<std::string> merge{"merge", "--json"};
   for (int k = 1; k <= 3; ++k) {
@@ -124,7 +133,6 @@ TEST(MpiSimulation, ARankThatFailsStopsTheRunWithOneLineNamingIt) {
         "/nonexistent/model.xlsx", "-n", "3000", "--seed", "1"},
        "kx: rank 1: Cannot read \"/nonexistent/model.xlsx\""},
       {"unknown target on every rank", {"-n", "3000", "--target", "Nothing<=0"}, "rank 0: --target: the model has no output Nothing"},
-      {"precision", {"-n", "3000", "--precision", "1%"}, "--precision cannot run across MPI ranks"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
