@@ -87,10 +87,11 @@ std::string streamed_text(const std::string& model, const StreamedRun& streamed,
   std::string out = fmt::format("{}: {} iterations, {} sampling, seed {}, {} thread{}, {:.2f} s\n", model,
                                 run.iterations, sampling_name(run.sampling), run.seed.value_or(0), threads,
                                 threads == 1 ? "" : "s", streamed.seconds);
-  out += fmt::format(
-      "streaming summary: the percentiles are approximate, each within {:.3g}% of the iterations of its exact rank; "
-      "no sensitivities\n",
-      100 * rank_error_share(streamed));
+  const double error = rank_error_share(streamed);
+  out += error > 0 ? fmt::format("streaming summary: the percentiles are approximate, each within {:.3g}% of the "
+                                 "iterations of its exact rank; no sensitivities\n",
+                                 100 * error)
+                   : "streaming summary: the percentiles are exact (the sketch held every value); no sensitivities\n";
   const auto line = [&](const host::ModelCell& cell, const host::StreamingSummary& summary, const char* kind) {
     out += fmt::format("\n{} {} ({})\n", kind, cell.name, cell.address);
     if (summary.count() == 0) {
