@@ -10,8 +10,8 @@
 #include <limits>
 
 #include "common/host_services.hpp"
-#include "common/letter_case.hpp"
 #include "common/text_compare.hpp"
+#include "common/text_order.hpp"
 
 namespace kx {
 namespace {
@@ -211,9 +211,7 @@ std::weak_ordering compare_values(const Value& a, const Value& b) {
       const double q = y.is_empty() ? 0.0 : y.number();
       return p < q ? std::weak_ordering::less : (q < p ? std::weak_ordering::greater : std::weak_ordering::equivalent);
     }
-    case 1:
-      if (!is_ascii(x.text()) || !is_ascii(y.text())) return to_lower_case(x.text()) <=> to_lower_case(y.text());
-      return to_lower_ascii(x.text()) <=> to_lower_ascii(y.text());
+    case 1: return compare_texts(x.text(), y.text());
     default: return static_cast<int>(x.boolean()) <=> static_cast<int>(y.boolean());
   }
 }

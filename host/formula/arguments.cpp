@@ -1,11 +1,17 @@
 #include "host/formula/arguments.hpp"
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <variant>
+#include <vector>
 
+#include "common/text_compare.hpp"
 #include "host/document/spreadsheet.hpp"
 #include "host/formula/cell_walk.hpp"
+#include "host/formula/coercion.hpp"
 #include "host/formula/evaluator.hpp"
+#include "host/formula/lambda.hpp"
 #include "host/formula/limits.hpp"
 
 namespace host {
@@ -26,6 +32,19 @@ std::optional<std::string_view> Arguments::name(std::size_t index) const {
 void Arguments::bind(std::string_view name, kx::Value value) const { evaluator_.bind_name(name, std::move(value)); }
 
 void Arguments::unbind(std::size_t count) const { evaluator_.unbind_names(count); }
+
+kx::Value Arguments::lambda() const {
+  std::vector<std::string> parameters;
+  for (std::size_t i = 0; i + 1 < nodes_.size(); ++i) {
+    const auto written = name(i);
+    if (!written) give_error(kx::error::kXlValue);
+    std::string parameter = kx::to_upper_ascii(*written);
+    if (std::find(parameters.begin(), parameters.end(), parameter) != parameters.end()) give_error(kx::error::kXlValue);
+    parameters.push_back(std::move(parameter));
+  }
+  return kx::ObjectRef(
+      std::make_shared<Lambda>(evaluator_, tree_, nodes_.back(), std::move(parameters), evaluator_.bound_names()));
+}
 
 Spreadsheet& Arguments::application() const { return evaluator_.application(); }
 
@@ -52,10 +71,12 @@ bool Arguments::for_each_of(NodeId id, ValueVisitor visit) const {
     });
     return whole;
   }
-  // A reference a function returns (INDIRECT, OFFSET, CHOOSE, IF) is read as one: its cells,
-  // texts among them, are not values given directly.
-  kx::Value value =
-      std::holds_alternative<Call>(node.data) ? evaluator_.argument(tree_, id) : evaluator_.array_value(tree_, id);
+  // A reference a function or a reference operator returns (INDIRECT, OFFSET, CHOOSE, IF,
+  // A1:INDEX(...)) is read as one: its cells, texts among them, are not values given directly.
+  const bool computed_reference = std::holds_alternative<Call>(node.data) ||
+                                  std::holds_alternative<Span>(node.data) ||
+                                  std::holds_alternative<Intersection>(node.data);
+  kx::Value value = computed_reference ? evaluator_.argument(tree_, id) : evaluator_.array_value(tree_, id);
   if (value.is_range()) {
     const kx::Range& range = *value.range();
     if (range.count() > kMaxFormulaArrayCells) {

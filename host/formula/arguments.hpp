@@ -54,6 +54,9 @@ class Arguments {
   // Binds a name for the arguments evaluated after it, until unbound (LET).
   void bind(std::string_view name, kx::Value value) const;
   void unbind(std::size_t count) const;
+  // The arguments as LAMBDA takes them: names of the parameters, then the body, which stays
+  // unevaluated until the lambda is applied. #VALUE! for a parameter that is no name or repeats one.
+  kx::Value lambda() const;
 
   // The application, and the cell whose formula is evaluated (none for a formula typed
   // outside any cell).

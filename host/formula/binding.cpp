@@ -70,13 +70,17 @@ void bind_call(Call& call, const std::string& name, const FunctionTable& functio
   call.function = function;
 }
 
-// The names LET binds anywhere in the formula: those are no unknown names.
+// The names LET and LAMBDA bind anywhere in the formula: those are no unknown names.
 std::set<std::string> names_bound_by_let(const SyntaxTree& tree) {
   std::set<std::string> names;
   for (const Node& node : tree.nodes) {
     const auto* call = std::get_if<Call>(&node.data);
-    if (call == nullptr || !kx::equals_ignore_case(without_prefixes(tree.names[call->name]), "LET")) continue;
-    for (std::uint32_t i = 0; i + 1 < call->arguments.count; i += 2) {
+    if (call == nullptr) continue;
+    const std::string_view function = without_prefixes(tree.names[call->name]);
+    const bool let = kx::equals_ignore_case(function, "LET");
+    if (!let && !kx::equals_ignore_case(function, "LAMBDA")) continue;
+    // LET binds every other argument before the last, LAMBDA every one before it.
+    for (std::uint32_t i = 0; i + 1 < call->arguments.count; i += let ? 2 : 1) {
       const Node& argument = tree[tree.arguments[call->arguments.first + i]];
       if (const auto* name = std::get_if<NameNode>(&argument.data))
         names.insert(kx::to_upper_ascii(tree.names[name->name]));

@@ -210,6 +210,7 @@ kx::Value Evaluator::value(const SyntaxTree& tree, NodeId id) {
                         [&](const Omitted&) { return kx::Value::missing(); },
                         [&](const NameNode& node) { return range_value(name_value(tree, node)); },
                         [&](const Intersection& node) { return range_value(intersection(tree, node)); },
+                        [&](const Span& node) { return range_value(span(tree, node)); },
                         [&](const Union&) { return kx::Value(kx::ErrorValue{kx::error::kXlValue}); },
                     },
                     tree[id].data);
@@ -245,11 +246,16 @@ kx::Value Evaluator::argument(const SyntaxTree& tree, NodeId id) {
   if (const auto* called = std::get_if<Call>(&node.data)) return call(tree, *called);
   if (const auto* name = std::get_if<NameNode>(&node.data)) return name_value(tree, *name);
   if (const auto* both = std::get_if<Intersection>(&node.data)) return intersection(tree, *both);
+  if (const auto* between = std::get_if<Span>(&node.data)) return span(tree, *between);
   return value(tree, id);
 }
 
 kx::Value Evaluator::intersection(const SyntaxTree& tree, const Intersection& node) {
   return intersect(argument(tree, node.left), argument(tree, node.right));
+}
+
+kx::Value Evaluator::span(const SyntaxTree& tree, const Span& node) {
+  return host::span(argument(tree, node.left), argument(tree, node.right));
 }
 
 kx::Value Evaluator::sheet_argument(const SyntaxTree& tree, NodeId id, const Function& function) {

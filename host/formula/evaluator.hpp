@@ -55,6 +55,8 @@ class Evaluator {
   // Names bound by LET while its body is evaluated; the latest binding of a name wins.
   void bind_name(std::string_view name, kx::Value value);
   void unbind_names(std::size_t count);
+  // The names bound now, outermost first: what a LAMBDA written here sees when applied later.
+  const std::vector<std::pair<std::string, kx::Value>>& bound_names() const { return names_; }
 
   // A node as an argument of a worksheet function or a component: a reference stays a range.
   kx::Value argument(const SyntaxTree& tree, NodeId id);
@@ -67,6 +69,7 @@ class Evaluator {
   kx::Value name_value(const SyntaxTree& tree, const NameNode& node);
   kx::Value chain(const SyntaxTree& tree, const Chain& chain);
   kx::Value intersection(const SyntaxTree& tree, const Intersection& node);
+  kx::Value span(const SyntaxTree& tree, const Span& node);
   // An argument of a worksheet function: a union of references reaches those that read one.
   kx::Value sheet_argument(const SyntaxTree& tree, NodeId id, const Function& function);
   // INDEX(reference, row, column, area): the area-th reference of a union takes the first place.

@@ -17,6 +17,37 @@
 namespace host {
 namespace {
 
+// Widens the area already read on the reference's sheet to cover it too, or adds it.
+void cover(std::vector<SheetArea>& areas, const Sheet* sheet, const Reference& reference) {
+  for (SheetArea& area : areas) {
+    if (area.sheet != sheet) continue;
+    area.area.top = std::min(area.area.top, reference.top);
+    area.area.left = std::min(area.area.left, reference.left);
+    area.area.bottom = std::max(area.area.bottom, reference.bottom);
+    area.area.right = std::max(area.area.right, reference.right);
+    return;
+  }
+  areas.push_back({sheet, reference});
+}
+
+// What a range operator may cover: A1:INDEX(A1:C9,2,3) reads the cells between the references
+// its operands hold, on each sheet, and those of the defined names among them.
+void span_reads(const SyntaxTree& tree, NodeId id, const Span& span, std::vector<SheetArea>& reads) {
+  std::vector<SheetArea> covered;
+  for (NodeId at = span.first; at < id; ++at) {
+    const Node& node = tree[at];
+    if (const auto* reference = std::get_if<ReferenceNode>(&node.data); reference && reference->sheet) {
+      cover(covered, reference->sheet, tree.references[reference->written]);
+    } else if (const auto* name = std::get_if<NameNode>(&node.data); name && name->definition) {
+      for (const Node& defined : name->definition->nodes) {
+        if (const auto* reference = std::get_if<ReferenceNode>(&defined.data); reference && reference->sheet)
+          cover(covered, reference->sheet, name->definition->references[reference->written]);
+      }
+    }
+  }
+  reads.insert(reads.end(), covered.begin(), covered.end());
+}
+
 // The areas a formula reads, those of the defined names it uses included.
 std::vector<SheetArea> references_of(const SyntaxTree& formula) {
   std::vector<SheetArea> reads;
@@ -25,11 +56,14 @@ std::vector<SheetArea> references_of(const SyntaxTree& formula) {
   while (!pending.empty()) {
     const SyntaxTree& tree = *pending.back();
     pending.pop_back();
-    for (const Node& node : tree.nodes) {
+    for (NodeId id = 0; id < tree.nodes.size(); ++id) {
+      const Node& node = tree[id];
       if (const auto* reference = std::get_if<ReferenceNode>(&node.data); reference && reference->sheet) {
         reads.push_back({reference->sheet, tree.references[reference->written]});
       } else if (const auto* name = std::get_if<NameNode>(&node.data); name && name->definition) {
         if (seen.insert(name->definition).second) pending.push_back(name->definition);
+      } else if (const auto* between = std::get_if<Span>(&node.data)) {
+        span_reads(tree, id, *between, reads);
       }
     }
   }

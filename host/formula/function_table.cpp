@@ -23,7 +23,8 @@ std::string_view without_prefixes(std::string_view name) {
 }
 
 FunctionTable::FunctionTable(std::vector<kx::ObjectRef> providers) : providers_(std::move(providers)) {
-  for (const std::span<const Builtin> table : {builtins(), worksheet::engine_builtins()}) {
+  for (const std::span<const Builtin> table :
+       {builtins(), worksheet::engine_builtins(), worksheet::lambda_builtins()}) {
     for (const Builtin& builtin : table) {
       Function function;
       function.kind = Function::Kind::Builtin;

@@ -135,6 +135,7 @@ class Lexer {
       case '(': return make(TokenKind::LeftParen, begin, begin + 1);
       case ')': return make(TokenKind::RightParen, begin, begin + 1);
       case ',': return make(TokenKind::Comma, begin, begin + 1);
+      case ':': return make(TokenKind::Colon, begin, begin + 1);
       case ';':
       case '|': return make(TokenKind::RowSeparator, begin, begin + 1);
       case '{': return make(TokenKind::LeftBrace, begin, begin + 1);
@@ -330,7 +331,9 @@ class Lexer {
         ++after;
         const auto column = column_at(after);
         const auto row = column ? row_at(after) : std::nullopt;
-        if (column && row) {
+        // A1:LOG10(...) ends the reference at A1: the corner after ':' is a function's name.
+        const bool called = is_word_char(peek(after)) || peek(after) == '(' || peek(after) == '!';
+        if (column && row && !called) {
           reference.top = std::min(reference.top, *row);
           reference.bottom = std::max(reference.bottom, *row);
           reference.left = std::min(reference.left, *column);

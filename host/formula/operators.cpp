@@ -8,6 +8,7 @@
 #include "common/conversions.hpp"
 #include "host/formula/coercion.hpp"
 #include "host/formula/limits.hpp"
+#include "host/worksheet/serial_dates.hpp"
 
 namespace host {
 namespace {
@@ -26,6 +27,11 @@ std::optional<kx::ErrorValue> read_number(const kx::Value& value, double& number
     case kx::Value::Kind::Text:
       if (const auto parsed = kx::parse_number(value.text())) {
         number = *parsed;
+        return std::nullopt;
+      }
+      // A date or time written as text is its serial: "2024-01-10"+1, "6:00"*4.
+      if (const auto serial = worksheet::parse_date(value.text())) {
+        number = *serial;
         return std::nullopt;
       }
       return kValueError;

@@ -1,7 +1,8 @@
 // A recursive-descent parser with the spreadsheet's precedence, lowest first:
 // comparisons, &, + -, * /, ^, then negation and percent, then the intersection of
-// references. ^ is left-associative and negation binds tighter than ^, as spreadsheets
-// have it: -2^2 is 4. A comma inside parentheses of their own joins references into a union.
+// references, then the range operator. ^ is left-associative and negation binds tighter
+// than ^, as spreadsheets have it: -2^2 is 4. A comma inside parentheses of their own joins
+// references into a union.
 #include "host/formula/parser.hpp"
 
 #include <string>
@@ -144,12 +145,32 @@ class Parser {
 
   NodeId intersection() {
     const std::size_t offset = peek().offset;
-    NodeId operand = primary();
+    NodeId operand = span();
     for (int operators = 1; accept(TokenKind::Intersect); ++operators) {
       if (depth_ + operators > kMaxNestingDepth) {
         fail("the formula is nested more than " + std::to_string(kMaxNestingDepth) + " levels deep");
       }
-      operand = add(Node{Intersection{operand, primary()}, offset});
+      operand = add(Node{Intersection{operand, span()}, offset});
+    }
+    return operand;
+  }
+
+  // The range operator binds tighter than the intersection: A1:INDEX(B:B,3) C2:D9.
+  NodeId span() {
+    const std::size_t offset = peek().offset;
+    const auto first = static_cast<NodeId>(tree_.nodes.size());
+    NodeId operand = primary();
+    for (int operators = 1; peek().kind == TokenKind::Colon; ++operators) {
+      if (depth_ + operators > kMaxNestingDepth) {
+        fail("the formula is nested more than " + std::to_string(kMaxNestingDepth) + " levels deep");
+      }
+      const std::size_t colon = take().offset;
+      const TokenKind next = peek().kind;
+      if (next != TokenKind::Reference && next != TokenKind::Name && next != TokenKind::Function &&
+          next != TokenKind::LeftParen) {
+        throw ParseError(text_, colon, "expected a reference on both sides of ':'");
+      }
+      operand = add(Node{Span{operand, primary(), first}, offset});
     }
     return operand;
   }

@@ -38,6 +38,19 @@ kx::Value intersect(const kx::Value& left, const kx::Value& right) {
   return kx::Value(a->sheet()->area(top, left_column, bottom, right_column));
 }
 
+kx::Value span(const kx::Value& left, const kx::Value& right) {
+  if (left.is_error()) return left;
+  if (right.is_error()) return right;
+  const CellRange* a = cells_of(left);
+  const CellRange* b = cells_of(right);
+  if (a == nullptr || b == nullptr || a->sheet() != b->sheet()) return kx::ErrorValue{kx::error::kXlValue};
+  const std::int32_t top = std::min(a->row(), b->row());
+  const std::int32_t left_column = std::min(a->column(), b->column());
+  const std::int32_t bottom = std::max(a->row() + a->row_count(), b->row() + b->row_count()) - 1;
+  const std::int32_t right_column = std::max(a->column() + a->column_count(), b->column() + b->column_count()) - 1;
+  return kx::Value(a->sheet()->area(top, left_column, bottom, right_column));
+}
+
 bool accepts_union(std::string_view function) {
   const std::string_view name = without_prefixes(function);
   return std::any_of(kUnionReaders.begin(), kUnionReaders.end(),

@@ -122,6 +122,14 @@ struct Intersection {
   NodeId right;
 };
 
+// A1:INDEX(B1:B9,3): the smallest range that covers both references, where one of them is
+// computed. The operands' nodes are those from `first` on, up to this node.
+struct Span {
+  NodeId left;
+  NodeId right;
+  NodeId first;
+};
+
 // (A1:A3,C1:C3): several references taken together, which only some functions read.
 struct Union {
   Run parts;  // in the tree's arguments
@@ -144,7 +152,7 @@ struct NameNode {
 };
 
 struct Node {
-  std::variant<Constant, Omitted, ReferenceNode, Unary, Chain, Call, NameNode, Intersection, Union> data;
+  std::variant<Constant, Omitted, ReferenceNode, Unary, Chain, Call, NameNode, Intersection, Union, Span> data;
   std::size_t offset = 0;  // where the node starts in the formula text
 };
 

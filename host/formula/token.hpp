@@ -37,6 +37,7 @@ enum class TokenKind : std::uint8_t {
   LeftBrace,
   RightBrace,
   Intersect,  // blanks between two references
+  Colon,      // the range operator between two references that are not read as one
   End,
 };
 

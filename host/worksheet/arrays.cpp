@@ -5,6 +5,7 @@
 // singularity test below handles itself.
 #define BOOST_UBLAS_NDEBUG 1
 
+#include <algorithm>
 #include <boost/numeric/ublas/lu.hpp>
 #include <boost/numeric/ublas/matrix.hpp>
 #include <boost/numeric/ublas/matrix_proxy.hpp>
@@ -80,21 +81,26 @@ std::size_t position_arg(const kx::Value& value) {
 }  // namespace
 
 kx::Value index_of(Arguments args) {
-  const Grid grid(args[0]);
   std::size_t row = position_arg(args[1]);
   std::size_t column = position_arg(args[2]);
-  // A single row is indexed by one number, as a single column is.
-  if (grid.rows() == 1 && grid.columns() > 1 && is_omitted(args[2])) std::swap(row, column);
-  // A whole column or row reaches past its used cells, which are blank there.
-  const CellRange* range = cell_range_of(args[0]);
-  const std::size_t rows_in = range != nullptr ? static_cast<std::size_t>(range->logical_rows()) : grid.rows();
-  const std::size_t columns_in = range != nullptr ? static_cast<std::size_t>(range->logical_columns()) : grid.columns();
-  if (row > rows_in || column > columns_in) raise_error(kx::error::kXlRef, "the position lies outside the array");
-  if (row > grid.rows() || column > grid.columns()) {
-    const bool one_cell = (row != 0 || rows_in == 1) && (column != 0 || columns_in == 1);
-    if (one_cell) return kx::Value();
-    raise_error(kx::error::kXlRef, "the position lies past the used cells");
+  // A cell, row or column of a range is a reference itself (A1:INDEX(A:A,9) covers A1 to A9),
+  // found without reading the range's cells. A whole column or row reaches past its used cells.
+  if (const CellRange* range = cell_range_of(args[0])) {
+    const auto rows_in = static_cast<std::size_t>(range->logical_rows());
+    const auto columns_in = static_cast<std::size_t>(range->logical_columns());
+    // A single row is indexed by one number, as a single column is.
+    if (rows_in == 1 && columns_in > 1 && is_omitted(args[2])) std::swap(row, column);
+    if (row > rows_in || column > columns_in) raise_error(kx::error::kXlRef, "the position lies outside the range");
+    const auto top = range->row() + static_cast<std::int32_t>(row == 0 ? 0 : row - 1);
+    const auto left = range->column() + static_cast<std::int32_t>(column == 0 ? 0 : column - 1);
+    const std::int32_t bottom = row == 0 ? range->row() + range->row_count() - 1 : top;
+    const std::int32_t right = column == 0 ? range->column() + range->column_count() - 1 : left;
+    return range->sheet()->area(top, left, std::max(top, bottom), std::max(left, right));
   }
+  const Grid grid(args[0]);
+  if (grid.rows() == 1 && grid.columns() > 1 && is_omitted(args[2])) std::swap(row, column);
+  if (row > grid.rows() || column > grid.columns())
+    raise_error(kx::error::kXlRef, "the position lies outside the array");
   const std::size_t first_row = row == 0 ? 0 : row - 1;
   const std::size_t first_column = column == 0 ? 0 : column - 1;
   const std::size_t rows = row == 0 ? grid.rows() : 1;

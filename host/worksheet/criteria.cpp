@@ -10,6 +10,7 @@
 #include "common/conversions.hpp"
 #include "common/letter_case.hpp"
 #include "common/text_compare.hpp"
+#include "common/text_order.hpp"
 #include "host/worksheet/arguments.hpp"
 #include "host/worksheet/serial_dates.hpp"
 
@@ -140,7 +141,8 @@ bool Criterion::matches(const kx::Value& cell) const {
     if (comparison_ == Comparison::kEqual) return same;
     return comparison_ == Comparison::kNotEqual && !same;
   }
-  if (cell.is_error()) return false;
+  // An error value equals nothing but itself: "<>x" and "<>" count it.
+  if (cell.is_error()) return comparison_ == Comparison::kNotEqual;
   switch (comparison_) {
     case Comparison::kEqual: return equals(cell);
     case Comparison::kNotEqual: return !equals(cell);
@@ -172,9 +174,8 @@ bool Criterion::compares(const kx::Value& cell) const {
     order = static_cast<int>(cell.boolean()) - static_cast<int>(*flag);
   } else {
     if (!cell.is_text()) return false;
-    const std::string left = kx::to_lower_ascii(cell.text());
-    const std::string right = kx::to_lower_ascii(std::get<std::string>(operand_));
-    order = (left > right) - (left < right);
+    const std::weak_ordering texts = kx::compare_texts(cell.text(), std::get<std::string>(operand_));
+    order = (texts > 0) - (texts < 0);
   }
   switch (comparison_) {
     case Comparison::kLess: return order < 0;

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/conversions.hpp"
 #include "common/text_compare.hpp"
 #include "host/worksheet/arguments.hpp"
 #include "host/worksheet/serial_dates.hpp"
@@ -102,9 +103,74 @@ std::optional<int> whole_number(const std::string& text) {
   return value;
 }
 
+// A time of day, H:MM, H:MM:SS or H:MM:SS.fff, with AM or PM after a blank for hours 1 to
+// 12: its fraction of a day. Hours beyond 23 carry into further days, as typed into a cell.
+std::optional<double> parse_time(std::string_view text) {
+  bool afternoon = false;
+  bool twelve_hours = false;
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  if (text.size() > 2) {
+    const std::string suffix = kx::to_lower_ascii(text.substr(text.size() - 2));
+    if (suffix == "am" || suffix == "pm") {
+      twelve_hours = true;
+      afternoon = suffix == "pm";
+      text.remove_suffix(2);
+      while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    }
+  }
+  std::vector<std::string> fields;
+  std::size_t start = 0;
+  for (std::size_t colon = text.find(':'); start <= text.size(); colon = text.find(':', start)) {
+    fields.emplace_back(text.substr(start, colon == std::string_view::npos ? std::string_view::npos : colon - start));
+    if (colon == std::string_view::npos) break;
+    start = colon + 1;
+  }
+  if (fields.size() < 2 || fields.size() > 3) return std::nullopt;
+  const auto hours = whole_number(fields[0]);
+  const auto minutes = whole_number(fields[1]);
+  double seconds = 0.0;
+  if (fields.size() == 3) {
+    const std::string& written = fields[2];
+    const std::size_t point = written.find('.');
+    const auto whole = whole_number(written.substr(0, point));
+    if (!whole || written.size() > 12) return std::nullopt;
+    seconds = *whole;
+    if (point != std::string::npos) {
+      const auto fraction = kx::parse_number("0" + written.substr(point));
+      if (!fraction || written.find_first_not_of("0123456789", point + 1) != std::string::npos) return std::nullopt;
+      seconds += *fraction;
+    }
+  }
+  if (!hours || !minutes || *minutes > 59 || seconds >= 60.0) return std::nullopt;
+  int hour = *hours;
+  if (twelve_hours) {
+    if (hour < 1 || hour > 12) return std::nullopt;
+    hour = hour % 12 + (afternoon ? 12 : 0);
+  }
+  return (hour * 3600.0 + *minutes * 60.0 + seconds) / 86400.0;
+}
+
+std::optional<double> parse_calendar_date(std::string_view text);
+
 }  // namespace
 
 std::optional<double> parse_date(std::string_view text) {
+  const std::size_t colon = text.find(':');
+  if (colon == std::string_view::npos) return parse_calendar_date(text);
+  // The time begins after the last blank before its first colon; a date may come before it.
+  const std::size_t blank = text.rfind(' ', colon);
+  const auto time = parse_time(blank == std::string_view::npos ? text : text.substr(blank + 1));
+  if (!time) return std::nullopt;
+  const std::string_view before = blank == std::string_view::npos ? std::string_view() : text.substr(0, blank);
+  if (before.find_first_not_of(' ') == std::string_view::npos) return *time;
+  const auto date = parse_calendar_date(before);
+  if (!date) return std::nullopt;
+  return *date + *time;
+}
+
+namespace {
+
+std::optional<double> parse_calendar_date(std::string_view text) {
   const std::vector<std::string> parts = split_date(text);
   if (parts.size() != 3) return std::nullopt;
   std::optional<int> year;
@@ -133,8 +199,6 @@ std::optional<double> parse_date(std::string_view text) {
   if (*year < 1900 || *year > 9999) return std::nullopt;
   return serial_of(*year, *month, *day);
 }
-
-namespace {
 
 // A date argument: a serial number, or a text that reads as a number or a date.
 double date_arg(const kx::Value& value) {
@@ -427,13 +491,16 @@ kx::Value year_fraction_of(Arguments args) {
 
 kx::Value days_between(Arguments args) { return day_arg(args[0]) - day_arg(args[1]); }
 
-kx::Value date_value(Arguments args) {
+// DATEVALUE(date_text) and TIMEVALUE(time_text): the date's serial without the time of day,
+// and the time of day without the date.
+template <bool Time>
+kx::Value date_or_time_value(Arguments args) {
   const kx::Value text = single_arg(args[0]);
   if (text.is_error()) raise_error(text.error().number, "the argument holds an error value");
-  if (!text.is_text()) raise_error(kx::error::kXlValue, "DATEVALUE needs a text");
+  if (!text.is_text()) raise_error(kx::error::kXlValue, Time ? "TIMEVALUE needs a text" : "DATEVALUE needs a text");
   const auto serial = parse_date(text.text());
-  if (!serial) raise_error(kx::error::kXlValue, "\"" + text.text() + "\" is no date");
-  return *serial;
+  if (!serial) raise_error(kx::error::kXlValue, "\"" + text.text() + (Time ? "\" is no time" : "\" is no date"));
+  return Time ? *serial - std::floor(*serial) : std::floor(*serial);
 }
 
 kx::Value time_of_day(Arguments args) {
@@ -484,7 +551,8 @@ constexpr SheetFunction kFunctions[] = {
     {"WEEKNUM", 1, 2, kSingleValues, week_number, "serial_number, [return_type]"},
     {"ISOWEEKNUM", 1, 1, kSingleValues, iso_week_number, "date"},
     {"DAYS", 2, 2, kSingleValues, days_between, "end_date, start_date"},
-    {"DATEVALUE", 1, 1, kSingleValues, date_value, "date_text"},
+    {"DATEVALUE", 1, 1, kSingleValues, date_or_time_value<false>, "date_text"},
+    {"TIMEVALUE", 1, 1, kSingleValues, date_or_time_value<true>, "time_text"},
     {"TIME", 3, 3, kSingleValues, time_of_day, "hour, minute, second"},
     {"HOUR", 1, 1, kSingleValues, hour_of, "serial_number"},
     {"MINUTE", 1, 1, kSingleValues, minute_of, "serial_number"},

@@ -59,11 +59,21 @@ kx::Value sequence(Arguments args) {
   return result;
 }
 
-// Sort order of cells: numbers, texts, booleans, then empty cells and errors last.
+// Order of cells: numbers, texts, booleans, errors (by their number), then blank cells.
 std::weak_ordering cell_order(const kx::Value& a, const kx::Value& b) {
-  const auto last = [](const kx::Value& v) { return v.is_error() || v.is_empty(); };
-  if (last(a) || last(b)) return static_cast<int>(last(a)) <=> static_cast<int>(last(b));
+  if (a.is_empty() || b.is_empty()) return static_cast<int>(a.is_empty()) <=> static_cast<int>(b.is_empty());
+  if (a.is_error() && b.is_error()) return a.error().number <=> b.error().number;
+  if (a.is_error() || b.is_error()) return static_cast<int>(a.is_error()) <=> static_cast<int>(b.is_error());
   return kx::compare_values(a, b);
+}
+
+// Order of cells in a sort, as the spreadsheet sorts: every error value is equal, a
+// descending sort reverses the order, and blank cells come last either way.
+std::weak_ordering sort_order(const kx::Value& a, const kx::Value& b, bool descending) {
+  if (a.is_empty() || b.is_empty()) return cell_order(a, b);
+  if (a.is_error() && b.is_error()) return std::weak_ordering::equivalent;
+  const std::weak_ordering order = cell_order(a, b);
+  return descending ? 0 <=> order : order;
 }
 
 kx::Value sort(Arguments args) {
@@ -80,12 +90,7 @@ kx::Value sort(Arguments args) {
   std::vector<std::size_t> chosen(lines.count());
   std::iota(chosen.begin(), chosen.end(), std::size_t{0});
   std::stable_sort(chosen.begin(), chosen.end(), [&](std::size_t a, std::size_t b) {
-    const kx::Value& x = lines.at(a, key);
-    const kx::Value& y = lines.at(b, key);
-    const bool x_last = x.is_error() || x.is_empty();
-    const bool y_last = y.is_error() || y.is_empty();
-    if (x_last || y_last) return !x_last && y_last;  // blanks and errors stay last either way
-    return order > 0 ? cell_order(x, y) < 0 : cell_order(x, y) > 0;
+    return sort_order(lines.at(a, key), lines.at(b, key), order < 0) < 0;
   });
   return gathered(lines, chosen);
 }
@@ -120,16 +125,8 @@ kx::Value sort_by(Arguments args) {
   std::iota(chosen.begin(), chosen.end(), std::size_t{0});
   std::stable_sort(chosen.begin(), chosen.end(), [&](std::size_t a, std::size_t b) {
     for (const Key& key : keys) {
-      const kx::Value& x = key.values.at(a);
-      const kx::Value& y = key.values.at(b);
-      const bool x_last = x.is_error() || x.is_empty();
-      const bool y_last = y.is_error() || y.is_empty();
-      if (x_last || y_last) {
-        if (x_last != y_last) return y_last;
-        continue;
-      }
-      const std::weak_ordering o = cell_order(x, y);
-      if (o != 0) return key.order > 0 ? o < 0 : o > 0;
+      const std::weak_ordering o = sort_order(key.values.at(a), key.values.at(b), key.order < 0);
+      if (o != 0) return o < 0;
     }
     return false;
   });

@@ -42,6 +42,8 @@ constexpr ParameterHelp kPrice = p("pr", "the price per 100 of face value");
 constexpr ParameterHelp kRedemption = p("redemption", "the value at maturity per 100 of face value");
 constexpr ParameterHelp kDiscount = p("discount", "the yearly discount rate, a fraction");
 constexpr ParameterHelp kIssue = p("issue", "the date the security was issued");
+constexpr ParameterHelp kFirstCoupon = p("first_coupon", "the date of the first coupon, after the settlement");
+constexpr ParameterHelp kLastInterest = p("last_interest", "the date of the last coupon before the settlement");
 constexpr ParameterHelp kBillMaturity = p("maturity", "the date the bill expires, at most a year after settlement");
 constexpr ParameterHelp kFunctionNum = p("function_num",
                                          "the function: 1 AVERAGE, 2 COUNT, 3 COUNTA, 4 MAX, 5 MIN, 6 PRODUCT, 7 "
@@ -224,7 +226,8 @@ std::vector<FunctionHelp> analysis_help() {
        "DAVERAGE({\"Tree\",\"Height\";\"Apple\",18;\"Pear\",12;\"Apple\",14},\"Height\",{\"Tree\";\"Apple\"})"},
       {"DCOUNT",
        "the number of numbers in a field over the records that meet the criteria",
-       {kDatabase, p("field", "the column: its name or number (the records themselves counted when omitted)"), kDbCriteria},
+       {kDatabase, p("field", "the column: its name or number (the records themselves counted when omitted)"),
+        kDbCriteria},
        "DCOUNT({\"Tree\",\"Height\";\"Apple\",18;\"Pear\",12;\"Apple\",14},\"Height\",{\"Height\";\">13\"})"},
       {"DCOUNTA",
        "the number of non-empty values in a field over the records that meet the criteria",
@@ -356,6 +359,22 @@ std::vector<FunctionHelp> analysis_help() {
        "the bond-equivalent yield of a Treasury bill",
        {kSettlement, kBillMaturity, kDiscount},
        "TBILLEQ(DATE(2025,3,31),DATE(2025,6,1),0.0914)"},
+      {"ODDFPRICE",
+       "the price per 100 of face value of a bond whose first period is shorter or longer than the others",
+       {kSettlement, kMaturity, kIssue, kFirstCoupon, kCouponRate, kYield, kRedemption, kFrequency, kBasis},
+       "ODDFPRICE(DATE(2008,11,11),DATE(2021,3,1),DATE(2008,10,15),DATE(2009,3,1),0.0785,0.0625,100,2,1)"},
+      {"ODDFYIELD",
+       "the yield of a bond whose first period is shorter or longer than the others",
+       {kSettlement, kMaturity, kIssue, kFirstCoupon, kCouponRate, kPrice, kRedemption, kFrequency, kBasis},
+       "ODDFYIELD(DATE(2008,11,11),DATE(2021,3,1),DATE(2008,10,15),DATE(2009,3,1),0.0575,84.5,100,2,0)"},
+      {"ODDLPRICE",
+       "the price per 100 of face value of a bond whose last period is shorter or longer than the others",
+       {kSettlement, kMaturity, kLastInterest, kCouponRate, kYield, kRedemption, kFrequency, kBasis},
+       "ODDLPRICE(DATE(2008,2,7),DATE(2008,6,15),DATE(2007,10,15),0.0375,0.0405,100,2,0)"},
+      {"ODDLYIELD",
+       "the yield of a bond whose last period is shorter or longer than the others",
+       {kSettlement, kMaturity, kLastInterest, kCouponRate, kPrice, kRedemption, kFrequency, kBasis},
+       "ODDLYIELD(DATE(2008,4,20),DATE(2008,6,15),DATE(2007,12,24),0.0375,99.875,100,2,0)"},
   };
 }
 

@@ -408,9 +408,11 @@ kx::Value offset(Arguments args) {
 }
 
 constexpr SheetFunction kFunctions[] = {
-    {"VLOOKUP", 3, 4, kArrays, vertical_lookup, "lookup_value, table_array, col_index_num, [range_lookup]"},
-    {"HLOOKUP", 3, 4, kArrays, horizontal_lookup, "lookup_value, table_array, row_index_num, [range_lookup]"},
-    {"MATCH", 2, 3, kArrays, match, "lookup_value, lookup_array, [match_type]"},
+    {"VLOOKUP", 3, 4, kArrays, vertical_lookup, "lookup_value, table_array, col_index_num, [range_lookup]", false,
+     true},
+    {"HLOOKUP", 3, 4, kArrays, horizontal_lookup, "lookup_value, table_array, row_index_num, [range_lookup]", false,
+     true},
+    {"MATCH", 2, 3, kArrays, match, "lookup_value, lookup_array, [match_type]", false, true},
     {"XLOOKUP", 3, 6, kArrays, extended_lookup,
      "lookup_value, lookup_array, return_array, [if_not_found], [match_mode], [search_mode]"},
     {"LOOKUP", 2, 3, kArrays, vector_lookup, "lookup_value, lookup_vector, [result_vector]"},

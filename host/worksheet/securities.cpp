@@ -1,6 +1,7 @@
 // Securities: the coupon schedule of a bond (COUPPCD, COUPNCD, COUPNUM and the day counts of
-// its period), the price, yield and duration of a coupon bond, interest accrued, securities
-// paying at maturity or sold at a discount, and Treasury bills. Day counts follow the basis:
+// its period), the price, yield and duration of a coupon bond, with an odd first or last
+// period too, interest accrued, securities paying at maturity or sold at a discount, and
+// Treasury bills. Day counts follow the basis:
 // 0 US 30/360, 1 actual/actual, 2 actual/360, 3 actual/365, 4 European 30/360.
 #include <algorithm>
 #include <cmath>
@@ -194,25 +195,30 @@ kx::Value price(Arguments args) {
   return bond.price(yield);
 }
 
-// YIELD(settlement, maturity, rate, pr, redemption, frequency, [basis]): the yield at which
-// the price is pr. The price falls as the yield grows: bracketed, then bisected to the last bit.
-kx::Value yield(Arguments args) {
-  const Bond bond = bond_args(args, 2, 4, 5);
-  const double target = number_arg(args[3]);
+// The yield at which a bond paying `frequency` coupons a year is priced `target`. The price
+// falls as the yield grows: bracketed, then bisected to the last bit.
+template <class Priced>
+double yield_at_price(const Priced& price, double target, double frequency) {
   check_domain(target > 0.0, "the price must be positive");
-  const double f = bond.schedule.frequency;
-  double low = -f * (1.0 - 1e-9);
+  double low = -frequency * (1.0 - 1e-9);
   double high = 1.0;
-  while (bond.price(high) > target) {
+  while (price(high) > target) {
     high *= 2.0;
     check_domain(high < 1e10, "no yield gives this price");
   }
-  if (bond.price(low) < target) raise_error(kx::error::kXlNum, "no yield gives this price");
+  if (price(low) < target) raise_error(kx::error::kXlNum, "no yield gives this price");
   for (int i = 0; i < 200 && high - low > 1e-16 * std::max(1.0, std::fabs(high)); ++i) {
     const double middle = (low + high) / 2.0;
-    (bond.price(middle) > target ? low : high) = middle;
+    (price(middle) > target ? low : high) = middle;
   }
   return (low + high) / 2.0;
+}
+
+// YIELD(settlement, maturity, rate, pr, redemption, frequency, [basis]): the yield at which
+// the price is pr.
+kx::Value yield(Arguments args) {
+  const Bond bond = bond_args(args, 2, 4, 5);
+  return yield_at_price([&](double y) { return bond.price(y); }, number_arg(args[3]), bond.schedule.frequency);
 }
 
 // DURATION and MDURATION(settlement, maturity, coupon, yld, frequency, [basis]).
@@ -391,6 +397,142 @@ kx::Value bill_equivalent(Arguments args) {
   return (-years + std::sqrt(years * years - (2.0 * years - 1.0) * (1.0 - 100.0 / price))) / (years - 0.5);
 }
 
+// The quasi-coupon periods of an odd first or last period, as shares of a regular period:
+// the days of the odd stretch, those of it up to settlement, and those after settlement.
+struct OddShares {
+  double coupon = 0.0;     // sum of DC/NL
+  double accrued = 0.0;    // sum of A/NL
+  double remaining = 0.0;  // sum of DSC/NL
+};
+
+// Adds the quasi-coupon period [start, end] to the shares of the odd stretch [from, to].
+void add_quasi_period(OddShares& shares, double start, double end, double from, double to, double settlement, int basis,
+                      int frequency) {
+  const double length = basis == 1 ? end - start : (basis == 3 ? 365.0 : 360.0) / frequency;
+  const double first = std::max(start, from);
+  const double last = std::min(end, to);
+  if (last > first) shares.coupon += days_between(first, last, basis) / length;
+  if (std::min(last, settlement) > first)
+    shares.accrued += days_between(first, std::min(last, settlement), basis) / length;
+  if (last > std::max(first, settlement))
+    shares.remaining += days_between(std::max(first, settlement), last, basis) / length;
+}
+
+// A bond whose first period is odd (ODDFPRICE, ODDFYIELD): issued at `issue`, first coupon at
+// `first`, regular coupons after it to maturity.
+struct OddFirstBond {
+  double settlement;
+  double maturity;
+  double issue;
+  double first;
+  double rate;
+  double redemption;
+  int frequency;
+  int basis;
+
+  double price(double yield) const {
+    const double f = frequency;
+    const double coupon = 100.0 * rate / f;
+    const double growth = 1.0 + yield / f;
+    check_domain(growth > 0.0, "the yield must be above -frequency");
+    // The quasi-coupon periods back from the first coupon until one holds the issue; the one
+    // holding settlement gives the periods from settlement to the first coupon.
+    const Date anchor = date_of(first);
+    const int step = 12 / frequency;
+    OddShares shares;
+    double to_first = 0.0;
+    for (int i = 1;; ++i) {
+      const double end = coupon_date(anchor, (i - 1) * step);
+      const double start = coupon_date(anchor, i * step);
+      add_quasi_period(shares, start, end, issue, first, settlement, basis, frequency);
+      if (start <= settlement && settlement < end) {
+        const double length = basis == 1 ? end - start : (basis == 3 ? 365.0 : 360.0) / frequency;
+        to_first = (i - 1) + days_between(settlement, end, basis) / length;
+      }
+      if (start <= issue) break;
+    }
+    const int regular = first < maturity ? coupons_of({first, maturity}, frequency).count : 0;
+    double value =
+        redemption / std::pow(growth, regular + to_first) + coupon * shares.coupon / std::pow(growth, to_first);
+    for (int k = 1; k <= regular; ++k) value += coupon / std::pow(growth, k + to_first);
+    return value - coupon * shares.accrued;
+  }
+};
+
+// ODDFPRICE and ODDFYIELD(settlement, maturity, issue, first_coupon, rate, yld or pr,
+// redemption, frequency, [basis]).
+OddFirstBond odd_first_args(Arguments args) {
+  const OddFirstBond bond{day_arg(args[0]),    day_arg(args[1]),    day_arg(args[2]),       day_arg(args[3]),
+                          number_arg(args[4]), number_arg(args[6]), frequency_arg(args[7]), basis_arg(args[8])};
+  check_domain(bond.issue < bond.settlement && bond.settlement < bond.first && bond.first < bond.maturity,
+               "the dates must follow in the order issue, settlement, first coupon, maturity");
+  check_domain(bond.rate >= 0.0, "the rate must not be negative");
+  check_domain(bond.redemption > 0.0, "the redemption must be positive");
+  return bond;
+}
+
+kx::Value odd_first_price(Arguments args) {
+  const OddFirstBond bond = odd_first_args(args);
+  const double yield = number_arg(args[5]);
+  check_domain(yield >= 0.0, "the yield must not be negative");
+  return bond.price(yield);
+}
+
+kx::Value odd_first_yield(Arguments args) {
+  const OddFirstBond bond = odd_first_args(args);
+  return yield_at_price([&](double y) { return bond.price(y); }, number_arg(args[5]), bond.frequency);
+}
+
+// A bond whose last period is odd (ODDLPRICE, ODDLYIELD): its last coupon before maturity at
+// `last`. Its price is the redemption and the odd coupon, discounted by simple interest.
+struct OddLastBond {
+  double coupon_value;     // redemption and the odd period's coupon, paid at maturity
+  double accrued;          // the coupon accrued at settlement
+  double remaining_share;  // periods from settlement to maturity
+};
+
+// ODDLPRICE and ODDLYIELD(settlement, maturity, last_interest, rate, yld or pr, redemption,
+// frequency, [basis]).
+OddLastBond odd_last_args(Arguments args) {
+  const double settlement = day_arg(args[0]);
+  const double maturity = day_arg(args[1]);
+  const double last = day_arg(args[2]);
+  const double rate = number_arg(args[3]);
+  const double redemption = number_arg(args[5]);
+  const int frequency = frequency_arg(args[6]);
+  const int basis = basis_arg(args[7]);
+  check_domain(last < settlement && settlement < maturity,
+               "the dates must follow in the order last interest, settlement, maturity");
+  check_domain(rate >= 0.0, "the rate must not be negative");
+  check_domain(redemption > 0.0, "the redemption must be positive");
+  const Date anchor = date_of(last);
+  const int step = 12 / frequency;
+  OddShares shares;
+  for (int i = 1;; ++i) {
+    const double start = coupon_date(anchor, -(i - 1) * step);
+    const double end = coupon_date(anchor, -i * step);
+    add_quasi_period(shares, start, end, last, maturity, settlement, basis, frequency);
+    if (end >= maturity) break;
+  }
+  const double coupon = 100.0 * rate / frequency;
+  return {redemption + coupon * shares.coupon, coupon * shares.accrued, shares.remaining / frequency};
+}
+
+kx::Value odd_last_price(Arguments args) {
+  const OddLastBond bond = odd_last_args(args);
+  const double yield = number_arg(args[4]);
+  check_domain(yield >= 0.0, "the yield must not be negative");
+  return bond.coupon_value / (1.0 + bond.remaining_share * yield) - bond.accrued;
+}
+
+kx::Value odd_last_yield(Arguments args) {
+  const OddLastBond bond = odd_last_args(args);
+  const double price = number_arg(args[4]);
+  check_domain(price > 0.0, "the price must be positive");
+  const double paid = price + bond.accrued;
+  return (bond.coupon_value - paid) / paid / bond.remaining_share;
+}
+
 constexpr SheetFunction kFunctions[] = {
     {"COUPPCD", 3, 4, kSingleValues, previous_coupon, "settlement, maturity, frequency, [basis]"},
     {"COUPNCD", 3, 4, kSingleValues, next_coupon, "settlement, maturity, frequency, [basis]"},
@@ -415,6 +557,14 @@ constexpr SheetFunction kFunctions[] = {
     {"TBILLPRICE", 3, 3, kSingleValues, bill_price, "settlement, maturity, discount"},
     {"TBILLYIELD", 3, 3, kSingleValues, bill_yield, "settlement, maturity, pr"},
     {"TBILLEQ", 3, 3, kSingleValues, bill_equivalent, "settlement, maturity, discount"},
+    {"ODDFPRICE", 8, 9, kSingleValues, odd_first_price,
+     "settlement, maturity, issue, first_coupon, rate, yld, redemption, frequency, [basis]"},
+    {"ODDFYIELD", 8, 9, kSingleValues, odd_first_yield,
+     "settlement, maturity, issue, first_coupon, rate, pr, redemption, frequency, [basis]"},
+    {"ODDLPRICE", 7, 8, kSingleValues, odd_last_price,
+     "settlement, maturity, last_interest, rate, yld, redemption, frequency, [basis]"},
+    {"ODDLYIELD", 7, 8, kSingleValues, odd_last_yield,
+     "settlement, maturity, last_interest, rate, pr, redemption, frequency, [basis]"},
 };
 
 }  // namespace

@@ -30,7 +30,8 @@ int days_in_month(int year, int month);
 double year_fraction(double start, double end, double basis);
 
 // The serial of a date written as 2024-01-31, 1/31/2024 (month first), 31-Jan-2024 or
-// Jan 31, 2024; nullopt for any other text.
+// Jan 31, 2024, of a time of day such as 16:48, 4:48:18 PM or 9:05:30.5 (its fraction of a
+// day), or of a date and a time after a blank; nullopt for any other text.
 std::optional<double> parse_date(std::string_view text);
 
 // 1 Sunday ... 7 Saturday; serial 1 (1900-01-01) was a Sunday by the serials' count.

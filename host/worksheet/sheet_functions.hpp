@@ -34,6 +34,9 @@ struct SheetFunction {
   std::string_view parameters;
   // Computed again at every recalculation (RAND, TODAY, OFFSET, INDIRECT).
   bool is_volatile = false;
+  // An empty place reads as 0 (FALSE), not as the default of an argument left off:
+  // VLOOKUP(x,t,2,) matches exactly where VLOOKUP(x,t,2) does not.
+  bool empty_place_is_zero = false;
 };
 
 using Family = std::span<const SheetFunction>;
@@ -76,6 +79,8 @@ namespace host::worksheet {
 // ROW, COLUMN, INDIRECT, SHEET and SHEETS read the formula's own cell and workbook, LET binds names: they run
 // as builtins of the formula engine.
 std::span<const Builtin> engine_builtins();
+// LAMBDA and the functions that apply one evaluate parts of their formula: builtins too.
+std::span<const Builtin> lambda_builtins();
 
 // Every family, in the order above.
 std::vector<Family> sheet_function_families();

@@ -46,6 +46,7 @@ struct Signature {
   int most;
   Takes takes;
   kx::Value (*compute)(Arguments);
+  bool empty_place_is_zero = false;
 };
 
 using enum Takes;
@@ -207,9 +208,12 @@ kx::Value compute_signature(const Signature& row, std::span<const kx::Value> arg
   // as a component's calls mostly do, is read where it is.
   boost::container::small_vector<kx::Value, kMostFixed> padded;
   Arguments given = arguments;
-  if (row.most != kUnlimited && count < row.most) {
+  const auto empty_place = [](const kx::Value& v) { return v.is_missing(); };
+  const bool zero_places = row.empty_place_is_zero && std::any_of(arguments.begin(), arguments.end(), empty_place);
+  if (zero_places || (row.most != kUnlimited && count < row.most)) {
     padded.assign(arguments.begin(), arguments.end());
-    padded.resize(static_cast<std::size_t>(row.most), kx::Value::missing());
+    if (zero_places) std::replace_if(padded.begin(), padded.end(), empty_place, kx::Value(0.0));
+    if (row.most != kUnlimited) padded.resize(static_cast<std::size_t>(row.most), kx::Value::missing());
     given = Arguments(padded.data(), padded.size());
   }
   try {
@@ -238,8 +242,9 @@ std::string_view worksheet_fn_parameters(kx::WorksheetFn fn) {
 }
 
 kx::Value compute_sheet_function(const worksheet::SheetFunction& function, std::span<const kx::Value> arguments) {
-  return compute_signature({function.name, function.fewest, function.most, function.takes, function.compute},
-                           arguments);
+  return compute_signature(
+      {function.name, function.fewest, function.most, function.takes, function.compute, function.empty_place_is_zero},
+      arguments);
 }
 
 }  // namespace host

@@ -254,7 +254,13 @@ def for_libreoffice(formula):
     return re.sub(r"(?<![A-Za-z0-9_.])(%s)\(" % names, r"_xlfn.\1(", formula)
 
 
+# The error values a data cell may hold, as formulas that give them.
+ERROR_FORMULAS = {"ERR:2042": "of:=NA()", "ERR:2007": "of:=1/0"}
+
+
 def cell_xml(value):
+    if value in ERROR_FORMULAS:
+        return '<table:table-cell table:formula="%s"/>' % ERROR_FORMULAS[value]
     if isinstance(value, str) and value.startswith('"'):
         return '<table:table-cell office:value-type="string"><text:p>%s</text:p></table:table-cell>' % html.escape(
             value[1:-1])

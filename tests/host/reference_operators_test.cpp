@@ -76,5 +76,43 @@ TEST_F(ReferenceOperators, BlanksElsewhereAreNoOperator) {
   }
 }
 
+// A1:IF(...,C3,...) covers B2 and B3, which the formula never names: a formula there is
+// computed first, though it comes later in reading order.
+TEST_F(ReferenceOperators, ARangeOperatorReadsTheCellsBetweenItsReferencesAfterTheirFormulas) {
+  const struct {
+    const char* between;
+    const char* formula;
+    Value expected;
+  } cases[] = {
+      {"=A1*100", "=SUM(A1:IF(A1>0,C3,D4))", 1.0 + 2 + 3 + 5 + 6 + 7 + 9 + 100 + 11},
+      {"=A1*100", "=SUM(CHOOSE(2,A1,A2):CHOOSE(1,C3,D4))", 5.0 + 6 + 7 + 9 + 100 + 11},
+      {"=A1*100", "=SUM(C3:INDEX(A1:A4,1))", 1.0 + 2 + 3 + 5 + 6 + 7 + 9 + 100 + 11},
+      {"=\"x\"", "=COUNTA(A1:IF(TRUE,C3))", 9.0},
+  };
+  for (const auto& entry : cases) {
+    SCOPED_TRACE(entry.formula);
+    formula("B3", entry.between);
+    EXPECT_EQ(in_cell(entry.formula), entry.expected);
+  }
+}
+
+TEST_F(ReferenceOperators, ARangeOperatorNeedsAReferenceOnBothSides) {
+  const struct {
+    const char* formula;
+    Value expected;
+  } cases[] = {
+      {"=SUM(A1:IF(FALSE,B2))", kx::ErrorValue{kx::error::kXlValue}},
+      {"=SUM(A1:INDEX({1,2},1))", kx::ErrorValue{kx::error::kXlValue}},
+      {"=SUM(A1:'My data'!B2)", kx::ErrorValue{kx::error::kXlValue}},
+      {"=SUM(A1:INDEX(A1:B2,3,1))", kx::ErrorValue{kx::error::kXlRef}},
+      {"=SUM(A1:LOG10(100))", kx::ErrorValue{kx::error::kXlValue}},
+      {"=SUM(A1:B1:A2)", 1.0 + 2 + 5 + 6},
+  };
+  for (const auto& entry : cases) {
+    SCOPED_TRACE(entry.formula);
+    EXPECT_EQ(in_cell(entry.formula), entry.expected);
+  }
+}
+
 }  // namespace
 }  // namespace host::testing

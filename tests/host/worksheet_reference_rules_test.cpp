@@ -51,7 +51,10 @@ TEST_F(ReferenceRules, FollowTheSpreadsheetsRules) {
       {"COUNTIF(B1:B4,\"#DIV/0!\")", Value(1.0)},
       {"COUNTIF(A1:B4,\"#N/A\")", Value(2.0)},
       {"SUMIF(B1:B4,\"#N/A\",A1:A4)", error_value(kx::error::kXlNA)},  // the paired cell is #N/A
-      {"COUNTIF(B1:B4,\"<>x\")", Value(1.0)},                          // cells holding errors meet no other criterion
+      {"COUNTIF(B1:B4,\"<>x\")", Value(3.0)},                          // an error is no x: counted
+      {"COUNTIF(B1:B4,\"<>\")", Value(4.0)},                           // nor blank
+      {"COUNTIF(B1:B4,\">a\")", Value(2.0)},                           // but meets no comparison
+      {"COUNTIFS(B1:B4,\"<>y\",A1:A4,\">15\")", Value(1.0)},
       {"ISFORMULA(A3)", Value(true)},
       {"ISFORMULA(A1)", Value(false)},
       {"FORMULATEXT(A3)", Value(std::string("=SUBTOTAL(9,A1:A2)"))},
@@ -70,6 +73,13 @@ TEST_F(ReferenceRules, FollowTheSpreadsheetsRules) {
       {"IFERROR({1,2}/{0,1},{7,8})", array_of({{7.0, 2.0}})},  // element by element
       {"XLOOKUP(E1,C1:C3,D1:D3)", Value(2.0)},                 // a blank finds the blank cell
       {"XLOOKUP(E1,C1:C3,D1:D3,,,-1)", Value(2.0)},
+      // Next smaller or larger looks among the values of the wanted value's type only.
+      {"XLOOKUP(2.5,{1;\"a\";2;TRUE;3},{10;20;30;40;50},,-1)", Value(30.0)},
+      {"XLOOKUP(2.5,{1;\"a\";2;TRUE;3},{10;20;30;40;50},,1)", Value(50.0)},
+      {"XLOOKUP(\"b\",{1;\"a\";TRUE;\"c\"},{1;2;3;4},,1)", Value(4.0)},
+      {"XLOOKUP(\"b\",{1;\"a\";TRUE;\"c\"},{1;2;3;4},,-1)", Value(2.0)},
+      {"XLOOKUP(5,{1;\"a\";TRUE},{1;2;3},,1)", error_value(kx::error::kXlNA)},
+      {"XLOOKUP(\"z\",{1;\"a\";TRUE},{1;2;3},,1)", error_value(kx::error::kXlNA)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.formula);
