@@ -13,10 +13,61 @@
 #include "cli/eval_command.hpp"
 #include "cli/fit_command.hpp"
 #include "cli/functions_command.hpp"
+#include "cli/memory_budget.hpp"
+#include "cli/merge_command.hpp"
+#include "cli/mpi_simulation.hpp"
 #include "cli/simulate_arguments.hpp"
 #include "cli/simulate_command.hpp"
 #include "cli/terminal_text.hpp"
 #include "host/addin/addin_workbook.hpp"
+
+namespace {
+
+// The options that shape a simulation's report, as written; shared by simulate and merge.
+struct ReportArguments {
+  std::vector<std::string> targets;
+  std::string percentiles;
+  std::vector<std::string> scenarios;
+  std::string max_memory;
+};
+
+void add_report_options(CLI::App* command, cli::SimulateOptions& options, ReportArguments& arguments) {
+  command
+      ->add_option("--target", arguments.targets,
+                   "Report the share of iterations at or below X, of every output (X) or of one (\"NAME<=X\"); "
+                   "may be repeated")
+      ->allow_extra_args(false);
+  command->add_option("--percentiles", arguments.percentiles,
+                      "The percentiles to report, as 1,10,50,90,99 (default 5,25,50,75,95)");
+  command
+      ->add_option("--scenario", arguments.scenarios,
+                   "The inputs that stand out when an output is in its bottom or top share (\"NAME<10%\", "
+                   "\"NAME>90%\") or beyond a value (\"NAME<0\"); may be repeated")
+      ->allow_extra_args(false);
+  command->add_option("--xlsx", options.xlsx_path,
+                      "Write the report as a workbook: summary, sensitivity, every iteration and charts");
+  command->add_flag("--log-x", options.report.log_x,
+                    "Draw the histogram of an output whose values are all positive on a log scale");
+  command->add_flag("--json", options.json, "Print the report as JSON");
+  command->add_option("--csv", options.csv_path, "Write every iteration's inputs and outputs to this CSV file");
+  command->add_option("--plot", options.plot_path,
+                      "Draw each output's charts into this .pdf (a page each), .png or .svg (several outputs: a file "
+                      "each, FILE-OUTPUT.png)");
+  command->add_option("--max-memory", arguments.max_memory,
+                      "Refuse before the run a report whose values need more than this (as 8G; default: the memory "
+                      "free)");
+}
+
+// Raises kx::Failure with a line for a value that is not one of the option's.
+void read_report_arguments(const ReportArguments& arguments, cli::SimulateOptions& into) {
+  if (!arguments.percentiles.empty()) cli::parse_percentiles(arguments.percentiles, into.report);
+  for (const std::string& target : arguments.targets) into.report.targets.push_back(cli::parse_target(target));
+  for (const std::string& scenario : arguments.scenarios)
+    into.report.scenarios.push_back(cli::parse_scenario(scenario));
+  if (!arguments.max_memory.empty()) into.max_memory = cli::parse_memory(arguments.max_memory);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   CLI::App app{"kx - risk analysis and marketing functions from the command line"};
@@ -94,28 +145,10 @@ int main(int argc, char** argv) {
   // Transformed, not only checked: "LHS" must run Latin hypercube sampling as "lhs" does.
   simulate->add_option("--sampling", sampling, "plain, or lhs for Latin hypercube sampling")
       ->transform(CLI::IsMember({"plain", "lhs"}, CLI::ignore_case));
-  std::vector<std::string> targets;
-  simulate
-      ->add_option("--target", targets,
-                   "Report the share of iterations at or below X, of every output (X) or of one (\"NAME<=X\"); "
-                   "may be repeated")
-      ->allow_extra_args(false);
-  std::string percentiles;
-  simulate->add_option("--percentiles", percentiles, "The percentiles to report, as 1,10,50,90,99 (default 5,25,50,75,95)");
   simulate
       ->add_option("--lock", simulate_options.overrides.locked,
                    "Hold this cell (A1 or Sheet!A1) at its deterministic value, as kxLOCK() does; may be repeated")
       ->allow_extra_args(false);
-  std::vector<std::string> scenarios;
-  simulate
-      ->add_option("--scenario", scenarios,
-                   "The inputs that stand out when an output is in its bottom or top share (\"NAME<10%\", "
-                   "\"NAME>90%\") or beyond a value (\"NAME<0\"); may be repeated")
-      ->allow_extra_args(false);
-  simulate->add_option("--xlsx", simulate_options.xlsx_path,
-                       "Write the report as a workbook: summary, sensitivity, every iteration and charts");
-  simulate->add_flag("--log-x", simulate_options.report.log_x,
-                     "Draw the histogram of an output whose values are all positive on a log scale");
   simulate->add_flag("--fix-correlations", simulate_options.fix_correlations,
                      "Run an invalid correlation matrix as the nearest valid one instead of stopping");
   std::string precision;
@@ -127,12 +160,27 @@ int main(int argc, char** argv) {
       ->add_option("--set", settings,
                    "Run with this cell replaced: CELL=VALUE, a number, TRUE, FALSE, a text or =FORMULA; may be repeated")
       ->allow_extra_args(false);
-  simulate->add_flag("--json", simulate_options.json, "Print the report as JSON");
-  simulate->add_option("--csv", simulate_options.csv_path,
-                       "Write every iteration's inputs and outputs to this CSV file");
-  simulate->add_option("--plot", simulate_options.plot_path,
-                       "Draw each output's charts into this .pdf (a page each), .png or .svg (several outputs: a file "
-                       "each, FILE-OUTPUT.png)");
+  ReportArguments simulate_report;
+  add_report_options(simulate, simulate_options, simulate_report);
+  std::string part;
+  simulate->add_option("--part", part,
+                       "Run only the K-th of N equal shares of the iterations (K/N, as 2/8) into a partial result "
+                       "that kx merge joins; needs --seed and --partial");
+  simulate->add_option("--partial", simulate_options.partial_path, "The partial result file --part writes");
+  std::string summary = "exact";
+  simulate
+      ->add_option("--summary", summary,
+                   "exact (every value kept: percentiles, sensitivities, scenarios) or streaming (for runs beyond "
+                   "memory: mean, standard deviation, minimum, maximum, targets and approximate percentiles)")
+      ->transform(CLI::IsMember({"exact", "streaming"}, CLI::ignore_case));
+
+  cli::SimulateOptions merge_options;
+  std::vector<std::string> merge_parts;
+  auto* merge = app.add_subcommand(
+      "merge", "Join the partial results of kx simulate --part K/N into the report of one run of all the iterations");
+  merge->add_option("PART", merge_parts, "The partial result files, one of every part")->required();
+  ReportArguments merge_report;
+  add_report_options(merge, merge_options, merge_report);
 
   cli::FitOptions fit_options;
   auto* fit = app.add_subcommand("fit", "Fit the candidate distributions to a column of observations and rank them");
@@ -199,15 +247,18 @@ int main(int argc, char** argv) {
       if (!delimiter.empty()) simulate_options.delimiter = cli::parse_delimiter(delimiter);
       if (!decimal.empty()) simulate_options.decimal = decimal.front();
       simulate_options.sampling = sampling == "lhs" ? host::Sampling::LatinHypercube : host::Sampling::Plain;
-      if (!percentiles.empty()) cli::parse_percentiles(percentiles, simulate_options.report);
-      for (const std::string& target : targets) simulate_options.report.targets.push_back(cli::parse_target(target));
-      for (const std::string& scenario : scenarios)
-        simulate_options.report.scenarios.push_back(cli::parse_scenario(scenario));
+      read_report_arguments(simulate_report, simulate_options);
+      if (!part.empty()) simulate_options.part = cli::parse_part(part);
+      simulate_options.streaming = summary == "streaming";
       if (!precision.empty()) simulate_options.precision = cli::parse_precision(precision);
       for (const std::string& setting : settings)
         simulate_options.overrides.set.push_back(cli::parse_setting(setting));
       simulate_options.server = server;
       return cli::run_simulate(simulate_options);
+    }
+    if (merge->parsed()) {
+      read_report_arguments(merge_report, merge_options);
+      return cli::run_merge(merge_parts, merge_options);
     }
     if (describe->parsed()) {
       describe_options.language = language;
@@ -218,8 +269,11 @@ int main(int argc, char** argv) {
       eval_options.server = server;
       return cli::run_eval(eval_options);
     }
+  } catch (const cli::FailureSaid&) {
+    return 1;
   } catch (const std::exception& failure) {
-    cli::print_error_line(failure.what());
+    // The ranks of an MPI run fail together; rank 0 says why, once.
+    if (cli::launched_ranks().rank == 0) cli::print_error_line(failure.what());
     return 1;
   }
   return 0;

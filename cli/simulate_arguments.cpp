@@ -88,6 +88,22 @@ host::Precision parse_precision(std::string_view text) {
   return {relative ? *x / 100 : *x, relative};
 }
 
+Part parse_part(std::string_view text) {
+  const std::size_t slash = text.find('/');
+  const auto whole = [](std::string_view digits) -> std::optional<std::int64_t> {
+    std::int64_t n = 0;
+    const char* end = digits.data() + digits.size();
+    const auto [stop, error] = std::from_chars(digits.data(), end, n);
+    if (digits.empty() || error != std::errc() || stop != end) return std::nullopt;
+    return n;
+  };
+  const auto part = whole(text.substr(0, slash));
+  const auto parts = slash == std::string_view::npos ? std::nullopt : whole(text.substr(slash + 1));
+  if (!part || !parts || *parts < 1 || *part < 1 || *part > *parts)
+    fail("--part: '" + std::string(text) + "' is not K/N with K from 1 to N (as 2/8, the second of eight shares)");
+  return {*part, *parts};
+}
+
 char parse_delimiter(std::string_view text) {
   if (text == "tab" || text == "\\t" || text == "\t") return '\t';
   // A quote starts a quoted field and a line break ends a record; letters and digits begin values.

@@ -2,6 +2,7 @@
 // targets and cell settings. Each raises kx::Failure with a line saying what is wrong.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,12 @@ host::CellSetting parse_setting(std::string_view text);
 // "1%" (of each output's mean) or "0.5" (in the outputs' units), positive.
 host::Precision parse_precision(std::string_view text);
 
+// "2/8": the second of eight shares of the iterations, K from 1 to N.
+struct Part {
+  std::int64_t part = 0;
+  std::int64_t parts = 0;
+};
+Part parse_part(std::string_view text);
 // A CSV model's field separator: one character, or "tab" (also "\t").
 char parse_delimiter(std::string_view text);
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/simulate_arguments.hpp"
 #include "cli/simulation_report.hpp"
 #include "host/simulation/simulation.hpp"
 
@@ -32,10 +33,24 @@ struct SimulateOptions {
   bool fix_correlations = false;
   ReportSettings report;
   host::ModelOverrides overrides;
+  // With a part, only that share of the iterations runs, into a partial result file for kx merge.
+  std::optional<Part> part;
+  std::string partial_path;
+  // The most the values of the exact report may take; none: the memory free.
+  std::optional<std::uint64_t> max_memory;
+  // Keep summaries instead of every value: percentiles from a quantile sketch, no sensitivities.
+  bool streaming = false;
 };
 
 // Prints the report; returns the exit status. Raises kx::Failure for a model or options
 // that cannot run, with a one-line message.
 int run_simulate(const SimulateOptions& options);
+
+// Raises kx::Failure when a --target or --scenario names no output of the model.
+void check_report_outputs(const ReportSettings& settings, const host::SimulationModel& model);
+
+// Says the failed calls, prints the report of a run of `model` and writes the files asked for.
+void report_simulation(const SimulateOptions& options, const std::string& model, const host::SimulationResult& result,
+                       const host::SimulationOptions& run);
 
 }  // namespace cli

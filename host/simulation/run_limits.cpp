@@ -13,9 +13,6 @@
 namespace host {
 namespace {
 
-// Each value is collected (8 bytes), then sorted and ranked for the report (8 more each).
-constexpr double kBytesPerValue = 24;
-
 double memory_available() {
   double bytes = static_cast<double>(::sysconf(_SC_PHYS_PAGES)) * static_cast<double>(::sysconf(_SC_PAGESIZE));
   for (const int resource : {RLIMIT_AS, RLIMIT_DATA}) {
@@ -26,14 +23,14 @@ double memory_available() {
   return bytes;
 }
 
-std::string bytes_text(double bytes) {
+}  // namespace
+
+std::string memory_text(double bytes) {
   static constexpr std::array<const char*, 7> kUnits = {"bytes", "kB", "MB", "GB", "TB", "PB", "EB"};
   std::size_t unit = 0;
   for (; unit + 1 < kUnits.size() && bytes >= 1000; ++unit) bytes /= 1000;
   return unit == 0 ? fmt::format("{:.0f} bytes", bytes) : fmt::format("{:.1f} {}", bytes, kUnits[unit]);
 }
-
-}  // namespace
 
 int machine_cores() { return static_cast<int>(std::max(1U, std::thread::hardware_concurrency())); }
 
@@ -45,7 +42,7 @@ void check_memory_for(std::int64_t iterations, std::size_t cells) {
     throw kx::Failure(kx::error::kHostFailure,
                       fmt::format("{} iterations of {} cells need about {} of memory for their values; {} are "
                                   "available",
-                                  iterations, cells, bytes_text(needed), bytes_text(available)));
+                                  iterations, cells, memory_text(needed), memory_text(available)));
   }
 }
 

@@ -128,7 +128,31 @@ void gather_failures(const std::vector<std::vector<BlockFailures>>& blocks, Coll
   }
 }
 
-// Whether the 95% interval of every output's mean over the first `iterations` is within the precision.
+
+// Keeps of each series only a share's values, written at their iteration's numbers.
+void keep_share(Collection& collection, const IterationRange& range) {
+  const auto first = static_cast<std::ptrdiff_t>(range.first);
+  for (auto* cells : {&collection.inputs, &collection.outputs}) {
+    for (Series& series : *cells) {
+      series.values = boost::container::vector<double>(series.values.begin() + first, series.values.end());
+      for (FailedIteration& failure : series.failures) failure.iteration -= range.first;
+    }
+  }
+  collection.first_iteration = range.first;
+  collection.iterations = range.count;
+}
+
+std::uint64_t drawn_seed() {
+  std::random_device device;
+  return (static_cast<std::uint64_t>(device()) << 32) ^ device();
+}
+
+}  // namespace
+
+std::int64_t next_precision_check(std::int64_t ran, std::int64_t cap) {
+  return std::min(cap, ran == 0 ? kFirstPrecisionCheck : ran + std::max<std::int64_t>(1, ran / 4));
+}
+
 bool within_precision(const Collection& collection, std::int64_t iterations, const Precision& precision) {
   for (const Series& output : collection.outputs) {
     std::span<const double> numbers(output.values.data(), static_cast<std::size_t>(iterations));
@@ -154,12 +178,11 @@ bool within_precision(const Collection& collection, std::int64_t iterations, con
   return true;
 }
 
-std::uint64_t drawn_seed() {
-  std::random_device device;
-  return (static_cast<std::uint64_t>(device()) << 32) ^ device();
+void add_call_failure(std::vector<FormulaEngine::CellFailure>& known, const FormulaEngine::CellFailure& failure) {
+  const bool listed = std::any_of(known.begin(), known.end(),
+                                  [&](const FormulaEngine::CellFailure& one) { return one.cell == failure.cell; });
+  if (!listed && known.size() < FormulaEngine::kMostCallFailures) known.push_back(failure);
 }
-
-}  // namespace
 
 SimulationResult simulate(const ModelSource& source, const SimulationOptions& options,
                           const ProgressListener& progress) {
@@ -171,10 +194,18 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
     fail("a run to a precision needs plain sampling: Latin hypercube sampling stratifies a fixed number of iterations");
   if (options.precision && !(options.precision->amount > 0))
     fail("the precision must be positive");
+  // Each share would stop at its own round: the run's stopping point needs every output's values.
+  if (options.precision && options.share)
+    fail("a run to a precision cannot be split into shares: it stops once all its iterations meet it");
+  const IterationRange range = options.share.value_or(IterationRange{0, options.iterations});
+  if (range.first < 0 || range.count <= 0 || range.first > options.iterations - range.count)
+    fail("the share of iterations " + std::to_string(range.first) + " to " +
+         std::to_string(range.first + range.count - 1) + " is not within the run's " +
+         std::to_string(options.iterations));
 
   SimulationResult result;
   result.seed = options.seed.value_or(drawn_seed());
-  const int threads = static_cast<int>(std::min<std::int64_t>({options.threads, options.iterations, kMostWorkers}));
+  const int threads = static_cast<int>(std::min<std::int64_t>({options.threads, range.count, kMostWorkers}));
 
   // The first worker is set up here, so that a model that cannot run fails before any thread starts.
   std::vector<std::unique_ptr<Worker>> workers(static_cast<std::size_t>(threads));
@@ -197,9 +228,10 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
   // Every worker, the first too, runs with the repaired matrices in its cells.
   if (!result.fixed_correlations.empty()) workers[0] = std::make_unique<Worker>(source, overrides);
   result.model = workers[0]->model();
-  check_memory_for(options.iterations, result.model.inputs.size() + result.model.outputs.size());
   result.asked_correlations = asked_correlations(correlation_matrices(workers[0]->engine()), result.model);
+  // The caller's checks first: theirs may name its own limits.
   if (options.check_model) options.check_model(result.model);
+  check_memory_for(range.count, result.model.inputs.size() + result.model.outputs.size());
   result.base_case = base_case(source, overrides);
   // The workers' workbooks go with them; the result names cells by their addresses only.
   for (auto* cells : {&result.model.inputs, &result.model.outputs, &result.model.locked}) {
@@ -212,16 +244,18 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
   // that runs slower (a busier core) does not hold up the others. What an iteration draws
   // depends only on its number, so the split does not change the results.
   const std::int64_t block_size =
-      std::clamp<std::int64_t>(options.iterations / (threads * kBlocksPerWorker), 1, kLargestBlock);
+      std::clamp<std::int64_t>(range.count / (threads * kBlocksPerWorker), 1, kLargestBlock);
   // Every value is written in place, by whichever worker runs its iteration: nothing is copied
-  // once the run ends.
+  // once the run ends. Values go at their iteration's number; a share's are moved to the front
+  // afterwards (the pages before the share are never touched, so they take no memory).
+  const std::int64_t end = range.first + range.count;
   Collection& collection = result.collection;
-  collection.iterations = options.iterations;
+  collection.iterations = end;
   collection.inputs.resize(result.model.inputs.size());
   collection.outputs.resize(result.model.outputs.size());
   for (auto* cells : {&collection.inputs, &collection.outputs}) {
     for (Series& series : *cells)
-      series.values.resize(static_cast<std::size_t>(options.iterations), boost::container::default_init);
+      series.values.resize(static_cast<std::size_t>(end), boost::container::default_init);
   }
   std::vector<std::vector<BlockFailures>> blocks(workers.size());
   std::vector<std::exception_ptr> failures(workers.size());
@@ -254,7 +288,7 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
     }
     const auto report = [&] {
       if (!progress) return;
-      SimulationProgress now{0, options.iterations, std::chrono::duration<double>(Clock::now() - start).count()};
+      SimulationProgress now{0, range.count, std::chrono::duration<double>(Clock::now() - start).count()};
       for (const DoneCount& count : done) now.done += count.iterations.load(std::memory_order_relaxed);
       progress(now);
     };
@@ -274,13 +308,14 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
   };
 
   if (!options.precision) {
-    run_iterations(0, options.iterations);
+    run_iterations(range.first, end);
+    if (range.first > 0) keep_share(collection, range);
   } else {
     // Checked after rounds whose ends depend on the iteration count alone, so that a seeded run
     // stops at the same iteration for every thread count.
     std::int64_t ran = 0;
-    for (std::int64_t next = std::min(options.iterations, kFirstPrecisionCheck);;
-         next = std::min(options.iterations, next + std::max<std::int64_t>(1, next / 4))) {
+    for (std::int64_t next = next_precision_check(0, options.iterations);;
+         next = next_precision_check(next, options.iterations)) {
       run_iterations(ran, next);
       ran = next;
       result.precision_met = within_precision(collection, ran, *options.precision);
@@ -292,13 +327,7 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
     }
   }
   for (const auto& worker : workers) {
-    for (const auto& failure : worker->call_failures()) {
-      const bool known =
-          std::any_of(result.call_failures.begin(), result.call_failures.end(),
-                      [&](const FormulaEngine::CellFailure& known) { return known.cell == failure.cell; });
-      if (!known && result.call_failures.size() < FormulaEngine::kMostCallFailures)
-        result.call_failures.push_back(failure);
-    }
+    for (const auto& failure : worker->call_failures()) add_call_failure(result.call_failures, failure);
   }
   result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
   return result;

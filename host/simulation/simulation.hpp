@@ -16,6 +16,7 @@
 
 #include "host/simulation/collection.hpp"
 #include "host/simulation/correlation_matrices.hpp"
+#include "host/simulation/iteration_share.hpp"
 #include "host/simulation/simulation_model.hpp"
 
 namespace host {
@@ -43,6 +44,9 @@ struct SimulationOptions {
   // A correlation matrix that kxCORREL reads and that is not valid stops the run, unless it
   // is to be replaced by the nearest valid one.
   bool fix_correlations = false;
+  // Only these of the run's iterations: the result's collection holds them alone, from its
+  // first. Latin hypercube strata still span all `iterations`, so shares merge into the run.
+  std::optional<IterationRange> share;
   // Called with the model once it is known, before any iteration runs: a caller checks there
   // what it asks of the model's cells, so that a mistake does not wait for the run to end.
   std::function<void(const SimulationModel&)> check_model;
@@ -56,7 +60,7 @@ struct ModelSource {
 
 struct SimulationProgress {
   std::int64_t done = 0;
-  std::int64_t total = 0;
+  std::int64_t total = 0;  // of the share, when the run has one
   double seconds = 0;  // since the iterations started
 };
 using ProgressListener = std::function<void(const SimulationProgress&)>;
@@ -83,6 +87,17 @@ struct SimulationResult {
   std::vector<FixedCorrelations> fixed_correlations;
   std::vector<AskedCorrelation> asked_correlations;
 };
+
+// Where a run to a precision looks next, after `ran` iterations of at most `cap`: at counts that
+// depend on the cap alone, so that a seeded run stops at the same iteration however it is split.
+std::int64_t next_precision_check(std::int64_t ran, std::int64_t cap);
+
+// Whether the 95% interval of every output's mean over the first `iterations` is within the precision.
+bool within_precision(const Collection& collection, std::int64_t iterations, const Precision& precision);
+
+// Adds a cell's failed call to those a run reports, unless the cell has one there already or
+// the list is full: the first of each cell, whichever worker, block or rank found it.
+void add_call_failure(std::vector<FormulaEngine::CellFailure>& known, const FormulaEngine::CellFailure& failure);
 
 // Runs the simulation. Raises kx::Failure with a one-line message for options or a model that
 // cannot run (see prepare_model). `progress` is called now and then from the calling thread.

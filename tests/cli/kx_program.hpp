@@ -30,10 +30,13 @@ struct Outcome {
   std::string err;
 };
 
-inline Outcome run_kx(const std::vector<std::string>& arguments) {
+// Runs kx with the arguments; under a launcher (as {"mpirun", "-np", "2"}) when one is given.
+inline Outcome run_kx(const std::vector<std::string>& arguments, const std::vector<std::string>& launcher = {}) {
   namespace fs = std::filesystem;
   const fs::path errors = fs::temp_directory_path() / ("kx_eval_test_" + std::to_string(getpid()) + ".err");
-  std::string command = quoted(kx_program().string());
+  std::string command;
+  for (const std::string& word : launcher) command += quoted(word) + ' ';
+  command += quoted(kx_program().string());
   for (const std::string& argument : arguments) {
     command += ' ';
     command += quoted(argument);

@@ -77,8 +77,12 @@ TEST(SimulateHostile, CountsThreadsAndPathsItCannotServeAreRefusedBeforeTheRun) 
   };
   const Case cases[] = {
       {{"-n", "99999999999999999999"}, 2, "--iterations: 99999999999999999999 is out of range"},
-      {{"-n", "9223372036854775807"}, 1, "9223372036854775807 iterations of 2 cells need about 442.7 EB of memory"},
-      {{"-n", "9223372036854775000"}, 1, "9223372036854775000 iterations of 2 cells need about"},
+      {{"-n", "9223372036854775807"},
+       1,
+       "the report of 9223372036854775807 iterations of 2 inputs and outputs needs about 516.5 EB"},
+      {{"-n", "9223372036854775000"},
+       1,
+       "the report of 9223372036854775000 iterations of 2 inputs and outputs needs about"},
       {{"--threads", "99999999999"}, 2, "--threads: 99999999999 is out of range"},
       {{"--csv", "/nonexistent-kx-folder/rows.csv"}, 1, "cannot write /nonexistent-kx-folder/rows.csv"},
       {{"--xlsx", folder.string()}, 1, "cannot write " + folder.string() + ": it is a folder"},

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -17,6 +18,12 @@ namespace cli::testing {
 // A path in the temporary folder, apart for each test program and suite.
 inline std::filesystem::path scratch(const std::string& suite, const std::string& name) {
   return std::filesystem::temp_directory_path() / fmt::format("kx_{}_{}_{}", suite, getpid(), name);
+}
+
+// A file's bytes, as they are.
+inline std::string read_bytes(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 inline std::filesystem::path write_model(const std::filesystem::path& path, const std::string& csv) {

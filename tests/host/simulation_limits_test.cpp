@@ -71,7 +71,7 @@ TEST(SimulationLimits, CountsBeyondMemoryAreRefusedNamingTheCountAndTheMemory) {
     const char* message;  // empty: fits
   };
   const Case cases[] = {
-      {std::numeric_limits<std::int64_t>::max(), 2, "9223372036854775807 iterations of 2 cells need about 442.7 EB"},
+      {std::numeric_limits<std::int64_t>::max(), 2, "9223372036854775807 iterations of 2 cells need about 516.5 EB"},
       {std::int64_t{1} << 40, 1000, "1099511627776 iterations of 1000 cells need about"},
       {100'000, 10, ""},
   };
