@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <thread>
@@ -56,6 +57,8 @@ int run_simulate(const SimulateOptions& options) {
   run.overrides = options.overrides;
   run.precision = options.precision;
   run.fix_correlations = options.fix_correlations;
+  // KX_EVALUATION_BLOCK=1 recalculates each iteration alone, to compare against block evaluation.
+  if (const char* block = std::getenv("KX_EVALUATION_BLOCK")) run.evaluation_block = std::max(1LL, std::atoll(block));
   // A target or scenario for an output the model does not have is said before the run, not after it.
   run.check_model = [&options](const host::SimulationModel& found) {
     for (const Target& target : options.report.targets) {

@@ -74,6 +74,31 @@ void FormulaEngine::run(bool everything) {
   }
 }
 
+std::optional<std::vector<FormulaEngine::ComputedCell>> FormulaEngine::computed_cells() {
+  if (!graph_) build_order();
+  if (!graph_->cycles().empty()) return std::nullopt;
+  std::vector<char> computed(graph_->node_count(), 0);
+  std::vector<ComputedCell> cells;
+  for (const std::uint32_t index : graph_->order()) {
+    bool needed = graph_->is_cell(index) && (states_[index].is_volatile || states_[index].dirty);
+    for (const std::uint32_t precedent : graph_->precedents(index)) needed = needed || computed[precedent];
+    if (!needed) continue;
+    computed[index] = 1;
+    if (!graph_->is_cell(index)) continue;
+    const CellState& state = states_[index];
+    const GraphCell& place = places_[index];
+    if (state.dirty || place.spill) return std::nullopt;
+    cells.push_back({index, state.sheet, place.row, place.column, &state.formula->tree()});
+  }
+  return cells;
+}
+
+bool FormulaEngine::compute_cell(std::uint32_t index) {
+  changed_spills_.clear();
+  compute(index);
+  return changed_spills_.empty() && !places_[index].spill;
+}
+
 // Cells whose references run in a circle may still each read only cells computed before them:
 // a task that starts when the task it names ends looks up the column of ends, its own row's end
 // included, but reads one other row's. Such cells are computed over and over, in reading order,
