@@ -8,6 +8,7 @@
 
 #include "host/document/cell.hpp"
 #include "host/document/sheet.hpp"
+#include "common/text_compare.hpp"
 #include "host/formula/function_table.hpp"
 #include "host/formula/operators.hpp"
 
@@ -28,6 +29,19 @@ std::optional<double> signed_constant(const SyntaxTree& tree, const Node& node) 
   return unary->op == Operator::Negate ? -*operand : *operand;
 }
 
+// Whether a formula may read cells its references do not name: OFFSET and INDIRECT make
+// references as they compute, and a defined name is not followed here.
+bool makes_references(const SyntaxTree& tree) {
+  for (const Node& node : tree.nodes) {
+    if (std::holds_alternative<NameNode>(node.data)) return true;
+    const auto* call = std::get_if<Call>(&node.data);
+    if (call == nullptr || call->function == nullptr) continue;
+    const std::string_view name = without_prefixes(call->function->name);
+    if (kx::equals_ignore_case(name, "OFFSET") || kx::equals_ignore_case(name, "INDIRECT")) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::unique_ptr<BlockRecalculation> BlockRecalculation::bind(FormulaEngine& engine, std::size_t block) {
@@ -40,6 +54,17 @@ std::unique_ptr<BlockRecalculation> BlockRecalculation::bind(FormulaEngine& engi
     bound->by_cell_.emplace(Place{cell.sheet, cell.row, cell.column}, k);
   }
   for (const FormulaEngine::ComputedCell& cell : *cells) bound->bind_cell(cell);
+  std::map<std::uint32_t, std::size_t> by_index;
+  for (std::size_t k = 0; k < cells->size(); ++k) by_index.emplace((*cells)[k].index, k);
+  for (std::size_t k = 0; k < cells->size(); ++k) {
+    Slot& slot = bound->slots_[k];
+    if (slot.kind != Kind::General || makes_references(*(*cells)[k].tree)) continue;
+    slot.reads.emplace();
+    for (const std::uint32_t precedent : (*cells)[k].precedents) {
+      const auto found = by_index.find(precedent);
+      if (found != by_index.end()) slot.reads->push_back(found->second);
+    }
+  }
   bound->generators_.resize(block);
   bound->failed_.resize(block);
   return bound;
@@ -241,11 +266,19 @@ std::size_t BlockRecalculation::run_general(std::size_t s, std::size_t count) {
   std::size_t end = s;
   while (end < slots_.size() && slots_[end].kind == Kind::General) ++end;
   for (std::size_t i = 0; i < count && !spilled_; ++i) {
-    // Such a formula may read any cell: those before it hold this iteration's values, those after
-    // it the iteration before's, as in a recalculation.
-    for (std::size_t t = 0; t < s; ++t) put(t, static_cast<std::ptrdiff_t>(i));
-    for (std::size_t t = end; t < slots_.size(); ++t) put(t, static_cast<std::ptrdiff_t>(i) - 1);
-    for (std::size_t t = s; t < end; ++t) compute_in_place(t, i);
+    for (std::size_t t = s; t < end; ++t) {
+      const auto at = static_cast<std::ptrdiff_t>(i);
+      if (slots_[t].reads) {
+        for (const std::size_t read : *slots_[t].reads) put(read, at);
+      } else {
+        // A formula that may read any cell finds those before it with this iteration's values
+        // and those after it with the iteration before's, as in a recalculation.
+        for (std::size_t u = 0; u < slots_.size(); ++u) {
+          if (u != t) put(u, u < t ? at : at - 1);
+        }
+      }
+      compute_in_place(t, i);
+    }
   }
   return end;
 }

@@ -72,6 +72,8 @@ class BlockRecalculation {
     kx::Object* provider = nullptr;       // Draw
     const kx::SamplingDraw* draw = nullptr;  // Draw
     std::vector<Operand> parameters;      // Draw
+    // General: the slots it reads, unless a function makes its references (all slots then).
+    std::optional<std::vector<std::size_t>> reads;
     // The values of the block: a number, or `other` set and the value in `values`.
     std::vector<double> numbers;
     std::vector<std::uint8_t> other;

@@ -69,6 +69,9 @@ class FormulaEngine {
     std::int32_t row = 0;
     std::int32_t column = 0;
     const SyntaxTree* tree = nullptr;
+    // The formula cells it reads through its references (a reference a function makes, as
+    // OFFSET's, aside), by index.
+    std::vector<std::uint32_t> precedents;
   };
   std::optional<std::vector<ComputedCell>> computed_cells();
   // Computes one of those cells as a recalculation does; false when its result spilled.

@@ -88,7 +88,16 @@ std::optional<std::vector<FormulaEngine::ComputedCell>> FormulaEngine::computed_
     const CellState& state = states_[index];
     const GraphCell& place = places_[index];
     if (state.dirty || place.spill) return std::nullopt;
-    cells.push_back({index, state.sheet, place.row, place.column, &state.formula->tree()});
+    ComputedCell cell{index, state.sheet, place.row, place.column, &state.formula->tree(), {}};
+    for (const std::uint32_t precedent : graph_->precedents(index)) {
+      if (graph_->is_cell(precedent)) {
+        cell.precedents.push_back(precedent);
+      } else {
+        const auto inside = graph_->precedents(precedent);
+        cell.precedents.insert(cell.precedents.end(), inside.begin(), inside.end());
+      }
+    }
+    cells.push_back(std::move(cell));
   }
   return cells;
 }
