@@ -52,6 +52,7 @@ std::unique_ptr<BlockRecalculation> BlockRecalculation::bind(FormulaEngine& engi
   for (std::size_t k = 0; k < cells->size(); ++k) {
     const FormulaEngine::ComputedCell& cell = (*cells)[k];
     bound->by_cell_.emplace(Place{cell.sheet, cell.row, cell.column}, k);
+    if (cell.spill) bound->spill_areas_.push_back(*cell.spill);
   }
   for (const FormulaEngine::ComputedCell& cell : *cells) bound->bind_cell(cell);
   std::map<std::uint32_t, std::size_t> by_index;
@@ -73,6 +74,13 @@ std::unique_ptr<BlockRecalculation> BlockRecalculation::bind(FormulaEngine& engi
 std::optional<BlockRecalculation::Operand> BlockRecalculation::operand_of(const Sheet* sheet, std::int32_t row,
                                                                            std::int32_t column, bool empty_is_zero) {
   const auto computed = by_cell_.find(Place{sheet, row, column});
+  // A cell an array result spills into changes with it: read where it is, the ordinary way.
+  for (const SheetArea& spill : spill_areas_) {
+    const bool anchor = spill.area.top == row && spill.area.left == column;
+    if (spill.sheet == sheet && !anchor && spill.area.top <= row && row <= spill.area.bottom &&
+        spill.area.left <= column && column <= spill.area.right)
+      return std::nullopt;
+  }
   if (computed != by_cell_.end()) {
     // A cell computed after this one would be read as the iteration before left it.
     if (computed->second >= slots_.size()) return std::nullopt;
@@ -91,6 +99,19 @@ void BlockRecalculation::bind_cell(const FormulaEngine::ComputedCell& computed) 
   slot.last = slot.cell->value;
   slot.numbers.resize(block_);
   slot.other.resize(block_);
+  if (computed.spill) {
+    const Reference& area = computed.spill->area;
+    for (std::int32_t row = area.top; row <= area.bottom; ++row) {
+      for (std::int32_t column = area.left; column <= area.right; ++column) {
+        if (row == computed.row && column == computed.column) continue;
+        slot.spill.push_back(&computed.sheet->cell(row, column));
+        slot.spilled_last.push_back(slot.spill.back()->value);
+      }
+    }
+    slot.spilled.resize(block_ * slot.spill.size());
+    slots_.push_back(std::move(slot));  // an array result is computed the ordinary way
+    return;
+  }
   const SyntaxTree& tree = *computed.tree;
   const Node& root = tree[tree.root];
   if (const auto* chain = std::get_if<Chain>(&root.data); chain != nullptr && chain->arithmetic.count > 0) {
@@ -113,12 +134,41 @@ void BlockRecalculation::bind_cell(const FormulaEngine::ComputedCell& computed) 
       slot.steps.push_back(made);
     }
     if (bound) slot.kind = Kind::Arithmetic;
-  } else if (const auto* call = std::get_if<Call>(&root.data);
-             call != nullptr && call->function != nullptr && call->function->kind == Function::Kind::Member &&
-             call->function->member->sampling != nullptr) {
+  } else {
+    bind_draw(tree, root, slot);
+  }
+  slots_.push_back(std::move(slot));
+}
+
+// A sampling call with numbers for its parameters, alone or followed by arithmetic with numbers
+// (as the markers of a model leave it: =kxTRI(C4,D4,E4,,"")+kxNAME("Market size")).
+bool BlockRecalculation::bind_draw(const SyntaxTree& tree, const Node& node, Slot& slot) {
+  if (const auto* chain = std::get_if<Chain>(&node.data)) {
+    // The steps of an inner chain, as (kxNORMAL(...)*2)+1 nests, come before this one's.
+    if (!bind_draw(tree, tree[chain->first], slot)) return false;
+    for (std::uint32_t k = 0; k < chain->links.count; ++k) {
+      const ChainLink& link = tree.links[chain->links.first + k];
+      const Node& operand = tree[link.operand];
+      const auto* constant = std::get_if<Constant>(&operand.data);
+      std::optional<double> number = signed_constant(tree, operand);
+      if (!number && constant != nullptr && tree.constants[constant->index].is_empty()) number = 0.0;
+      if (!number || !is_arithmetic(link.op)) {
+        slot.kind = Kind::General;
+        slot.parameters.clear();
+        slot.tail.clear();
+        return false;
+      }
+      slot.tail.emplace_back(link.op, *number);
+    }
+    return true;
+  }
+  if (const auto* call = std::get_if<Call>(&node.data);
+      call != nullptr && call->function != nullptr && call->function->kind == Function::Kind::Member &&
+      call->function->member->sampling != nullptr) {
     const kx::SamplingDraw& draw = *call->function->member->sampling;
     const std::span<const NodeId> arguments(tree.arguments.data() + call->arguments.first, call->arguments.count);
-    bool bound = arguments.size() == draw.numbers + 2 && std::holds_alternative<Omitted>(tree[arguments[draw.numbers]].data);
+    bool bound = arguments.size() == draw.numbers + 2 &&
+                 std::holds_alternative<Omitted>(tree[arguments[draw.numbers]].data);
     if (bound) {
       const auto* mode = std::get_if<Constant>(&tree[arguments[draw.numbers + 1]].data);
       const kx::Value* text = mode ? &tree.constants[mode->index] : nullptr;
@@ -138,13 +188,16 @@ void BlockRecalculation::bind_cell(const FormulaEngine::ComputedCell& computed) 
         bound = false;
       }
     }
-    if (bound) {
-      slot.kind = Kind::Draw;
-      slot.provider = call->function->object;
-      slot.draw = &draw;
+    if (!bound) {
+      slot.parameters.clear();
+      return false;
     }
+    slot.kind = Kind::Draw;
+    slot.provider = call->function->object;
+    slot.draw = &draw;
+    return true;
   }
-  slots_.push_back(std::move(slot));
+  return false;
 }
 
 bool BlockRecalculation::run(std::uint64_t seed, std::uint64_t first, std::size_t count, std::uint64_t strata) {
@@ -165,6 +218,8 @@ bool BlockRecalculation::run(std::uint64_t seed, std::uint64_t first, std::size_
   for (std::size_t slot = 0; slot < slots_.size(); ++slot) {
     put(slot, static_cast<std::ptrdiff_t>(count) - 1);
     slots_[slot].last = slots_[slot].cell->value;
+    for (std::size_t k = 0; k < slots_[slot].spill.size(); ++k)
+      slots_[slot].spilled_last[k] = slots_[slot].spill[k]->value;
   }
   return true;
 }
@@ -252,7 +307,9 @@ void BlockRecalculation::run_draw(std::size_t s, std::size_t count) {
     }
     generator = generators_[i];
     double variate = 0;
-    if (all_numbers && slot.draw->draw(*slot.provider, slot.draw->rule, given, variate)) {
+    bool drawn = all_numbers && slot.draw->draw(*slot.provider, slot.draw->rule, given, variate);
+    for (const auto& [op, number] : slot.tail) drawn = drawn && combine_numbers(op, variate, number);
+    if (drawn) {
       slot.numbers[i] = variate;
       slot.other[i] = 0;
       generators_[i] = generator;
@@ -298,9 +355,11 @@ void BlockRecalculation::compute_alone(std::size_t s, std::size_t i) {
 void BlockRecalculation::compute_in_place(std::size_t s, std::size_t i) {
   kx::UniformGenerator& generator = kx::uniform_generator();
   generator = generators_[i];
-  if (!engine_.compute_cell(slots_[s].index)) spilled_ = true;
+  Slot& slot = slots_[s];
+  if (!engine_.compute_cell(slot.index)) spilled_ = true;
   generators_[i] = generator;
-  keep(s, i, slots_[s].cell->value);
+  keep(s, i, slot.cell->value);
+  for (std::size_t k = 0; k < slot.spill.size(); ++k) slot.spilled[i * slot.spill.size() + k] = slot.spill[k]->value;
 }
 
 void BlockRecalculation::keep(std::size_t s, std::size_t i, const kx::Value& value) {
@@ -318,6 +377,9 @@ void BlockRecalculation::keep(std::size_t s, std::size_t i, const kx::Value& val
 
 void BlockRecalculation::put(std::size_t s, std::ptrdiff_t i) {
   Slot& slot = slots_[s];
+  for (std::size_t k = 0; k < slot.spill.size(); ++k) {
+    slot.spill[k]->value = i < 0 ? slot.spilled_last[k] : slot.spilled[static_cast<std::size_t>(i) * slot.spill.size() + k];
+  }
   if (i < 0) {
     slot.cell->value = slot.last;
   } else if (slot.other[static_cast<std::size_t>(i)] != 0) {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "common/automation/interface.hpp"
@@ -26,13 +27,13 @@ struct Cell;
 class BlockRecalculation {
  public:
   // Binds the cells `engine` computes at each recalculation, for blocks of up to `block`
-  // iterations; null where recalculate() must run each one (circular references, spills).
+  // iterations; null where recalculate() must run each one (circular references).
   static std::unique_ptr<BlockRecalculation> bind(FormulaEngine& engine, std::size_t block);
 
   // Computes iterations first .. first+count-1 (count at most the block), each from the
   // generator state start_iteration(seed, its number) gives, stratified over `strata`
-  // iterations (0: not stratified). False when a result spilled: those iterations must then be
-  // recalculated one by one, and this object no longer used.
+  // iterations (0: not stratified). False when a result spilled elsewhere than before: those
+  // iterations must then be recalculated one by one, and this object no longer used.
   bool run(std::uint64_t seed, std::uint64_t first, std::size_t count, std::uint64_t strata);
 
   // Where a cell's values of the last run are: the slot of a cell computed at every iteration;
@@ -72,6 +73,7 @@ class BlockRecalculation {
     kx::Object* provider = nullptr;       // Draw
     const kx::SamplingDraw* draw = nullptr;  // Draw
     std::vector<Operand> parameters;      // Draw
+    std::vector<std::pair<Operator, double>> tail;  // Draw: arithmetic on the variate
     // General: the slots it reads, unless a function makes its references (all slots then).
     std::optional<std::vector<std::size_t>> reads;
     // The values of the block: a number, or `other` set and the value in `values`.
@@ -79,10 +81,16 @@ class BlockRecalculation {
     std::vector<std::uint8_t> other;
     std::vector<kx::Value> values;  // sized at the first value that is no number
     kx::Value last;                 // of the iteration before the block
+    // The cells its array result spills into beyond its own, and their values at each
+    // iteration of the block (one row per iteration) and before it.
+    std::vector<Cell*> spill;
+    std::vector<kx::Value> spilled;
+    std::vector<kx::Value> spilled_last;
   };
 
   BlockRecalculation(FormulaEngine& engine, std::size_t block) : engine_(engine), block_(block) {}
   void bind_cell(const FormulaEngine::ComputedCell& computed);
+  bool bind_draw(const SyntaxTree& tree, const Node& node, Slot& slot);
   std::optional<Operand> operand_of(const Sheet* sheet, std::int32_t row, std::int32_t column, bool empty_is_zero);
 
   void run_arithmetic(std::size_t slot, std::size_t count);
@@ -104,6 +112,7 @@ class BlockRecalculation {
   std::size_t block_;
   std::vector<Slot> slots_;
   std::map<Place, std::size_t> by_cell_;
+  std::vector<SheetArea> spill_areas_;
   std::vector<kx::UniformGenerator> generators_;  // each iteration's of the block
   std::vector<double> stack_;                     // arithmetic: depth rows of a block each
   std::vector<std::uint8_t> failed_;              // arithmetic: iterations to compute alone

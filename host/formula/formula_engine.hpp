@@ -62,7 +62,7 @@ class FormulaEngine {
 
   // The formula cells a recalculation computes now, in its order, for a caller that runs many
   // recalculations itself (a simulation's blocks of iterations); nullopt where circular
-  // references, spilled results or cells never computed leave that to recalculate().
+  // references or cells never computed leave that to recalculate().
   struct ComputedCell {
     std::uint32_t index = 0;  // for compute_cell
     Sheet* sheet = nullptr;
@@ -72,9 +72,10 @@ class FormulaEngine {
     // The formula cells it reads through its references (a reference a function makes, as
     // OFFSET's, aside), by index.
     std::vector<std::uint32_t> precedents;
+    std::optional<SheetArea> spill;  // where its array result spills, anchor included
   };
   std::optional<std::vector<ComputedCell>> computed_cells();
-  // Computes one of those cells as a recalculation does; false when its result spilled.
+  // Computes one of those cells as a recalculation does; false when where it spills changed.
   bool compute_cell(std::uint32_t index);
 
   // The circular references found by the last recalculation, each as its cells ("Sheet1!A1").

@@ -87,8 +87,8 @@ std::optional<std::vector<FormulaEngine::ComputedCell>> FormulaEngine::computed_
     if (!graph_->is_cell(index)) continue;
     const CellState& state = states_[index];
     const GraphCell& place = places_[index];
-    if (state.dirty || place.spill) return std::nullopt;
-    ComputedCell cell{index, state.sheet, place.row, place.column, &state.formula->tree(), {}};
+    if (state.dirty) return std::nullopt;
+    ComputedCell cell{index, state.sheet, place.row, place.column, &state.formula->tree(), {}, place.spill};
     for (const std::uint32_t precedent : graph_->precedents(index)) {
       if (graph_->is_cell(precedent)) {
         cell.precedents.push_back(precedent);
@@ -105,7 +105,7 @@ std::optional<std::vector<FormulaEngine::ComputedCell>> FormulaEngine::computed_
 bool FormulaEngine::compute_cell(std::uint32_t index) {
   changed_spills_.clear();
   compute(index);
-  return changed_spills_.empty() && !places_[index].spill;
+  return changed_spills_.empty();
 }
 
 // Cells whose references run in a circle may still each read only cells computed before them:
