@@ -33,13 +33,16 @@ struct Parameter {
 enum class MemberKind { Method, Property };
 
 // A sampling method as a simulation reaches it without a call by name, for a cell that gives
-// the method its first `numbers` parameters as numbers, omits corFactor and asks no
-// deterministic value. `draw` then does what the call does, from the same generator state, and
+// the method numbers for its parameters (the first `numbers`, then corFactor and ModeSheet,
+// then `numbers_after` more) and asks no deterministic value. `draw` then does what the call
+// does, from the same generator state, with `u` the uniform corFactor gives (null: drawn), and
 // gives its number; false where the call would give anything else (an error value, a
 // failure), with the generator moved on: the caller restores it and makes the call.
 struct SamplingDraw {
   std::size_t numbers = 0;
-  bool (*draw)(Object& provider, const void* rule, std::span<const double> numbers, double& variate) = nullptr;
+  std::size_t numbers_after = 0;
+  bool (*draw)(Object& provider, const void* rule, std::span<const double> numbers, const double* u,
+               double& variate) = nullptr;
   const void* rule = nullptr;
   // The ModeSheet texts that select the deterministic value instead of a draw.
   std::string_view show_mode;

@@ -52,7 +52,7 @@ std::unique_ptr<BlockRecalculation> BlockRecalculation::bind(FormulaEngine& engi
   for (std::size_t k = 0; k < cells->size(); ++k) {
     const FormulaEngine::ComputedCell& cell = (*cells)[k];
     bound->by_cell_.emplace(Place{cell.sheet, cell.row, cell.column}, k);
-    if (cell.spill) bound->spill_areas_.push_back(*cell.spill);
+    if (cell.spill) bound->spill_areas_.emplace_back(*cell.spill, k);
   }
   for (const FormulaEngine::ComputedCell& cell : *cells) bound->bind_cell(cell);
   std::map<std::uint32_t, std::size_t> by_index;
@@ -74,12 +74,15 @@ std::unique_ptr<BlockRecalculation> BlockRecalculation::bind(FormulaEngine& engi
 std::optional<BlockRecalculation::Operand> BlockRecalculation::operand_of(const Sheet* sheet, std::int32_t row,
                                                                            std::int32_t column, bool empty_is_zero) {
   const auto computed = by_cell_.find(Place{sheet, row, column});
-  // A cell an array result spills into changes with it: read where it is, the ordinary way.
-  for (const SheetArea& spill : spill_areas_) {
-    const bool anchor = spill.area.top == row && spill.area.left == column;
-    if (spill.sheet == sheet && !anchor && spill.area.top <= row && row <= spill.area.bottom &&
-        spill.area.left <= column && column <= spill.area.right)
-      return std::nullopt;
+  // A cell an array result spills into changes with it.
+  for (const auto& [spill, anchor] : spill_areas_) {
+    const Reference& area = spill.area;
+    if (spill.sheet != sheet || row < area.top || row > area.bottom || column < area.left || column > area.right ||
+        (row == area.top && column == area.left))
+      continue;
+    if (anchor >= slots_.size()) return std::nullopt;
+    const std::int64_t width = area.right - area.left + 1;
+    return Operand{0, static_cast<std::int64_t>(anchor), (row - area.top) * width + (column - area.left) - 1};
   }
   if (computed != by_cell_.end()) {
     // A cell computed after this one would be read as the iteration before left it.
@@ -155,6 +158,7 @@ bool BlockRecalculation::bind_draw(const SyntaxTree& tree, const Node& node, Slo
       if (!number || !is_arithmetic(link.op)) {
         slot.kind = Kind::General;
         slot.parameters.clear();
+        slot.uniform.reset();
         slot.tail.clear();
         return false;
       }
@@ -167,29 +171,36 @@ bool BlockRecalculation::bind_draw(const SyntaxTree& tree, const Node& node, Slo
       call->function->member->sampling != nullptr) {
     const kx::SamplingDraw& draw = *call->function->member->sampling;
     const std::span<const NodeId> arguments(tree.arguments.data() + call->arguments.first, call->arguments.count);
-    bool bound = arguments.size() == draw.numbers + 2 &&
-                 std::holds_alternative<Omitted>(tree[arguments[draw.numbers]].data);
+    bool bound = arguments.size() == draw.numbers + 2 + draw.numbers_after;
     if (bound) {
       const auto* mode = std::get_if<Constant>(&tree[arguments[draw.numbers + 1]].data);
       const kx::Value* text = mode ? &tree.constants[mode->index] : nullptr;
       bound = text != nullptr && text->is_text() && text->text() != draw.show_mode &&
               (draw.also_deterministic.empty() || text->text() != draw.also_deterministic);
     }
-    for (std::size_t k = 0; bound && k < draw.numbers; ++k) {
+    // A number or a one-cell reference holding one; nullopt for anything else.
+    const auto number_operand = [&](const Node& node) -> std::optional<Operand> {
+      if (const auto number = signed_constant(tree, node)) return Operand{*number};
+      const auto* reference = std::get_if<ReferenceNode>(&node.data);
+      if (reference == nullptr || reference->sheet == nullptr || !reference->area.single_cell()) return std::nullopt;
+      return operand_of(reference->sheet, reference->area.top, reference->area.left, false);
+    };
+    for (std::size_t k = 0; bound && k < arguments.size(); ++k) {
+      if (k == draw.numbers + 1) continue;
       const Node& node = tree[arguments[k]];
-      if (const auto number = signed_constant(tree, node)) {
-        slot.parameters.push_back(Operand{*number});
-      } else if (const auto* reference = std::get_if<ReferenceNode>(&node.data);
-                 reference != nullptr && reference->sheet != nullptr && reference->area.single_cell()) {
-        const auto operand = operand_of(reference->sheet, reference->area.top, reference->area.left, false);
-        bound = operand.has_value();
-        if (bound) slot.parameters.push_back(*operand);
+      if (k == draw.numbers && std::holds_alternative<Omitted>(node.data)) continue;
+      const auto operand = number_operand(node);
+      bound = operand.has_value();
+      if (!bound) break;
+      if (k == draw.numbers) {
+        slot.uniform = operand;
       } else {
-        bound = false;
+        slot.parameters.push_back(*operand);
       }
     }
     if (!bound) {
       slot.parameters.clear();
+      slot.uniform.reset();
       return false;
     }
     slot.kind = Kind::Draw;
@@ -224,6 +235,23 @@ bool BlockRecalculation::run(std::uint64_t seed, std::uint64_t first, std::size_
   return true;
 }
 
+const kx::Value* BlockRecalculation::value_at(const Operand& operand, std::size_t i, double& number) const {
+  if (operand.slot < 0) {
+    number = operand.number;
+    return nullptr;
+  }
+  const Slot& slot = slots_[static_cast<std::size_t>(operand.slot)];
+  if (operand.element >= 0) {
+    const kx::Value& value = slot.spilled[i * slot.spill.size() + static_cast<std::size_t>(operand.element)];
+    if (!value.is_number()) return &value;
+    number = value.number();
+    return nullptr;
+  }
+  if (slot.other[i] != 0) return &slot.values[i];
+  number = slot.numbers[i];
+  return nullptr;
+}
+
 void BlockRecalculation::run_arithmetic(std::size_t s, std::size_t count) {
   Slot& slot = slots_[s];
   stack_.resize(slot.depth * block_);
@@ -238,8 +266,16 @@ void BlockRecalculation::run_arithmetic(std::size_t s, std::size_t count) {
           std::fill_n(row(top++), count, step.operand.number);
           break;
         }
+        double* x = row(top++);
+        if (step.operand.element >= 0) {
+          for (std::size_t i = 0; i < count; ++i) {
+            const kx::Value* value = value_at(step.operand, i, x[i]);
+            failed_[i] |= value != nullptr;
+          }
+          break;
+        }
         const Slot& from = slots_[static_cast<std::size_t>(step.operand.slot)];
-        std::copy_n(from.numbers.begin(), count, row(top++));
+        std::copy_n(from.numbers.begin(), count, x);
         for (std::size_t i = 0; i < count; ++i) failed_[i] |= from.other[i];
         break;
       }
@@ -295,19 +331,22 @@ void BlockRecalculation::run_draw(std::size_t s, std::size_t count) {
   kx::UniformGenerator& generator = kx::uniform_generator();
   for (std::size_t i = 0; i < count; ++i) {
     bool all_numbers = true;
-    for (std::size_t k = 0; k < slot.parameters.size(); ++k) {
-      const Operand& operand = slot.parameters[k];
-      if (operand.slot < 0) {
-        numbers[k] = operand.number;
+    for (std::size_t k = 0; k < slot.parameters.size(); ++k)
+      all_numbers = value_at(slot.parameters[k], i, numbers[k]) == nullptr && all_numbers;
+    // corFactor's uniform: none drawn for a number, one drawn for an error value, as a call takes it.
+    double u = 0;
+    const double* uniform = nullptr;
+    if (slot.uniform) {
+      const kx::Value* value = value_at(*slot.uniform, i, u);
+      if (value == nullptr) {
+        uniform = &u;
       } else {
-        const Slot& from = slots_[static_cast<std::size_t>(operand.slot)];
-        all_numbers = all_numbers && from.other[i] == 0;
-        numbers[k] = from.numbers[i];
+        all_numbers = all_numbers && value->is_error();
       }
     }
     generator = generators_[i];
     double variate = 0;
-    bool drawn = all_numbers && slot.draw->draw(*slot.provider, slot.draw->rule, given, variate);
+    bool drawn = all_numbers && slot.draw->draw(*slot.provider, slot.draw->rule, given, uniform, variate);
     for (const auto& [op, number] : slot.tail) drawn = drawn && combine_numbers(op, variate, number);
     if (drawn) {
       slot.numbers[i] = variate;
@@ -349,6 +388,8 @@ void BlockRecalculation::compute_alone(std::size_t s, std::size_t i) {
   for (const Operand& operand : slot.parameters) {
     if (operand.slot >= 0) put(static_cast<std::size_t>(operand.slot), static_cast<std::ptrdiff_t>(i));
   }
+  if (slot.uniform && slot.uniform->slot >= 0)
+    put(static_cast<std::size_t>(slot.uniform->slot), static_cast<std::ptrdiff_t>(i));
   compute_in_place(s, i);
 }
 

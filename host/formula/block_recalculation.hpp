@@ -53,10 +53,12 @@ class BlockRecalculation {
   Kinds kinds() const;
 
  private:
-  // A number fixed for the run (a constant, a cell no recalculation changes) or an earlier slot.
+  // A number fixed for the run (a constant, a cell no recalculation changes), an earlier slot,
+  // or a cell an earlier slot's array spills into.
   struct Operand {
     double number = 0;
     std::int64_t slot = -1;
+    std::int64_t element = -1;  // in the slot's spill
   };
   struct Step {
     ArithmeticStep::Kind kind;
@@ -74,6 +76,7 @@ class BlockRecalculation {
     const kx::SamplingDraw* draw = nullptr;  // Draw
     std::vector<Operand> parameters;      // Draw
     std::vector<std::pair<Operator, double>> tail;  // Draw: arithmetic on the variate
+    std::optional<Operand> uniform;                 // Draw: corFactor, when given
     // General: the slots it reads, unless a function makes its references (all slots then).
     std::optional<std::vector<std::size_t>> reads;
     // The values of the block: a number, or `other` set and the value in `values`.
@@ -93,6 +96,8 @@ class BlockRecalculation {
   bool bind_draw(const SyntaxTree& tree, const Node& node, Slot& slot);
   std::optional<Operand> operand_of(const Sheet* sheet, std::int32_t row, std::int32_t column, bool empty_is_zero);
 
+  // An operand's value at iteration i, and whether it is a number (then in `number`).
+  const kx::Value* value_at(const Operand& operand, std::size_t i, double& number) const;
   void run_arithmetic(std::size_t slot, std::size_t count);
   void run_draw(std::size_t slot, std::size_t count);
   // The slots from `slot` on that are computed the ordinary way, iteration by iteration;
@@ -112,7 +117,7 @@ class BlockRecalculation {
   std::size_t block_;
   std::vector<Slot> slots_;
   std::map<Place, std::size_t> by_cell_;
-  std::vector<SheetArea> spill_areas_;
+  std::vector<std::pair<SheetArea, std::size_t>> spill_areas_;  // and the slot that spills there
   std::vector<kx::UniformGenerator> generators_;  // each iteration's of the block
   std::vector<double> stack_;                     // arithmetic: depth rows of a block each
   std::vector<std::uint8_t> failed_;              // arithmetic: iterations to compute alone

@@ -404,10 +404,12 @@ double Main::kxWEIBULL(Value& Life, Value& shapeP, Value& corFactor, std::string
   return kx::trapped_numeric<double>([&] { return sample(host(), kWeibull, {Life, shapeP}, corFactor, ModeSheet); });
 }
 
-// kxGAMMA replaces failures and kxBETAGEN takes numbers after ModeSheet: both are always called.
+// kxGAMMA's replacement of a failure is left to its call, as every failure is.
 void sampling::add_continuous_draws(kx::Interface& interface) {
-  static constexpr std::array<std::pair<std::string_view, kx::SamplingDraw>, 18> kDraws = {{
+  static constexpr std::array<std::pair<std::string_view, kx::SamplingDraw>, 20> kDraws = {{
       {"kxBETA", sampling_draw(kBeta, 2)},
+      {"kxBETAGEN", sampling_draw(kBetaGeneral, 2, 2)},
+      {"kxGAMMA", sampling_draw(kGamma, 2)},
       {"kxCHI2", sampling_draw(kChiSquared, 1)},
       {"kxERF", sampling_draw(kErf, 1)},
       {"kxERLANG", sampling_draw(kErlang, 2)},

@@ -60,9 +60,10 @@ kx::Value sample(kx::Application& host, const SamplingRule& rule, const Paramete
   return finished(rule.variate(parameters, u, host));
 }
 
-bool draw_number(kx::Object& provider, const void* rule_address, std::span<const double> numbers, double& variate) {
+bool draw_number(kx::Object& provider, const void* rule_address, std::span<const double> numbers, const double* u,
+                 double& variate) {
   const SamplingRule& rule = *static_cast<const SamplingRule*>(rule_address);
-  std::array<double, 3> p{};
+  std::array<double, 4> p{};
   if (numbers.size() > p.size()) return false;
   std::copy(numbers.begin(), numbers.end(), p.begin());
   // The steps of `sample` that such a call takes; whatever else would happen is left to the call.
@@ -71,7 +72,7 @@ bool draw_number(kx::Object& provider, const void* rule_address, std::span<const
     kx::UniformGenerator& generator = kx::uniform_generator();
     generator.reseed();
     if (rule.bounds_test != BoundsTest::kNone && !rule.bounds_hold(parameters)) return false;
-    const kx::Value result = rule.variate(parameters, generator.next(), host);
+    const kx::Value result = rule.variate(parameters, u != nullptr ? *u : generator.next(), host);
     if (!result.is_number() || !std::isfinite(result.number())) return false;
     variate = result.number() == 0.0 ? 0.0 : result.number();
     return true;
@@ -81,6 +82,7 @@ bool draw_number(kx::Object& provider, const void* rule_address, std::span<const
       case 1: return drawn({p[0]});
       case 2: return drawn({p[0], p[1]});
       case 3: return drawn({p[0], p[1], p[2]});
+      case 4: return drawn({p[0], p[1], p[2], p[3]});
       default: return false;
     }
   } catch (const std::exception&) {

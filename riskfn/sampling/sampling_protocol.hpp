@@ -79,10 +79,11 @@ kx::Value sample(kx::Application& host, const SamplingRule& rule, const Paramete
 // `sample` for a call with numbers for its parameters, an omitted corFactor and no deterministic
 // value, as a simulation makes it without a call by name (see kx::SamplingDraw). `provider` is
 // the Main whose host the rule calls.
-bool draw_number(kx::Object& provider, const void* rule, std::span<const double> numbers, double& variate);
+bool draw_number(kx::Object& provider, const void* rule, std::span<const double> numbers, const double* u,
+                 double& variate);
 
-constexpr kx::SamplingDraw sampling_draw(const SamplingRule& rule, std::size_t numbers) {
-  return {numbers, &draw_number, &rule, kShowMode, rule.also_deterministic};
+constexpr kx::SamplingDraw sampling_draw(const SamplingRule& rule, std::size_t numbers, std::size_t numbers_after = 0) {
+  return {numbers, numbers_after, &draw_number, &rule, kShowMode, rule.also_deterministic};
 }
 
 // Makes the sampling methods whose parameters are all numbers reachable as draws.

@@ -136,10 +136,10 @@ TEST(BlockRecalculation, CellsAreBoundToWhatTheyCompute) {
        {2, 2, 0}},
       // OFFSET, INDIRECT, the lookup, IF and "ShowMode" are computed the ordinary way.
       {"fallbacks", kFallbackModel, {3, 6, 5}},
-      // A draw followed by a number runs a block at a time; kxCORREL's array and what reads the
-      // cells it spills into are computed the ordinary way.
+      // kxCORREL's array is computed the ordinary way; a draw taking its anchor as corFactor, a
+      // draw followed by arithmetic and arithmetic on a cell it spills into run a block at a time.
       {"spill", "0.8,\"=kxCORREL(A1)\"\n\"=kxNORMAL(0,1,B1,\"\"\"\")\",\"=kxUNIFORM(5,6,,\"\"\"\")*2+1\",\"=C1*2\"\n",
-       {0, 1, 3}},
+       {1, 2, 1}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
