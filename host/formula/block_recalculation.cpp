@@ -98,6 +98,7 @@ std::optional<BlockRecalculation::Operand> BlockRecalculation::operand_of(const 
 void BlockRecalculation::bind_cell(const FormulaEngine::ComputedCell& computed) {
   Slot slot;
   slot.index = computed.index;
+  slot.sheet = computed.sheet;
   slot.cell = &computed.sheet->cell(computed.row, computed.column);
   slot.last = slot.cell->value;
   slot.numbers.resize(block_);
@@ -108,6 +109,7 @@ void BlockRecalculation::bind_cell(const FormulaEngine::ComputedCell& computed) 
       for (std::int32_t column = area.left; column <= area.right; ++column) {
         if (row == computed.row && column == computed.column) continue;
         slot.spill.push_back(&computed.sheet->cell(row, column));
+        slot.spill_at.emplace_back(row, column);
         slot.spilled_last.push_back(slot.spill.back()->value);
       }
     }
@@ -224,7 +226,11 @@ bool BlockRecalculation::run(std::uint64_t seed, std::uint64_t first, std::size_
       case Kind::General: slot = run_general(slot, count); break;
     }
   }
-  if (spilled_ || count == 0) return !spilled_;
+  if (spilled_) {
+    restore();
+    return false;
+  }
+  if (count == 0) return true;
   // The sheet as the block's last recalculation leaves it, for the next block's first.
   for (std::size_t slot = 0; slot < slots_.size(); ++slot) {
     put(slot, static_cast<std::ptrdiff_t>(count) - 1);
@@ -362,7 +368,7 @@ std::size_t BlockRecalculation::run_general(std::size_t s, std::size_t count) {
   std::size_t end = s;
   while (end < slots_.size() && slots_[end].kind == Kind::General) ++end;
   for (std::size_t i = 0; i < count && !spilled_; ++i) {
-    for (std::size_t t = s; t < end; ++t) {
+    for (std::size_t t = s; t < end && !spilled_; ++t) {
       const auto at = static_cast<std::ptrdiff_t>(i);
       if (slots_[t].reads) {
         for (const std::size_t read : *slots_[t].reads) put(read, at);
@@ -397,8 +403,9 @@ void BlockRecalculation::compute_in_place(std::size_t s, std::size_t i) {
   kx::UniformGenerator& generator = kx::uniform_generator();
   generator = generators_[i];
   Slot& slot = slots_[s];
-  if (!engine_.compute_cell(slot.index)) spilled_ = true;
+  spilled_ = !engine_.compute_cell(slot.index);
   generators_[i] = generator;
+  if (spilled_) return;  // the cells of its old spill are gone
   keep(s, i, slot.cell->value);
   for (std::size_t k = 0; k < slot.spill.size(); ++k) slot.spilled[i * slot.spill.size() + k] = slot.spill[k]->value;
 }
@@ -427,6 +434,14 @@ void BlockRecalculation::put(std::size_t s, std::ptrdiff_t i) {
     slot.cell->value = slot.values[static_cast<std::size_t>(i)];
   } else {
     slot.cell->value = slot.numbers[static_cast<std::size_t>(i)];
+  }
+}
+
+void BlockRecalculation::restore() {
+  for (Slot& slot : slots_) {
+    slot.cell->value = slot.last;
+    for (std::size_t k = 0; k < slot.spill_at.size(); ++k)
+      slot.sheet->cell(slot.spill_at[k].first, slot.spill_at[k].second).value = slot.spilled_last[k];
   }
 }
 

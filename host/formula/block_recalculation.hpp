@@ -87,6 +87,8 @@ class BlockRecalculation {
     // The cells its array result spills into beyond its own, and their values at each
     // iteration of the block (one row per iteration) and before it.
     std::vector<Cell*> spill;
+    std::vector<std::pair<std::int32_t, std::int32_t>> spill_at;  // their rows and columns
+    Sheet* sheet = nullptr;
     std::vector<kx::Value> spilled;
     std::vector<kx::Value> spilled_last;
   };
@@ -110,6 +112,8 @@ class BlockRecalculation {
   void keep(std::size_t slot, std::size_t i, const kx::Value& value);
   // Puts iteration i's value of a slot into its cell (i = -1: the one before the block).
   void put(std::size_t slot, std::ptrdiff_t i);
+  // Puts back every value from before the block, after a spill moved.
+  void restore();
 
   using Place = std::tuple<const Sheet*, std::int32_t, std::int32_t>;
 

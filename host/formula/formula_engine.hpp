@@ -75,7 +75,8 @@ class FormulaEngine {
     std::optional<SheetArea> spill;  // where its array result spills, anchor included
   };
   std::optional<std::vector<ComputedCell>> computed_cells();
-  // Computes one of those cells as a recalculation does; false when where it spills changed.
+  // Computes one of those cells as a recalculation does. False when where it spills changed:
+  // the cell keeps its old spill area, with its cells cleared, and the new one is cleared too.
   bool compute_cell(std::uint32_t index);
 
   // The circular references found by the last recalculation, each as its cells ("Sheet1!A1").

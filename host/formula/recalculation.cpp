@@ -103,9 +103,17 @@ std::optional<std::vector<FormulaEngine::ComputedCell>> FormulaEngine::computed_
 }
 
 bool FormulaEngine::compute_cell(std::uint32_t index) {
+  GraphCell& place = places_[index];
+  const std::optional<SheetArea> before = place.spill;
   changed_spills_.clear();
   compute(index);
-  return changed_spills_.empty();
+  if (changed_spills_.empty()) return true;
+  // Undone, so that the caller can recalculate from where it was: the cells of the new spill
+  // go; the old spill's values, cleared, are the caller's to put back.
+  if (place.spill) clear_spill(*states_[index].sheet, *place.spill);
+  place.spill = before;
+  changed_spills_.clear();
+  return false;
 }
 
 // Cells whose references run in a circle may still each read only cells computed before them:
