@@ -3,8 +3,8 @@
 // launch model at 100,000 iterations with the share of its time spent in the inverse beta and
 // gamma quantiles. Each on one and on two workers, and with each iteration recalculated alone
 // (block 1) or a block of iterations a formula at a time (block 256). Times are wall-clock: on a
-// shared machine, run it when the machine is otherwise idle, or count instructions instead:
-//   valgrind --tool=callgrind build/bench/simulation_bench --benchmark_filter='FormulaCells/threads:1/cells:100/block:256'
+// shared machine, run it when the machine is otherwise idle, or count instructions instead
+// (valgrind --tool=callgrind build/bench/simulation_bench --benchmark_filter=FormulaCells/...).
 // five_input_model_numpy.py is the same model in numpy, the yardstick for whole processes.
 #include <benchmark/benchmark.h>
 

@@ -6,9 +6,9 @@
 #include <span>
 #include <variant>
 
+#include "common/text_compare.hpp"
 #include "host/document/cell.hpp"
 #include "host/document/sheet.hpp"
-#include "common/text_compare.hpp"
 #include "host/formula/function_table.hpp"
 #include "host/formula/operators.hpp"
 
@@ -72,7 +72,7 @@ std::unique_ptr<BlockRecalculation> BlockRecalculation::bind(FormulaEngine& engi
 }
 
 std::optional<BlockRecalculation::Operand> BlockRecalculation::operand_of(const Sheet* sheet, std::int32_t row,
-                                                                           std::int32_t column, bool empty_is_zero) {
+                                                                          std::int32_t column, bool empty_is_zero) {
   const auto computed = by_cell_.find(Place{sheet, row, column});
   // A cell an array result spills into changes with it.
   for (const auto& [spill, anchor] : spill_areas_) {
@@ -168,9 +168,9 @@ bool BlockRecalculation::bind_draw(const SyntaxTree& tree, const Node& node, Slo
     }
     return true;
   }
-  if (const auto* call = std::get_if<Call>(&node.data);
-      call != nullptr && call->function != nullptr && call->function->kind == Function::Kind::Member &&
-      call->function->member->sampling != nullptr) {
+  if (const auto* call = std::get_if<Call>(&node.data); call != nullptr && call->function != nullptr &&
+                                                        call->function->kind == Function::Kind::Member &&
+                                                        call->function->member->sampling != nullptr) {
     const kx::SamplingDraw& draw = *call->function->member->sampling;
     const std::span<const NodeId> arguments(tree.arguments.data() + call->arguments.first, call->arguments.count);
     bool bound = arguments.size() == draw.numbers + 2 + draw.numbers_after;
@@ -426,7 +426,8 @@ void BlockRecalculation::keep(std::size_t s, std::size_t i, const kx::Value& val
 void BlockRecalculation::put(std::size_t s, std::ptrdiff_t i) {
   Slot& slot = slots_[s];
   for (std::size_t k = 0; k < slot.spill.size(); ++k) {
-    slot.spill[k]->value = i < 0 ? slot.spilled_last[k] : slot.spilled[static_cast<std::size_t>(i) * slot.spill.size() + k];
+    slot.spill[k]->value =
+        i < 0 ? slot.spilled_last[k] : slot.spilled[static_cast<std::size_t>(i) * slot.spill.size() + k];
   }
   if (i < 0) {
     slot.cell->value = slot.last;

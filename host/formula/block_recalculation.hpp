@@ -70,11 +70,11 @@ class BlockRecalculation {
     Kind kind = Kind::General;
     std::uint32_t index = 0;  // the engine's
     Cell* cell = nullptr;
-    std::vector<Step> steps;  // Arithmetic
-    std::size_t depth = 0;    // Arithmetic: of its stack
-    kx::Object* provider = nullptr;       // Draw
-    const kx::SamplingDraw* draw = nullptr;  // Draw
-    std::vector<Operand> parameters;      // Draw
+    std::vector<Step> steps;                        // Arithmetic
+    std::size_t depth = 0;                          // Arithmetic: of its stack
+    kx::Object* provider = nullptr;                 // Draw
+    const kx::SamplingDraw* draw = nullptr;         // Draw
+    std::vector<Operand> parameters;                // Draw
     std::vector<std::pair<Operator, double>> tail;  // Draw: arithmetic on the variate
     std::optional<Operand> uniform;                 // Draw: corFactor, when given
     // General: the slots it reads, unless a function makes its references (all slots then).
@@ -122,9 +122,9 @@ class BlockRecalculation {
   std::vector<Slot> slots_;
   std::map<Place, std::size_t> by_cell_;
   std::vector<std::pair<SheetArea, std::size_t>> spill_areas_;  // and the slot that spills there
-  std::vector<kx::UniformGenerator> generators_;  // each iteration's of the block
-  std::vector<double> stack_;                     // arithmetic: depth rows of a block each
-  std::vector<std::uint8_t> failed_;              // arithmetic: iterations to compute alone
+  std::vector<kx::UniformGenerator> generators_;                // each iteration's of the block
+  std::vector<double> stack_;                                   // arithmetic: depth rows of a block each
+  std::vector<std::uint8_t> failed_;                            // arithmetic: iterations to compute alone
   bool spilled_ = false;
 };
 

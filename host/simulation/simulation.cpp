@@ -74,8 +74,10 @@ class Worker {
     if (!block_bound_ && options.evaluation_block > 1) {
       blocks_ = BlockRecalculation::bind(engine, static_cast<std::size_t>(options.evaluation_block));
       if (blocks_) {
-        for (const ModelCell& cell : model_.inputs) input_slots_.push_back(blocks_->slot_of(cell.sheet, cell.row, cell.column));
-        for (const ModelCell& cell : model_.outputs) output_slots_.push_back(blocks_->slot_of(cell.sheet, cell.row, cell.column));
+        for (const ModelCell& cell : model_.inputs)
+          input_slots_.push_back(blocks_->slot_of(cell.sheet, cell.row, cell.column));
+        for (const ModelCell& cell : model_.outputs)
+          output_slots_.push_back(blocks_->slot_of(cell.sheet, cell.row, cell.column));
       }
     }
     block_bound_ = true;
@@ -88,7 +90,7 @@ class Worker {
           done.store(done.load(std::memory_order_relaxed) + n, std::memory_order_relaxed);
           continue;
         }
-        // A result spilled, which changes what reads what: from here on each iteration alone.
+        // A spill moved, which changes what reads what: from here on each iteration alone.
         blocks_.reset();
         generator.stratify(strata);
       }

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "host/files/workbook_files.hpp"
-#include "tests/test_paths.hpp"
 #include "host/session/session.hpp"
 #include "host/simulation/simulation.hpp"
 #include "riskfn/frame/classes.hpp"
+#include "tests/test_paths.hpp"
 
 namespace host {
 namespace {
@@ -138,7 +138,8 @@ TEST(BlockRecalculation, CellsAreBoundToWhatTheyCompute) {
       {"fallbacks", kFallbackModel, {3, 6, 5}},
       // kxCORREL's array is computed the ordinary way; a draw taking its anchor as corFactor, a
       // draw followed by arithmetic and arithmetic on a cell it spills into run a block at a time.
-      {"spill", "0.8,\"=kxCORREL(A1)\"\n\"=kxNORMAL(0,1,B1,\"\"\"\")\",\"=kxUNIFORM(5,6,,\"\"\"\")*2+1\",\"=C1*2\"\n",
+      {"spill",
+       "0.8,\"=kxCORREL(A1)\"\n\"=kxNORMAL(0,1,B1,\"\"\"\")\",\"=kxUNIFORM(5,6,,\"\"\"\")*2+1\",\"=C1*2\"\n",
        {1, 2, 1}},
   };
   for (const Case& c : cases) {
