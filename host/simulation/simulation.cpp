@@ -27,6 +27,9 @@ constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 // Enough blocks per worker to even out their speeds, few enough to keep each block's overhead small.
 constexpr std::int64_t kBlocksPerWorker = 64;
 constexpr std::int64_t kLargestBlock = 16384;
+// Iterations a worker computes together at most: a block's values of every cell and its
+// generators stay in the caches, and a block size asked for by mistake cannot exhaust memory.
+constexpr std::int64_t kLargestEvaluationBlock = 4096;
 // A run to a precision first looks after this many iterations, then after every quarter more.
 constexpr std::int64_t kFirstPrecisionCheck = 1000;
 
@@ -71,8 +74,9 @@ class Worker {
     kx::UniformGenerator& generator = kx::uniform_generator();
     generator.stratify(strata);
     FormulaEngine& engine = session_.engine();
-    if (!block_bound_ && options.evaluation_block > 1) {
-      blocks_ = BlockRecalculation::bind(engine, static_cast<std::size_t>(options.evaluation_block));
+    const std::int64_t block = std::min(options.evaluation_block, kLargestEvaluationBlock);
+    if (!block_bound_ && block > 1) {
+      blocks_ = BlockRecalculation::bind(engine, static_cast<std::size_t>(block));
       if (blocks_) {
         for (const ModelCell& cell : model_.inputs)
           input_slots_.push_back(blocks_->slot_of(cell.sheet, cell.row, cell.column));
@@ -83,7 +87,7 @@ class Worker {
     block_bound_ = true;
     for (std::int64_t i = first; i < first + count;) {
       if (blocks_) {
-        const std::int64_t n = std::min(options.evaluation_block, first + count - i);
+        const std::int64_t n = std::min(block, first + count - i);
         if (blocks_->run(seed, static_cast<std::uint64_t>(i), static_cast<std::size_t>(n), strata)) {
           record_block(i, n, into, failures);
           i += n;
