@@ -1,8 +1,11 @@
 // Iterations per second of whole simulations: the five-input model of the speed goal, models
 // of 10, 100 and 1,000 formula cells (so that the cost per cell shows), and the bundled product
 // launch model at 100,000 iterations with the share of its time spent in the inverse beta and
-// gamma quantiles. Each on one and on two workers. Times are wall-clock: on a shared machine,
-// run it when the machine is otherwise idle.
+// gamma quantiles. Each on one and on two workers, and with each iteration recalculated alone
+// (block 1) or a block of iterations a formula at a time (block 256). Times are wall-clock: on a
+// shared machine, run it when the machine is otherwise idle, or count instructions instead
+// (valgrind --tool=callgrind build/bench/simulation_bench --benchmark_filter=FormulaCells/...).
+// five_input_model_numpy.py is the same model in numpy, the yardstick for whole processes.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -27,8 +30,10 @@ host::ModelSource from_csv(std::string csv) {
 
 // The run and the statistics of every series, as the report computes them: summaries and
 // every rank correlation.
-void simulate_and_summarise(const host::ModelSource& source, std::int64_t iterations, int threads) {
+void simulate_and_summarise(const host::ModelSource& source, std::int64_t iterations, int threads,
+                            std::int64_t block = 256) {
   host::SimulationOptions options;
+  options.evaluation_block = block;
   options.iterations = iterations;
   options.seed = 1;
   options.threads = threads;
@@ -42,9 +47,9 @@ void simulate_and_summarise(const host::ModelSource& source, std::int64_t iterat
   benchmark::DoNotOptimize(host::rank_correlations(pointers));
 }
 
-void run(benchmark::State& state, const host::ModelSource& source, std::int64_t iterations) {
+void run(benchmark::State& state, const host::ModelSource& source, std::int64_t iterations, std::int64_t block) {
   const int threads = static_cast<int>(state.range(0));
-  for (auto _ : state) simulate_and_summarise(source, iterations, threads);
+  for (auto _ : state) simulate_and_summarise(source, iterations, threads, block);
   state.counters["iterations_per_s"] =
       benchmark::Counter(static_cast<double>(iterations), benchmark::Counter::kIsIterationInvariantRate);
 }
@@ -57,9 +62,13 @@ void BM_FiveInputModel(benchmark::State& state) {
       "\"=kxUNIFORM(0,1,,\"\"\"\")\",\"=A5+kxOUTPUT()\"\n"
       "\"=kxUNIFORM(0,1,,\"\"\"\")\"\n"
       "\"=kxPOISSON(4,,\"\"\"\")\"\n");
-  run(state, source, 200'000);
+  run(state, source, 200'000, state.range(1));
 }
-BENCHMARK(BM_FiveInputModel)->ArgName("threads")->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FiveInputModel)
+    ->ArgNames({"threads", "block"})
+    ->ArgsProduct({{1, 2}, {1, 256}})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 // One normal input and a chain of formula cells, each growing the one above: the cost of a cell.
 void BM_FormulaCells(benchmark::State& state) {
@@ -69,15 +78,15 @@ void BM_FormulaCells(benchmark::State& state) {
   csv += "\"=A" + std::to_string(cells - 1) + "+kxOUTPUT()\"\n";
   const host::ModelSource source = from_csv(csv);
   const std::int64_t iterations = 2'000'000 / cells;
-  run(state, source, iterations);
+  run(state, source, iterations, state.range(2));
   // The time of one iteration divided by the formula cells.
   state.counters["per_cell"] =
       benchmark::Counter(static_cast<double>(iterations) * cells,
                          benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_FormulaCells)
-    ->ArgNames({"threads", "cells"})
-    ->ArgsProduct({{1, 2}, {10, 100, 1000}})
+    ->ArgNames({"threads", "cells", "block"})
+    ->ArgsProduct({{1, 2}, {10, 100, 1000}, {1, 256}})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 
@@ -158,6 +159,8 @@ int run_simulate(const SimulateOptions& options) {
   run.overrides = options.overrides;
   run.precision = options.precision;
   run.fix_correlations = options.fix_correlations;
+  // KX_EVALUATION_BLOCK=1 recalculates each iteration alone, to compare against block evaluation.
+  if (const char* block = std::getenv("KX_EVALUATION_BLOCK")) run.evaluation_block = std::max(1LL, std::atoll(block));
   // A target or scenario for an output the model does not have is said before the run, not after it.
   run.check_model = [&options, &run](const host::SimulationModel& found) {
     check_report_outputs(options.report, found);

@@ -37,6 +37,10 @@ void Interface::add(Member member) {
   members_.push_back(std::move(member));
 }
 
+void Interface::set_sampling(std::string_view name, const SamplingDraw* draw) {
+  members_.at(index_.at(to_lower_ascii(name))).sampling = draw;
+}
+
 namespace {
 
 std::string describe_default(const Value& value) {

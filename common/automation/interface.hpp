@@ -32,6 +32,23 @@ struct Parameter {
 
 enum class MemberKind { Method, Property };
 
+// A sampling method as a simulation reaches it without a call by name, for a cell that gives
+// the method numbers for its parameters (the first `numbers`, then corFactor and ModeSheet,
+// then `numbers_after` more) and asks no deterministic value. `draw` then does what the call
+// does, from the same generator state, with `u` the uniform corFactor gives (null: drawn), and
+// gives its number; false where the call would give anything else (an error value, a
+// failure), with the generator moved on: the caller restores it and makes the call.
+struct SamplingDraw {
+  std::size_t numbers = 0;
+  std::size_t numbers_after = 0;
+  bool (*draw)(Object& provider, const void* rule, std::span<const double> numbers, const double* u,
+               double& variate) = nullptr;
+  const void* rule = nullptr;
+  // The ModeSheet texts that select the deterministic value instead of a draw.
+  std::string_view show_mode;
+  std::string_view also_deterministic;
+};
+
 // Runs a method on an object with arguments already in declared order; by-reference
 // arguments are written back into `arguments`.
 using Invoker = std::function<Value(Object& object, std::span<Value> arguments)>;
@@ -47,6 +64,7 @@ struct Member {
   Invoker invoke;
   Getter get;
   Setter put;
+  const SamplingDraw* sampling = nullptr;
 };
 
 class Interface {
@@ -59,6 +77,8 @@ class Interface {
   const Member* find(std::string_view name) const;
 
   void add(Member member);
+  // Makes an added method also reachable as a draw.
+  void set_sampling(std::string_view name, const SamplingDraw* draw);
 
  private:
   std::string class_name_;

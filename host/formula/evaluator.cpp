@@ -82,27 +82,6 @@ const kx::Value* value_in_place(const SyntaxTree& tree, NodeId id) {
   return &reference->sheet->value(reference->area.top, reference->area.left);
 }
 
-// One step of a chain of numbers, as apply_binary takes it for two numbers; false where that
-// gives an error value instead of a number.
-bool combine(Operator op, double& left, double right) {
-  switch (op) {
-    case Operator::Add: left += right; break;
-    case Operator::Subtract: left -= right; break;
-    case Operator::Multiply: left *= right; break;
-    case Operator::Divide:
-      if (right == 0.0) return false;
-      left /= right;
-      break;
-    case Operator::Power:
-      if (left == 0.0 && right <= 0.0) return false;
-      if (left < 0.0 && right != std::trunc(right)) return false;
-      left = raised(left, right);
-      break;
-    default: return false;
-  }
-  return std::isfinite(left);
-}
-
 // The number of a chain that binding flattened into arithmetic steps. False when a cell holds
 // no number or a step gives an error value: the general evaluation, which has nothing to undo
 // since these steps read cells only, then gives the error.
@@ -133,7 +112,7 @@ bool arithmetic_number(const SyntaxTree& tree, Run steps, double& result) {
       case ArithmeticStep::Kind::Percent: stack[top - 1] /= 100.0; break;
       case ArithmeticStep::Kind::Combine:
         --top;
-        if (!combine(step.op, stack[top - 1], stack[top])) return false;
+        if (!combine_numbers(step.op, stack[top - 1], stack[top])) return false;
         break;
     }
   }

@@ -60,6 +60,25 @@ class FormulaEngine {
   // Computes every formula cell.
   void recalculate_all();
 
+  // The formula cells a recalculation computes now, in its order, for a caller that runs many
+  // recalculations itself (a simulation's blocks of iterations); nullopt where circular
+  // references or cells never computed leave that to recalculate().
+  struct ComputedCell {
+    std::uint32_t index = 0;  // for compute_cell
+    Sheet* sheet = nullptr;
+    std::int32_t row = 0;
+    std::int32_t column = 0;
+    const SyntaxTree* tree = nullptr;
+    // The formula cells it reads through its references (a reference a function makes, as
+    // OFFSET's, aside), by index.
+    std::vector<std::uint32_t> precedents;
+    std::optional<SheetArea> spill;  // where its array result spills, anchor included
+  };
+  std::optional<std::vector<ComputedCell>> computed_cells();
+  // Computes one of those cells as a recalculation does. False when where it spills changed:
+  // the cell keeps its old spill area, with its cells cleared, and the new one is cleared too.
+  bool compute_cell(std::uint32_t index);
+
   // The circular references found by the last recalculation, each as its cells ("Sheet1!A1").
   std::vector<std::vector<std::string>> cycles() const;
 

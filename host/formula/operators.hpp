@@ -29,6 +29,27 @@ inline double raised(double base, double exponent) {
   return std::pow(base, exponent);
 }
 
+// One step of a chain of numbers, as apply_binary takes it for two numbers; false where that
+// gives an error value instead of a number.
+inline bool combine_numbers(Operator op, double& left, double right) {
+  switch (op) {
+    case Operator::Add: left += right; break;
+    case Operator::Subtract: left -= right; break;
+    case Operator::Multiply: left *= right; break;
+    case Operator::Divide:
+      if (right == 0.0) return false;
+      left /= right;
+      break;
+    case Operator::Power:
+      if (left == 0.0 && right <= 0.0) return false;
+      if (left < 0.0 && right != std::trunc(right)) return false;
+      left = raised(left, right);
+      break;
+    default: return false;
+  }
+  return std::isfinite(left);
+}
+
 using ScalarBinary = kx::Value (*)(const kx::Value& left, const kx::Value& right);
 using ScalarUnary = kx::Value (*)(const kx::Value& operand);
 

@@ -74,6 +74,48 @@ void FormulaEngine::run(bool everything) {
   }
 }
 
+std::optional<std::vector<FormulaEngine::ComputedCell>> FormulaEngine::computed_cells() {
+  if (!graph_) build_order();
+  if (!graph_->cycles().empty()) return std::nullopt;
+  std::vector<char> computed(graph_->node_count(), 0);
+  std::vector<ComputedCell> cells;
+  for (const std::uint32_t index : graph_->order()) {
+    bool needed = graph_->is_cell(index) && (states_[index].is_volatile || states_[index].dirty);
+    for (const std::uint32_t precedent : graph_->precedents(index)) needed = needed || computed[precedent];
+    if (!needed) continue;
+    computed[index] = 1;
+    if (!graph_->is_cell(index)) continue;
+    const CellState& state = states_[index];
+    const GraphCell& place = places_[index];
+    if (state.dirty) return std::nullopt;
+    ComputedCell cell{index, state.sheet, place.row, place.column, &state.formula->tree(), {}, place.spill};
+    for (const std::uint32_t precedent : graph_->precedents(index)) {
+      if (graph_->is_cell(precedent)) {
+        cell.precedents.push_back(precedent);
+      } else {
+        const auto inside = graph_->precedents(precedent);
+        cell.precedents.insert(cell.precedents.end(), inside.begin(), inside.end());
+      }
+    }
+    cells.push_back(std::move(cell));
+  }
+  return cells;
+}
+
+bool FormulaEngine::compute_cell(std::uint32_t index) {
+  GraphCell& place = places_[index];
+  const std::optional<SheetArea> before = place.spill;
+  changed_spills_.clear();
+  compute(index);
+  if (changed_spills_.empty()) return true;
+  // Undone, so that the caller can recalculate from where it was: the cells of the new spill
+  // go; the old spill's values, cleared, are the caller's to put back.
+  if (place.spill) clear_spill(*states_[index].sheet, *place.spill);
+  place.spill = before;
+  changed_spills_.clear();
+  return false;
+}
+
 // Cells whose references run in a circle may still each read only cells computed before them:
 // a task that starts when the task it names ends looks up the column of ends, its own row's end
 // included, but reads one other row's. Such cells are computed over and over, in reading order,

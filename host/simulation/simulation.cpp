@@ -13,6 +13,7 @@
 
 #include "common/failure.hpp"
 #include "common/uniform_generator.hpp"
+#include "host/formula/block_recalculation.hpp"
 #include "host/simulation/confidence_intervals.hpp"
 #include "host/simulation/correlation_matrices.hpp"
 #include "host/simulation/run_limits.hpp"
@@ -27,6 +28,9 @@ constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 // Enough blocks per worker to even out their speeds, few enough to keep each block's overhead small.
 constexpr std::int64_t kBlocksPerWorker = 64;
 constexpr std::int64_t kLargestBlock = 16384;
+// Iterations a worker computes together at most: a block's values of every cell and its
+// generators stay in the caches, and a block size asked for by mistake cannot exhaust memory.
+constexpr std::int64_t kLargestEvaluationBlock = 4096;
 // A run to a precision first looks after this many iterations, then after every quarter more.
 constexpr std::int64_t kFirstPrecisionCheck = 1000;
 
@@ -66,11 +70,35 @@ class Worker {
                     Collection& into, std::atomic<std::int64_t>& done) {
     BlockFailures failures{first, std::vector<std::vector<FailedIteration>>(inputs_.size()),
                            std::vector<std::vector<FailedIteration>>(outputs_.size())};
+    const std::uint64_t strata =
+        options.sampling == Sampling::LatinHypercube ? static_cast<std::uint64_t>(options.iterations) : 0;
     kx::UniformGenerator& generator = kx::uniform_generator();
-    generator.stratify(options.sampling == Sampling::LatinHypercube ? static_cast<std::uint64_t>(options.iterations)
-                                                                    : 0);
+    generator.stratify(strata);
     FormulaEngine& engine = session_.engine();
-    for (std::int64_t i = first; i < first + count; ++i) {
+    const std::int64_t block = std::min(options.evaluation_block, kLargestEvaluationBlock);
+    if (!block_bound_ && block > 1) {
+      blocks_ = BlockRecalculation::bind(engine, static_cast<std::size_t>(block));
+      if (blocks_) {
+        for (const ModelCell& cell : model_.inputs)
+          input_slots_.push_back(blocks_->slot_of(cell.sheet, cell.row, cell.column));
+        for (const ModelCell& cell : model_.outputs)
+          output_slots_.push_back(blocks_->slot_of(cell.sheet, cell.row, cell.column));
+      }
+    }
+    block_bound_ = true;
+    for (std::int64_t i = first; i < first + count;) {
+      if (blocks_) {
+        const std::int64_t n = std::min(block, first + count - i);
+        if (blocks_->run(seed, static_cast<std::uint64_t>(i), static_cast<std::size_t>(n), strata)) {
+          record_block(i, n, into, failures);
+          i += n;
+          done.store(done.load(std::memory_order_relaxed) + n, std::memory_order_relaxed);
+          continue;
+        }
+        // A spill moved, which changes what reads what: from here on each iteration alone.
+        blocks_.reset();
+        generator.stratify(strata);
+      }
       generator.start_iteration(seed, static_cast<std::uint64_t>(i));
       engine.recalculate();
       const auto at = static_cast<std::size_t>(i);
@@ -79,6 +107,7 @@ class Worker {
       for (std::size_t k = 0; k < outputs_.size(); ++k)
         into.outputs[k].record_at(at, outputs_[k]->value, failures.outputs[k]);
       done.store(done.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+      ++i;
     }
     generator.stratify(0);
     return failures;
@@ -88,10 +117,38 @@ class Worker {
   // A formula cell of the model: it exists, and the sheet's cells keep their places.
   const Cell* cell_of(const ModelCell& cell) const { return cell.sheet->find(cell.row, cell.column); }
 
+  // The values of iterations first .. first+n-1 that the block computed.
+  void record_block(std::int64_t first, std::int64_t n, Collection& into, BlockFailures& failures) const {
+    const auto record = [&](Series& series, const std::optional<std::size_t>& slot, const Cell* cell,
+                            std::vector<FailedIteration>& failed) {
+      for (std::int64_t i = 0; i < n; ++i) {
+        const auto at = static_cast<std::size_t>(first + i);
+        const auto in_block = static_cast<std::size_t>(i);
+        if (!slot) {
+          series.record_at(at, cell->value, failed);
+        } else if (blocks_->is_number(*slot, in_block)) {
+          series.values[at] = blocks_->number(*slot, in_block);
+        } else {
+          series.record_at(at, blocks_->value(*slot, in_block), failed);
+        }
+      }
+    };
+    for (std::size_t k = 0; k < inputs_.size(); ++k)
+      record(into.inputs[k], input_slots_[k], inputs_[k], failures.inputs[k]);
+    for (std::size_t k = 0; k < outputs_.size(); ++k)
+      record(into.outputs[k], output_slots_[k], outputs_[k], failures.outputs[k]);
+  }
+
   Session session_;
   SimulationModel model_;
   std::vector<const Cell*> inputs_;
   std::vector<const Cell*> outputs_;
+  // Bound at the first run, once the workbook has been recalculated; null where each
+  // iteration is recalculated alone.
+  bool block_bound_ = false;
+  std::unique_ptr<BlockRecalculation> blocks_;
+  std::vector<std::optional<std::size_t>> input_slots_;
+  std::vector<std::optional<std::size_t>> output_slots_;
 };
 
 // Each worker's count of finished iterations, on a cache line of its own.

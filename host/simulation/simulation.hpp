@@ -50,6 +50,9 @@ struct SimulationOptions {
   // Called with the model once it is known, before any iteration runs: a caller checks there
   // what it asks of the model's cells, so that a mistake does not wait for the run to end.
   std::function<void(const SimulationModel&)> check_model;
+  // Iterations a worker computes together, each formula over all of them before the next; 1
+  // recalculates the workbook once per iteration. Seeded results are the same for every size.
+  std::int64_t evaluation_block = 256;
 };
 
 // Where each worker gets its own copy of the model and of the components.

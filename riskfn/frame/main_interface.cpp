@@ -8,6 +8,7 @@
 #include "riskfn/frame/main.hpp"
 #include "riskfn/frame/pdf.hpp"
 #include "riskfn/frame/tools.hpp"
+#include "riskfn/sampling/sampling_protocol.hpp"
 
 namespace riskfn {
 namespace {
@@ -122,7 +123,10 @@ kx::Interface main_interface() {
       .method<&Main::kxTRIc>("kxTRIc", {"ProbX", "LowVal", "ModalValue", "UpVal", flag()})
       .method<&Main::kxUNIFORMc>("kxUNIFORMc", {"ProbX", "LowVal", "UpVal", flag()})
       .method<&Main::kxWEIBULLc>("kxWEIBULLc", {"ProbX", "Life", "shapeP", flag()});
-  return builder.build();
+  kx::Interface interface = builder.build();
+  sampling::add_continuous_draws(interface);
+  sampling::add_discrete_draws(interface);
+  return interface;
 }
 
 }  // namespace riskfn

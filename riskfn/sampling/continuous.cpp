@@ -404,4 +404,31 @@ double Main::kxWEIBULL(Value& Life, Value& shapeP, Value& corFactor, std::string
   return kx::trapped_numeric<double>([&] { return sample(host(), kWeibull, {Life, shapeP}, corFactor, ModeSheet); });
 }
 
+// kxGAMMA's replacement of a failure is left to its call, as every failure is.
+void sampling::add_continuous_draws(kx::Interface& interface) {
+  static constexpr std::array<std::pair<std::string_view, kx::SamplingDraw>, 20> kDraws = {{
+      {"kxBETA", sampling_draw(kBeta, 2)},
+      {"kxBETAGEN", sampling_draw(kBetaGeneral, 2, 2)},
+      {"kxGAMMA", sampling_draw(kGamma, 2)},
+      {"kxCHI2", sampling_draw(kChiSquared, 1)},
+      {"kxERF", sampling_draw(kErf, 1)},
+      {"kxERLANG", sampling_draw(kErlang, 2)},
+      {"kxEXPON", sampling_draw(kExponential, 1)},
+      {"kxEXTVAL", sampling_draw(kExtremeValue, 2)},
+      {"kxGAUSSINV", sampling_draw(kInverseGaussian, 2)},
+      {"kxLOGISTIC", sampling_draw(kLogistic, 2)},
+      {"kxLOGNORMAL", sampling_draw(kLogNormal, 2)},
+      {"kxNORMAL", sampling_draw(kNormal, 2)},
+      {"kxPARETO", sampling_draw(kPareto, 2)},
+      {"kxPARETO2", sampling_draw(kPareto2, 2)},
+      {"kxPERT", sampling_draw(kPert, 3)},
+      {"kxRAYLEIGH", sampling_draw(kRayleigh, 1)},
+      {"kxSTUDENT", sampling_draw(kStudent, 1)},
+      {"kxTRI", sampling_draw(kTriangular, 3)},
+      {"kxUNIFORM", sampling_draw(kUniform, 2)},
+      {"kxWEIBULL", sampling_draw(kWeibull, 2)},
+  }};
+  for (const auto& [name, draw] : kDraws) interface.set_sampling(name, &draw);
+}
+
 }  // namespace riskfn

@@ -327,4 +327,17 @@ Value Main::kxRANDBETWEEN(double LowVal, double UpVal, Value& corFactor, std::st
   return kx::trapped_variant([&] { return sample(host(), kRandBetween, {LowVal, UpVal}, corFactor, ModeSheet); });
 }
 
+// kxBINOMIAL writes its Success back and kxDISCRETE reads ranges: both are always called.
+void sampling::add_discrete_draws(kx::Interface& interface) {
+  static constexpr std::array<std::pair<std::string_view, kx::SamplingDraw>, 6> kDraws = {{
+      {"kxGEO", sampling_draw(kGeometric, 1)},
+      {"kxHYPERGEO", sampling_draw(kHypergeometric, 3)},
+      {"kxINTUNI", sampling_draw(kIntegerUniform, 2)},
+      {"kxNEGBIN", sampling_draw(kNegativeBinomial, 2)},
+      {"kxPOISSON", sampling_draw(kPoisson, 1)},
+      {"kxRANDBETWEEN", sampling_draw(kRandBetween, 2)},
+  }};
+  for (const auto& [name, draw] : kDraws) interface.set_sampling(name, &draw);
+}
+
 }  // namespace riskfn

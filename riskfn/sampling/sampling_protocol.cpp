@@ -1,7 +1,11 @@
 #include "riskfn/sampling/sampling_protocol.hpp"
 
+#include <array>
+#include <cmath>
+
 #include "common/checked_math.hpp"
 #include "common/uniform_generator.hpp"
+#include "riskfn/frame/main.hpp"
 
 namespace riskfn::sampling {
 namespace {
@@ -54,6 +58,36 @@ kx::Value sample(kx::Application& host, const SamplingRule& rule, const Paramete
   if (rule.bounds_test == BoundsTest::kBeforeUniform && !rule.bounds_hold(parameters)) return bad_bounds();
   if (!rule.uniform_before_show_mode) u = uniform_from(corFactor);
   return finished(rule.variate(parameters, u, host));
+}
+
+bool draw_number(kx::Object& provider, const void* rule_address, std::span<const double> numbers, const double* u,
+                 double& variate) {
+  const SamplingRule& rule = *static_cast<const SamplingRule*>(rule_address);
+  std::array<double, 4> p{};
+  if (numbers.size() > p.size()) return false;
+  std::copy(numbers.begin(), numbers.end(), p.begin());
+  // The steps of `sample` that such a call takes; whatever else would happen is left to the call.
+  const auto drawn = [&](const Parameters& parameters) {
+    kx::Application& host = static_cast<Main&>(provider).host();
+    kx::UniformGenerator& generator = kx::uniform_generator();
+    generator.reseed();
+    if (rule.bounds_test != BoundsTest::kNone && !rule.bounds_hold(parameters)) return false;
+    const kx::Value result = rule.variate(parameters, u != nullptr ? *u : generator.next(), host);
+    if (!result.is_number() || !std::isfinite(result.number())) return false;
+    variate = result.number() == 0.0 ? 0.0 : result.number();
+    return true;
+  };
+  try {
+    switch (numbers.size()) {
+      case 1: return drawn({p[0]});
+      case 2: return drawn({p[0], p[1]});
+      case 3: return drawn({p[0], p[1], p[2]});
+      case 4: return drawn({p[0], p[1], p[2], p[3]});
+      default: return false;
+    }
+  } catch (const std::exception&) {
+    return false;
+  }
 }
 
 }  // namespace riskfn::sampling

@@ -6,9 +6,11 @@
 #include <cstddef>
 #include <exception>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "common/automation/interface.hpp"
 #include "common/conversions.hpp"
 #include "common/failure.hpp"
 #include "common/host_services.hpp"
@@ -73,6 +75,20 @@ struct SamplingRule {
 // wrapper (trapped_variant, trapped_numeric or replaced_on_failure) turns them into its result.
 kx::Value sample(kx::Application& host, const SamplingRule& rule, const Parameters& parameters,
                  const kx::Value& corFactor, const std::string& ModeSheet);
+
+// `sample` for a call with numbers for its parameters, an omitted corFactor and no deterministic
+// value, as a simulation makes it without a call by name (see kx::SamplingDraw). `provider` is
+// the Main whose host the rule calls.
+bool draw_number(kx::Object& provider, const void* rule, std::span<const double> numbers, const double* u,
+                 double& variate);
+
+constexpr kx::SamplingDraw sampling_draw(const SamplingRule& rule, std::size_t numbers, std::size_t numbers_after = 0) {
+  return {numbers, numbers_after, &draw_number, &rule, kShowMode, rule.also_deterministic};
+}
+
+// Makes the sampling methods whose parameters are all numbers reachable as draws.
+void add_continuous_draws(kx::Interface& interface);
+void add_discrete_draws(kx::Interface& interface);
 
 // The uniform of a call: a drawn one when corFactor holds an error value (the
 // missing-argument marker, or a cell showing an error), otherwise corFactor as a number.
