@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <span>
 #include <thread>
 
@@ -62,6 +63,29 @@ std::vector<ConvergencePoint> convergence_of(std::span<const double> numbers) {
                       host::percentile(prefix, 5), host::percentile(prefix, 95)});
   }
   return points;
+}
+
+// fn(0) .. fn(count - 1) spread over `threads` threads, each index on one of them; the first
+// thread's failure (running out of memory) is raised here once all have stopped.
+template <class Fn>
+void spread_over(int threads, std::size_t count, Fn fn) {
+  const auto step = static_cast<std::size_t>(std::max(1, threads));
+  std::vector<std::exception_ptr> failures(std::min(step, count));
+  {
+    std::vector<std::jthread> workers;
+    for (std::size_t t = 0; t < failures.size(); ++t) {
+      workers.emplace_back([&, t] {
+        try {
+          for (std::size_t i = t; i < count; i += step) fn(i);
+        } catch (...) {
+          failures[t] = std::current_exception();
+        }
+      });
+    }
+  }
+  for (const std::exception_ptr& failure : failures) {
+    if (failure) std::rethrow_exception(failure);
+  }
 }
 
 }  // namespace
@@ -130,20 +154,15 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
 
   // Each input's lowest and highest tenth of iterations, for the swing of every output.
   std::vector<host::Tenths> tenths(input_count);
-  {
-    std::vector<std::jthread> workers;
-    for (int t = 0; t < std::max(1, threads); ++t) {
-      workers.emplace_back([&, t] {
-        for (auto i = static_cast<std::size_t>(t); i < input_count; i += static_cast<std::size_t>(std::max(1, threads)))
-          tenths[i] = host::tenths_of(result.collection.inputs[i]);
-      });
-    }
-  }
+  spread_over(threads, input_count,
+              [&](std::size_t i) { tenths[i] = host::tenths_of(result.collection.inputs[i], all[i].sorted()); });
 
-  for (std::size_t o = 0; o < result.collection.outputs.size(); ++o) {
+  const std::size_t output_count = result.collection.outputs.size();
+  report.outputs.resize(output_count);
+  spread_over(threads, output_count, [&](std::size_t o) {
     host::AnalysedSeries& output = all[input_count + o];
     const host::ModelCell& cell = result.model.outputs[o];
-    OutputReport entry;
+    OutputReport& entry = report.outputs[o];
     entry.name = cell.name;
     entry.cell = cell.address;
     entry.summary = output.summary();
@@ -157,7 +176,6 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
       }
     }
     if (o < result.base_case.size()) entry.base_case = result.base_case[o];
-    entry.histogram = histogram_of(host, output.sorted());
     std::vector<double> kept;
     entry.settled_after =
         static_cast<std::int64_t>(riskfn::analysis::settled_run_count(result.collection.outputs[o].numbers(kept)));
@@ -193,8 +211,9 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
                      });
     if (settings.convergence) entry.convergence = convergence_of(result.collection.outputs[o].numbers(kept));
     entry.sorted = output.take_sorted();
-    report.outputs.push_back(std::move(entry));
-  }
+  });
+  // The class tables reach the host's worksheet functions, so they are counted here, one thread.
+  for (OutputReport& entry : report.outputs) entry.histogram = histogram_of(host, entry.sorted);
   return report;
 }
 

@@ -8,11 +8,17 @@
 namespace host {
 namespace {
 
-// Whether each iteration failed, by iteration.
+// Whether each iteration failed, by iteration; empty when none did, which spares a long run's
+// report a mask per input and output.
 std::vector<char> failed_mask(const Series& series) {
+  if (series.failures.empty()) return {};
   std::vector<char> failed(series.values.size(), 0);
   for (const FailedIteration& failure : series.failures) failed[static_cast<std::size_t>(failure.iteration)] = 1;
   return failed;
+}
+
+bool failed_at(const std::vector<char>& failed, std::size_t iteration) {
+  return !failed.empty() && failed[iteration] != 0;
 }
 
 double median_of(std::vector<double>& values) {
@@ -26,32 +32,27 @@ double median_of(std::vector<double>& values) {
 
 }  // namespace
 
-Tenths tenths_of(const Series& input) {
+Tenths tenths_of(const Series& input, std::span<const double> sorted_numbers) {
   const std::vector<char> failed = failed_mask(input);
-  std::vector<double> numbers;
-  numbers.reserve(input.values.size());
-  for (std::size_t i = 0; i < input.values.size(); ++i) {
-    if (!failed[i]) numbers.push_back(input.values[i]);
-  }
-  const std::size_t k = numbers.size() / 10;
+  const std::size_t n = sorted_numbers.size();
+  const std::size_t k = n / 10;
   Tenths tenths;
   if (k == 0) return tenths;
+  tenths.lowest.reserve(k);
+  tenths.highest.reserve(k);
   // The k-th smallest and k-th largest values bound the tenths; of the values equal to a bound,
   // the earliest iterations join the lowest tenth and the latest the highest.
-  std::nth_element(numbers.begin(), numbers.begin() + static_cast<std::ptrdiff_t>(k - 1), numbers.end());
-  const double low_bound = numbers[k - 1];
-  std::nth_element(numbers.begin(), numbers.end() - static_cast<std::ptrdiff_t>(k), numbers.end());
-  const double high_bound = *(numbers.end() - static_cast<std::ptrdiff_t>(k));
-  std::size_t below = 0, above = 0;
-  for (const double x : numbers) {
-    below += x < low_bound;
-    above += x > high_bound;
-  }
+  const double low_bound = sorted_numbers[k - 1];
+  const double high_bound = sorted_numbers[n - k];
+  const auto below = static_cast<std::size_t>(
+      std::lower_bound(sorted_numbers.begin(), sorted_numbers.end(), low_bound) - sorted_numbers.begin());
+  const auto [high_first, high_last] = std::equal_range(sorted_numbers.begin(), sorted_numbers.end(), high_bound);
+  const auto above = static_cast<std::size_t>(sorted_numbers.end() - high_last);
   std::size_t low_ties_left = k - below;  // values equal to the low bound still to take, earliest first
   std::size_t high_ties_to_skip =            // values equal to the high bound left out, earliest first
-      static_cast<std::size_t>(std::count(numbers.begin(), numbers.end(), high_bound)) - (k - above);
+      static_cast<std::size_t>(high_last - high_first) - (k - above);
   for (std::size_t i = 0; i < input.values.size(); ++i) {
-    if (failed[i]) continue;
+    if (failed_at(failed, i)) continue;
     const double x = input.values[i];
     const auto at = static_cast<std::uint32_t>(i);
     if (x < low_bound) {
@@ -78,12 +79,12 @@ Swing swing(const Tenths& tenths, const Series& output) {
   // The sum is taken again in units of 2^1024 when values near 1.7E308 overflow it.
   const auto sum_over = [&](const std::vector<std::uint32_t>& iterations, double factor) {
     double sum = 0;
-    for (const std::uint32_t i : iterations) sum += failed[i] ? 0 : output.values[i] * factor;
+    for (const std::uint32_t i : iterations) sum += failed_at(failed, i) ? 0 : output.values[i] * factor;
     return sum;
   };
   const auto mean_over = [&](const std::vector<std::uint32_t>& iterations) -> std::optional<double> {
     const auto count = static_cast<double>(
-        std::count_if(iterations.begin(), iterations.end(), [&](std::uint32_t i) { return !failed[i]; }));
+        std::count_if(iterations.begin(), iterations.end(), [&](std::uint32_t i) { return !failed_at(failed, i); }));
     if (count == 0) return std::nullopt;
     const double sum = sum_over(iterations, 1);
     if (std::isfinite(sum)) return sum / count;
@@ -99,7 +100,7 @@ std::vector<std::uint32_t> scenario_iterations(const Series& output, std::span<c
   const double bound = condition.percentile ? percentile(sorted_output, condition.value) : condition.value;
   const std::vector<char> failed = failed_mask(output);
   for (std::size_t i = 0; i < output.values.size(); ++i) {
-    if (failed[i]) continue;
+    if (failed_at(failed, i)) continue;
     const double x = output.values[i];
     if (condition.below ? x < bound : x > bound) iterations.push_back(static_cast<std::uint32_t>(i));
   }
@@ -115,7 +116,7 @@ ScenarioShift scenario_shift(const Series& input, std::span<const double> sorted
   std::vector<double> chosen;
   chosen.reserve(iterations.size());
   for (const std::uint32_t i : iterations) {
-    if (!failed[i]) chosen.push_back(input.values[i]);
+    if (!failed_at(failed, i)) chosen.push_back(input.values[i]);
   }
   if (chosen.empty()) return shift;
   shift.median = median_of(chosen);

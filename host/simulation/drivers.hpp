@@ -14,12 +14,13 @@ namespace host {
 
 // The iterations where the input holds one of its lowest or highest tenth of values, ordered by
 // value and then by iteration (so that ties split the same way every run); the iterations where
-// the input failed are left out.
+// the input failed are left out. `sorted_numbers` are the input's numbers in ascending order,
+// which the report has already sorted.
 struct Tenths {
   std::vector<std::uint32_t> lowest;
   std::vector<std::uint32_t> highest;
 };
-Tenths tenths_of(const Series& input);
+Tenths tenths_of(const Series& input, std::span<const double> sorted_numbers);
 
 // The output's mean over the lowest and the highest tenth; none where the output has no number there.
 struct Swing {
