@@ -17,12 +17,12 @@
 namespace cli {
 namespace {
 
-// kxHISTO's classes of the numbers, with the class count chosen by its own rule; none when
-// they cannot be formed (no numbers, or a range wider than a double holds).
-std::vector<HistogramClass> histogram_of(kx::Application& host, std::span<const double> numbers) {
-  if (numbers.empty()) return {};
+// kxHISTO's classes of the numbers, ascending, with the class count chosen by its own rule;
+// none when they cannot be formed (no numbers, or a range wider than a double holds).
+std::vector<HistogramClass> histogram_of(kx::Application& host, std::span<const double> sorted) {
+  if (sorted.empty()) return {};
   try {
-    const kx::Array table = riskfn::analysis::histogram_of_numbers(host, numbers);
+    const kx::Array table = riskfn::analysis::histogram_of_sorted(host, sorted);
     std::vector<HistogramClass> classes;
     for (std::size_t r = 0; r < table.rows(); ++r) {
       const kx::Value& count = table.at(r, 2);

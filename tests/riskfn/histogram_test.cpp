@@ -229,17 +229,23 @@ TEST_F(HistogramTest, NumbersInMemoryGiveTheTableOfTheCall) {
   std::normal_distribution<double> normal(3.0, 2.0);
   std::vector<double> draws(5000);
   for (double& x : draws) x = normal(engine);
-  const std::vector<std::vector<double>> inputs = {draws, one_to(10), {5, 5, 5}, {-1e300, 1e300}};
+  // Values on the class limits, ties across limits, one value, a range near a double's reach.
+  const std::vector<std::vector<double>> inputs = {
+      draws, one_to(10), {5, 5, 5}, {-1e300, 1e300}, {7}, {0.1, 0.2, 0.3, 0.3, 0.3, 0.7, 1.0}, {-1.7e308, 1.7e308}};
   for (const auto& numbers : inputs) {
     SCOPED_TRACE(numbers.size());
+    std::vector<double> ascending = numbers;
+    std::sort(ascending.begin(), ascending.end());
     Value expected;
     try {
       expected = call("kxHISTO", {array_of(numbers, 1), kMissing, 1.0});
     } catch (const kx::Failure&) {
       EXPECT_THROW(analysis::histogram_of_numbers(*spreadsheet_, numbers), kx::Failure);
+      EXPECT_THROW(analysis::histogram_of_sorted(*spreadsheet_, ascending), kx::Failure);
       continue;
     }
     EXPECT_EQ(Value(analysis::histogram_of_numbers(*spreadsheet_, numbers)), expected);
+    EXPECT_EQ(Value(analysis::histogram_of_sorted(*spreadsheet_, ascending)), expected);
   }
   // The order of the values does not matter: a report gives them sorted.
   std::vector<double> sorted = draws;
@@ -247,6 +253,7 @@ TEST_F(HistogramTest, NumbersInMemoryGiveTheTableOfTheCall) {
   EXPECT_EQ(Value(analysis::histogram_of_numbers(*spreadsheet_, sorted)),
             call("kxHISTO", {array_of(draws, 1), kMissing, 1.0}));
   EXPECT_THROW(analysis::histogram_of_numbers(*spreadsheet_, {}), kx::Failure);
+  EXPECT_THROW(analysis::histogram_of_sorted(*spreadsheet_, {}), kx::Failure);
 }
 
 }  // namespace
