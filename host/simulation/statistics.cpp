@@ -166,7 +166,7 @@ void sort_digits(std::span<std::uint64_t> words, std::span<std::uint64_t> scratc
 // places at random in megabytes, are what a long run's report spent its time on.
 void sort_words(std::span<std::uint64_t> words, std::span<std::uint64_t> scratch, unsigned low, unsigned high) {
   constexpr std::size_t kLong = std::size_t{1} << 16;
-  constexpr unsigned kSplitBits = 11;
+  constexpr unsigned kSplitBits = 11;  // one pass to 2,048 places rather than two more passes over it all
   if (words.size() < kLong || high <= low + kSplitBits) {
     sort_digits(words, scratch, low, high);
     return;
