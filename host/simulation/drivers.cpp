@@ -49,7 +49,7 @@ Tenths tenths_of(const Series& input, std::span<const double> sorted_numbers) {
   const auto [high_first, high_last] = std::equal_range(sorted_numbers.begin(), sorted_numbers.end(), high_bound);
   const auto above = static_cast<std::size_t>(sorted_numbers.end() - high_last);
   std::size_t low_ties_left = k - below;  // values equal to the low bound still to take, earliest first
-  std::size_t high_ties_to_skip =            // values equal to the high bound left out, earliest first
+  std::size_t high_ties_to_skip =         // values equal to the high bound left out, earliest first
       static_cast<std::size_t>(high_last - high_first) - (k - above);
   for (std::size_t i = 0; i < input.values.size(); ++i) {
     if (failed_at(failed, i)) continue;

@@ -240,8 +240,10 @@ std::vector<double> ranks_sorting(std::span<const double> values, std::vector<do
     const auto group_begin = order.begin() + static_cast<std::ptrdiff_t>(first);
     const auto group_end = order.begin() + static_cast<std::ptrdiff_t>(last);
     if (lost_bits != 0)
-      std::sort(group_begin, group_end, [&](std::uint64_t a, std::uint64_t b) { return values[position(a)] < values[position(b)]; });
-    for (std::size_t i = first; i < last; ++i) sorted[i] = lost_bits == 0 ? from_order_key(key) : values[position(order[i])];
+      std::sort(group_begin, group_end,
+                [&](std::uint64_t a, std::uint64_t b) { return values[position(a)] < values[position(b)]; });
+    for (std::size_t i = first; i < last; ++i)
+      sorted[i] = lost_bits == 0 ? from_order_key(key) : values[position(order[i])];
     for (std::size_t tie = first; tie < last;) {
       std::size_t tie_end = tie + 1;
       while (tie_end < last && sorted[tie_end] == sorted[tie]) ++tie_end;

@@ -121,6 +121,7 @@ auto counting_sorted(std::span<const double> sorted) {
     frequencies[last] = up_to(last == 0 ? upper_limits.back() : largest) - below;
   };
 }
+
 }  // namespace
 
 Value Main::kxHISTO(Value& InputRng, Value& Classes, Value& pointerHisto) {
