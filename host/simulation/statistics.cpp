@@ -134,65 +134,14 @@ double from_order_key(std::uint64_t key) {
   return std::bit_cast<double>((key >> 63) != 0 ? key & ~(std::uint64_t{1} << 63) : ~key);
 }
 
-constexpr unsigned kDigitBits = 8;  // 256 buckets: every one's write position stays in the TLB
-constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
-
-// Least significant digit first and stable over bits [low, high) of the words, which start in
-// order of the bits below; skips a digit that every word shares. The sorted words end in `words`.
-void sort_digits(std::span<std::uint64_t> words, std::span<std::uint64_t> scratch, unsigned low, unsigned high) {
-  if (words.size() < 2 || high <= low) return;
-  const unsigned passes = (high - low + kDigitBits - 1) / kDigitBits;
-  thread_local std::vector<std::array<std::uint32_t, kBuckets>> counts;
-  counts.assign(passes, {});
-  for (const std::uint64_t word : words) {
-    for (unsigned pass = 0; pass < passes; ++pass) ++counts[pass][(word >> (low + pass * kDigitBits)) & (kBuckets - 1)];
-  }
-  std::span<std::uint64_t> from = words, to = scratch;
-  for (unsigned pass = 0; pass < passes; ++pass) {
-    auto& count = counts[pass];
-    const unsigned shift = low + pass * kDigitBits;
-    if (count[(from.front() >> shift) & (kBuckets - 1)] == words.size()) continue;
-    std::uint32_t next = 0;
-    for (std::uint32_t& bucket : count) next += std::exchange(bucket, next);
-    for (const std::uint64_t word : from) to[count[(word >> shift) & (kBuckets - 1)]++] = word;
-    std::swap(from, to);
-  }
-  if (from.data() != words.data()) std::copy(from.begin(), from.end(), words.begin());
-}
-
-// Sorts words whose bits from `high` up are all the same and whose bits below `low` already stand
-// in ascending order. A long series is first split on its highest bits into buckets small enough
-// to stay in cache, each then sorted alone: passes over the whole series, each writing to 256
-// places at random in megabytes, are what a long run's report spent its time on.
-void sort_words(std::span<std::uint64_t> words, std::span<std::uint64_t> scratch, unsigned low, unsigned high) {
-  constexpr std::size_t kLong = std::size_t{1} << 16;
-  constexpr unsigned kSplitBits = 11;  // one pass to 2,048 places rather than two more passes over it all
-  if (words.size() < kLong || high <= low + kSplitBits) {
-    sort_digits(words, scratch, low, high);
-    return;
-  }
-  const unsigned split = high - kSplitBits;
-  constexpr std::size_t kSplits = std::size_t{1} << kSplitBits;
-  std::vector<std::size_t> start(kSplits + 1, 0);
-  for (const std::uint64_t word : words) ++start[((word >> split) & (kSplits - 1)) + 1];
-  for (std::size_t b = 0; b < kSplits; ++b) start[b + 1] += start[b];
-  std::vector<std::size_t> next(start.begin(), start.end() - 1);
-  for (const std::uint64_t word : words) scratch[next[(word >> split) & (kSplits - 1)]++] = word;
-  for (std::size_t b = 0; b < kSplits; ++b) {
-    const std::size_t first = start[b], size = start[b + 1] - start[b];
-    sort_digits(scratch.subspan(first, size), words.subspan(first, size), low, split);
-  }
-  std::copy(scratch.begin(), scratch.end(), words.begin());
-}
-
 // Sorts the values with their positions and hands back the ranks by position, ties sharing
 // their average rank; `sorted` receives the values in ascending order.
 //
 // The report ranks every series of a long run, so this is a radix sort over one word per value:
-// the high bits of its order key above the low bits of its position. It needs no passes over the
-// position bits, as the words start in position order, nor over the high bits every key shares.
-// Values whose keys differ only in the bits the position took are put in order afterwards, which
-// is rare unless they are equal anyway.
+// the high bits of its order key above the low bits of its position. Least significant digit
+// first and stable, it needs no passes over the position bits, as the words start in position
+// order, and skips a digit that every key shares. Values whose keys differ only in the bits the
+// position took are put in order afterwards, which is rare unless they are equal anyway.
 std::vector<double> ranks_sorting(std::span<const double> values, std::vector<double>& sorted) {
   const std::size_t n = values.size();
   std::vector<double> ranks(n);
@@ -201,56 +150,54 @@ std::vector<double> ranks_sorting(std::span<const double> values, std::vector<do
   const auto position_bits = std::max<unsigned>(1, static_cast<unsigned>(std::bit_width(n - 1)));
   const std::uint64_t position_mask = (std::uint64_t{1} << position_bits) - 1;
 
+  constexpr unsigned kDigitBits = 8;  // 256 buckets: every one's write position stays in the TLB
+  constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
+  const unsigned passes = (64 - position_bits + kDigitBits - 1) / kDigitBits;
+  std::vector<std::array<std::uint32_t, kBuckets>> counts(passes);
   // Kept by the thread for its next series: fresh pages of this size cost more than the sort.
   thread_local std::vector<std::uint64_t> order;
   thread_local std::vector<std::uint64_t> moved;
   order.resize(n);
   moved.resize(n);
   std::uint64_t lost_bits = 0;
-  std::uint64_t varying = 0;  // the bits in which some word differs from the first
   for (std::size_t i = 0; i < n; ++i) {
     const std::uint64_t key = order_key(values[i]);
     lost_bits |= key & position_mask;
     order[i] = (key & ~position_mask) | i;
-    varying |= (order[i] ^ order.front()) & ~position_mask;
+    for (unsigned pass = 0; pass < passes; ++pass)
+      ++counts[pass][(order[i] >> (position_bits + pass * kDigitBits)) & (kBuckets - 1)];
   }
-  sort_words(std::span<std::uint64_t>(order.data(), n), std::span<std::uint64_t>(moved.data(), n), position_bits,
-             static_cast<unsigned>(std::bit_width(varying)));
+  for (unsigned pass = 0; pass < passes; ++pass) {
+    auto& count = counts[pass];
+    const unsigned shift = position_bits + pass * kDigitBits;
+    if (count[(order.front() >> shift) & (kBuckets - 1)] == n) continue;
+    std::uint32_t next = 0;
+    for (std::uint32_t& bucket : count) next += std::exchange(bucket, next);
+    for (const std::uint64_t word : order) moved[count[(word >> shift) & (kBuckets - 1)]++] = word;
+    order.swap(moved);
+  }
 
   const auto position = [&](std::uint64_t word) { return static_cast<std::size_t>(word & position_mask); };
-  // Values with different keys differ, so ties can only be among words of the same key: mostly
-  // a word has its own, and its value and rank are written without looking further. The value
-  // and the rank sit at its position, far from the last one: they are fetched ahead.
-  constexpr std::size_t kAhead = 16;
-  for (std::size_t first = 0; first < n;) {
-    if (first + kAhead < n) {
-      __builtin_prefetch(&values[position(order[first + kAhead])]);
-      __builtin_prefetch(&ranks[position(order[first + kAhead])], 1);
-    }
-    const std::uint64_t key = order[first] & ~position_mask;
-    std::size_t last = first + 1;
-    while (last < n && (order[last] & ~position_mask) == key) ++last;
-    if (last - first == 1) {
-      sorted[first] = lost_bits == 0 ? from_order_key(key) : values[position(order[first])];
-      ranks[position(order[first])] = static_cast<double>(first + 1);
+  if (lost_bits == 0) {
+    for (std::size_t i = 0; i < n; ++i) sorted[i] = from_order_key(order[i] & ~position_mask);
+  } else {
+    for (std::size_t first = 0; first < n;) {
+      std::size_t last = first + 1;
+      while (last < n && (order[last] & ~position_mask) == (order[first] & ~position_mask)) ++last;
+      if (last - first > 1) {
+        std::sort(order.begin() + static_cast<std::ptrdiff_t>(first), order.begin() + static_cast<std::ptrdiff_t>(last),
+                  [&](std::uint64_t a, std::uint64_t b) { return values[position(a)] < values[position(b)]; });
+      }
       first = last;
-      continue;
     }
-    // Keys that differ only in the bits the position took are put in order by their values.
-    const auto group_begin = order.begin() + static_cast<std::ptrdiff_t>(first);
-    const auto group_end = order.begin() + static_cast<std::ptrdiff_t>(last);
-    if (lost_bits != 0)
-      std::sort(group_begin, group_end,
-                [&](std::uint64_t a, std::uint64_t b) { return values[position(a)] < values[position(b)]; });
-    for (std::size_t i = first; i < last; ++i)
-      sorted[i] = lost_bits == 0 ? from_order_key(key) : values[position(order[i])];
-    for (std::size_t tie = first; tie < last;) {
-      std::size_t tie_end = tie + 1;
-      while (tie_end < last && sorted[tie_end] == sorted[tie]) ++tie_end;
-      const double rank = static_cast<double>(tie + 1 + tie_end) / 2;  // the mean of tie+1 .. tie_end
-      for (std::size_t i = tie; i < tie_end; ++i) ranks[position(order[i])] = rank;
-      tie = tie_end;
-    }
+    for (std::size_t i = 0; i < n; ++i) sorted[i] = values[position(order[i])];
+  }
+
+  for (std::size_t first = 0; first < n;) {
+    std::size_t last = first + 1;
+    while (last < n && sorted[last] == sorted[first]) ++last;
+    const double rank = static_cast<double>(first + 1 + last) / 2;  // the mean of first+1 .. last
+    for (std::size_t i = first; i < last; ++i) ranks[position(order[i])] = rank;
     first = last;
   }
   return ranks;
