@@ -274,7 +274,7 @@ PartialResult read_partial_result(std::string_view bytes, const std::string& nam
   for (auto* cells : {&collection.inputs, &collection.outputs}) {
     for (Series& one : *cells) {
       one.values.resize(length, boost::container::default_init);
-      std::memcpy(one.values.data(), body.data() + at, length * sizeof(double));
+      if (length > 0) std::memcpy(one.values.data(), body.data() + at, length * sizeof(double));
       at += length * sizeof(double);
     }
   }

@@ -113,7 +113,7 @@ QuantileSketch QuantileSketch::from_bytes(std::string_view bytes) {
     if (size > (bytes.size() - at) / sizeof(double))
       throw kx::Failure(kx::error::kHostFailure, "a quantile summary cut short");
     sketch.levels_[h].resize(static_cast<std::size_t>(size));
-    std::memcpy(sketch.levels_[h].data(), bytes.data() + at, size * sizeof(double));
+    if (size > 0) std::memcpy(sketch.levels_[h].data(), bytes.data() + at, size * sizeof(double));
     at += size * sizeof(double);
   }
   if (sketch.levels_.empty()) {
