@@ -64,6 +64,7 @@ void UniformGenerator::reseed() {
 void UniformGenerator::set_fixed_seed(std::optional<std::uint64_t> seed) {
   fixed_seed_ = seed;
   reseeds_ = 0;
+  in_iteration_ = false;
   engine_.seed(mix(seed.value_or(clock_ticks())));
 }
 
@@ -72,6 +73,11 @@ void UniformGenerator::start_iteration(std::uint64_t seed, std::uint64_t iterati
   iteration_ = iteration;
   draws_ = 0;
   set_fixed_seed(mix(seed) ^ mix(iteration + 0x5851f42d4c957f2dULL));
+  in_iteration_ = true;
+}
+
+void UniformGenerator::restart_iteration() {
+  if (in_iteration_) start_iteration(seed_, iteration_);
 }
 
 void UniformGenerator::stratify(std::uint64_t iterations) { strata_ = iterations; }

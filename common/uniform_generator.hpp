@@ -30,6 +30,10 @@ class UniformGenerator {
   // Starts one iteration of a simulation in reproducible mode. Its numbers depend only on the
   // seed and the iteration, never on which worker runs it or what it ran before.
   void start_iteration(std::uint64_t seed, std::uint64_t iteration);
+  // Draws the started iteration's numbers again from its first, for a recalculation that
+  // repeats its pass within the iteration (a spilled result changed shape): the repeat must
+  // draw what the first pass drew. Does nothing outside an iteration.
+  void restart_iteration();
   // Latin hypercube sampling over `iterations` iterations (0 turns it off): the k-th draw of
   // every iteration falls into its own one of `iterations` equal strata of (0, 1), the strata
   // of each k visited in a random order fixed by the seed of start_iteration.
@@ -50,6 +54,7 @@ class UniformGenerator {
   std::uint64_t seed_ = 0;       // of the current iteration's run
   std::uint64_t iteration_ = 0;  // the current iteration
   std::uint64_t draws_ = 0;      // draws so far in the current iteration
+  bool in_iteration_ = false;    // start_iteration set the state, and nothing has replaced it
 };
 
 // This thread's generator: the process-wide one of a single-threaded host, a worker's own in

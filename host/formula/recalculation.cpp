@@ -2,6 +2,7 @@
 // spilled result change; each pass walks that order and computes what needs it.
 #include <algorithm>
 
+#include "common/uniform_generator.hpp"
 #include "host/formula/formula_engine.hpp"
 #include "host/formula/formula_errors.hpp"
 #include "host/formula/limits.hpp"
@@ -71,6 +72,8 @@ void FormulaEngine::run(bool everything) {
     graph_.reset();
     if (!rerun) return;
     everything = true;
+    // The pass is computed again as if it were the first: its draws too.
+    kx::uniform_generator().restart_iteration();
   }
 }
 

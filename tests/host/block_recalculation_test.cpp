@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -119,6 +121,32 @@ TEST(BlockRecalculation, EveryModelGivesTheSeededValuesOfOneRecalculationPerIter
           EXPECT_EQ(alone.call_failures.size(), blocks.call_failures.size());
         }
       }
+    }
+  }
+}
+
+// A result that spills wider or narrower with a draw makes the recalculation repeat its pass;
+// the repeat draws what the first pass drew, so the input's values are those of the same model
+// without the spill, whatever shape the spill had before the first iteration.
+TEST(BlockRecalculation, ASpillChangingShapeRepeatsThePassWithTheSameDraws) {
+  const ModelSource spilling =
+      csv_model("\"=kxUNIFORM(0,3,,\"\"\"\")\",\"=SEQUENCE(1,1+INT(A1))\",,,,\n\"=SUM(B1:E1)+kxOUTPUT()\"\n");
+  const ModelSource single = csv_model("\"=kxUNIFORM(0,3,,\"\"\"\")\",\"=1+INT(A1)\"\n\"=B1+kxOUTPUT()\"\n");
+  for (const std::int64_t block : {1, 256}) {
+    SCOPED_TRACE("block " + std::to_string(block));
+    SimulationOptions options;
+    options.iterations = 500;
+    options.seed = 3;
+    options.evaluation_block = block;
+    const SimulationResult spilled = simulate(spilling, options);
+    const SimulationResult plain = simulate(single, options);
+    ASSERT_EQ(spilled.collection.inputs.size(), 1U);
+    const auto& drawn = spilled.collection.inputs[0].values;
+    EXPECT_TRUE(std::equal(drawn.begin(), drawn.end(), plain.collection.inputs[0].values.begin()));
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+      // 1 + 2 + … + n for a sequence of n = 1 + INT(u).
+      const double n = 1 + std::floor(drawn[i]);
+      ASSERT_EQ(spilled.collection.outputs[0].values[i], n * (n + 1) / 2) << "iteration " << i + 1;
     }
   }
 }
