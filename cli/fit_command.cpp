@@ -21,6 +21,7 @@
 #include "host/document/sheet.hpp"
 #include "host/session/session.hpp"
 #include "riskfn/fitting/bootstrap.hpp"
+#include "riskfn/fitting/cumulative_values.hpp"
 #include "riskfn/fitting/likelihood.hpp"
 #include "riskfn/fitting/sampling_call.hpp"
 #include "riskfn/frame/classes.hpp"
@@ -377,6 +378,9 @@ int run_fit(const FitOptions& options) {
   const std::string selection = all ? pdf.risk_text(41) : selected_name(pdf, options.distribution);
   const auto dialog = host::FittingDialog::create(selection, fitted_options.kind != "discrete",
                                                   fitted_options.kind != "continuous");
+  // The dialog's F values serve the statistics too: a long column is costly to evaluate.
+  const auto cumulatives = std::make_shared<riskfn::fitting::CumulativeMemo>();
+  pdf.keep_cumulatives_in(cumulatives);
   const host::FittingOutcome outcome = [&] {
     const ProgressLine progress(session.application(), std::chrono::milliseconds(50));
     return dialog->fit(pdf, data);
@@ -393,7 +397,8 @@ int run_fit(const FitOptions& options) {
   }
 
   // The same sample statistics as the dialog's, from the same range: one result in every view.
-  const riskfn::fitting::CandidateSet set(*main, std::move(sorted), kx::Value(data));
+  pdf.keep_cumulatives_in(nullptr);
+  const riskfn::fitting::CandidateSet set(*main, std::move(sorted), kx::Value(data), cumulatives);
   std::vector<Comparison> comparisons = compare(set, fitted_options, selection, all);
   if (options.bootstrap > 0) bootstrap_best(set, comparisons, options.bootstrap);
 

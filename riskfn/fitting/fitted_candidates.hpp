@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "riskfn/fitting/candidates.hpp"
+#include "riskfn/fitting/cumulative_values.hpp"
 
 namespace riskfn {
 class Main;
@@ -30,7 +31,10 @@ class CandidateSet {
  public:
   // `main` must have been initialised with the host; `sorted` ascending. The sample statistics
   // come from `data`, the range the dialog read, where given; else from the sorted values.
-  CandidateSet(Main& main, std::vector<double> sorted, const kx::Value& data = kx::Value());
+  // F values a fitting run left in `cumulatives` for the same observations are used, not
+  // computed again.
+  CandidateSet(Main& main, std::vector<double> sorted, const kx::Value& data = kx::Value(),
+               std::shared_ptr<CumulativeMemo> cumulatives = nullptr);
   // The context points into the object itself.
   CandidateSet(const CandidateSet&) = delete;
   CandidateSet& operator=(const CandidateSet&) = delete;
@@ -56,6 +60,7 @@ class CandidateSet {
   std::shared_ptr<kx::WorksheetFunctionObject> worksheet_;
   Sample sample_;
   FitContext context_;
+  std::shared_ptr<CumulativeMemo> cumulatives_;
 };
 
 }  // namespace riskfn::fitting

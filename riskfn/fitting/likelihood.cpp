@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/failure.hpp"
+#include "riskfn/fitting/cumulative_values.hpp"
 #include "riskfn/fitting/fit_distance.hpp"
 
 namespace riskfn::fitting {
@@ -499,8 +500,7 @@ std::optional<FitStatistics> fit_statistics(const CandidateSet& set, const Fitte
     } else {
       std::vector<double> computed;
       if (fitted.cumulative.size() != x.size()) {
-        computed.resize(x.size());
-        for (std::size_t i = 0; i < x.size(); ++i) computed[i] = set.cumulative(fitted, x[i]);
+        computed = cumulative_at_each(x, [&](double v) { return set.cumulative(fitted, v); });
       }
       const std::vector<double>& f = computed.empty() ? fitted.cumulative : computed;
       double ks = 0.0;
