@@ -23,6 +23,7 @@
 #include "riskfn/fitting/bootstrap.hpp"
 #include "riskfn/fitting/cumulative_values.hpp"
 #include "riskfn/fitting/likelihood.hpp"
+#include "riskfn/fitting/parallel_indices.hpp"
 #include "riskfn/fitting/sampling_call.hpp"
 #include "riskfn/frame/classes.hpp"
 #include "riskfn/frame/main.hpp"
@@ -120,19 +121,25 @@ std::optional<double> rank_key(const Comparison& c, const std::string& rank) {
 
 std::vector<Comparison> compare(const riskfn::fitting::CandidateSet& set, const FitOptions& options,
                                 const std::string& selection, bool all) {
-  std::vector<Comparison> comparisons;
+  std::vector<const Candidate*> chosen;
   for (const Candidate& candidate : riskfn::fitting::candidates()) {
     const bool admitted = options.kind == "both" ||
                           (options.kind == "continuous") == (candidate.kind == riskfn::fitting::Kind::Continuous);
     if (!admitted) continue;
     // Only the candidate asked for is fitted: each fit reads every observation.
     if (!all && set.name(candidate) != selection) continue;
+    chosen.push_back(&candidate);
+  }
+  // The candidates are independent: fitted side by side, kept in their own order.
+  std::vector<Comparison> comparisons(chosen.size());
+  riskfn::fitting::run_indices_in_parallel(chosen.size(), [&](std::size_t i) {
+    const Candidate& candidate = *chosen[i];
     const bool likelihood = options.method == "mle" && riskfn::fitting::has_likelihood_fit(candidate);
     FittedCandidate fitted = likelihood ? riskfn::fitting::fit_by_likelihood(set, candidate) : set.fit(candidate);
     std::optional<FitStatistics> statistics = riskfn::fitting::fit_statistics(set, fitted);
     fitted.cumulative = {};  // a million observations' worth per candidate, no longer needed
-    comparisons.push_back({std::move(fitted), std::move(statistics)});
-  }
+    comparisons[i] = {std::move(fitted), std::move(statistics)};
+  });
   // A density and a probability mass are not compared by their likelihoods: under AIC or BIC,
   // the continuous candidates rank first and the discrete ones after them, on their own.
   const bool apart = options.rank == "aic" || options.rank == "bic";

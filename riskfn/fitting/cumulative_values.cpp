@@ -1,60 +1,39 @@
 #include "riskfn/fitting/cumulative_values.hpp"
 
 #include <algorithm>
-#include <exception>
-#include <thread>
+
+#include "riskfn/fitting/parallel_indices.hpp"
 
 namespace riskfn::fitting {
 namespace {
 
 // Below this many observations a thread costs more than it saves.
-constexpr std::size_t kObservationsPerThread = 20'000;
-
-void evaluate_block(std::span<const double> sorted, std::size_t first, std::size_t last,
-                    const std::function<double(double)>& cumulative, std::vector<double>& values) {
-  for (std::size_t i = first; i < last; ++i)
-    values[i] = i > first && sorted[i] == sorted[i - 1] ? values[i - 1] : cumulative(sorted[i]);
-}
+constexpr std::size_t kObservationsPerBlock = 20'000;
 
 }  // namespace
 
 std::vector<double> cumulative_at_each(std::span<const double> sorted,
                                        const std::function<double(double)>& cumulative) {
   std::vector<double> values(sorted.size());
-  const std::size_t threads = std::clamp<std::size_t>(sorted.size() / kObservationsPerThread, 1,
-                                                      std::max(1U, std::thread::hardware_concurrency()));
-  if (threads == 1) {
-    evaluate_block(sorted, 0, sorted.size(), cumulative, values);
-    return values;
-  }
-  std::vector<std::exception_ptr> failures(threads);
-  {
-    std::vector<std::jthread> running;
-    for (std::size_t t = 0; t < threads; ++t) {
-      const std::size_t first = sorted.size() * t / threads;
-      const std::size_t last = sorted.size() * (t + 1) / threads;
-      running.emplace_back([&, t, first, last] {
-        try {
-          evaluate_block(sorted, first, last, cumulative, values);
-        } catch (...) {
-          failures[t] = std::current_exception();
-        }
-      });
-    }
-  }
-  for (const std::exception_ptr& failure : failures) {
-    if (failure) std::rethrow_exception(failure);
-  }
+  const std::size_t blocks = threads_for(sorted.size() / kObservationsPerBlock);
+  run_indices_in_parallel(blocks, [&](std::size_t block) {
+    const std::size_t first = sorted.size() * block / blocks;
+    const std::size_t last = sorted.size() * (block + 1) / blocks;
+    for (std::size_t i = first; i < last; ++i)
+      values[i] = i > first && sorted[i] == sorted[i - 1] ? values[i - 1] : cumulative(sorted[i]);
+  });
   return values;
 }
 
 void CumulativeMemo::keep(std::int32_t code, const CandidateFit& fit, std::vector<double> values) {
+  const std::lock_guard lock(mutex_);
   std::erase_if(entries_, [&](const Entry& e) { return e.code == code; });
   entries_.push_back({code, fit, std::move(values)});
 }
 
 std::optional<std::vector<double>> CumulativeMemo::take(std::int32_t code, const CandidateFit& fit,
                                                         std::size_t count) {
+  const std::lock_guard lock(mutex_);
   const auto found = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) {
     return e.code == code && e.fit.applicable == fit.applicable && e.fit.slots == fit.slots &&
            e.values.size() == count;
@@ -63,6 +42,11 @@ std::optional<std::vector<double>> CumulativeMemo::take(std::int32_t code, const
   std::vector<double> values = std::move(found->values);
   entries_.erase(found);
   return values;
+}
+
+void CumulativeMemo::clear() {
+  const std::lock_guard lock(mutex_);
+  entries_.clear();
 }
 
 }  // namespace riskfn::fitting

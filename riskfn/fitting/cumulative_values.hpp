@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <vector>
@@ -22,14 +23,14 @@ std::vector<double> cumulative_at_each(std::span<const double> sorted,
                                        const std::function<double(double)>& cumulative);
 
 // F values a fitting run computed, by candidate and fitted parameters, handed once to a later
-// measurement of the same fit on the same observations. Not thread-safe.
+// measurement of the same fit on the same observations.
 class CumulativeMemo {
  public:
   void keep(std::int32_t code, const CandidateFit& fit, std::vector<double> values);
   // The values kept for this fit over `count` observations, removed from the memo; none if
   // none were kept.
   std::optional<std::vector<double>> take(std::int32_t code, const CandidateFit& fit, std::size_t count);
-  void clear() { entries_.clear(); }
+  void clear();
 
  private:
   struct Entry {
@@ -37,6 +38,7 @@ class CumulativeMemo {
     CandidateFit fit;
     std::vector<double> values;
   };
+  std::mutex mutex_;
   std::vector<Entry> entries_;
 };
 

@@ -30,6 +30,7 @@ CandidateSet::CandidateSet(Main& main, std::vector<double> sorted, const kx::Val
       worksheet_(main.host().worksheet_function()),
       sample_(summarise(main.host(), *worksheet_, data.is_empty() ? column_of(sorted_) : data,
                         static_cast<float>(sorted_.size()), sorted_)),
+      sums_(sums_of(sorted_)),
       context_{main, main.host(), *worksheet_, sample_, pdf_of(main).risk_text(51), pdf_of(main).risk_text(383)},
       cumulatives_(std::move(cumulatives)) {}
 

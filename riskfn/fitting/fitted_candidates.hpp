@@ -11,6 +11,7 @@
 
 #include "riskfn/fitting/candidates.hpp"
 #include "riskfn/fitting/cumulative_values.hpp"
+#include "riskfn/fitting/sample_sums.hpp"
 
 namespace riskfn {
 class Main;
@@ -41,6 +42,7 @@ class CandidateSet {
 
   const std::vector<double>& sorted() const { return sorted_; }
   const FitContext& context() const { return context_; }
+  const Sums& sums() const { return sums_; }
 
   // The candidate's display name in the current language.
   std::string name(const Candidate& candidate) const;
@@ -59,6 +61,7 @@ class CandidateSet {
   std::vector<double> sorted_;
   std::shared_ptr<kx::WorksheetFunctionObject> worksheet_;
   Sample sample_;
+  Sums sums_;
   FitContext context_;
   std::shared_ptr<CumulativeMemo> cumulatives_;
 };
