@@ -364,12 +364,16 @@ int run_fit(const FitOptions& options) {
   session.open_blank();
   riskfn::PDF& pdf = *main->pdf();
 
-  // The observations go on a sheet of their own, as the dialog reads a range.
-  const auto sheet = session.application().active_book()->sheets().front();
-  const auto count = static_cast<std::int32_t>(observations.values.size());
-  for (std::int32_t row = 1; row <= count; ++row)
-    sheet->set_value(row, 1, observations.values[static_cast<std::size_t>(row - 1)]);
-  const kx::RangeRef data = sheet->range("A1:A" + std::to_string(count));
+  // The dialog reads a range: the file's own cells where they hold just the observations, else
+  // a copy on a sheet of their own.
+  const kx::RangeRef data = [&] {
+    if (!observations.cells.empty()) return observations.book->sheets().front()->range(observations.cells);
+    const auto sheet = session.application().active_book()->sheets().front();
+    const auto count = static_cast<std::int32_t>(observations.values.size());
+    for (std::int32_t row = 1; row <= count; ++row)
+      sheet->set_value(row, 1, observations.values[static_cast<std::size_t>(row - 1)]);
+    return sheet->range("A1:A" + std::to_string(count));
+  }();
 
   std::vector<double> sorted = observations.values;
   std::sort(sorted.begin(), sorted.end());
