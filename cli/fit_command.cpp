@@ -409,7 +409,8 @@ int run_fit(const FitOptions& options) {
 
   // The same sample statistics as the dialog's, from the same range: one result in every view.
   pdf.keep_cumulatives_in(nullptr);
-  const riskfn::fitting::CandidateSet set(*main, std::move(sorted), kx::Value(data), cumulatives);
+  // Its cells all hold numbers: read once as an array, the statistics are the range's.
+  const riskfn::fitting::CandidateSet set(*main, std::move(sorted), data->value(), cumulatives);
   std::vector<Comparison> comparisons = compare(set, fitted_options, selection, all);
   if (options.bootstrap > 0) bootstrap_best(set, comparisons, options.bootstrap);
 
