@@ -331,12 +331,15 @@ void estimate_by_likelihood(std::int32_t code, std::span<const double> x, const 
       require_support(sample.min > 0.0);
       const double log_mean = mean_of(x, [](double v) { return std::log(v); });
       const double top = sample.max;  // powers of x / max stay finite for large shapes
+      // The logarithms once, not at every step of the search.
+      std::vector<double> logs(x.size());
+      std::transform(x.begin(), x.end(), logs.begin(), [](double v) { return std::log(v); });
       const auto score = [&](double k) {
         double weights = 0.0, weighted_logs = 0.0;
-        for (const double v : x) {
-          const double w = std::pow(v / top, k);
+        for (std::size_t i = 0; i < x.size(); ++i) {
+          const double w = std::pow(x[i] / top, k);
           weights += w;
-          weighted_logs += w * std::log(v);
+          weighted_logs += w * logs[i];
         }
         return weighted_logs / weights - 1.0 / k - log_mean;
       };
