@@ -34,13 +34,13 @@ void CumulativeMemo::keep(std::int32_t code, const CandidateFit& fit, std::vecto
 std::optional<std::vector<double>> CumulativeMemo::take(std::int32_t code, const CandidateFit& fit,
                                                         std::size_t count) {
   const std::lock_guard lock(mutex_);
-  const auto found = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) {
-    return e.code == code && e.fit.applicable == fit.applicable && e.fit.slots == fit.slots &&
-           e.values.size() == count;
-  });
+  const auto found =
+      std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.code == code; });
   if (found == entries_.end()) return std::nullopt;
   std::vector<double> values = std::move(found->values);
+  const bool same = found->fit.applicable == fit.applicable && found->fit.slots == fit.slots && values.size() == count;
   entries_.erase(found);
+  if (!same) return std::nullopt;
   return values;
 }
 

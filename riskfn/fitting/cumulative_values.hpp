@@ -27,8 +27,9 @@ std::vector<double> cumulative_at_each(std::span<const double> sorted,
 class CumulativeMemo {
  public:
   void keep(std::int32_t code, const CandidateFit& fit, std::vector<double> values);
-  // The values kept for this fit over `count` observations, removed from the memo; none if
-  // none were kept.
+  // The values kept for this fit over `count` observations; none if none were kept. What was
+  // kept for the candidate is dropped either way: a fit with other parameters (by likelihood)
+  // has no use for it.
   std::optional<std::vector<double>> take(std::int32_t code, const CandidateFit& fit, std::size_t count);
   void clear();
 

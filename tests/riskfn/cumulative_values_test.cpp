@@ -102,7 +102,7 @@ TEST(ParallelIndices, RunEachIndexOnceAndRaiseTheLowestFailure) {
   }
 }
 
-TEST(CumulativeMemo, HandsKeptValuesOnceAndOnlyForTheSameFit) {
+TEST(CumulativeMemo, HandsKeptValuesOnlyForTheSameFitAndDropsThemOnAnyTake) {
   fitting::CandidateFit gamma;
   gamma.slots = {2.0, 3.0, "--", "--", "--"};
   fitting::CandidateFit other = gamma;
@@ -113,21 +113,23 @@ TEST(CumulativeMemo, HandsKeptValuesOnceAndOnlyForTheSameFit) {
     const fitting::CandidateFit* fit;
     std::size_t count;
     bool found;
+    bool still_kept;  // the values for the gamma fit after the take
   };
   const Case cases[] = {
-      {"another candidate", 37, &gamma, 3, false},
-      {"other parameters", 13, &other, 3, false},
-      {"other observations", 13, &gamma, 4, false},
-      {"the same fit", 13, &gamma, 3, true},
-      {"the same fit again", 13, &gamma, 3, false},
+      {"another candidate", 37, &gamma, 3, false, true},
+      {"other parameters", 13, &other, 3, false, false},
+      {"other observations", 13, &gamma, 4, false, false},
+      {"the same fit", 13, &gamma, 3, true, false},
   };
-  fitting::CumulativeMemo memo;
-  memo.keep(13, gamma, {0.1, 0.5, 0.9});
+  const std::vector<double> values{0.1, 0.5, 0.9};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
+    fitting::CumulativeMemo memo;
+    memo.keep(13, gamma, values);
     const auto taken = memo.take(c.code, *c.fit, c.count);
     ASSERT_EQ(taken.has_value(), c.found);
-    if (taken) EXPECT_EQ(*taken, (std::vector<double>{0.1, 0.5, 0.9}));
+    if (taken) EXPECT_EQ(*taken, values);
+    EXPECT_EQ(memo.take(13, gamma, 3).has_value(), c.still_kept);
   }
 }
 
