@@ -32,9 +32,15 @@ CandidateSet::CandidateSet(Main& main, std::vector<double> sorted, const kx::Val
                         static_cast<float>(sorted_.size()), sorted_)),
       sums_(sums_of(sorted_)),
       context_{main, main.host(), *worksheet_, sample_, pdf_of(main).risk_text(51), pdf_of(main).risk_text(383)},
-      cumulatives_(std::move(cumulatives)) {}
+      cumulatives_(std::move(cumulatives)) {
+  for (const Candidate& candidate : candidates())
+    names_.push_back(pdf_of(main).risk_text(kNameRowBase + candidate.code));
+}
 
 std::string CandidateSet::name(const Candidate& candidate) const {
+  const std::span<const Candidate> known = candidates();
+  if (&candidate >= known.data() && &candidate < known.data() + known.size())
+    return names_[static_cast<std::size_t>(&candidate - known.data())];
   return pdf_of(context_.root).risk_text(kNameRowBase + candidate.code);
 }
 

@@ -44,7 +44,8 @@ class CandidateSet {
   const FitContext& context() const { return context_; }
   const Sums& sums() const { return sums_; }
 
-  // The candidate's display name in the current language.
+  // The candidate's display name in the current language. The names are read when the set is
+  // made, so that candidates can be fitted on several threads without reading the text tables.
   std::string name(const Candidate& candidate) const;
   // The candidate estimated and measured as FitPDF does; not applicable on any failure.
   FittedCandidate fit(const Candidate& candidate) const;
@@ -64,6 +65,7 @@ class CandidateSet {
   Sums sums_;
   FitContext context_;
   std::shared_ptr<CumulativeMemo> cumulatives_;
+  std::vector<std::string> names_;  // by place in candidates()
 };
 
 }  // namespace riskfn::fitting
