@@ -21,7 +21,9 @@
 #include "host/document/sheet.hpp"
 #include "host/session/session.hpp"
 #include "riskfn/fitting/bootstrap.hpp"
+#include "riskfn/fitting/cumulative_values.hpp"
 #include "riskfn/fitting/likelihood.hpp"
+#include "riskfn/fitting/parallel_indices.hpp"
 #include "riskfn/fitting/sampling_call.hpp"
 #include "riskfn/frame/classes.hpp"
 #include "riskfn/frame/main.hpp"
@@ -119,19 +121,25 @@ std::optional<double> rank_key(const Comparison& c, const std::string& rank) {
 
 std::vector<Comparison> compare(const riskfn::fitting::CandidateSet& set, const FitOptions& options,
                                 const std::string& selection, bool all) {
-  std::vector<Comparison> comparisons;
+  std::vector<const Candidate*> chosen;
   for (const Candidate& candidate : riskfn::fitting::candidates()) {
     const bool admitted = options.kind == "both" ||
                           (options.kind == "continuous") == (candidate.kind == riskfn::fitting::Kind::Continuous);
     if (!admitted) continue;
     // Only the candidate asked for is fitted: each fit reads every observation.
     if (!all && set.name(candidate) != selection) continue;
+    chosen.push_back(&candidate);
+  }
+  // The candidates are independent: fitted side by side, kept in their own order.
+  std::vector<Comparison> comparisons(chosen.size());
+  riskfn::fitting::run_indices_in_parallel(chosen.size(), [&](std::size_t i) {
+    const Candidate& candidate = *chosen[i];
     const bool likelihood = options.method == "mle" && riskfn::fitting::has_likelihood_fit(candidate);
     FittedCandidate fitted = likelihood ? riskfn::fitting::fit_by_likelihood(set, candidate) : set.fit(candidate);
     std::optional<FitStatistics> statistics = riskfn::fitting::fit_statistics(set, fitted);
     fitted.cumulative = {};  // a million observations' worth per candidate, no longer needed
-    comparisons.push_back({std::move(fitted), std::move(statistics)});
-  }
+    comparisons[i] = {std::move(fitted), std::move(statistics)};
+  });
   // A density and a probability mass are not compared by their likelihoods: under AIC or BIC,
   // the continuous candidates rank first and the discrete ones after them, on their own.
   const bool apart = options.rank == "aic" || options.rank == "bic";
@@ -356,12 +364,16 @@ int run_fit(const FitOptions& options) {
   session.open_blank();
   riskfn::PDF& pdf = *main->pdf();
 
-  // The observations go on a sheet of their own, as the dialog reads a range.
-  const auto sheet = session.application().active_book()->sheets().front();
-  const auto count = static_cast<std::int32_t>(observations.values.size());
-  for (std::int32_t row = 1; row <= count; ++row)
-    sheet->set_value(row, 1, observations.values[static_cast<std::size_t>(row - 1)]);
-  const kx::RangeRef data = sheet->range("A1:A" + std::to_string(count));
+  // The dialog reads a range: the file's own cells where they hold just the observations, else
+  // a copy on a sheet of their own.
+  const kx::RangeRef data = [&] {
+    if (!observations.cells.empty()) return observations.book->sheets().front()->range(observations.cells);
+    const auto sheet = session.application().active_book()->sheets().front();
+    const auto count = static_cast<std::int32_t>(observations.values.size());
+    for (std::int32_t row = 1; row <= count; ++row)
+      sheet->set_value(row, 1, observations.values[static_cast<std::size_t>(row - 1)]);
+    return sheet->range("A1:A" + std::to_string(count));
+  }();
 
   std::vector<double> sorted = observations.values;
   std::sort(sorted.begin(), sorted.end());
@@ -377,6 +389,9 @@ int run_fit(const FitOptions& options) {
   const std::string selection = all ? pdf.risk_text(41) : selected_name(pdf, options.distribution);
   const auto dialog = host::FittingDialog::create(selection, fitted_options.kind != "discrete",
                                                   fitted_options.kind != "continuous");
+  // The dialog's F values serve the statistics too: a long column is costly to evaluate.
+  const auto cumulatives = std::make_shared<riskfn::fitting::CumulativeMemo>();
+  pdf.keep_cumulatives_in(cumulatives);
   const host::FittingOutcome outcome = [&] {
     const ProgressLine progress(session.application(), std::chrono::milliseconds(50));
     return dialog->fit(pdf, data);
@@ -393,7 +408,9 @@ int run_fit(const FitOptions& options) {
   }
 
   // The same sample statistics as the dialog's, from the same range: one result in every view.
-  const riskfn::fitting::CandidateSet set(*main, std::move(sorted), kx::Value(data));
+  pdf.keep_cumulatives_in(nullptr);
+  // Its cells all hold numbers: read once as an array, the statistics are the range's.
+  const riskfn::fitting::CandidateSet set(*main, std::move(sorted), data->value(), cumulatives);
   std::vector<Comparison> comparisons = compare(set, fitted_options, selection, all);
   if (options.bootstrap > 0) bootstrap_best(set, comparisons, options.bootstrap);
 

@@ -94,6 +94,9 @@ Observations read_observations(const std::string& path, const std::string& colum
     if (value.is_number()) observations.values.push_back(value.number());
   }
   if (observations.values.empty()) fail(fmt::format("{}: column \"{}\" holds no numbers", path, observations.column));
+  observations.book = book;
+  if (observations.values.size() == static_cast<std::size_t>(sheet.last_row() - first_row + 1))
+    observations.cells = fmt::format("{0}{1}:{0}{2}", letters, first_row, sheet.last_row());
   return observations;
 }
 

@@ -1,14 +1,23 @@
 // The observations `kx fit` reads: one column of a CSV file (or a workbook's first sheet).
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
+
+namespace host {
+class Book;
+}
 
 namespace cli {
 
 struct Observations {
   std::string column;          // the header's name, or the column's letter when there is no header
   std::vector<double> values;  // in file order; empty cells left out
+  // The file as read, and the address of the column's cells on its first sheet where they hold
+  // the values with no gap (empty otherwise): a million cells are read there, not copied.
+  std::shared_ptr<host::Book> book;
+  std::string cells;
 };
 
 // `column` is empty (the first column of numbers), a column number from 1, or a header name.

@@ -13,6 +13,7 @@
 #include "common/failure.hpp"
 #include "common/number_format.hpp"
 #include "riskfn/fitting/candidates.hpp"
+#include "riskfn/fitting/cumulative_values.hpp"
 #include "riskfn/fitting/fit_distance.hpp"
 #include "riskfn/fitting/result_table.hpp"
 #include "riskfn/fitting/sample_summary.hpp"
@@ -81,6 +82,7 @@ std::string PDF::FitPDF(Value& totTime, Value& rngInput, std::int16_t& NumFitted
     const std::shared_ptr<kx::Application> application = kx::application_of(this->application());
     const char separator = application->decimal_separator();
     application->set_status_bar(risk_text(kStartRow));
+    if (cumulatives()) cumulatives()->clear();  // what an earlier run left belongs to other data
     totTime = 0.0;
     const std::shared_ptr<kx::WorksheetFunctionObject> worksheet = application->worksheet_function();
     const kx::RangeRef range = input_range(*application, rngInput);
@@ -126,19 +128,23 @@ std::string PDF::FitPDF(Value& totTime, Value& rngInput, std::int16_t& NumFitted
       try {
         candidate.estimate(context, fit);
         if (candidate.kind == Kind::Discrete && !fitting::counts_only(sorted)) fit.applicable = false;
-        if (fit.applicable) {
-          distance = fitting::fit_distance(
-              sorted, count, candidate.kind == Kind::Discrete,
-              fitting::RememberedCumulative([&](double x) { return candidate.cumulative(x, fit, context); },
-                                            candidate.whole_steps),
-              [&](std::size_t i) {
-                status.resize(progress.size());
-                char digits[24];
-                status.append(digits, std::to_chars(digits, digits + sizeof digits, i).ptr);
-                status += " von ";
-                status += last_item;
-                application->set_status_bar(status);
-              });
+        const auto report = [&](std::size_t i) {
+          status.resize(progress.size());
+          char digits[24];
+          status.append(digits, std::to_chars(digits, digits + sizeof digits, i).ptr);
+          status += " von ";
+          status += last_item;
+          application->set_status_bar(status);
+        };
+        const auto cumulative = [&](double x) { return candidate.cumulative(x, fit, context); };
+        if (fit.applicable && candidate.kind == Kind::Discrete) {
+          distance = fitting::fit_distance(sorted, count, true,
+                                           fitting::RememberedCumulative(cumulative, candidate.whole_steps), report);
+        } else if (fit.applicable) {
+          std::vector<double> values = fitting::cumulative_at_each(sorted, cumulative);
+          std::size_t next = 0;
+          distance = fitting::fit_distance(sorted, count, false, [&](double) { return values[next++]; }, report);
+          if (cumulatives()) cumulatives()->keep(candidate.code, fit, std::move(values));
         }
       } catch (const kx::Failure&) {
         distance.reset();

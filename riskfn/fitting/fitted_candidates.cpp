@@ -24,14 +24,23 @@ PDF& pdf_of(Main& main) {
 
 }  // namespace
 
-CandidateSet::CandidateSet(Main& main, std::vector<double> sorted, const kx::Value& data)
+CandidateSet::CandidateSet(Main& main, std::vector<double> sorted, const kx::Value& data,
+                           std::shared_ptr<CumulativeMemo> cumulatives)
     : sorted_(std::move(sorted)),
       worksheet_(main.host().worksheet_function()),
       sample_(summarise(main.host(), *worksheet_, data.is_empty() ? column_of(sorted_) : data,
                         static_cast<float>(sorted_.size()), sorted_)),
-      context_{main, main.host(), *worksheet_, sample_, pdf_of(main).risk_text(51), pdf_of(main).risk_text(383)} {}
+      sums_(sums_of(sorted_)),
+      context_{main, main.host(), *worksheet_, sample_, pdf_of(main).risk_text(51), pdf_of(main).risk_text(383)},
+      cumulatives_(std::move(cumulatives)) {
+  for (const Candidate& candidate : candidates())
+    names_.push_back(pdf_of(main).risk_text(kNameRowBase + candidate.code));
+}
 
 std::string CandidateSet::name(const Candidate& candidate) const {
+  const std::span<const Candidate> known = candidates();
+  if (&candidate >= known.data() && &candidate < known.data() + known.size())
+    return names_[static_cast<std::size_t>(&candidate - known.data())];
   return pdf_of(context_.root).risk_text(kNameRowBase + candidate.code);
 }
 
@@ -62,8 +71,9 @@ void CandidateSet::measure(FittedCandidate& fitted) const {
     return;
   }
   // F once per observation: the distance reads it in order, the statistics again later.
-  std::vector<double> values(sorted_.size());
-  for (std::size_t i = 0; i < sorted_.size(); ++i) values[i] = cumulative(sorted_[i]);
+  std::optional<std::vector<double>> kept =
+      cumulatives_ ? cumulatives_->take(candidate.code, fitted.fit, sorted_.size()) : std::nullopt;
+  std::vector<double> values = kept ? std::move(*kept) : cumulative_at_each(sorted_, cumulative);
   std::size_t next = 0;
   fitted.distance = fit_distance(sorted_, count, false, [&](double) { return values[next++]; }, [](std::size_t) {});
   fitted.cumulative = std::move(values);

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "riskfn/fitting/candidates.hpp"
+#include "riskfn/fitting/cumulative_values.hpp"
+#include "riskfn/fitting/sample_sums.hpp"
 
 namespace riskfn {
 class Main;
@@ -30,15 +32,20 @@ class CandidateSet {
  public:
   // `main` must have been initialised with the host; `sorted` ascending. The sample statistics
   // come from `data`, the range the dialog read, where given; else from the sorted values.
-  CandidateSet(Main& main, std::vector<double> sorted, const kx::Value& data = kx::Value());
+  // F values a fitting run left in `cumulatives` for the same observations are used, not
+  // computed again.
+  CandidateSet(Main& main, std::vector<double> sorted, const kx::Value& data = kx::Value(),
+               std::shared_ptr<CumulativeMemo> cumulatives = nullptr);
   // The context points into the object itself.
   CandidateSet(const CandidateSet&) = delete;
   CandidateSet& operator=(const CandidateSet&) = delete;
 
   const std::vector<double>& sorted() const { return sorted_; }
   const FitContext& context() const { return context_; }
+  const Sums& sums() const { return sums_; }
 
-  // The candidate's display name in the current language.
+  // The candidate's display name in the current language. The names are read when the set is
+  // made, so that candidates can be fitted on several threads without reading the text tables.
   std::string name(const Candidate& candidate) const;
   // The candidate estimated and measured as FitPDF does; not applicable on any failure.
   FittedCandidate fit(const Candidate& candidate) const;
@@ -55,7 +62,10 @@ class CandidateSet {
   std::vector<double> sorted_;
   std::shared_ptr<kx::WorksheetFunctionObject> worksheet_;
   Sample sample_;
+  Sums sums_;
   FitContext context_;
+  std::shared_ptr<CumulativeMemo> cumulatives_;
+  std::vector<std::string> names_;  // by place in candidates()
 };
 
 }  // namespace riskfn::fitting

@@ -15,7 +15,9 @@
 #include <vector>
 
 #include "common/failure.hpp"
+#include "riskfn/fitting/cumulative_values.hpp"
 #include "riskfn/fitting/fit_distance.hpp"
+#include "riskfn/fitting/sample_sums.hpp"
 
 namespace riskfn::fitting {
 namespace {
@@ -87,44 +89,6 @@ double density(std::int32_t code, const CandidateFit& f, double x) {
 // Whether the likelihood is smooth at its maximum, so that the observed information gives the
 // estimates' errors: not where a bound is itself an estimate (the uniform, Pareto's scale).
 bool regular_likelihood(std::int32_t code) { return code != 26 && code != 36; }
-
-// Sums over the observations from which most candidates' log-likelihoods follow at once,
-// instead of a density (often a special function) per observation at every optimiser step.
-struct Sums {
-  double n = 0.0;
-  double mean = 0.0;
-  double squares = 0.0;  // sum of (x - mean)^2
-  double min = 0.0;
-  double max = 0.0;
-  bool positive = false;  // every x > 0: the logarithms below exist
-  double log_sum = 0.0;
-  double log_squares = 0.0;  // sum of (ln x - mean ln x)^2
-  bool inside_unit = false;  // every x in (0, 1)
-  double log_complement_sum = 0.0;  // sum of ln(1 - x)
-};
-
-Sums sums_of(std::span<const double> x) {
-  Sums s;
-  s.n = static_cast<double>(x.size());
-  if (x.empty()) return s;
-  s.min = *std::min_element(x.begin(), x.end());
-  s.max = *std::max_element(x.begin(), x.end());
-  // Halves keep the mean of numbers near 1E308 finite.
-  for (const double v : x) s.mean += v / 2;
-  s.mean = s.mean / s.n * 2;
-  for (const double v : x) s.squares += (v - s.mean) * (v - s.mean);
-  s.positive = s.min > 0.0;
-  if (s.positive) {
-    for (const double v : x) s.log_sum += std::log(v);
-    const double log_mean = s.log_sum / s.n;
-    for (const double v : x) s.log_squares += (std::log(v) - log_mean) * (std::log(v) - log_mean);
-  }
-  s.inside_unit = s.positive && s.max < 1.0;
-  if (s.inside_unit) {
-    for (const double v : x) s.log_complement_sum += std::log1p(-v);
-  }
-  return s;
-}
 
 // Sum of (x - m)^2 from the sample's own: the two terms do not cancel.
 double squares_about(const Sums& s, double m) { return s.squares + s.n * (s.mean - m) * (s.mean - m); }
@@ -313,14 +277,14 @@ void require_support(bool inside) {
 }
 
 // Writes the estimates of a candidate into its slots.
-void estimate_by_likelihood(std::int32_t code, std::span<const double> x, const Sample& sample, CandidateFit& fit) {
+void estimate_by_likelihood(std::int32_t code, std::span<const double> x, const Sample& sample, const Sums& sums,
+                            CandidateFit& fit) {
   const double n = static_cast<double>(x.size());
   const double mean = sample.mean;
   const auto set = [&](std::initializer_list<double> values) {
     std::size_t i = 0;
     for (const double v : values) fit.slots[i++] = v;
   };
-  const Sums sums = sums_of(x);
   const auto negative_log_likelihood = [&](const std::vector<double>& p) {
     CandidateFit trial;
     for (std::size_t i = 0; i < p.size(); ++i) trial.slots[i] = p[i];
@@ -367,12 +331,15 @@ void estimate_by_likelihood(std::int32_t code, std::span<const double> x, const 
       require_support(sample.min > 0.0);
       const double log_mean = mean_of(x, [](double v) { return std::log(v); });
       const double top = sample.max;  // powers of x / max stay finite for large shapes
+      // The logarithms once, not at every step of the search.
+      std::vector<double> logs(x.size());
+      std::transform(x.begin(), x.end(), logs.begin(), [](double v) { return std::log(v); });
       const auto score = [&](double k) {
         double weights = 0.0, weighted_logs = 0.0;
-        for (const double v : x) {
-          const double w = std::pow(v / top, k);
+        for (std::size_t i = 0; i < x.size(); ++i) {
+          const double w = std::pow(x[i] / top, k);
           weights += w;
-          weighted_logs += w * std::log(v);
+          weighted_logs += w * logs[i];
         }
         return weighted_logs / weights - 1.0 / k - log_mean;
       };
@@ -463,7 +430,7 @@ FittedCandidate fit_by_likelihood(const CandidateSet& set, const Candidate& cand
   fitted.candidate = &candidate;
   fitted.name = set.name(candidate);
   try {
-    estimate_by_likelihood(candidate.code, set.sorted(), set.context().sample, fitted.fit);
+    estimate_by_likelihood(candidate.code, set.sorted(), set.context().sample, set.sums(), fitted.fit);
     fitted.by_likelihood = true;
     set.measure(fitted);
   } catch (const std::exception&) {
@@ -482,7 +449,7 @@ std::optional<FitStatistics> fit_statistics(const CandidateSet& set, const Fitte
   FitStatistics statistics;
   statistics.parameters = static_cast<int>(std::count_if(fitted.fit.slots.begin(), fitted.fit.slots.end(),
                                                          [](const kx::Value& v) { return v.is_number(); }));
-  const Sums sums = sums_of(x);
+  const Sums& sums = set.sums();
   statistics.log_likelihood = log_likelihood(fitted.candidate->code, fitted.fit, x, sums);
   if (statistics.log_likelihood) {
     statistics.aic = 2.0 * statistics.parameters - 2.0 * *statistics.log_likelihood;
@@ -499,8 +466,7 @@ std::optional<FitStatistics> fit_statistics(const CandidateSet& set, const Fitte
     } else {
       std::vector<double> computed;
       if (fitted.cumulative.size() != x.size()) {
-        computed.resize(x.size());
-        for (std::size_t i = 0; i < x.size(); ++i) computed[i] = set.cumulative(fitted, x[i]);
+        computed = cumulative_at_each(x, [&](double v) { return set.cumulative(fitted, v); });
       }
       const std::vector<double>& f = computed.empty() ? fitted.cumulative : computed;
       double ks = 0.0;

@@ -2,11 +2,16 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "common/object.hpp"
 #include "common/value.hpp"
 #include "riskfn/frame/component_child.hpp"
+
+namespace riskfn::fitting {
+class CumulativeMemo;
+}
 
 namespace riskfn {
 
@@ -35,6 +40,14 @@ class PDF : public ComponentChild {
 
   // The text of a row of the risk tables, for the fitting code.
   std::string risk_text(std::int32_t row) const { return text(0, row); }
+
+  // Where FitPDF leaves F of each continuous candidate at every observation, for a caller
+  // that measures the same fits again; nowhere while none is set.
+  void keep_cumulatives_in(std::shared_ptr<fitting::CumulativeMemo> memo) { cumulatives_ = std::move(memo); }
+  fitting::CumulativeMemo* cumulatives() const { return cumulatives_.get(); }
+
+ private:
+  std::shared_ptr<fitting::CumulativeMemo> cumulatives_;
 };
 
 }  // namespace riskfn
