@@ -151,7 +151,8 @@ int run_simulate(const SimulateOptions& options) {
   run.threads = options.threads.value_or(cores);
   if (run.threads > cores) {
     print_error_line(
-        fmt::format("warning: --threads {}: running {} workers, one per core of this machine", run.threads, cores));
+        fmt::format("warning: --threads {}: running {} worker{}, one per core this process may run on", run.threads,
+                    cores, cores == 1 ? "" : "s"));
     run.threads = cores;
   }
   if (options.iterations > 0) run.threads = static_cast<int>(std::min<std::int64_t>(run.threads, options.iterations));

@@ -1,6 +1,7 @@
 #include "host/simulation/run_limits.hpp"
 
 #include <fmt/format.h>
+#include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -32,7 +33,14 @@ std::string memory_text(double bytes) {
   return unit == 0 ? fmt::format("{:.0f} bytes", bytes) : fmt::format("{:.1f} {}", bytes, kUnits[unit]);
 }
 
-int machine_cores() { return static_cast<int>(std::max(1U, std::thread::hardware_concurrency())); }
+int machine_cores() {
+  // The cores this process may run on: fewer than the machine's where a launcher (mpirun binds
+  // each rank to a core) or a container has narrowed its affinity.
+  cpu_set_t allowed;
+  CPU_ZERO(&allowed);
+  if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0 && CPU_COUNT(&allowed) > 0) return CPU_COUNT(&allowed);
+  return static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
+}
 
 void check_memory_for(std::int64_t iterations, std::size_t cells) {
   // In doubles: the product of a count near 2^63 and the cells would overflow an integer.

@@ -18,7 +18,7 @@ inline constexpr double kBytesPerValue = 28;
 // "3.4 GB", "512.0 MB": in units of 1000, as the figures of a refusal.
 std::string memory_text(double bytes);
 
-// The cores this machine offers, at least one.
+// The cores this process may run on, at least one.
 int machine_cores();
 
 // Raises kx::Failure, naming the count and the memory needed, when the values of `iterations`

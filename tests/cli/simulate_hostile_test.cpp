@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "host/simulation/run_limits.hpp"
 #include "tests/cli/kx_program.hpp"
 #include "tests/cli/simulation_files.hpp"
 
@@ -103,7 +104,7 @@ TEST(SimulateHostile, CountsThreadsAndPathsItCannotServeAreRefusedBeforeTheRun) 
 
 TEST(SimulateHostile, ThreadsBeyondTheCoresAreCappedAndTheReportSaysHowMany) {
   const fs::path model = write_model(scratch("threads.csv"), "\"=kxUNIFORM(0,1,,\"\"\"\")\",\"=A1+kxOUTPUT()\"\n");
-  const int cores = static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
+  const int cores = host::machine_cores();
   const Outcome run = run_kx({"simulate", model.string(), "-n", "100", "--seed", "1", "--threads", "5000"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.err.find(fmt::format("warning: --threads 5000: running {} workers", cores)), std::string::npos)
