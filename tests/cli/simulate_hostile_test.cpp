@@ -107,7 +107,7 @@ TEST(SimulateHostile, ThreadsBeyondTheCoresAreCappedAndTheReportSaysHowMany) {
   const int cores = host::machine_cores();
   const Outcome run = run_kx({"simulate", model.string(), "-n", "100", "--seed", "1", "--threads", "5000"});
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.err.find(fmt::format("warning: --threads 5000: running {} workers", cores)), std::string::npos)
+  EXPECT_NE(run.err.find(fmt::format("warning: --threads 5000: running {} worker", cores)), std::string::npos)
       << run.err;
   EXPECT_NE(run.out.find(fmt::format("seed 1, {} thread", cores)), std::string::npos) << run.out;
   // Fewer iterations than workers: as many workers as iterations.
