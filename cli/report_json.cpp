@@ -81,20 +81,11 @@ std::string report_json(const SimulationReport& report) {
     correlations.push_back(std::move(line));
   }
   json fixed_correlations = json::array();
-  const auto matrix_json = [](const Eigen::MatrixXd& m) {
-    json rows = json::array();
-    for (Eigen::Index r = 0; r < m.rows(); ++r) {
-      json row = json::array();
-      for (Eigen::Index c = 0; c < m.cols(); ++c) row.push_back(m(r, c));
-      rows.push_back(std::move(row));
-    }
-    return rows;
-  };
   for (const host::FixedCorrelations& fixed : report.fixed_correlations) {
     fixed_correlations.push_back({{"range", fixed.range},
                                   {"problem", fixed.problem},
-                                  {"asked", matrix_json(fixed.asked)},
-                                  {"used", matrix_json(fixed.used)},
+                                  {"asked", host::rows_of(fixed.asked)},
+                                  {"used", host::rows_of(fixed.used)},
                                   {"largest_change", fixed.largest_change}});
   }
   json asked = json::array();

@@ -214,4 +214,12 @@ std::vector<CellSetting> settings_of(const CorrelationMatrix& matrix, const Eige
   return settings;
 }
 
+std::vector<std::vector<double>> rows_of(const Eigen::MatrixXd& matrix) {
+  std::vector<std::vector<double>> rows(static_cast<std::size_t>(matrix.rows()));
+  for (Eigen::Index r = 0; r < matrix.rows(); ++r) {
+    for (Eigen::Index c = 0; c < matrix.cols(); ++c) rows[static_cast<std::size_t>(r)].push_back(matrix(r, c));
+  }
+  return rows;
+}
+
 }  // namespace host

@@ -36,6 +36,9 @@ std::optional<std::string> correlation_problem(const CorrelationMatrix& matrix);
 // must be square and hold numbers.
 Eigen::MatrixXd nearest_correlation(const Eigen::MatrixXd& matrix);
 
+// The matrix's rows as lists of numbers, as a report or a partial result writes them.
+std::vector<std::vector<double>> rows_of(const Eigen::MatrixXd& matrix);
+
 // A pair of the model's inputs (by index) that a matrix correlates, and the correlation asked.
 struct AskedCorrelation {
   std::size_t first = 0;

@@ -77,16 +77,6 @@ kx::Value value_of(const json& value) {
   return value.at("boolean").get<bool>();
 }
 
-json matrix_json(const Eigen::MatrixXd& m) {
-  json rows = json::array();
-  for (Eigen::Index r = 0; r < m.rows(); ++r) {
-    json row = json::array();
-    for (Eigen::Index c = 0; c < m.cols(); ++c) row.push_back(m(r, c));
-    rows.push_back(std::move(row));
-  }
-  return rows;
-}
-
 Eigen::MatrixXd matrix_of(const json& rows) {
   const auto size = static_cast<Eigen::Index>(rows.size());
   Eigen::MatrixXd m(size, size == 0 ? 0 : static_cast<Eigen::Index>(rows.at(0).size()));
@@ -166,8 +156,8 @@ std::string partial_result_bytes(const PartialResult& partial) {
   }
   json fixed = json::array();
   for (const FixedCorrelations& matrix : result.fixed_correlations) {
-    fixed.push_back({{"range", matrix.range}, {"problem", matrix.problem}, {"asked", matrix_json(matrix.asked)},
-                     {"used", matrix_json(matrix.used)}, {"largest_change", matrix.largest_change}});
+    fixed.push_back({{"range", matrix.range}, {"problem", matrix.problem}, {"asked", rows_of(matrix.asked)},
+                     {"used", rows_of(matrix.used)}, {"largest_change", matrix.largest_change}});
   }
   json asked = json::array();
   for (const AskedCorrelation& pair : result.asked_correlations) asked.push_back({pair.first, pair.second, pair.asked});
