@@ -73,6 +73,36 @@ TEST_F(FittingTest, LikelihoodFitsAgreeWithScipy) {
   EXPECT_EQ(compared.size(), 6U);
 }
 
+// The candidates whose estimates come from a search (Newton's method on the score), against
+// scipy's fits polished on their score equations (tests/data/make_fit_likelihood_searches.py):
+// the same estimates, and a log-likelihood no lower.
+TEST_F(FittingTest, SearchedLikelihoodFitsAgreeWithScipy) {
+  const auto samples = read_samples();
+  std::ifstream file(std::string(KX_TEST_DATA_DIR) + "/fit_likelihood_searches.csv");
+  std::string line;
+  std::getline(file, line);
+  int compared = 0;
+  constexpr double kTolerance = 1e-6;
+  while (std::getline(file, line)) {
+    const auto fields = split(line, ',');
+    const std::int32_t code = std::stoi(fields[1]);
+    SCOPED_TRACE(fields[0] + " " + name_of(code));
+    const fitting::CandidateSet set(*main_, samples.at(fields[0]));
+    const fitting::FittedCandidate fitted = fitting::fit_by_likelihood(set, *fitting::CandidateSet::find(code));
+    ASSERT_TRUE(fitted.fit.applicable);
+    const auto parameters = split(fields[2], ';');
+    for (std::size_t i = 0; i < parameters.size(); ++i)
+      expect_relative(fitted.fit.parameter(i), std::stod(parameters[i]), kTolerance, "parameter");
+    const auto statistics = fitting::fit_statistics(set, fitted);
+    ASSERT_TRUE(statistics && statistics->log_likelihood);
+    const double reference = std::stod(fields[3]);
+    expect_relative(*statistics->log_likelihood, reference, 1e-10, "log-likelihood");
+    EXPECT_GE(*statistics->log_likelihood, reference - 1e-12 * std::fabs(reference));
+    ++compared;
+  }
+  EXPECT_EQ(compared, 9);
+}
+
 // The log-likelihood at given parameters, from sums of the observations or closed forms, against
 // densities summed at 40 digits (tests/data/make_fit_log_likelihoods.py).
 TEST_F(FittingTest, LogLikelihoodsAgreeWithTheDensitiesSummed) {
