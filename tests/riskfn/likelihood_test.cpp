@@ -35,6 +35,16 @@ std::map<std::string, std::vector<double>> read_samples() {
   return samples;
 }
 
+// The rows of a data file of tests/data after its header, each split at its commas.
+std::vector<std::vector<std::string>> data_rows(const std::string& name) {
+  std::ifstream file(std::string(KX_TEST_DATA_DIR) + "/" + name);
+  std::vector<std::vector<std::string>> rows;
+  std::string line;
+  std::getline(file, line);
+  while (std::getline(file, line)) rows.push_back(split(line, ','));
+  return rows;
+}
+
 void expect_relative(double actual, double expected, double tolerance, const char* what) {
   EXPECT_NEAR(actual, expected, tolerance * std::max(1.0, std::fabs(expected))) << what;
 }
@@ -78,13 +88,9 @@ TEST_F(FittingTest, LikelihoodFitsAgreeWithScipy) {
 // the same estimates, and a log-likelihood no lower.
 TEST_F(FittingTest, SearchedLikelihoodFitsAgreeWithScipy) {
   const auto samples = read_samples();
-  std::ifstream file(std::string(KX_TEST_DATA_DIR) + "/fit_likelihood_searches.csv");
-  std::string line;
-  std::getline(file, line);
   int compared = 0;
   constexpr double kTolerance = 1e-6;
-  while (std::getline(file, line)) {
-    const auto fields = split(line, ',');
+  for (const auto& fields : data_rows("fit_likelihood_searches.csv")) {
     const std::int32_t code = std::stoi(fields[1]);
     SCOPED_TRACE(fields[0] + " " + name_of(code));
     const fitting::CandidateSet set(*main_, samples.at(fields[0]));
