@@ -137,7 +137,8 @@ std::optional<double> closed_log_likelihood(std::int32_t code, const CandidateFi
       const double lambda = slot(f, 1);
       if (!s.positive || !(mu > 0.0)) return std::nullopt;
       const double shift = s.mean - mu;  // sum (x - m)^2 / x about the sample's own mean
-      const double squares = s.reciprocal_squares + 2 * shift * (n - s.mean * s.reciprocal_sum) + shift * shift * s.reciprocal_sum;
+      const double squares =
+          s.reciprocal_squares + 2 * shift * (n - s.mean * s.reciprocal_sum) + shift * shift * s.reciprocal_sum;
       return n * std::log(lambda / (2 * std::numbers::pi)) / 2 - 1.5 * s.log_sum - lambda * squares / (2 * mu * mu);
     }
     case 26: {

@@ -1,11 +1,11 @@
 #include "riskfn/fitting/score_equations.hpp"
 
 #include <Eigen/Dense>
+#include <algorithm>
 #include <boost/math/special_functions/digamma.hpp>
 #include <boost/math/special_functions/gamma.hpp>
 #include <boost/math/special_functions/trigamma.hpp>
 #include <boost/math/tools/roots.hpp>
-#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <tuple>
@@ -72,7 +72,7 @@ std::pair<double, double> logistic_estimates(std::span<const double> x, double m
       const double r = 1.0 / (1.0 + e);
       h -= std::fabs(z) + 2.0 * std::log1p(e);
       const double g = z >= 0.0 ? -(1.0 - e) * r : (1.0 - e) * r;  // h'(z) = 1 - 2F(z)
-      const double f = e * r * r;                                     // h''(z) = -2f
+      const double f = e * r * r;                                  // h''(z) = -2f
       slope += g;
       slope_u += g * u;
       bend += f;
@@ -142,20 +142,21 @@ double students_t_degrees(std::span<const double> x) {
   const double n = static_cast<double>(x.size());
   const double low = std::log(5.0) - 30.0;  // the search runs over ln nu
   const double high = std::log(5.0) + 30.0;
-  // For large nu, ln L is the normal's plus c / nu with c = sum (x^4 - 2x^2 - 1) / 4. Where c is
-  // not positive, the likelihood rises all the way towards the normal: the upper end. Else the
-  // slope is negative there, as it is positive near nu = 0, and the maximum lies between. The
-  // slope itself is no guide at the upper end: its terms cancel to below their rounding.
-  double c = 0.0;
+  // For large nu, ln L is the normal's plus tails / (4 nu) with tails = sum (x^4 - 2x^2 - 1).
+  // Where that is not positive, the likelihood rises all the way towards the normal: the upper
+  // end. Else the slope is negative there, as it is positive near nu = 0, and the maximum lies
+  // between. The slope itself is no guide at the upper end: its terms cancel below their rounding.
+  double tails = 0.0;
   double squares = 0.0;
   for (const double v : x) {
-    c += (v * v - 2.0) * v * v - 1.0;
+    tails += (v * v - 2.0) * v * v - 1.0;
     squares += v * v;
   }
-  if (!(c > 0.0)) return std::exp(high);
-  // ln L = n c(nu) - (nu + 1)/2 sum ln(1 + x^2/nu); with w = x^2 / (nu + x^2), its slope is
-  // n c' - S/2 + (nu + 1)/(2 nu) sum w and its curvature follows from sum w (1 - w). Both are
-  // taken over t = ln nu, where the likelihood is concave around its maximum.
+  if (!(tails > 0.0)) return std::exp(high);
+  // ln L = n C(nu) - (nu + 1)/2 S with S = sum ln(1 + x^2/nu) and C the log constant; with
+  // w = x^2 / (nu + x^2), its slope is n C' - S/2 + (nu + 1)/(2 nu) sum w and its curvature follows
+  // from sum w (1 - w). Both are taken over t = ln nu, where the likelihood is concave around its
+  // maximum.
   const auto slope_and_curvature = [&](double t) {
     const double nu = std::exp(t);
     double logs = 0.0, weights = 0.0, spread = 0.0;

@@ -240,8 +240,8 @@ TEST(SimulateHostile, AServerLostDuringTheRunStopsItsIterations) {
   const fs::path model =
       write_model(scratch("stops.csv"), "\"=kxUNIFORM(100,200,,\"\"\"\")\",\"=kxCAGR(A1,100,5)+kxOUTPUT()\"\n");
   const std::string program = testing::kx_program().string();
-  std::vector<std::string> words = {program, "--server", "simulate", model.string(), "-n", "1000000",
-                                    "--threads", "1", "--seed", "3"};
+  std::vector<std::string> words = {program,   "--server",  "simulate", model.string(), "-n",
+                                    "1000000", "--threads", "1",        "--seed",       "3"};
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
