@@ -9,6 +9,7 @@
 #include "common/text_compare.hpp"
 #include "host/document/cell.hpp"
 #include "host/document/sheet.hpp"
+#include "host/formula/builtins.hpp"
 #include "host/formula/function_table.hpp"
 #include "host/formula/operators.hpp"
 
@@ -67,28 +68,38 @@ std::unique_ptr<BlockRecalculation> BlockRecalculation::bind(FormulaEngine& engi
     }
   }
   bound->generators_.resize(block);
-  bound->failed_.resize(block);
+  bound->none_failed_.resize(block);
   return bound;
 }
 
-std::optional<BlockRecalculation::Operand> BlockRecalculation::operand_of(const Sheet* sheet, std::int32_t row,
-                                                                          std::int32_t column, bool empty_is_zero) {
-  const auto computed = by_cell_.find(Place{sheet, row, column});
+std::optional<BlockRecalculation::Operand> BlockRecalculation::changing_operand(const Sheet* sheet,
+                                                                                std::int32_t row, std::int32_t column,
+                                                                                bool& later) const {
+  later = false;
   // A cell an array result spills into changes with it.
   for (const auto& [spill, anchor] : spill_areas_) {
     const Reference& area = spill.area;
     if (spill.sheet != sheet || row < area.top || row > area.bottom || column < area.left || column > area.right ||
         (row == area.top && column == area.left))
       continue;
-    if (anchor >= slots_.size()) return std::nullopt;
+    later = anchor >= slots_.size();
+    if (later) return std::nullopt;
     const std::int64_t width = area.right - area.left + 1;
     return Operand{0, static_cast<std::int64_t>(anchor), (row - area.top) * width + (column - area.left) - 1};
   }
-  if (computed != by_cell_.end()) {
-    // A cell computed after this one would be read as the iteration before left it.
-    if (computed->second >= slots_.size()) return std::nullopt;
-    return Operand{0, static_cast<std::int64_t>(computed->second)};
-  }
+  const auto computed = by_cell_.find(Place{sheet, row, column});
+  if (computed == by_cell_.end()) return std::nullopt;
+  // A cell computed after this one would be read as the iteration before left it.
+  later = computed->second >= slots_.size();
+  if (later) return std::nullopt;
+  return Operand{0, static_cast<std::int64_t>(computed->second)};
+}
+
+std::optional<BlockRecalculation::Operand> BlockRecalculation::operand_of(const Sheet* sheet, std::int32_t row,
+                                                                          std::int32_t column, bool empty_is_zero) {
+  bool later = false;
+  if (auto changing = changing_operand(sheet, row, column, later)) return changing;
+  if (later) return std::nullopt;
   const Cell* cell = sheet->find(row, column);
   if (cell == nullptr || cell->value.is_empty()) return empty_is_zero ? std::optional(Operand{}) : std::nullopt;
   if (cell->value.is_number()) return Operand{cell->value.number()};
@@ -118,31 +129,187 @@ void BlockRecalculation::bind_cell(const FormulaEngine::ComputedCell& computed) 
     return;
   }
   const SyntaxTree& tree = *computed.tree;
-  const Node& root = tree[tree.root];
-  if (const auto* chain = std::get_if<Chain>(&root.data); chain != nullptr && chain->arithmetic.count > 0) {
-    bool bound = true;
-    std::size_t top = 0;
-    for (std::uint32_t k = chain->arithmetic.first; bound && k < chain->arithmetic.first + chain->arithmetic.count;
-         ++k) {
-      const ArithmeticStep& step = tree.arithmetic[k];
-      Step made{step.kind, step.op, Operand{step.number}};
-      if (step.kind == ArithmeticStep::Kind::Cell) {
-        const auto operand = operand_of(step.sheet, step.row, step.column, true);
-        bound = operand.has_value();
-        if (bound) made.operand = *operand;
-      }
-      if (step.kind == ArithmeticStep::Kind::Number || step.kind == ArithmeticStep::Kind::Cell) {
-        slot.depth = std::max(slot.depth, ++top);
-      } else if (step.kind == ArithmeticStep::Kind::Combine) {
-        --top;
-      }
-      slot.steps.push_back(made);
+  std::size_t height = 0;
+  if (!bind_draw(tree, tree[tree.root], slot)) {
+    if (compile(tree, tree.root, Use::Value, slot, height)) {
+      slot.kind = Kind::Arithmetic;
+    } else {
+      slot.steps.clear();
     }
-    if (bound) slot.kind = Kind::Arithmetic;
-  } else {
-    bind_draw(tree, root, slot);
   }
   slots_.push_back(std::move(slot));
+}
+
+void BlockRecalculation::push(Slot& slot, std::size_t& height, Step step) {
+  if (step.code == Step::Code::Push) {
+    slot.depth = std::max(slot.depth, ++height);
+  } else if (step.code == Step::Code::Select) {
+    height -= 2;
+  } else if (step.from_stack) {
+    --height;
+  }
+  slot.steps.push_back(step);
+}
+
+bool BlockRecalculation::compile(const SyntaxTree& tree, NodeId id, Use use, Slot& slot, std::size_t& height) {
+  const Node& node = tree[id];
+  if (const auto* constant = std::get_if<Constant>(&node.data)) {
+    const kx::Value& value = tree.constants[constant->index];
+    // A folded marker leaves an empty value, which arithmetic reads as 0.
+    if (!value.is_number() && !(value.is_empty() && use == Use::Arithmetic)) return false;
+    push(slot, height, {Step::Code::Push, Operator::Add, false, Operand{value.is_number() ? value.number() : 0.0}});
+    return true;
+  }
+  if (const auto* reference = std::get_if<ReferenceNode>(&node.data)) {
+    if (reference->sheet == nullptr || !reference->area.single_cell()) return false;
+    const auto operand =
+        operand_of(reference->sheet, reference->area.top, reference->area.left, use == Use::Arithmetic);
+    if (!operand) return false;
+    push(slot, height, {Step::Code::Push, Operator::Add, false, *operand});
+    return true;
+  }
+  if (const auto* unary = std::get_if<Unary>(&node.data)) {
+    if (unary->op == Operator::Identity) return compile(tree, unary->operand, use, slot, height);
+    if (unary->op != Operator::Negate && unary->op != Operator::Percent) return false;
+    if (!compile(tree, unary->operand, Use::Arithmetic, slot, height)) return false;
+    push(slot, height, {unary->op == Operator::Negate ? Step::Code::Negate : Step::Code::Percent, Operator::Add, false, {}});
+    return true;
+  }
+  if (const auto* chain = std::get_if<Chain>(&node.data)) {
+    const std::span<const ChainLink> links(tree.links.data() + chain->links.first, chain->links.count);
+    if (links.empty()) return false;
+    const bool arithmetic = is_arithmetic(links.front().op);
+    // A comparison gives a boolean, which only IF's condition takes here.
+    if (!arithmetic && (use != Use::Condition || links.size() > 1 || links.front().op == Operator::Concatenate))
+      return false;
+    const Use operands = arithmetic ? Use::Arithmetic : Use::Value;
+    if (!compile(tree, chain->first, operands, slot, height)) return false;
+    for (const ChainLink& link : links) {
+      if (arithmetic != is_arithmetic(link.op)) return false;
+      // A constant or a cell is combined where it is, without a row of its own.
+      const Node& operand = tree[link.operand];
+      const auto* reference = std::get_if<ReferenceNode>(&operand.data);
+      if (std::holds_alternative<Constant>(operand.data) ||
+          (reference != nullptr && reference->sheet != nullptr && reference->area.single_cell())) {
+        if (!compile(tree, link.operand, operands, slot, height)) return false;
+        Step combine{Step::Code::Combine, link.op, false, slot.steps.back().operand};
+        slot.steps.pop_back();
+        --height;
+        push(slot, height, combine);
+      } else {
+        if (!compile(tree, link.operand, operands, slot, height)) return false;
+        push(slot, height, {Step::Code::Combine, link.op, true, {}});
+      }
+    }
+    return true;
+  }
+  if (const auto* call = std::get_if<Call>(&node.data)) return compile_call(tree, *call, slot, height);
+  return false;
+}
+
+bool BlockRecalculation::compile_call(const SyntaxTree& tree, const Call& call, Slot& slot, std::size_t& height) {
+  if (call.function == nullptr) return false;
+  const Function& function = *call.function;
+  const std::span<const NodeId> arguments(tree.arguments.data() + call.arguments.first, call.arguments.count);
+  if (function.kind == Function::Kind::Worksheet && function.worksheet == kx::WorksheetFn::SumProduct)
+    return compile_sum_product(tree, arguments, slot, height);
+  if (function.kind != Function::Kind::Builtin) return false;
+  const std::string_view name = function.builtin->name;
+  if (name == "SUM") return compile_aggregate(tree, arguments, Step::Code::Combine, slot, height);
+  if (name == "MIN") return compile_aggregate(tree, arguments, Step::Code::Least, slot, height);
+  if (name == "MAX") return compile_aggregate(tree, arguments, Step::Code::Greatest, slot, height);
+  if (name != "IF" || arguments.size() != 3) return false;  // IF(FALSE, x) is FALSE, no number
+  if (!compile(tree, arguments[0], Use::Condition, slot, height)) return false;
+  // Both branches are computed; the condition chooses, and only the chosen one's failure counts.
+  for (const NodeId branch : arguments.subspan(1)) {
+    if (std::holds_alternative<Omitted>(tree[branch].data)) {
+      push(slot, height, {Step::Code::Push, Operator::Add, false, Operand{0.0}});  // an empty place is 0
+    } else if (!compile(tree, branch, Use::Value, slot, height)) {
+      return false;
+    }
+  }
+  push(slot, height, {Step::Code::Select, Operator::Add, false, {}});
+  return true;
+}
+
+// The most cells of one reference an aggregate reads a formula at a time: beyond, a whole
+// column, say, is left to the ordinary evaluation, which walks only the cells written.
+constexpr std::int64_t kMostAggregatedCells = 4096;
+
+// SUM, MIN and MAX in the order they read their numbers: a value given directly, and each number
+// of a reference row by row (other cells skipped). SUM adds to a first 0; MIN and MAX keep the
+// first number and replace it by a smaller (larger) one; none at all gives 0.
+bool BlockRecalculation::compile_aggregate(const SyntaxTree& tree, std::span<const NodeId> arguments,
+                                           Step::Code fold, Slot& slot, std::size_t& height) {
+  const std::size_t bottom = height;
+  const bool sum = fold == Step::Code::Combine;
+  if (sum) push(slot, height, {Step::Code::Push, Operator::Add, false, Operand{0.0}});
+  const auto take = [&](Step step) {
+    if (height == bottom) {
+      push(slot, height, {Step::Code::Push, Operator::Add, false, step.operand});
+    } else {
+      push(slot, height, step);
+    }
+  };
+  for (const NodeId id : arguments) {
+    const auto* reference = std::get_if<ReferenceNode>(&tree[id].data);
+    if (reference == nullptr) {
+      if (!compile(tree, id, Use::Value, slot, height)) return false;
+      if (height > bottom + 1) push(slot, height, {fold, Operator::Add, true, {}});
+      continue;
+    }
+    if (reference->sheet == nullptr || reference->area.cell_count() > kMostAggregatedCells) return false;
+    const CellArea& area = reference->area;
+    for (std::int32_t row = area.top; row <= area.bottom; ++row) {
+      for (std::int32_t column = area.left; column <= area.right; ++column) {
+        bool later = false;
+        if (const auto changing = changing_operand(reference->sheet, row, column, later)) {
+          take({fold, Operator::Add, false, *changing});
+          continue;
+        }
+        if (later) return false;
+        const Cell* cell = reference->sheet->find(row, column);
+        if (cell == nullptr) continue;
+        if (cell->value.is_error()) return false;  // the aggregate's result, every time
+        if (cell->value.is_number()) take({fold, Operator::Add, false, Operand{cell->value.number()}});
+      }
+    }
+  }
+  if (height == bottom) push(slot, height, {Step::Code::Push, Operator::Add, false, Operand{0.0}});
+  return true;
+}
+
+// SUMPRODUCT of references of one shape: for each position, the product of their cells (an
+// empty cell counts as 0) added to a first 0, in order.
+bool BlockRecalculation::compile_sum_product(const SyntaxTree& tree, std::span<const NodeId> arguments, Slot& slot,
+                                             std::size_t& height) {
+  std::vector<const ReferenceNode*> factors;
+  for (const NodeId id : arguments) {
+    const auto* reference = std::get_if<ReferenceNode>(&tree[id].data);
+    if (reference == nullptr || reference->sheet == nullptr ||
+        reference->area.cell_count() > kMostAggregatedCells)
+      return false;
+    const CellArea& first = factors.empty() ? reference->area : factors.front()->area;
+    if (reference->area.row_count() != first.row_count() || reference->area.column_count() != first.column_count())
+      return false;
+    factors.push_back(reference);
+  }
+  if (factors.empty()) return false;
+  push(slot, height, {Step::Code::Push, Operator::Add, false, Operand{0.0}});
+  const CellArea& shape = factors.front()->area;
+  for (std::int32_t r = 0; r < shape.row_count(); ++r) {
+    for (std::int32_t c = 0; c < shape.column_count(); ++c) {
+      // The product starts from 1, which the first factor times 1 leaves as it is.
+      for (std::size_t f = 0; f < factors.size(); ++f) {
+        const auto operand =
+            operand_of(factors[f]->sheet, factors[f]->area.top + r, factors[f]->area.left + c, true);
+        if (!operand) return false;
+        push(slot, height, {f == 0 ? Step::Code::Push : Step::Code::Combine, Operator::Multiply, false, *operand});
+      }
+      push(slot, height, {Step::Code::Combine, Operator::Add, true, {}});
+    }
+  }
+  return true;
 }
 
 // A sampling call with numbers for its parameters, alone or followed by arithmetic with numbers
@@ -258,70 +425,134 @@ const kx::Value* BlockRecalculation::value_at(const Operand& operand, std::size_
   return nullptr;
 }
 
+const double* BlockRecalculation::operand_row(const Operand& operand, std::size_t count, double* numbers,
+                                              std::uint8_t* failed, const std::uint8_t*& failed_row) const {
+  if (operand.slot >= 0 && operand.element < 0) {
+    const Slot& from = slots_[static_cast<std::size_t>(operand.slot)];
+    failed_row = from.other.data();
+    return from.numbers.data();
+  }
+  if (operand.slot < 0) {
+    std::fill_n(numbers, count, operand.number);
+    failed_row = none_failed_.data();
+    return numbers;
+  }
+  for (std::size_t i = 0; i < count; ++i) failed[i] = value_at(operand, i, numbers[i]) != nullptr;
+  failed_row = failed;
+  return numbers;
+}
+
+namespace {
+
+// left = left op right over a block, for a comparison 1 where it holds and 0 where not; `failed`
+// marks where the result is no number, as apply_binary would give an error value there.
+void combine_rows(Operator op, double* left, const double* right, std::uint8_t* failed, std::size_t count) {
+  // The common operators as loops the compiler vectorises; the rest element by element.
+  switch (op) {
+    case Operator::Add:
+      for (std::size_t i = 0; i < count; ++i) left[i] += right[i];
+      break;
+    case Operator::Subtract:
+      for (std::size_t i = 0; i < count; ++i) left[i] -= right[i];
+      break;
+    case Operator::Multiply:
+      for (std::size_t i = 0; i < count; ++i) left[i] *= right[i];
+      break;
+    // As apply_binary compares two numbers.
+    case Operator::Equal:
+      for (std::size_t i = 0; i < count; ++i) left[i] = !(left[i] < right[i]) && !(right[i] < left[i]);
+      return;
+    case Operator::NotEqual:
+      for (std::size_t i = 0; i < count; ++i) left[i] = left[i] < right[i] || right[i] < left[i];
+      return;
+    case Operator::Less:
+      for (std::size_t i = 0; i < count; ++i) left[i] = left[i] < right[i];
+      return;
+    case Operator::LessEqual:
+      for (std::size_t i = 0; i < count; ++i) left[i] = !(right[i] < left[i]);
+      return;
+    case Operator::Greater:
+      for (std::size_t i = 0; i < count; ++i) left[i] = right[i] < left[i];
+      return;
+    case Operator::GreaterEqual:
+      for (std::size_t i = 0; i < count; ++i) left[i] = !(left[i] < right[i]);
+      return;
+    default:
+      for (std::size_t i = 0; i < count; ++i) failed[i] |= !combine_numbers(op, left[i], right[i]);
+      break;
+  }
+  for (std::size_t i = 0; i < count; ++i) failed[i] |= !std::isfinite(left[i]);
+}
+
+}  // namespace
+
 void BlockRecalculation::run_arithmetic(std::size_t s, std::size_t count) {
   Slot& slot = slots_[s];
   stack_.resize(slot.depth * block_);
-  std::fill_n(failed_.begin(), count, 0);
+  failed_.resize(slot.depth * block_);
   const auto row = [&](std::size_t k) { return stack_.data() + k * block_; };
-  std::size_t top = 0;
+  const auto failed = [&](std::size_t k) { return failed_.data() + k * block_; };
+  std::size_t top = 0;  // rows on the stack
   for (const Step& step : slot.steps) {
-    switch (step.kind) {
-      case ArithmeticStep::Kind::Number: std::fill_n(row(top++), count, step.operand.number); break;
-      case ArithmeticStep::Kind::Cell: {
-        if (step.operand.slot < 0) {
-          std::fill_n(row(top++), count, step.operand.number);
-          break;
-        }
-        double* x = row(top++);
-        if (step.operand.element >= 0) {
-          for (std::size_t i = 0; i < count; ++i) {
-            const kx::Value* value = value_at(step.operand, i, x[i]);
-            failed_[i] |= value != nullptr;
-          }
-          break;
-        }
-        const Slot& from = slots_[static_cast<std::size_t>(step.operand.slot)];
-        std::copy_n(from.numbers.begin(), count, x);
-        for (std::size_t i = 0; i < count; ++i) failed_[i] |= from.other[i];
-        break;
-      }
-      case ArithmeticStep::Kind::Negate: {
-        double* x = row(top - 1);
+    if (step.code == Step::Code::Push) {
+      const std::uint8_t* failed_row = nullptr;
+      const double* numbers = operand_row(step.operand, count, row(top), failed(top), failed_row);
+      if (numbers != row(top)) std::copy_n(numbers, count, row(top));
+      if (failed_row != failed(top)) std::copy_n(failed_row, count, failed(top));
+      ++top;
+      continue;
+    }
+    if (step.code == Step::Code::Negate || step.code == Step::Code::Percent) {
+      double* x = row(top - 1);
+      if (step.code == Step::Code::Negate) {
         for (std::size_t i = 0; i < count; ++i) x[i] = -x[i];
-        break;
-      }
-      case ArithmeticStep::Kind::Percent: {
-        double* x = row(top - 1);
+      } else {
         for (std::size_t i = 0; i < count; ++i) x[i] /= 100.0;
-        break;
       }
-      case ArithmeticStep::Kind::Combine: {
-        --top;
-        double* left = row(top - 1);
-        const double* right = row(top);
-        // The three common operators as loops the compiler vectorises; the rest element by element.
-        switch (step.op) {
-          case Operator::Add:
-            for (std::size_t i = 0; i < count; ++i) left[i] += right[i];
-            break;
-          case Operator::Subtract:
-            for (std::size_t i = 0; i < count; ++i) left[i] -= right[i];
-            break;
-          case Operator::Multiply:
-            for (std::size_t i = 0; i < count; ++i) left[i] *= right[i];
-            break;
-          default:
-            for (std::size_t i = 0; i < count; ++i) failed_[i] |= !combine_numbers(step.op, left[i], right[i]);
-            break;
-        }
-        for (std::size_t i = 0; i < count; ++i) failed_[i] |= !std::isfinite(left[i]);
-        break;
+      continue;
+    }
+    if (step.code == Step::Code::Select) {
+      top -= 2;
+      double* chosen = row(top - 1);
+      std::uint8_t* chosen_failed = failed(top - 1);
+      const double* if_true = row(top);
+      const double* if_false = row(top + 1);
+      const std::uint8_t* true_failed = failed(top);
+      const std::uint8_t* false_failed = failed(top + 1);
+      for (std::size_t i = 0; i < count; ++i) {
+        const bool holds = chosen[i] != 0.0;
+        chosen_failed[i] |= holds ? true_failed[i] : false_failed[i];
+        chosen[i] = holds ? if_true[i] : if_false[i];
       }
+      continue;
+    }
+    // Combine, Least, Greatest: the top row with the operand, or with the row above it.
+    const double* right = nullptr;
+    const std::uint8_t* right_failed = nullptr;
+    if (step.from_stack) {
+      --top;
+      right = row(top);
+      right_failed = failed(top);
+    } else {
+      operand_numbers_.resize(block_);
+      operand_failed_.resize(block_);
+      right = operand_row(step.operand, count, operand_numbers_.data(), operand_failed_.data(), right_failed);
+    }
+    double* left = row(top - 1);
+    std::uint8_t* left_failed = failed(top - 1);
+    for (std::size_t i = 0; i < count; ++i) left_failed[i] |= right_failed[i];
+    if (step.code == Step::Code::Least) {
+      for (std::size_t i = 0; i < count; ++i) left[i] = right[i] < left[i] ? right[i] : left[i];
+    } else if (step.code == Step::Code::Greatest) {
+      for (std::size_t i = 0; i < count; ++i) left[i] = right[i] > left[i] ? right[i] : left[i];
+    } else {
+      combine_rows(step.op, left, right, left_failed, count);
     }
   }
   const double* result = row(0);
+  const std::uint8_t* result_failed = failed(0);
   for (std::size_t i = 0; i < count; ++i) {
-    if (failed_[i]) {
+    if (result_failed[i]) {
       compute_alone(s, i);
     } else {
       slot.numbers[i] = result[i];
@@ -388,7 +619,7 @@ std::size_t BlockRecalculation::run_general(std::size_t s, std::size_t count) {
 void BlockRecalculation::compute_alone(std::size_t s, std::size_t i) {
   const Slot& slot = slots_[s];
   for (const Step& step : slot.steps) {
-    if (step.kind == ArithmeticStep::Kind::Cell && step.operand.slot >= 0)
+    if (step.operand.slot >= 0)
       put(static_cast<std::size_t>(step.operand.slot), static_cast<std::ptrdiff_t>(i));
   }
   for (const Operand& operand : slot.parameters) {
