@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <span>
 #include <variant>
 
@@ -141,6 +142,25 @@ void BlockRecalculation::bind_cell(const FormulaEngine::ComputedCell& computed) 
 }
 
 void BlockRecalculation::push(Slot& slot, std::size_t& height, Step step) {
+  // Arithmetic on a number fixed for the run is done once, here, as each iteration would do it.
+  Step* last = slot.steps.empty() ? nullptr : &slot.steps.back();
+  if (last != nullptr && last->code == Step::Code::Push && last->operand.slot < 0 && !step.from_stack) {
+    double& number = last->operand.number;
+    if (step.code == Step::Code::Negate) {
+      number = -number;
+      return;
+    }
+    if (step.code == Step::Code::Percent) {
+      number /= 100.0;
+      return;
+    }
+    double combined = number;
+    if (step.code == Step::Code::Combine && step.operand.slot < 0 && is_arithmetic(step.op) &&
+        combine_numbers(step.op, combined, step.operand.number)) {
+      number = combined;
+      return;
+    }
+  }
   if (step.code == Step::Code::Push) {
     slot.depth = std::max(slot.depth, ++height);
   } else if (step.code == Step::Code::Select) {
@@ -444,44 +464,73 @@ const double* BlockRecalculation::operand_row(const Operand& operand, std::size_
 
 namespace {
 
-// left = left op right over a block, for a comparison 1 where it holds and 0 where not; `failed`
-// marks where the result is no number, as apply_binary would give an error value there.
+// Finite, written so that loops over a block vectorise: NaN and the infinities fail it.
+inline bool finite(double x) { return std::fabs(x) <= std::numeric_limits<double>::max(); }
+
+// left = left op right over a block, `right` a row or (Scalar) one number; for a comparison 1
+// where it holds and 0 where not. `failed` marks where the result is no number, as apply_binary
+// would give an error value there.
+template <bool Scalar>
 void combine_rows(Operator op, double* left, const double* right, std::uint8_t* failed, std::size_t count) {
-  // The common operators as loops the compiler vectorises; the rest element by element.
+  const auto at = [right](std::size_t i) { return Scalar ? right[0] : right[i]; };
   switch (op) {
     case Operator::Add:
-      for (std::size_t i = 0; i < count; ++i) left[i] += right[i];
-      break;
+      for (std::size_t i = 0; i < count; ++i) {
+        left[i] += at(i);
+        failed[i] |= !finite(left[i]);
+      }
+      return;
     case Operator::Subtract:
-      for (std::size_t i = 0; i < count; ++i) left[i] -= right[i];
-      break;
+      for (std::size_t i = 0; i < count; ++i) {
+        left[i] -= at(i);
+        failed[i] |= !finite(left[i]);
+      }
+      return;
     case Operator::Multiply:
-      for (std::size_t i = 0; i < count; ++i) left[i] *= right[i];
-      break;
+      for (std::size_t i = 0; i < count; ++i) {
+        left[i] *= at(i);
+        failed[i] |= !finite(left[i]);
+      }
+      return;
+    case Operator::Divide:
+      for (std::size_t i = 0; i < count; ++i) {
+        failed[i] |= at(i) == 0.0;
+        left[i] /= at(i);
+        failed[i] |= !finite(left[i]);
+      }
+      return;
     // As apply_binary compares two numbers.
     case Operator::Equal:
-      for (std::size_t i = 0; i < count; ++i) left[i] = !(left[i] < right[i]) && !(right[i] < left[i]);
+      for (std::size_t i = 0; i < count; ++i) left[i] = !(left[i] < at(i)) && !(at(i) < left[i]);
       return;
     case Operator::NotEqual:
-      for (std::size_t i = 0; i < count; ++i) left[i] = left[i] < right[i] || right[i] < left[i];
+      for (std::size_t i = 0; i < count; ++i) left[i] = left[i] < at(i) || at(i) < left[i];
       return;
     case Operator::Less:
-      for (std::size_t i = 0; i < count; ++i) left[i] = left[i] < right[i];
+      for (std::size_t i = 0; i < count; ++i) left[i] = left[i] < at(i);
       return;
     case Operator::LessEqual:
-      for (std::size_t i = 0; i < count; ++i) left[i] = !(right[i] < left[i]);
+      for (std::size_t i = 0; i < count; ++i) left[i] = !(at(i) < left[i]);
       return;
     case Operator::Greater:
-      for (std::size_t i = 0; i < count; ++i) left[i] = right[i] < left[i];
+      for (std::size_t i = 0; i < count; ++i) left[i] = at(i) < left[i];
       return;
     case Operator::GreaterEqual:
-      for (std::size_t i = 0; i < count; ++i) left[i] = !(left[i] < right[i]);
+      for (std::size_t i = 0; i < count; ++i) left[i] = !(left[i] < at(i));
       return;
     default:
-      for (std::size_t i = 0; i < count; ++i) failed[i] |= !combine_numbers(op, left[i], right[i]);
-      break;
+      // A power whose exponent is 1 or 2 is the base or its square, as raised() takes it.
+      if (Scalar && op == Operator::Power && (at(0) == 1.0 || at(0) == 2.0)) {
+        if (at(0) == 1.0) return;
+        for (std::size_t i = 0; i < count; ++i) {
+          left[i] *= left[i];
+          failed[i] |= !finite(left[i]);
+        }
+        return;
+      }
+      for (std::size_t i = 0; i < count; ++i) failed[i] |= !combine_numbers(op, left[i], at(i));
+      return;
   }
-  for (std::size_t i = 0; i < count; ++i) failed[i] |= !std::isfinite(left[i]);
 }
 
 }  // namespace
@@ -533,6 +582,9 @@ void BlockRecalculation::run_arithmetic(std::size_t s, std::size_t count) {
       --top;
       right = row(top);
       right_failed = failed(top);
+    } else if (step.operand.slot < 0) {
+      right = &step.operand.number;  // one number for the whole block
+      right_failed = none_failed_.data();
     } else {
       operand_numbers_.resize(block_);
       operand_failed_.resize(block_);
@@ -540,13 +592,20 @@ void BlockRecalculation::run_arithmetic(std::size_t s, std::size_t count) {
     }
     double* left = row(top - 1);
     std::uint8_t* left_failed = failed(top - 1);
-    for (std::size_t i = 0; i < count; ++i) left_failed[i] |= right_failed[i];
-    if (step.code == Step::Code::Least) {
-      for (std::size_t i = 0; i < count; ++i) left[i] = right[i] < left[i] ? right[i] : left[i];
-    } else if (step.code == Step::Code::Greatest) {
-      for (std::size_t i = 0; i < count; ++i) left[i] = right[i] > left[i] ? right[i] : left[i];
+    if (right_failed != none_failed_.data()) {
+      for (std::size_t i = 0; i < count; ++i) left_failed[i] |= right_failed[i];
+    }
+    const bool scalar = right == &step.operand.number;
+    if (step.code == Step::Code::Least || step.code == Step::Code::Greatest) {
+      const bool least = step.code == Step::Code::Least;
+      for (std::size_t i = 0; i < count; ++i) {
+        const double x = right[scalar ? 0 : i];
+        left[i] = (least ? x < left[i] : x > left[i]) ? x : left[i];
+      }
+    } else if (scalar) {
+      combine_rows<true>(step.op, left, right, left_failed, count);
     } else {
-      combine_rows(step.op, left, right, left_failed, count);
+      combine_rows<false>(step.op, left, right, left_failed, count);
     }
   }
   const double* result = row(0);
