@@ -70,6 +70,7 @@ std::unique_ptr<BlockRecalculation> BlockRecalculation::bind(FormulaEngine& engi
   }
   bound->generators_.resize(block);
   bound->none_failed_.resize(block);
+  bound->operand_failed_.resize(block);
   return bound;
 }
 
@@ -131,12 +132,15 @@ void BlockRecalculation::bind_cell(const FormulaEngine::ComputedCell& computed) 
   }
   const SyntaxTree& tree = *computed.tree;
   std::size_t height = 0;
-  if (!bind_draw(tree, tree[tree.root], slot)) {
-    if (compile(tree, tree.root, Use::Value, slot, height)) {
-      slot.kind = Kind::Arithmetic;
-    } else {
-      slot.steps.clear();
-    }
+  if (bind_draw(tree, tree[tree.root], slot)) {
+    // Adding or subtracting 0 (a marker's empty value) to a finite variate cannot fail.
+    slot.tail_may_fail = std::any_of(slot.tail.begin(), slot.tail.end(), [](const auto& step) {
+      return !((step.first == Operator::Add || step.first == Operator::Subtract) && step.second == 0.0);
+    });
+  } else if (compile(tree, tree.root, Use::Value, slot, height)) {
+    slot.kind = Kind::Arithmetic;
+  } else {
+    slot.steps.clear();
   }
   slots_.push_back(std::move(slot));
 }
@@ -622,35 +626,45 @@ void BlockRecalculation::run_arithmetic(std::size_t s, std::size_t count) {
 
 void BlockRecalculation::run_draw(std::size_t s, std::size_t count) {
   Slot& slot = slots_[s];
-  std::array<double, 8> numbers{};
-  const std::span<const double> given(numbers.data(), slot.parameters.size());
-  kx::UniformGenerator& generator = kx::uniform_generator();
-  for (std::size_t i = 0; i < count; ++i) {
-    bool all_numbers = true;
-    for (std::size_t k = 0; k < slot.parameters.size(); ++k)
-      all_numbers = value_at(slot.parameters[k], i, numbers[k]) == nullptr && all_numbers;
-    // corFactor's uniform: none drawn for a number, one drawn for an error value, as a call takes it.
-    double u = 0;
-    const double* uniform = nullptr;
-    if (slot.uniform) {
-      const kx::Value* value = value_at(*slot.uniform, i, u);
-      if (value == nullptr) {
-        uniform = &u;
-      } else {
-        all_numbers = all_numbers && value->is_error();
+  // Each parameter as a row over the block; an iteration where one holds no number is computed
+  // the ordinary way.
+  wanted_.assign(count, 1);
+  draw_rows_.resize(slot.parameters.size() * block_);
+  std::array<const double*, 8> rows{};
+  for (std::size_t k = 0; k < slot.parameters.size(); ++k) {
+    const std::uint8_t* failed = nullptr;
+    rows[k] = operand_row(slot.parameters[k], count, draw_rows_.data() + k * block_, operand_failed_.data(), failed);
+    for (std::size_t i = 0; i < count; ++i) wanted_[i] &= failed[i] ^ 1;
+  }
+  // corFactor's uniform: none drawn for a number, one drawn for an error value (NaN here), as a
+  // call takes it; anything else is left to the call.
+  const double* uniforms = nullptr;
+  if (slot.uniform) {
+    operand_numbers_.resize(block_);
+    for (std::size_t i = 0; i < count; ++i) {
+      const kx::Value* value = value_at(*slot.uniform, i, operand_numbers_[i]);
+      if (value != nullptr) {
+        operand_numbers_[i] = std::numeric_limits<double>::quiet_NaN();
+        wanted_[i] &= static_cast<std::uint8_t>(value->is_error());
       }
     }
-    generator = generators_[i];
-    double variate = 0;
-    bool drawn = all_numbers && slot.draw->draw(*slot.provider, slot.draw->rule, given, uniform, variate);
-    for (const auto& [op, number] : slot.tail) drawn = drawn && combine_numbers(op, variate, number);
+    uniforms = operand_numbers_.data();
+  }
+  // A tail that may fail needs the generators as they were, for the iterations computed alone.
+  if (slot.tail_may_fail) drawn_from_.assign(generators_.begin(), generators_.begin() + static_cast<std::ptrdiff_t>(count));
+  drawn_.resize(block_);
+  slot.draw->draw(*slot.provider, slot.draw->rule, std::span<const double* const>(rows.data(), slot.parameters.size()),
+                  uniforms, std::span<kx::UniformGenerator>(generators_.data(), count), wanted_.data(),
+                  slot.numbers.data(), drawn_.data());
+  for (std::size_t i = 0; i < count; ++i) {
+    bool drawn = drawn_[i] != 0;
+    for (const auto& [op, number] : slot.tail) drawn = drawn && combine_numbers(op, slot.numbers[i], number);
     if (drawn) {
-      slot.numbers[i] = variate;
       slot.other[i] = 0;
-      generators_[i] = generator;
-    } else {
-      compute_alone(s, i);  // from the generator state before the draw
+      continue;
     }
+    if (drawn_[i] != 0) generators_[i] = drawn_from_[i];
+    compute_alone(s, i);  // from the generator state before the draw
   }
 }
 

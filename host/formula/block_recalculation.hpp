@@ -89,6 +89,7 @@ class BlockRecalculation {
     const kx::SamplingDraw* draw = nullptr;         // Draw
     std::vector<Operand> parameters;                // Draw
     std::vector<std::pair<Operator, double>> tail;  // Draw: arithmetic on the variate
+    bool tail_may_fail = false;                     // Draw
     std::optional<Operand> uniform;                 // Draw: corFactor, when given
     // General: the slots it reads, unless a function makes its references (all slots then).
     std::optional<std::vector<std::size_t>> reads;
@@ -163,6 +164,10 @@ class BlockRecalculation {
   std::vector<double> operand_numbers_;                         // arithmetic: an operand's row
   std::vector<std::uint8_t> operand_failed_;
   std::vector<std::uint8_t> none_failed_;
+  std::vector<double> draw_rows_;                               // draws: a row per parameter
+  std::vector<std::uint8_t> wanted_;                            // draws: iterations to draw
+  std::vector<std::uint8_t> drawn_;                             // draws: iterations drawn
+  std::vector<kx::UniformGenerator> drawn_from_;                // draws: the generators before
   bool spilled_ = false;
 };
 
