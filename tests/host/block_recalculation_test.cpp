@@ -70,8 +70,9 @@ const char* const kChainModel =
 
 // IF, SUM, MIN, MAX and SUMPRODUCT over draws: a text and an empty cell in ranges, a division
 // by zero in the branch not chosen and in one that is, every comparison, an empty branch, MIN of
-// no number, MIN and MAX of 0 and -0 (subtracting a marker's 0 keeps a -0), and SQRT, which is
-// left to the ordinary evaluation.
+// no number, MIN and MAX of 0 and -0 (subtracting a marker's 0 keeps a -0), SQRT, which is
+// left to the ordinary evaluation, and a draw whose arithmetic overflows in some iterations,
+// which are drawn again the ordinary way before the next draw.
 const char* const kFunctionsModel =
     "\"=kxUNIFORM(-1,1,,\"\"\"\")\",\"=IF(A3=0,A2,A1/A3)+IF(A3>0,A1/A3,-A1)+kxOUTPUT()\",1\n"
     "\"=kxNORMAL(0,1,,\"\"\"\")\",\"=SUM(A1:A6,A3*2,-1)+kxOUTPUT()\"\n"
@@ -82,7 +83,9 @@ const char* const kFunctionsModel =
     ",\"=IF(A1>0,SQRT(A1),-1)+kxOUTPUT()\"\n"
     ",\"=-A6*A1-kxOUTPUT()\"\n"
     ",\"=MAX(A1,A2)^2-(A1+B8)/2+kxOUTPUT()\"\n"
-    ",\"=MIN(A6,B8)+MAX(B8,A6)-kxOUTPUT()\"\n";
+    ",\"=MIN(A6,B8)+MAX(B8,A6)-kxOUTPUT()\"\n"
+    "\"=kxUNIFORM(-1,1,,\"\"\"\")^2*1E308*10\"\n"
+    "\"=kxNORMAL(0,1,,\"\"\"\")\",\"=A12+kxOUTPUT()\"\n";
 
 void expect_same(const Collection& a, const Collection& b) {
   ASSERT_EQ(a.inputs.size(), b.inputs.size());
@@ -183,7 +186,7 @@ TEST(BlockRecalculation, CellsAreBoundToWhatTheyCompute) {
       // numbers runs a block at a time.
       {"fallbacks", kFallbackModel, {4, 6, 4}},
       // Of the worksheet functions, only SQRT keeps its cell from its loop.
-      {"worksheet functions", kFunctionsModel, {9, 3, 1}},
+      {"worksheet functions", kFunctionsModel, {10, 5, 1}},
       // kxCORREL's array is computed the ordinary way; a draw taking its anchor as corFactor, a
       // draw followed by arithmetic and arithmetic on a cell it spills into run a block at a time.
       {"spill",
