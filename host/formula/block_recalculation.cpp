@@ -410,6 +410,7 @@ bool BlockRecalculation::run(std::uint64_t seed, std::uint64_t first, std::size_
     generators_[i].stratify(strata);
     generators_[i].start_iteration(seed, first + i);
   }
+  for (Slot& slot : slots_) slot.any_other = false;
   for (std::size_t slot = 0; slot < slots_.size() && !spilled_;) {
     switch (slots_[slot].kind) {
       case Kind::Arithmetic: run_arithmetic(slot++, count); break;
@@ -453,7 +454,7 @@ const double* BlockRecalculation::operand_row(const Operand& operand, std::size_
                                               std::uint8_t* failed, const std::uint8_t*& failed_row) const {
   if (operand.slot >= 0 && operand.element < 0) {
     const Slot& from = slots_[static_cast<std::size_t>(operand.slot)];
-    failed_row = from.other.data();
+    failed_row = from.any_other ? from.other.data() : none_failed_.data();
     return from.numbers.data();
   }
   if (operand.slot < 0) {
@@ -551,7 +552,11 @@ void BlockRecalculation::run_arithmetic(std::size_t s, std::size_t count) {
       const std::uint8_t* failed_row = nullptr;
       const double* numbers = operand_row(step.operand, count, row(top), failed(top), failed_row);
       if (numbers != row(top)) std::copy_n(numbers, count, row(top));
-      if (failed_row != failed(top)) std::copy_n(failed_row, count, failed(top));
+      if (failed_row == none_failed_.data()) {
+        std::fill_n(failed(top), count, 0);
+      } else if (failed_row != failed(top)) {
+        std::copy_n(failed_row, count, failed(top));
+      }
       ++top;
       continue;
     }
@@ -722,6 +727,7 @@ void BlockRecalculation::keep(std::size_t s, std::size_t i, const kx::Value& val
     return;
   }
   if (slot.values.empty()) slot.values.resize(block_);
+  slot.any_other = true;
   slot.values[i] = value;
   slot.numbers[i] = 0;
   slot.other[i] = 1;

@@ -97,6 +97,7 @@ class BlockRecalculation {
     std::vector<double> numbers;
     std::vector<std::uint8_t> other;
     std::vector<kx::Value> values;  // sized at the first value that is no number
+    bool any_other = false;         // some iteration of the block holds no number
     kx::Value last;                 // of the iteration before the block
     // The cells its array result spills into beyond its own, and their values at each
     // iteration of the block (one row per iteration) and before it.
