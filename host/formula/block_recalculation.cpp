@@ -74,8 +74,8 @@ std::unique_ptr<BlockRecalculation> BlockRecalculation::bind(FormulaEngine& engi
   return bound;
 }
 
-std::optional<BlockRecalculation::Operand> BlockRecalculation::changing_operand(const Sheet* sheet,
-                                                                                std::int32_t row, std::int32_t column,
+std::optional<BlockRecalculation::Operand> BlockRecalculation::changing_operand(const Sheet* sheet, std::int32_t row,
+                                                                                std::int32_t column,
                                                                                 bool& later) const {
   later = false;
   // A cell an array result spills into changes with it.
@@ -196,7 +196,8 @@ bool BlockRecalculation::compile(const SyntaxTree& tree, NodeId id, Use use, Slo
     if (unary->op == Operator::Identity) return compile(tree, unary->operand, use, slot, height);
     if (unary->op != Operator::Negate && unary->op != Operator::Percent) return false;
     if (!compile(tree, unary->operand, Use::Arithmetic, slot, height)) return false;
-    push(slot, height, {unary->op == Operator::Negate ? Step::Code::Negate : Step::Code::Percent, Operator::Add, false, {}});
+    push(slot, height,
+         {unary->op == Operator::Negate ? Step::Code::Negate : Step::Code::Percent, Operator::Add, false, {}});
     return true;
   }
   if (const auto* chain = std::get_if<Chain>(&node.data)) {
@@ -263,8 +264,8 @@ constexpr std::int64_t kMostAggregatedCells = 4096;
 // SUM, MIN and MAX in the order they read their numbers: a value given directly, and each number
 // of a reference row by row (other cells skipped). SUM adds to a first 0; MIN and MAX keep the
 // first number and replace it by a smaller (larger) one; none at all gives 0.
-bool BlockRecalculation::compile_aggregate(const SyntaxTree& tree, std::span<const NodeId> arguments,
-                                           Step::Code fold, Slot& slot, std::size_t& height) {
+bool BlockRecalculation::compile_aggregate(const SyntaxTree& tree, std::span<const NodeId> arguments, Step::Code fold,
+                                           Slot& slot, std::size_t& height) {
   const std::size_t bottom = height;
   const bool sum = fold == Step::Code::Combine;
   if (sum) push(slot, height, {Step::Code::Push, Operator::Add, false, Operand{0.0}});
@@ -310,8 +311,7 @@ bool BlockRecalculation::compile_sum_product(const SyntaxTree& tree, std::span<c
   std::vector<const ReferenceNode*> factors;
   for (const NodeId id : arguments) {
     const auto* reference = std::get_if<ReferenceNode>(&tree[id].data);
-    if (reference == nullptr || reference->sheet == nullptr ||
-        reference->area.cell_count() > kMostAggregatedCells)
+    if (reference == nullptr || reference->sheet == nullptr || reference->area.cell_count() > kMostAggregatedCells)
       return false;
     const CellArea& first = factors.empty() ? reference->area : factors.front()->area;
     if (reference->area.row_count() != first.row_count() || reference->area.column_count() != first.column_count())
@@ -325,8 +325,7 @@ bool BlockRecalculation::compile_sum_product(const SyntaxTree& tree, std::span<c
     for (std::int32_t c = 0; c < shape.column_count(); ++c) {
       // The product starts from 1, which the first factor times 1 leaves as it is.
       for (std::size_t f = 0; f < factors.size(); ++f) {
-        const auto operand =
-            operand_of(factors[f]->sheet, factors[f]->area.top + r, factors[f]->area.left + c, true);
+        const auto operand = operand_of(factors[f]->sheet, factors[f]->area.top + r, factors[f]->area.left + c, true);
         if (!operand) return false;
         push(slot, height, {f == 0 ? Step::Code::Push : Step::Code::Combine, Operator::Multiply, false, *operand});
       }
@@ -656,7 +655,8 @@ void BlockRecalculation::run_draw(std::size_t s, std::size_t count) {
     uniforms = operand_numbers_.data();
   }
   // A tail that may fail needs the generators as they were, for the iterations computed alone.
-  if (slot.tail_may_fail) drawn_from_.assign(generators_.begin(), generators_.begin() + static_cast<std::ptrdiff_t>(count));
+  if (slot.tail_may_fail)
+    drawn_from_.assign(generators_.begin(), generators_.begin() + static_cast<std::ptrdiff_t>(count));
   drawn_.resize(block_);
   slot.draw->draw(*slot.provider, slot.draw->rule, std::span<const double* const>(rows.data(), slot.parameters.size()),
                   uniforms, std::span<kx::UniformGenerator>(generators_.data(), count), wanted_.data(),
@@ -697,8 +697,7 @@ std::size_t BlockRecalculation::run_general(std::size_t s, std::size_t count) {
 void BlockRecalculation::compute_alone(std::size_t s, std::size_t i) {
   const Slot& slot = slots_[s];
   for (const Step& step : slot.steps) {
-    if (step.operand.slot >= 0)
-      put(static_cast<std::size_t>(step.operand.slot), static_cast<std::ptrdiff_t>(i));
+    if (step.operand.slot >= 0) put(static_cast<std::size_t>(step.operand.slot), static_cast<std::ptrdiff_t>(i));
   }
   for (const Operand& operand : slot.parameters) {
     if (operand.slot >= 0) put(static_cast<std::size_t>(operand.slot), static_cast<std::ptrdiff_t>(i));

@@ -65,13 +65,13 @@ class BlockRecalculation {
   // per iteration and, beside it, whether that iteration must be computed the ordinary way.
   struct Step {
     enum class Code : std::uint8_t {
-      Push,       // the operand
-      Negate,     // the top row
-      Percent,    // the top row
-      Combine,    // the top row `op` the operand (or the row above it, taken off): + - * / ^ or a comparison (1 or 0)
-      Least,      // the smaller of the top row and the operand (or the row above it, taken off), as MIN keeps it
-      Greatest,   // the larger, as MAX keeps it
-      Select,     // IF: the third row from the top chooses the second (not 0) or the top one
+      Push,      // the operand
+      Negate,    // the top row
+      Percent,   // the top row
+      Combine,   // the top row `op` the operand (or the row above it, taken off): + - * / ^ or a comparison (1 or 0)
+      Least,     // the smaller of the top row and the operand (or the row above it, taken off), as MIN keeps it
+      Greatest,  // the larger, as MAX keeps it
+      Select,    // IF: the third row from the top chooses the second (not 0) or the top one
     };
     Code code = Code::Push;
     Operator op = Operator::Add;
@@ -114,8 +114,7 @@ class BlockRecalculation {
   std::optional<Operand> operand_of(const Sheet* sheet, std::int32_t row, std::int32_t column, bool empty_is_zero);
   // A cell computed at every iteration, or one an array result spills into, as an operand;
   // nullopt for any other cell. `later`: the cell is computed after those bound so far.
-  std::optional<Operand> changing_operand(const Sheet* sheet, std::int32_t row, std::int32_t column,
-                                          bool& later) const;
+  std::optional<Operand> changing_operand(const Sheet* sheet, std::int32_t row, std::int32_t column, bool& later) const;
 
   // How a node's value is read where it stands: as a value of its own (a cell's result, an IF
   // branch, an aggregate's argument, a comparison's side), as an operand of arithmetic (where
@@ -127,8 +126,7 @@ class BlockRecalculation {
   bool compile_call(const SyntaxTree& tree, const Call& call, Slot& slot, std::size_t& height);
   bool compile_aggregate(const SyntaxTree& tree, std::span<const NodeId> arguments, Step::Code fold, Slot& slot,
                          std::size_t& height);
-  bool compile_sum_product(const SyntaxTree& tree, std::span<const NodeId> arguments, Slot& slot,
-                           std::size_t& height);
+  bool compile_sum_product(const SyntaxTree& tree, std::span<const NodeId> arguments, Slot& slot, std::size_t& height);
   void push(Slot& slot, std::size_t& height, Step step);
 
   // An operand's value at iteration i, and whether it is a number (then in `number`).
@@ -165,10 +163,10 @@ class BlockRecalculation {
   std::vector<double> operand_numbers_;                         // arithmetic: an operand's row
   std::vector<std::uint8_t> operand_failed_;
   std::vector<std::uint8_t> none_failed_;
-  std::vector<double> draw_rows_;                               // draws: a row per parameter
-  std::vector<std::uint8_t> wanted_;                            // draws: iterations to draw
-  std::vector<std::uint8_t> drawn_;                             // draws: iterations drawn
-  std::vector<kx::UniformGenerator> drawn_from_;                // draws: the generators before
+  std::vector<double> draw_rows_;                 // draws: a row per parameter
+  std::vector<std::uint8_t> wanted_;              // draws: iterations to draw
+  std::vector<std::uint8_t> drawn_;               // draws: iterations drawn
+  std::vector<kx::UniformGenerator> drawn_from_;  // draws: the generators before
   bool spilled_ = false;
 };
 

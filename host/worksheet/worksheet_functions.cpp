@@ -235,25 +235,25 @@ kx::Value compute_signature(const Signature& row, std::span<const kx::Value> arg
 std::optional<double> compute_worksheet_number(kx::WorksheetFn fn, std::span<const double> arguments) {
   if (!std::all_of(arguments.begin(), arguments.end(), [](double x) { return std::isfinite(x); })) return std::nullopt;
   const auto numbers = [&]() -> std::optional<double> {
-    const auto x = [&](std::size_t k) { return arguments[k]; };
+    const std::span<const double> x = arguments;
     switch (fn) {
       case WorksheetFn::NormInv:
-        if (arguments.size() == 3) return ws::norm_inv_of(x(0), x(1), x(2));
+        if (arguments.size() == 3) return ws::norm_inv_of(x[0], x[1], x[2]);
         break;
       case WorksheetFn::NormSInv:
-        if (arguments.size() == 1) return ws::norm_s_inv_of(x(0));
+        if (arguments.size() == 1) return ws::norm_s_inv_of(x[0]);
         break;
       case WorksheetFn::BetaInv:
-        if (arguments.size() == 5) return ws::beta_inv_of(x(0), x(1), x(2), x(3), x(4));
+        if (arguments.size() == 5) return ws::beta_inv_of(x[0], x[1], x[2], x[3], x[4]);
         break;
       case WorksheetFn::GammaInv:
-        if (arguments.size() == 3) return ws::gamma_inv_of(x(0), x(1), x(2));
+        if (arguments.size() == 3) return ws::gamma_inv_of(x[0], x[1], x[2]);
         break;
       case WorksheetFn::NormSDist:
-        if (arguments.size() == 1) return ws::norm_s_dist_of(x(0));
+        if (arguments.size() == 1) return ws::norm_s_dist_of(x[0]);
         break;
       case WorksheetFn::Ln:
-        if (arguments.size() == 1) return ws::natural_log_of(x(0));
+        if (arguments.size() == 1) return ws::natural_log_of(x[0]);
         break;
       default: break;
     }

@@ -40,9 +40,7 @@ double uniform_from(const kx::Value& corFactor) {
   return cell.is_error() ? kx::uniform_generator().next() : kx::to_double(cell);
 }
 
-double host_ln(kx::Application& host, double x) {
-  return number_of(host.call_with_numbers(kx::WorksheetFn::Ln, {x}));
-}
+double host_ln(kx::Application& host, double x) { return number_of(host.call_with_numbers(kx::WorksheetFn::Ln, {x})); }
 
 kx::Value sample(kx::Application& host, const SamplingRule& rule, const Parameters& parameters,
                  const kx::Value& corFactor, const std::string& ModeSheet) {

@@ -4,13 +4,13 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstdint>
-#include <optional>
 #include <cmath>
+#include <cstdint>
 #include <fstream>
 #include <iostream>
 #include <limits>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -151,9 +151,17 @@ TEST(WorksheetDistributions, TheNumberPathGivesWhatTheValuesGive) {
   };
   using enum kx::WorksheetFn;
   const Case cases[] = {
-      {Ln, {2.5}},   {Ln, {1e-300}},  {Ln, {0.0}},   {Ln, {-1.0}}, {BetaInv, {0.3, 2.0, 3.0, 10.0, 20.0}},
-      {BetaInv, {0.3, 2.0, 3.0, 1.0, 1.0}}, {GammaInv, {1.5, 2.0, 3.0}}, {NormInv, {0.5, 0.0, 0.0}},
-      {NormSInv, {0.0}}, {NormSDist, {-40.0}}, {NormInv, {0.5, 1e308, 1.0}},
+      {Ln, {2.5}},
+      {Ln, {1e-300}},
+      {Ln, {0.0}},
+      {Ln, {-1.0}},
+      {BetaInv, {0.3, 2.0, 3.0, 10.0, 20.0}},
+      {BetaInv, {0.3, 2.0, 3.0, 1.0, 1.0}},
+      {GammaInv, {1.5, 2.0, 3.0}},
+      {NormInv, {0.5, 0.0, 0.0}},
+      {NormSInv, {0.0}},
+      {NormSDist, {-40.0}},
+      {NormInv, {0.5, 1e308, 1.0}},
       {NormInv, {0.5, std::numeric_limits<double>::infinity(), 1.0}},
   };
   for (const Case& c : cases) {
