@@ -140,7 +140,9 @@ TEST(WorksheetDistributions, TheNumberPathGivesWhatTheValuesGive) {
     }
     const std::optional<double> number = compute_worksheet_number(row.fn, numbers);
     ASSERT_EQ(number.has_value(), expected.has_value());
-    if (number) EXPECT_EQ(std::bit_cast<std::uint64_t>(*number), std::bit_cast<std::uint64_t>(*expected));
+    if (number) {
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(*number), std::bit_cast<std::uint64_t>(*expected));
+    }
     ++compared;
   }
   EXPECT_GE(compared, 300u);
@@ -175,7 +177,9 @@ TEST(WorksheetDistributions, TheNumberPathGivesWhatTheValuesGive) {
     }
     const std::optional<double> number = compute_worksheet_number(c.fn, c.arguments);
     ASSERT_EQ(number.has_value(), expected.has_value());
-    if (number) EXPECT_EQ(std::bit_cast<std::uint64_t>(*number), std::bit_cast<std::uint64_t>(*expected));
+    if (number) {
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(*number), std::bit_cast<std::uint64_t>(*expected));
+    }
   }
 }
 
