@@ -7,8 +7,10 @@
 #include <span>
 #include <variant>
 
+#include "common/automation/dispatch.hpp"
 #include "common/text_compare.hpp"
 #include "host/document/cell.hpp"
+#include "host/document/cell_range.hpp"
 #include "host/document/sheet.hpp"
 #include "host/formula/builtins.hpp"
 #include "host/formula/function_table.hpp"
@@ -127,7 +129,11 @@ void BlockRecalculation::bind_cell(const FormulaEngine::ComputedCell& computed) 
       }
     }
     slot.spilled.resize(block_ * slot.spill.size());
-    slots_.push_back(std::move(slot));  // an array result is computed the ordinary way
+    slot.spill_rows = static_cast<std::size_t>(area.bottom - area.top + 1);
+    slot.spill_columns = static_cast<std::size_t>(area.right - area.left + 1);
+    // Any other array result is computed the ordinary way.
+    if (bind_call(*computed.tree, slot)) slot.kind = Kind::Call;
+    slots_.push_back(std::move(slot));
     return;
   }
   const SyntaxTree& tree = *computed.tree;
@@ -403,6 +409,51 @@ bool BlockRecalculation::bind_draw(const SyntaxTree& tree, const Node& node, Slo
   return false;
 }
 
+// A method of a component whose arguments are constants and cells no recalculation changes: its
+// arguments are made once, as the formula's evaluation makes them (a reference a range, or for a
+// parameter of a scalar type the cell's value).
+bool BlockRecalculation::bind_call(const SyntaxTree& tree, Slot& slot) {
+  const auto* call = std::get_if<Call>(&tree[tree.root].data);
+  if (call == nullptr || call->function == nullptr || call->function->kind != Function::Kind::Member) return false;
+  const kx::Member& member = *call->function->member;
+  std::vector<kx::Value> arguments;
+  for (std::uint32_t k = 0; k < call->arguments.count; ++k) {
+    const Node& node = tree[tree.arguments[call->arguments.first + k]];
+    if (const auto* constant = std::get_if<Constant>(&node.data)) {
+      arguments.push_back(tree.constants[constant->index]);
+      continue;
+    }
+    if (std::holds_alternative<Omitted>(node.data)) {
+      arguments.push_back(kx::Value::missing());
+      continue;
+    }
+    const auto* reference = std::get_if<ReferenceNode>(&node.data);
+    if (reference == nullptr || reference->sheet == nullptr || reference->area.cell_count() > kMostAggregatedCells)
+      return false;
+    const CellArea& area = reference->area;
+    for (std::int32_t row = area.top; row <= area.bottom; ++row) {
+      for (std::int32_t column = area.left; column <= area.right; ++column) {
+        bool later = false;
+        if (changing_operand(reference->sheet, row, column, later) || later) return false;
+      }
+    }
+    const bool scalar = k < member.parameters.size() && member.parameters[k].type != kx::DeclaredType::Variant &&
+                        member.parameters[k].type != kx::DeclaredType::Object &&
+                        member.parameters[k].type != kx::DeclaredType::Void;
+    if (scalar && area.single_cell()) {
+      arguments.push_back(reference->sheet->value(area.top, area.left));
+      continue;
+    }
+    kx::RangeRef range = reference->sheet->area(area.top, area.left, area.bottom, area.right);
+    static_cast<CellRange&>(*range).set_logical_size(area.row_count(), area.column_count());
+    arguments.emplace_back(std::move(range));
+  }
+  slot.provider = call->function->object;
+  slot.member = &member;
+  slot.arguments = std::move(arguments);
+  return true;
+}
+
 bool BlockRecalculation::run(std::uint64_t seed, std::uint64_t first, std::size_t count, std::uint64_t strata) {
   count = std::min(count, block_);
   for (std::size_t i = 0; i < count; ++i) {
@@ -414,6 +465,7 @@ bool BlockRecalculation::run(std::uint64_t seed, std::uint64_t first, std::size_
     switch (slots_[slot].kind) {
       case Kind::Arithmetic: run_arithmetic(slot++, count); break;
       case Kind::Draw: run_draw(slot++, count); break;
+      case Kind::Call: run_call(slot++, count); break;
       case Kind::General: slot = run_general(slot, count); break;
     }
   }
@@ -673,6 +725,38 @@ void BlockRecalculation::run_draw(std::size_t s, std::size_t count) {
   }
 }
 
+// Each iteration's call from its own generator; a result other than an array of the spill's
+// shape holding numbers (an empty value for a matrix it rejects, a failure) is left to the
+// ordinary evaluation, which makes the call again from the same generator state.
+void BlockRecalculation::run_call(std::size_t s, std::size_t count) {
+  Slot& slot = slots_[s];
+  kx::UniformGenerator& generator = kx::uniform_generator();
+  std::vector<kx::Value>& arguments = call_arguments_;
+  for (std::size_t i = 0; i < count; ++i) {
+    generator = generators_[i];
+    arguments.assign(slot.arguments.begin(), slot.arguments.end());
+    kx::Value result;
+    try {
+      result = kx::call_member(*slot.provider, *slot.member, std::span<kx::Value>(arguments.data(), arguments.size()));
+    } catch (const std::exception&) {
+      result = kx::Value();
+    }
+    const kx::Array* array = result.is_array() ? &result.array() : nullptr;
+    bool numbers = array != nullptr && array->rows() == slot.spill_rows && array->columns() == slot.spill_columns;
+    for (std::size_t k = 0; numbers && k < array->size(); ++k)
+      numbers = array->at(k).is_number() && std::isfinite(array->at(k).number());
+    if (!numbers) {
+      compute_in_place(s, i);
+      continue;
+    }
+    generators_[i] = generator;
+    slot.numbers[i] = array->at(0).number();
+    slot.other[i] = 0;
+    // The spill's cells row by row after the anchor, as the array holds them.
+    for (std::size_t k = 1; k < array->size(); ++k) slot.spilled[i * slot.spill.size() + k - 1] = array->at(k);
+  }
+}
+
 std::size_t BlockRecalculation::run_general(std::size_t s, std::size_t count) {
   std::size_t end = s;
   while (end < slots_.size() && slots_[end].kind == Kind::General) ++end;
@@ -768,6 +852,7 @@ BlockRecalculation::Kinds BlockRecalculation::kinds() const {
     if (slot.kind == Kind::Arithmetic) ++kinds.arithmetic;
     if (slot.kind == Kind::Draw) ++kinds.draws;
     if (slot.kind == Kind::General) ++kinds.general;
+    if (slot.kind == Kind::Call) ++kinds.calls;
   }
   return kinds;
 }

@@ -50,6 +50,7 @@ class BlockRecalculation {
     std::size_t arithmetic = 0;
     std::size_t draws = 0;
     std::size_t general = 0;
+    std::size_t calls = 0;
   };
   Kinds kinds() const;
 
@@ -78,7 +79,9 @@ class BlockRecalculation {
     bool from_stack = false;  // Combine, Least, Greatest: the right side is the top row, not the operand
     Operand operand;
   };
-  enum class Kind { Arithmetic, Draw, General };
+  // Call: a component's method giving an array from arguments fixed for the run (kxCORREL over
+  // its matrix), called directly, without the formula's evaluation around it.
+  enum class Kind { Arithmetic, Draw, General, Call };
   struct Slot {
     Kind kind = Kind::General;
     std::uint32_t index = 0;  // the engine's
@@ -90,7 +93,11 @@ class BlockRecalculation {
     std::vector<Operand> parameters;                // Draw
     std::vector<std::pair<Operator, double>> tail;  // Draw: arithmetic on the variate
     bool tail_may_fail = false;                     // Draw
-    std::optional<Operand> uniform;                 // Draw: corFactor, when given
+    const kx::Member* member = nullptr;             // Call, with `provider`
+    std::vector<kx::Value> arguments;               // Call: as the formula gives them
+    std::size_t spill_rows = 0;                     // Call: of its array, anchor included
+    std::size_t spill_columns = 0;
+    std::optional<Operand> uniform;  // Draw: corFactor, when given
     // General: the slots it reads, unless a function makes its references (all slots then).
     std::optional<std::vector<std::size_t>> reads;
     // The values of the block: a number, or `other` set and the value in `values`.
@@ -111,6 +118,7 @@ class BlockRecalculation {
   BlockRecalculation(FormulaEngine& engine, std::size_t block) : engine_(engine), block_(block) {}
   void bind_cell(const FormulaEngine::ComputedCell& computed);
   bool bind_draw(const SyntaxTree& tree, const Node& node, Slot& slot);
+  bool bind_call(const SyntaxTree& tree, Slot& slot);
   std::optional<Operand> operand_of(const Sheet* sheet, std::int32_t row, std::int32_t column, bool empty_is_zero);
   // A cell computed at every iteration, or one an array result spills into, as an operand;
   // nullopt for any other cell. `later`: the cell is computed after those bound so far.
@@ -137,6 +145,7 @@ class BlockRecalculation {
                             const std::uint8_t*& failed_row) const;
   void run_arithmetic(std::size_t slot, std::size_t count);
   void run_draw(std::size_t slot, std::size_t count);
+  void run_call(std::size_t slot, std::size_t count);
   // The slots from `slot` on that are computed the ordinary way, iteration by iteration;
   // returns the first slot after them.
   std::size_t run_general(std::size_t slot, std::size_t count);
@@ -167,6 +176,7 @@ class BlockRecalculation {
   std::vector<std::uint8_t> wanted_;              // draws: iterations to draw
   std::vector<std::uint8_t> drawn_;               // draws: iterations drawn
   std::vector<kx::UniformGenerator> drawn_from_;  // draws: the generators before
+  std::vector<kx::Value> call_arguments_;         // calls: a call's, which it may write back into
   bool spilled_ = false;
 };
 

@@ -114,6 +114,8 @@ TEST(BlockRecalculation, EveryModelGivesTheSeededValuesOfOneRecalculationPerIter
       {"fallbacks", csv_model(kFallbackModel), 1500},
       {"known outputs", csv_model(kKnownModel), 1500},
       {"correlated uniforms", csv_model(kCorrelatedModel), 1500},
+      {"correlated uniforms of a drawn correlation",
+       csv_model("\"=kxUNIFORM(0.1,0.2,,\"\"\"\")\",\"=kxCORREL(A1)\"\n,\"=B1+C1+kxOUTPUT()\"\n"), 1500},
       {"locked cell", csv_model(kLockedModel), 1500},
       {"failing output", csv_model(kFailingModel), 1500},
       {"shared formula", csv_model(kSharedFormulaModel), 1500},
@@ -187,11 +189,13 @@ TEST(BlockRecalculation, CellsAreBoundToWhatTheyCompute) {
       {"fallbacks", kFallbackModel, {4, 6, 4}},
       // Of the worksheet functions, only SQRT keeps its cell from its loop.
       {"worksheet functions", kFunctionsModel, {10, 5, 1}},
-      // kxCORREL's array is computed the ordinary way; a draw taking its anchor as corFactor, a
+      // kxCORREL over a fixed matrix is called directly; a draw taking its anchor as corFactor, a
       // draw followed by arithmetic and arithmetic on a cell it spills into run a block at a time.
       {"spill",
        "0.8,\"=kxCORREL(A1)\"\n\"=kxNORMAL(0,1,B1,\"\"\"\")\",\"=kxUNIFORM(5,6,,\"\"\"\")*2+1\",\"=C1*2\"\n",
-       {1, 2, 1}},
+       {1, 2, 0, 1}},
+      // kxCORREL over a matrix that a draw changes is computed the ordinary way.
+      {"computed matrix", "\"=kxUNIFORM(0.1,0.2,,\"\"\"\")\",\"=kxCORREL(A1)\"\n", {0, 1, 1, 0}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -206,6 +210,7 @@ TEST(BlockRecalculation, CellsAreBoundToWhatTheyCompute) {
     EXPECT_EQ(bound->kinds().arithmetic, c.kinds.arithmetic);
     EXPECT_EQ(bound->kinds().draws, c.kinds.draws);
     EXPECT_EQ(bound->kinds().general, c.kinds.general);
+    EXPECT_EQ(bound->kinds().calls, c.kinds.calls);
   }
 }
 
