@@ -99,6 +99,12 @@ int run_part(const SimulateOptions& options, ModelFile& model, const host::Model
   return 0;
 }
 
+// Without its server, every iteration after the loss fails: that is no result to report.
+kx::Failure lost_server(const host::FormulaEngine::CellFailure& failed) {
+  return kx::Failure(kx::error::kServerUnavailable,
+                     fmt::format("the run lost its mktfn server: {}: {}", failed.cell, failed.failure.message));
+}
+
 }  // namespace
 
 std::string default_model_path() {
@@ -120,7 +126,7 @@ void check_report_outputs(const ReportSettings& settings, const host::Simulation
   }
 }
 
-int run_simulate(const SimulateOptions& options) {
+int run_simulate(const SimulateOptions& options) try {
   const std::string model = options.model.empty() ? default_model_path() : options.model;
   // An output that cannot be written is found before the run, not after it.
   if (!options.plot_path.empty()) check_plot_path(options.plot_path);
@@ -193,15 +199,15 @@ int run_simulate(const SimulateOptions& options) {
 
   report_simulation(options, model, result, run);
   return 0;
+} catch (const host::ServerLost& lost) {
+  // The workers stopped as soon as one found its server gone.
+  throw lost_server(lost.failed());
 }
 
 void report_simulation(const SimulateOptions& options, const std::string& model, const host::SimulationResult& result,
                        const host::SimulationOptions& run) {
-  // Without its server, every iteration after the loss failed: that is no result to report.
   for (const auto& failed : result.call_failures) {
-    if (failed.failure.number == kx::error::kServerUnavailable)
-      throw kx::Failure(kx::error::kServerUnavailable,
-                        fmt::format("the run lost its mktfn server: {}: {}", failed.cell, failed.failure.message));
+    if (failed.failure.number == kx::error::kServerUnavailable) throw lost_server(failed);
   }
   // A cell shows only its error value; the cause goes to standard error.
   for (const auto& failed : result.call_failures) {

@@ -58,6 +58,13 @@ class Worker {
   const SimulationModel& model() const { return model_; }
   FormulaEngine& engine() { return session_.engine(); }
   const std::vector<FormulaEngine::CellFailure>& call_failures() { return session_.engine().call_failures(); }
+  // The call that found the worker's server gone, if one did.
+  const FormulaEngine::CellFailure* lost_server() {
+    for (const auto& failed : call_failures()) {
+      if (failed.failure.number == kx::error::kServerUnavailable) return &failed;
+    }
+    return nullptr;
+  }
   std::vector<kx::Value> output_values() const {
     std::vector<kx::Value> values;
     for (const Cell* cell : outputs_) values.push_back(cell ? cell->value : kx::Value());
@@ -65,9 +72,10 @@ class Worker {
   }
 
   // Runs iterations first .. first+count-1 and writes their values into `into`, sized for the
-  // whole run, adding each to `done` for the progress line.
+  // whole run, adding each to `done` for the progress line. Stops early once `stop` is set, and
+  // sets it when its own server is found gone.
   BlockFailures run(std::int64_t first, std::int64_t count, const SimulationOptions& options, std::uint64_t seed,
-                    Collection& into, std::atomic<std::int64_t>& done) {
+                    Collection& into, std::atomic<std::int64_t>& done, std::atomic<bool>& stop) {
     BlockFailures failures{first, std::vector<std::vector<FailedIteration>>(inputs_.size()),
                            std::vector<std::vector<FailedIteration>>(outputs_.size())};
     const std::uint64_t strata =
@@ -87,6 +95,11 @@ class Worker {
     }
     block_bound_ = true;
     for (std::int64_t i = first; i < first + count;) {
+      if (stop.load(std::memory_order_relaxed)) break;
+      if (lost_server()) {
+        stop = true;
+        break;
+      }
       if (blocks_) {
         const std::int64_t n = std::min(block, first + count - i);
         if (blocks_->run(seed, static_cast<std::uint64_t>(i), static_cast<std::size_t>(n), strata)) {
@@ -316,6 +329,7 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
   }
   std::vector<std::vector<BlockFailures>> blocks(workers.size());
   std::vector<std::exception_ptr> failures(workers.size());
+  std::atomic<bool> server_lost{false};
 
   // Runs iterations from .. to-1 on every worker and returns once all are done.
   const auto run_iterations = [&](std::int64_t from, std::int64_t to) {
@@ -332,7 +346,8 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
           for (std::int64_t block; (block = next_block.fetch_add(1)) < block_count;) {
             const std::int64_t first = from + block * block_size;
             const std::int64_t count = std::min(block_size, to - first);
-            blocks[w].push_back(workers[w]->run(first, count, options, result.seed, collection, done[w].iterations));
+            blocks[w].push_back(
+                workers[w]->run(first, count, options, result.seed, collection, done[w].iterations, server_lost));
           }
         } catch (...) {
           failures[w] = std::current_exception();
@@ -360,6 +375,9 @@ SimulationResult simulate(const ModelSource& source, const SimulationOptions& op
     running.clear();
     for (const auto& failure : failures) {
       if (failure) std::rethrow_exception(failure);
+    }
+    for (const auto& worker : workers) {
+      if (const FormulaEngine::CellFailure* lost = worker ? worker->lost_server() : nullptr) throw ServerLost(*lost);
     }
     gather_failures(blocks, collection);
   };

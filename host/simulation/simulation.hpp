@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/failure.hpp"
 #include "common/object.hpp"
 #include "host/document/book.hpp"
 #include "host/formula/formula_engine.hpp"
@@ -102,8 +103,22 @@ bool within_precision(const Collection& collection, std::int64_t iterations, con
 // the list is full: the first of each cell, whichever worker, block or rank found it.
 void add_call_failure(std::vector<FormulaEngine::CellFailure>& known, const FormulaEngine::CellFailure& failure);
 
+// A run whose out-of-process server is gone: every iteration after the loss would fail, so the
+// workers stop at their next iteration or block and the run raises this. `failed` is the call
+// that found the server gone.
+class ServerLost : public kx::Failure {
+ public:
+  explicit ServerLost(FormulaEngine::CellFailure failed)
+      : kx::Failure(failed.failure.number, failed.cell + ": " + failed.failure.message), failed_(std::move(failed)) {}
+  const FormulaEngine::CellFailure& failed() const { return failed_; }
+
+ private:
+  FormulaEngine::CellFailure failed_;
+};
+
 // Runs the simulation. Raises kx::Failure with a one-line message for options or a model that
-// cannot run (see prepare_model). `progress` is called now and then from the calling thread.
+// cannot run (see prepare_model), ServerLost for a server lost during the run. `progress` is
+// called now and then from the calling thread.
 SimulationResult simulate(const ModelSource& source, const SimulationOptions& options,
                           const ProgressListener& progress = {});
 

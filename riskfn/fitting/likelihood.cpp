@@ -18,6 +18,7 @@
 #include "riskfn/fitting/cumulative_values.hpp"
 #include "riskfn/fitting/fit_distance.hpp"
 #include "riskfn/fitting/sample_sums.hpp"
+#include "riskfn/fitting/score_equations.hpp"
 
 namespace riskfn::fitting {
 namespace {
@@ -131,6 +132,15 @@ std::optional<double> closed_log_likelihood(std::int32_t code, const CandidateFi
       const double sigma = slot(f, 0);
       return s.log_sum - 2 * n * std::log(sigma) - squares_about(s, 0.0) / (2 * sigma * sigma);
     }
+    case 19: {  // inverse Gaussian: ln(l / 2 pi x^3) / 2 - l (x - m)^2 / (2 m^2 x)
+      const double mu = slot(f, 0);
+      const double lambda = slot(f, 1);
+      if (!s.positive || !(mu > 0.0)) return std::nullopt;
+      const double shift = s.mean - mu;  // sum (x - m)^2 / x about the sample's own mean
+      const double squares =
+          s.reciprocal_squares + 2 * shift * (n - s.mean * s.reciprocal_sum) + shift * shift * s.reciprocal_sum;
+      return n * std::log(lambda / (2 * std::numbers::pi)) / 2 - 1.5 * s.log_sum - lambda * squares / (2 * mu * mu);
+    }
     case 26: {
       const double bound = slot(f, 0);
       const double shape = slot(f, 1);
@@ -165,12 +175,26 @@ std::optional<double> closed_log_likelihood(std::int32_t code, const CandidateFi
       for (const double v : x) sum += std::log1p(v / scale);
       return n * std::log(shape / scale) - (shape + 1) * sum;
     }
+    case 12: {  // Gumbel: -ln b - z - e^-z with z = (x - a) / b, the z summed from the mean
+      const double location = slot(f, 0);
+      const double scale = slot(f, 1);
+      double sum = 0.0;
+      for (const double v : x) sum += std::exp(-(v - location) / scale);
+      return -n * std::log(scale) - n * (s.mean - location) / scale - sum;
+    }
+    case 37: {  // Weibull: ln(k / l) + (k - 1) ln(x / l) - (x / l)^k
+      if (!s.positive) return std::nullopt;
+      const double shape = slot(f, 0);
+      const double scale = slot(f, 1);
+      double sum = 0.0;
+      for (const double v : x) sum += std::pow(v / scale, shape);
+      return n * std::log(shape / scale) + (shape - 1) * (s.log_sum - n * std::log(scale)) - sum;
+    }
     case 33: {  // Student's t with nu degrees of freedom
       const double nu = slot(f, 0);
       double sum = 0.0;
       for (const double v : x) sum += std::log1p(v * v / nu);
-      return n * (std::lgamma((nu + 1) / 2) - std::lgamma(nu / 2) - std::log(nu * std::numbers::pi) / 2) -
-             (nu + 1) / 2 * sum;
+      return n * students_t_log_constant(nu) - (nu + 1) / 2 * sum;
     }
     default: return std::nullopt;
   }
@@ -329,44 +353,20 @@ void estimate_by_likelihood(std::int32_t code, std::span<const double> x, const 
     }
     case 37: {  // sum x^k ln x / sum x^k - 1/k = mean ln x; the scale is (mean x^k)^(1/k)
       require_support(sample.min > 0.0);
-      const double log_mean = mean_of(x, [](double v) { return std::log(v); });
       const double top = sample.max;  // powers of x / max stay finite for large shapes
-      // The logarithms once, not at every step of the search.
-      std::vector<double> logs(x.size());
-      std::transform(x.begin(), x.end(), logs.begin(), [](double v) { return std::log(v); });
-      const auto score = [&](double k) {
-        double weights = 0.0, weighted_logs = 0.0;
-        for (std::size_t i = 0; i < x.size(); ++i) {
-          const double w = std::pow(x[i] / top, k);
-          weights += w;
-          weighted_logs += w * logs[i];
-        }
-        return weighted_logs / weights - 1.0 / k - log_mean;
-      };
-      const double k = root_between(score, 0.5, 2.0);
-      const double scale = top * std::pow(mean_of(x, [&](double v) { return std::pow(v / top, k); }), 1.0 / k);
-      return set({k, scale});
+      std::vector<double> ratio_logs(x.size());
+      std::transform(x.begin(), x.end(), ratio_logs.begin(), [&](double v) { return std::log(v / top); });
+      const double k = weibull_shape(ratio_logs);
+      double powers = 0.0;
+      for (const double r : ratio_logs) powers += std::exp(k * r);
+      return set({k, top * std::pow(powers / n, 1.0 / k)});
     }
-    case 12: {  // Gumbel: beta = m - sum x e^(-x/beta) / sum e^(-x/beta); location from beta
+    case 12: {  // Gumbel: the scale from its own equation, the location from the scale
       const double low = sample.min;
-      const auto weighted = [&](double beta) {
-        double weights = 0.0, weighted_x = 0.0;
-        for (const double v : x) {
-          const double w = std::exp(-(v - low) / beta);
-          weights += w;
-          weighted_x += w * v;
-        }
-        return std::pair{weights, weighted_x};
-      };
-      const double spread = sample.stdev.value_or(1.0);
-      const double beta = root_between(
-          [&](double b) {
-            const auto [w, wx] = weighted(b);
-            return mean - wx / w - b;
-          },
-          spread / 4.0, spread * 4.0);
-      const double location = low - beta * std::log(weighted(beta).first / n);
-      return set({location, beta});
+      const double beta = gumbel_scale(x, mean, low, sample.stdev.value_or(1.0));
+      double weights = 0.0;
+      for (const double v : x) weights += std::exp(-(v - low) / beta);
+      return set({low - beta * std::log(weights / n), beta});
     }
     case 1: {
       require_support(sample.min > 0.0 && sample.max < 1.0);
@@ -376,9 +376,8 @@ void estimate_by_likelihood(std::int32_t code, std::span<const double> x, const 
       return set({p[0], p[1]});
     }
     case 20: {
-      const double scale = std::sqrt(3.0) * *sample.stdev / std::numbers::pi;
-      const auto p = minimise(negative_log_likelihood, {mean, scale}, {scale / 10.0, 0.0});
-      return set({p[0], p[1]});
+      const auto [location, scale] = logistic_estimates(x, mean, sample.stdev.value());
+      return set({location, scale});
     }
     case 27: {  // for a scale s the best shape is n / sum ln(1 + x / s): a search over s alone
       require_support(sample.min >= 0.0);
@@ -396,7 +395,14 @@ void estimate_by_likelihood(std::int32_t code, std::span<const double> x, const 
           2.0 * mean);
       return set({n / log_terms(scale), scale});
     }
-    case 33: return set({minimise_positive([&](double nu) { return negative_log_likelihood({nu}); }, 5.0)});
+    case 33: {
+      try {
+        return set({students_t_degrees(x)});
+      } catch (const kx::Failure&) {
+        // Squares beyond the doubles leave no slope to follow: the search by values, as for any.
+        return set({minimise_positive([&](double nu) { return negative_log_likelihood({nu}); }, 5.0)});
+      }
+    }
     default: throw kx::Failure(kx::error::kInvalidCall, "Invalid procedure call: no likelihood fit");
   }
 }

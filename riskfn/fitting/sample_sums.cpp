@@ -19,7 +19,11 @@ Sums sums_of(std::span<const double> x) {
   if (s.positive) {
     for (const double v : x) s.log_sum += std::log(v);
     const double log_mean = s.log_sum / s.n;
-    for (const double v : x) s.log_squares += (std::log(v) - log_mean) * (std::log(v) - log_mean);
+    for (const double v : x) {
+      s.log_squares += (std::log(v) - log_mean) * (std::log(v) - log_mean);
+      s.reciprocal_sum += 1 / v;
+      s.reciprocal_squares += (v - s.mean) * (v - s.mean) / v;
+    }
   }
   s.inside_unit = s.positive && s.max < 1.0;
   if (s.inside_unit) {

@@ -16,6 +16,8 @@ struct Sums {
   bool positive = false;  // every x > 0: the logarithms below exist
   double log_sum = 0.0;
   double log_squares = 0.0;  // sum of (ln x - mean ln x)^2
+  double reciprocal_sum = 0.0;      // sum of 1/x
+  double reciprocal_squares = 0.0;  // sum of (x - mean)^2 / x
   bool inside_unit = false;  // every x in (0, 1)
   double log_complement_sum = 0.0;  // sum of ln(1 - x)
 };

@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <fmt/format.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/inotify.h>
@@ -11,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -217,6 +220,64 @@ TEST(SimulateHostile, AServerLostDuringTheRunEndsItWithOneLine) {
   EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
   EXPECT_EQ(fs::file_size(out), 0U);  // no report of iterations that could not run
   for (const fs::path& path : {model, out, err}) fs::remove(path);
+}
+
+// The share of the run the progress bar showed last, in percent, from everything kx wrote to its
+// terminal; -1 before the bar appears.
+int last_progress(const std::string& terminal) {
+  int last = -1;
+  for (std::size_t at = terminal.find('%'); at != std::string::npos; at = terminal.find('%', at + 1)) {
+    std::size_t digits = at;
+    while (digits > 0 && std::isdigit(static_cast<unsigned char>(terminal[digits - 1]))) --digits;
+    if (digits < at) last = std::stoi(terminal.substr(digits, at - digits));
+  }
+  return last;
+}
+
+TEST(SimulateHostile, AServerLostDuringTheRunStopsItsIterations) {
+  // Once its server was gone, the run failed every iteration left before it said so: a million
+  // of them after a death in the first seconds. On a terminal kx shows how far the run is.
+  const fs::path model =
+      write_model(scratch("stops.csv"), "\"=kxUNIFORM(100,200,,\"\"\"\")\",\"=kxCAGR(A1,100,5)+kxOUTPUT()\"\n");
+  const std::string program = testing::kx_program().string();
+  std::vector<std::string> words = {program,   "--server",  "simulate", model.string(), "-n",
+                                    "1000000", "--threads", "1",        "--seed",       "3"};
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  int terminal = -1;
+  const pid_t kx = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+  ASSERT_GE(kx, 0);
+  if (kx == 0) {
+    ::execv(program.c_str(), argv.data());
+    ::_exit(127);
+  }
+  std::string shown;
+  int progress_at_kill = -1;
+  char buffer[4096];
+  for (;;) {
+    pollfd ready{terminal, POLLIN, 0};
+    if (::poll(&ready, 1, 50) < 0) break;
+    if (ready.revents != 0) {
+      const ssize_t length = ::read(terminal, buffer, sizeof buffer);
+      if (length <= 0) break;  // kx has ended: its terminal is closed
+      shown.append(buffer, static_cast<std::size_t>(length));
+    }
+    // Killed once the bar shows: the run's server is then kx's one child.
+    if (progress_at_kill < 0 && last_progress(shown) >= 0) {
+      const auto children = children_of(kx);
+      if (children.size() == 1 && ::kill(children.front(), SIGKILL) == 0) progress_at_kill = last_progress(shown);
+    }
+  }
+  ::close(terminal);
+  int status = 0;
+  ::waitpid(kx, &status, 0);
+  ASSERT_GE(progress_at_kill, 0) << shown;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+  EXPECT_NE(shown.find("the run lost its mktfn server"), std::string::npos) << shown;
+  // Stopped within a bar's update of the loss, short of half the run.
+  EXPECT_LT(last_progress(shown), 50) << shown;
+  fs::remove(model);
 }
 
 TEST(SimulateHostile, AnInterruptedCsvLeavesNeitherAHalfFileNorATemporaryOne) {

@@ -57,7 +57,7 @@ TEST(SimulationLimits, SummariesOfValuesNearTheLargestDoubleAreFinite) {
     EXPECT_DOUBLE_EQ(summary.mean, c.mean);
     ASSERT_EQ(summary.std_dev.has_value(), c.std_dev.has_value());
     // Squares of a thousand deviations summed lose a few last digits.
-    if (c.std_dev) EXPECT_NEAR(*summary.std_dev, *c.std_dev, 1e-13 * *c.std_dev);
+    if (c.std_dev) { EXPECT_NEAR(*summary.std_dev, *c.std_dev, 1e-13 * *c.std_dev); }
     ASSERT_EQ(summary.percentiles.size(), kReportedPercentiles.size());
     for (const double p : summary.percentiles) EXPECT_TRUE(std::isfinite(p));
     EXPECT_DOUBLE_EQ(summary.percentiles[2], c.median);
@@ -180,7 +180,7 @@ TEST(SimulationLimits, CorrelationsOfRowsWithColumnsGiveWhatEachPairGives) {
       for (std::size_t k = 0; k < columns.size(); ++k) {
         const auto expected = spearman(series[c.rows[r]], series[c.columns[k]]);
         ASSERT_EQ(matrix[r][k].has_value(), expected.has_value()) << r << ", " << k;
-        if (expected) EXPECT_NEAR(*matrix[r][k], *expected, 1e-12) << r << ", " << k;
+        if (expected) { EXPECT_NEAR(*matrix[r][k], *expected, 1e-12) << r << ", " << k; }
       }
     }
   }

@@ -128,7 +128,7 @@ TEST(CumulativeMemo, HandsKeptValuesOnlyForTheSameFitAndDropsThemOnAnyTake) {
     memo.keep(13, gamma, values);
     const auto taken = memo.take(c.code, *c.fit, c.count);
     ASSERT_EQ(taken.has_value(), c.found);
-    if (taken) EXPECT_EQ(*taken, values);
+    if (taken) { EXPECT_EQ(*taken, values); }
     EXPECT_EQ(memo.take(13, gamma, 3).has_value(), c.still_kept);
   }
 }
