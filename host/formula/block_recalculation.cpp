@@ -263,6 +263,9 @@ bool BlockRecalculation::compile_call(const SyntaxTree& tree, const Call& call, 
   return true;
 }
 
+// The parameters of a sampling call drawn a block at a time, at most.
+constexpr std::size_t kMostDrawParameters = 8;
+
 // The most cells of one reference an aggregate reads a formula at a time: beyond, a whole
 // column, say, is left to the ordinary evaluation, which walks only the cells written.
 constexpr std::int64_t kMostAggregatedCells = 4096;
@@ -396,7 +399,7 @@ bool BlockRecalculation::bind_draw(const SyntaxTree& tree, const Node& node, Slo
         slot.parameters.push_back(*operand);
       }
     }
-    if (!bound) {
+    if (!bound || slot.parameters.size() > kMostDrawParameters) {
       slot.parameters.clear();
       slot.uniform.reset();
       return false;
@@ -686,7 +689,7 @@ void BlockRecalculation::run_draw(std::size_t s, std::size_t count) {
   // the ordinary way.
   wanted_.assign(count, 1);
   draw_rows_.resize(slot.parameters.size() * block_);
-  std::array<const double*, 8> rows{};
+  std::array<const double*, kMostDrawParameters> rows{};
   for (std::size_t k = 0; k < slot.parameters.size(); ++k) {
     const std::uint8_t* failed = nullptr;
     rows[k] = operand_row(slot.parameters[k], count, draw_rows_.data() + k * block_, operand_failed_.data(), failed);
