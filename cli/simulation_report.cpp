@@ -142,20 +142,31 @@ SimulationReport build_report(const std::string& model, const host::SimulationRe
   std::vector<const host::AnalysedSeries*> pointers;
   for (const host::AnalysedSeries& one : all) pointers.push_back(&one);
   const std::size_t input_count = result.collection.inputs.size();
-  // Each input with every input and output: the report shows no output against another.
-  const auto correlations =
-      host::rank_correlations(std::span<const host::AnalysedSeries* const>(pointers.data(), input_count), pointers);
+  // Each input's lowest and highest tenth of iterations, for the swing of every output, taken on
+  // the other threads while this one computes the rank correlations: both only read the series.
+  std::vector<host::Tenths> tenths(input_count);
+  std::exception_ptr tenths_failure;
+  std::vector<std::vector<std::optional<double>>> correlations;
+  {
+    const std::jthread tenths_worker([&] {
+      try {
+        spread_over(threads, input_count,
+                    [&](std::size_t i) { tenths[i] = host::tenths_of(result.collection.inputs[i], all[i].sorted()); });
+      } catch (...) {
+        tenths_failure = std::current_exception();
+      }
+    });
+    // Each input with every input and output: the report shows no output against another.
+    correlations =
+        host::rank_correlations(std::span<const host::AnalysedSeries* const>(pointers.data(), input_count), pointers);
+  }
+  if (tenths_failure) std::rethrow_exception(tenths_failure);
   for (std::size_t i = 0; i < input_count; ++i) {
     const host::ModelCell& cell = result.model.inputs[i];
     report.inputs.push_back({cell.name, cell.address, all[i].summary()});
     report.input_correlations.emplace_back(correlations[i].begin(),
                                            correlations[i].begin() + static_cast<std::ptrdiff_t>(input_count));
   }
-
-  // Each input's lowest and highest tenth of iterations, for the swing of every output.
-  std::vector<host::Tenths> tenths(input_count);
-  spread_over(threads, input_count,
-              [&](std::size_t i) { tenths[i] = host::tenths_of(result.collection.inputs[i], all[i].sorted()); });
 
   const std::size_t output_count = result.collection.outputs.size();
   report.outputs.resize(output_count);

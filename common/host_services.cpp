@@ -2,6 +2,7 @@
 #include "common/host_services.hpp"
 
 #include <array>
+#include <vector>
 
 #include "common/text_compare.hpp"
 
@@ -35,6 +36,20 @@ RangeRef Range::item(std::int64_t index) const {
   const auto row = static_cast<std::int32_t>((index - 1) / columns + 1);
   const auto column = static_cast<std::int32_t>((index - 1) % columns + 1);
   return cells(row, column);
+}
+
+std::optional<double> Application::call_number(WorksheetFn fn, std::span<const double> args) {
+  std::vector<Value> values(args.begin(), args.end());
+  const Value result = call(fn, std::span<const Value>(values.data(), values.size()));
+  if (!result.is_number()) return std::nullopt;
+  return result.number();
+}
+
+Value Application::call_with_numbers(WorksheetFn fn, std::initializer_list<double> args) {
+  const std::span<const double> numbers(args.begin(), args.size());
+  if (const auto number = call_number(fn, numbers)) return *number;
+  std::vector<Value> values(args.begin(), args.end());
+  return call(fn, std::span<const Value>(values.data(), values.size()));
 }
 
 RangeRef Application::range(std::string_view address) const {

@@ -138,6 +138,13 @@ class Application : public Object {
   Value call(WorksheetFn fn, std::initializer_list<Value> args) {
     return call(fn, std::span<const Value>(args.begin(), args.size()));
   }
+  // The same for numbers: the number it gives, or nullopt where call() gives anything else (an
+  // error value), which call() then tells. A host answers the quantiles the sampling functions
+  // draw by the million here without building values; this default goes through call().
+  virtual std::optional<double> call_number(WorksheetFn fn, std::span<const double> args);
+  // call() of numbers through call_number: a value other than a number is built only for an
+  // error, as call() gives it.
+  Value call_with_numbers(WorksheetFn fn, std::initializer_list<double> args);
   virtual std::shared_ptr<WorksheetFunctionObject> worksheet_function() = 0;
   // A modal message box with an OK button; returns when the user has read it.
   virtual void show_message(std::string_view text) = 0;

@@ -32,17 +32,22 @@ struct Parameter {
 
 enum class MemberKind { Method, Property };
 
+class UniformGenerator;
+
 // A sampling method as a simulation reaches it without a call by name, for a cell that gives
 // the method numbers for its parameters (the first `numbers`, then corFactor and ModeSheet,
-// then `numbers_after` more) and asks no deterministic value. `draw` then does what the call
-// does, from the same generator state, with `u` the uniform corFactor gives (null: drawn), and
-// gives its number; false where the call would give anything else (an error value, a
-// failure), with the generator moved on: the caller restores it and makes the call.
+// then `numbers_after` more) and asks no deterministic value. `draw` does what the call does
+// for a block of iterations at once: iteration i, where wanted[i] is set, takes parameter k
+// from parameters[k][i] and its uniform from u[i] (drawn where u is null or u[i] is NaN, as for
+// an error value in corFactor), draws from generators[i] and writes variates[i] and drawn[i].
+// Where the call would give anything else (an error value, a failure) drawn[i] is 0 and
+// generators[i] is left as it was: the caller makes the call.
 struct SamplingDraw {
   std::size_t numbers = 0;
   std::size_t numbers_after = 0;
-  bool (*draw)(Object& provider, const void* rule, std::span<const double> numbers, const double* u,
-               double& variate) = nullptr;
+  void (*draw)(Object& provider, const void* rule, std::span<const double* const> parameters, const double* u,
+               std::span<UniformGenerator> generators, const std::uint8_t* wanted, double* variates,
+               std::uint8_t* drawn) = nullptr;
   const void* rule = nullptr;
   // The ModeSheet texts that select the deterministic value instead of a draw.
   std::string_view show_mode;

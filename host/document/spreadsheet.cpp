@@ -64,6 +64,10 @@ kx::Value Spreadsheet::call(kx::WorksheetFn fn, std::span<const kx::Value> argum
   }
 }
 
+std::optional<double> Spreadsheet::call_number(kx::WorksheetFn fn, std::span<const double> arguments) {
+  return compute_worksheet_number(fn, arguments);
+}
+
 std::shared_ptr<kx::WorksheetFunctionObject> Spreadsheet::worksheet_function() {
   if (!worksheet_function_) worksheet_function_ = std::make_shared<RaisingWorksheetFunction>();
   return worksheet_function_;

@@ -34,6 +34,7 @@ class Spreadsheet : public kx::Application {
   std::string status_bar() const override { return status_bar_; }
   std::shared_ptr<kx::Workbook> workbook(std::string_view name) override { return book(name); }
   kx::Value call(kx::WorksheetFn fn, std::span<const kx::Value> arguments) override;
+  std::optional<double> call_number(kx::WorksheetFn fn, std::span<const double> arguments) override;
   std::shared_ptr<kx::WorksheetFunctionObject> worksheet_function() override;
   char decimal_separator() const override { return decimal_separator_; }
 

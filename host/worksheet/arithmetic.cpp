@@ -100,11 +100,12 @@ kx::Value gamma_ln(Arguments args) {
   return boost::math::lgamma(x, BoostPolicy());
 }
 
-kx::Value natural_log(Arguments args) {
-  const double x = number_arg(args[0]);
+double natural_log_of(double x) {
   check_domain(x > 0.0, "the number must be positive");
   return std::log(x);
 }
+
+kx::Value natural_log(Arguments args) { return natural_log_of(number_arg(args[0])); }
 
 kx::Value log_to_base(Arguments args) {
   const double x = number_arg(args[0]);

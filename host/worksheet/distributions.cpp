@@ -151,27 +151,26 @@ std::optional<double> lower_tail_beta_quantile(double p, double a, double b) {
 
 }  // namespace
 
-kx::Value norm_inv(Arguments args) {
-  const double p = number_arg(args[0]);
-  const double mean = number_arg(args[1]);
-  const double sd = number_arg(args[2]);
+double norm_inv_of(double p, double mean, double sd) {
   check_domain(p > 0.0 && p < 1.0, "the probability must lie strictly between 0 and 1");
   check_domain(sd > 0.0, "the standard deviation must be positive");
   return bm::quantile(Normal(mean, sd), p);
 }
 
-kx::Value norm_s_inv(Arguments args) {
+kx::Value norm_inv(Arguments args) {
   const double p = number_arg(args[0]);
+  const double mean = number_arg(args[1]);
+  return norm_inv_of(p, mean, number_arg(args[2]));
+}
+
+double norm_s_inv_of(double p) {
   check_domain(p > 0.0 && p < 1.0, "the probability must lie strictly between 0 and 1");
   return bm::quantile(Normal(), p);
 }
 
-kx::Value beta_inv(Arguments args) {
-  const double p = number_arg(args[0]);
-  const double alpha = number_arg(args[1]);
-  const double beta = number_arg(args[2]);
-  const double lower = number_or(args[3], 0.0);
-  const double upper = number_or(args[4], 1.0);
+kx::Value norm_s_inv(Arguments args) { return norm_s_inv_of(number_arg(args[0])); }
+
+double beta_inv_of(double p, double alpha, double beta, double lower, double upper) {
   check_domain(is_probability(p), "the probability must lie between 0 and 1");
   check_domain(alpha > 0.0 && beta > 0.0, "alpha and beta must be positive");
   check_domain(lower < upper, "the lower bound must lie below the upper bound");
@@ -180,13 +179,24 @@ kx::Value beta_inv(Arguments args) {
   return lower + (upper - lower) * (tail ? *tail : beta_quantile(alpha, beta, p));
 }
 
-kx::Value gamma_inv(Arguments args) {
+kx::Value beta_inv(Arguments args) {
   const double p = number_arg(args[0]);
   const double alpha = number_arg(args[1]);
   const double beta = number_arg(args[2]);
+  const double lower = number_or(args[3], 0.0);
+  return beta_inv_of(p, alpha, beta, lower, number_or(args[4], 1.0));
+}
+
+double gamma_inv_of(double p, double alpha, double beta) {
   check_domain(is_probability(p), "the probability must lie between 0 and 1");
   check_domain(alpha > 0.0 && beta > 0.0, "alpha and beta must be positive");
   return gamma_quantile(alpha, p) * beta;
+}
+
+kx::Value gamma_inv(Arguments args) {
+  const double p = number_arg(args[0]);
+  const double alpha = number_arg(args[1]);
+  return gamma_inv_of(p, alpha, number_arg(args[2]));
 }
 
 kx::Value t_inv(Arguments args) {
@@ -273,7 +283,9 @@ kx::Value norm_dist(Arguments args) {
   return cumulative ? bm::cdf(Normal(), z) : bm::pdf(Normal(), z) / sd;
 }
 
-kx::Value norm_s_dist(Arguments args) { return bm::cdf(Normal(), number_arg(args[0])); }
+double norm_s_dist_of(double z) { return bm::cdf(Normal(), z); }
+
+kx::Value norm_s_dist(Arguments args) { return norm_s_dist_of(number_arg(args[0])); }
 
 kx::Value gamma_dist(Arguments args) {
   const double x = number_arg(args[0]);

@@ -34,6 +34,13 @@ kx::Value neg_binom_dist(Arguments args);
 kx::Value t_dist(Arguments args);
 kx::Value chi_test(Arguments args);
 
+// The same of numbers already read, for the number path the sampling functions take.
+double norm_inv_of(double p, double mean, double sd);
+double norm_s_inv_of(double p);
+double beta_inv_of(double p, double alpha, double beta, double lower, double upper);
+double gamma_inv_of(double p, double alpha, double beta);
+double norm_s_dist_of(double z);
+
 // The distributions the components do not call, and the forms with a cumulative flag.
 kx::Value norm_s_dist_flagged(Arguments args);
 kx::Value lognorm_dist(Arguments args);
@@ -49,6 +56,7 @@ kx::Value f_inv_right(Arguments args);
 // Arithmetic.
 kx::Value gamma_ln(Arguments args);
 kx::Value natural_log(Arguments args);
+double natural_log_of(double x);
 kx::Value log_to_base(Arguments args);
 kx::Value pi_constant(Arguments args);
 kx::Value factorial(Arguments args);

@@ -232,6 +232,46 @@ kx::Value compute_signature(const Signature& row, std::span<const kx::Value> arg
 
 }  // namespace
 
+std::optional<double> compute_worksheet_number(kx::WorksheetFn fn, std::span<const double> arguments) {
+  if (!std::all_of(arguments.begin(), arguments.end(), [](double x) { return std::isfinite(x); })) return std::nullopt;
+  const auto numbers = [&]() -> std::optional<double> {
+    const std::span<const double> x = arguments;
+    switch (fn) {
+      case WorksheetFn::NormInv:
+        if (arguments.size() == 3) return ws::norm_inv_of(x[0], x[1], x[2]);
+        break;
+      case WorksheetFn::NormSInv:
+        if (arguments.size() == 1) return ws::norm_s_inv_of(x[0]);
+        break;
+      case WorksheetFn::BetaInv:
+        if (arguments.size() == 5) return ws::beta_inv_of(x[0], x[1], x[2], x[3], x[4]);
+        break;
+      case WorksheetFn::GammaInv:
+        if (arguments.size() == 3) return ws::gamma_inv_of(x[0], x[1], x[2]);
+        break;
+      case WorksheetFn::NormSDist:
+        if (arguments.size() == 1) return ws::norm_s_dist_of(x[0]);
+        break;
+      case WorksheetFn::Ln:
+        if (arguments.size() == 1) return ws::natural_log_of(x[0]);
+        break;
+      default: break;
+    }
+    // Any other function through its values.
+    boost::container::small_vector<kx::Value, kMostFixed> values(arguments.begin(), arguments.end());
+    const kx::Value result = compute_worksheet_fn(fn, std::span<const kx::Value>(values.data(), values.size()));
+    return result.is_number() ? std::optional(result.number()) : std::nullopt;
+  };
+  // A failure of any kind is left to compute_worksheet_fn to tell.
+  try {
+    const std::optional<double> result = numbers();
+    if (result && !std::isfinite(*result)) return std::nullopt;
+    return result;
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
 kx::Value compute_worksheet_fn(kx::WorksheetFn fn, std::span<const kx::Value> arguments) {
   const FunctionRow& row = kFunctions.at(static_cast<std::size_t>(fn));
   return compute_signature({kx::worksheet_fn_name(fn), row.fewest, row.most, row.takes, row.compute}, arguments);

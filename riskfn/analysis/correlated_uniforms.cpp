@@ -63,8 +63,10 @@ Value correlated_uniforms(kx::Application& host, const CorrelationMatrix& matrix
   const std::size_t k = matrix.size();
   const std::size_t d = k > 2 ? k : 2;
   const double shrink = k > 2 ? kShrink : 1.0;
-  const auto inverse_normal = [&](double p) { return kx::to_double(host.call(kx::WorksheetFn::NormSInv, {p})); };
-  const auto normal = [&](double z) { return kx::to_double(host.call(kx::WorksheetFn::NormSDist, {z})); };
+  const auto inverse_normal = [&](double p) {
+    return kx::to_double(host.call_with_numbers(kx::WorksheetFn::NormSInv, {p}));
+  };
+  const auto normal = [&](double z) { return kx::to_double(host.call_with_numbers(kx::WorksheetFn::NormSDist, {z})); };
 
   // On the stack for the usual few variables: kxCORREL is volatile, called at every recalculation.
   boost::container::small_vector<double, 8> scores(d + 1);

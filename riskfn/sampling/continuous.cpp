@@ -94,7 +94,7 @@ constexpr SamplingRule kBeta = {
     .deterministic = [](const Parameters& p, Application&) { return beta_mode(p[0], p[1], 0.0, 1.0); },
     .variate =
         [](const Parameters& p, double u, Application& host) {
-          return host.call(WorksheetFn::BetaInv, {u, p[0], p[1], 0.0, 1.0});
+          return host.call_with_numbers(WorksheetFn::BetaInv, {u, p[0], p[1], 0.0, 1.0});
         },
 };
 
@@ -104,7 +104,7 @@ constexpr SamplingRule kBetaGeneral = {
     .deterministic = [](const Parameters& p, Application&) { return beta_mode(p[0], p[1], p[2], p[3]); },
     .variate =
         [](const Parameters& p, double u, Application& host) {
-          return host.call(WorksheetFn::BetaInv, {u, p[0], p[1], p[2], p[3]});
+          return host.call_with_numbers(WorksheetFn::BetaInv, {u, p[0], p[1], p[2], p[3]});
         },
     .also_deterministic = "0",
 };
@@ -114,7 +114,7 @@ constexpr SamplingRule kChiSquared = {
     .deterministic = [](const Parameters& p, Application&) { return Value(p[0] >= 2.0 ? p[0] - 2.0 : 0.0); },
     .variate =
         [](const Parameters& p, double u, Application& host) {
-          return host.call(WorksheetFn::GammaInv, {u, p[0] / 2.0, 2.0});
+          return host.call_with_numbers(WorksheetFn::GammaInv, {u, p[0] / 2.0, 2.0});
         },
     .uniform_before_show_mode = true,
 };
@@ -123,7 +123,7 @@ constexpr SamplingRule kErf = {
     .deterministic = [](const Parameters&, Application&) { return Value(0.0); },
     .variate =
         [](const Parameters& p, double u, Application& host) {
-          return host.call(WorksheetFn::NormInv, {u, 0.0, checked::div(1.0, p[0] * std::numbers::sqrt2)});
+          return host.call_with_numbers(WorksheetFn::NormInv, {u, 0.0, checked::div(1.0, p[0] * std::numbers::sqrt2)});
         },
 };
 
@@ -132,7 +132,7 @@ constexpr SamplingRule kErlang = {
     .deterministic = [](const Parameters& p, Application&) { return Value((p[0] - 1.0) * p[1]); },
     .variate =
         [](const Parameters& p, double u, Application& host) {
-          return host.call(WorksheetFn::GammaInv, {u, p[0], p[1]});
+          return host.call_with_numbers(WorksheetFn::GammaInv, {u, p[0], p[1]});
         },
 };
 
@@ -155,7 +155,7 @@ constexpr SamplingRule kGamma = {
     .deterministic = [](const Parameters& p, Application&) { return Value(p[0] >= 1.0 ? (p[0] - 1.0) * p[1] : 0.0); },
     .variate =
         [](const Parameters& p, double u, Application& host) {
-          return host.call(WorksheetFn::GammaInv, {u, p[0], p[1]});
+          return host.call_with_numbers(WorksheetFn::GammaInv, {u, p[0], p[1]});
         },
 };
 
@@ -198,7 +198,7 @@ constexpr SamplingRule kLogNormal = {
           const double s2 = checked::mul(p[1], p[1]);
           const double log_mean = host_ln(host, checked::div(m2, checked::sqrt(checked::add(m2, s2))));
           const double log_sd = checked::sqrt(host_ln(host, checked::div(m2 + s2, m2)));
-          return Value(checked::exp(number_of(host.call(WorksheetFn::NormInv, {u, log_mean, log_sd}))));
+          return Value(checked::exp(number_of(host.call_with_numbers(WorksheetFn::NormInv, {u, log_mean, log_sd}))));
         },
 };
 
@@ -206,7 +206,7 @@ constexpr SamplingRule kNormal = {
     .deterministic = [](const Parameters& p, Application&) { return Value(p[0]); },
     .variate =
         [](const Parameters& p, double u, Application& host) {
-          return host.call(WorksheetFn::NormInv, {u, p[0], p[1]});
+          return host.call_with_numbers(WorksheetFn::NormInv, {u, p[0], p[1]});
         },
 };
 
@@ -237,7 +237,7 @@ constexpr SamplingRule kPert = {
           const double mean = (low + 4.0 * p[1] + high) / 6.0;
           const double alpha = checked::div(6.0 * (mean - low), high - low);
           const double beta = checked::div(6.0 * (high - mean), high - low);
-          return host.call(WorksheetFn::BetaInv, {u, alpha, beta, low, high});
+          return host.call_with_numbers(WorksheetFn::BetaInv, {u, alpha, beta, low, high});
         },
 };
 
@@ -254,8 +254,8 @@ constexpr SamplingRule kStudent = {
     .deterministic = [](const Parameters&, Application&) { return Value(0.0); },
     .variate =
         [](const Parameters& p, double u, Application& host) {
-          if (u >= 0.5) return host.call(WorksheetFn::TInv, {2.0 * (1.0 - u), p[0]});
-          return Value(0.0 - number_of(host.call(WorksheetFn::TInv, {2.0 * u, p[0]})));
+          if (u >= 0.5) return host.call_with_numbers(WorksheetFn::TInv, {2.0 * (1.0 - u), p[0]});
+          return Value(0.0 - number_of(host.call_with_numbers(WorksheetFn::TInv, {2.0 * u, p[0]})));
         },
 };
 

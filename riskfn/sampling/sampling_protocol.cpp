@@ -40,7 +40,7 @@ double uniform_from(const kx::Value& corFactor) {
   return cell.is_error() ? kx::uniform_generator().next() : kx::to_double(cell);
 }
 
-double host_ln(kx::Application& host, double x) { return number_of(host.call(kx::WorksheetFn::Ln, {x})); }
+double host_ln(kx::Application& host, double x) { return number_of(host.call_with_numbers(kx::WorksheetFn::Ln, {x})); }
 
 kx::Value sample(kx::Application& host, const SamplingRule& rule, const Parameters& parameters,
                  const kx::Value& corFactor, const std::string& ModeSheet) {
@@ -60,33 +60,39 @@ kx::Value sample(kx::Application& host, const SamplingRule& rule, const Paramete
   return finished(rule.variate(parameters, u, host));
 }
 
-bool draw_number(kx::Object& provider, const void* rule_address, std::span<const double> numbers, const double* u,
-                 double& variate) {
+void draw_numbers(kx::Object& provider, const void* rule_address, std::span<const double* const> parameters,
+                  const double* u, std::span<kx::UniformGenerator> generators, const std::uint8_t* wanted,
+                  double* variates, std::uint8_t* drawn) {
   const SamplingRule& rule = *static_cast<const SamplingRule*>(rule_address);
+  kx::Application& host = static_cast<Main&>(provider).host();
   std::array<double, 4> p{};
-  if (numbers.size() > p.size()) return false;
-  std::copy(numbers.begin(), numbers.end(), p.begin());
   // The steps of `sample` that such a call takes; whatever else would happen is left to the call.
-  const auto drawn = [&](const Parameters& parameters) {
-    kx::Application& host = static_cast<Main&>(provider).host();
-    kx::UniformGenerator& generator = kx::uniform_generator();
+  const auto draw = [&](const Parameters& given, std::size_t i) {
+    kx::UniformGenerator generator = generators[i];
     generator.reseed();
-    if (rule.bounds_test != BoundsTest::kNone && !rule.bounds_hold(parameters)) return false;
-    const kx::Value result = rule.variate(parameters, u != nullptr ? *u : generator.next(), host);
+    if (rule.bounds_test != BoundsTest::kNone && !rule.bounds_hold(given)) return false;
+    const double uniform = u != nullptr && !std::isnan(u[i]) ? u[i] : generator.next();
+    const kx::Value result = rule.variate(given, uniform, host);
     if (!result.is_number() || !std::isfinite(result.number())) return false;
-    variate = result.number() == 0.0 ? 0.0 : result.number();
+    variates[i] = result.number() == 0.0 ? 0.0 : result.number();
+    generators[i] = generator;
     return true;
   };
-  try {
-    switch (numbers.size()) {
-      case 1: return drawn({p[0]});
-      case 2: return drawn({p[0], p[1]});
-      case 3: return drawn({p[0], p[1], p[2]});
-      case 4: return drawn({p[0], p[1], p[2], p[3]});
-      default: return false;
+  for (std::size_t i = 0; i < generators.size(); ++i) {
+    drawn[i] = 0;
+    if (wanted[i] == 0 || parameters.size() > p.size()) continue;
+    for (std::size_t k = 0; k < parameters.size(); ++k) p[k] = parameters[k][i];
+    try {
+      switch (parameters.size()) {
+        case 1: drawn[i] = draw({p[0]}, i); break;
+        case 2: drawn[i] = draw({p[0], p[1]}, i); break;
+        case 3: drawn[i] = draw({p[0], p[1], p[2]}, i); break;
+        case 4: drawn[i] = draw({p[0], p[1], p[2], p[3]}, i); break;
+        default: break;
+      }
+    } catch (const std::exception&) {
+      drawn[i] = 0;
     }
-  } catch (const std::exception&) {
-    return false;
   }
 }
 

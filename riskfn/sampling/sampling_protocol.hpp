@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <initializer_list>
 #include <span>
@@ -76,14 +77,15 @@ struct SamplingRule {
 kx::Value sample(kx::Application& host, const SamplingRule& rule, const Parameters& parameters,
                  const kx::Value& corFactor, const std::string& ModeSheet);
 
-// `sample` for a call with numbers for its parameters, an omitted corFactor and no deterministic
-// value, as a simulation makes it without a call by name (see kx::SamplingDraw). `provider` is
-// the Main whose host the rule calls.
-bool draw_number(kx::Object& provider, const void* rule, std::span<const double> numbers, const double* u,
-                 double& variate);
+// `sample` for calls with numbers for their parameters, an omitted corFactor and no
+// deterministic value, as a simulation makes them for a block of iterations without a call by
+// name (see kx::SamplingDraw). `provider` is the Main whose host the rule calls.
+void draw_numbers(kx::Object& provider, const void* rule, std::span<const double* const> parameters, const double* u,
+                  std::span<kx::UniformGenerator> generators, const std::uint8_t* wanted, double* variates,
+                  std::uint8_t* drawn);
 
 constexpr kx::SamplingDraw sampling_draw(const SamplingRule& rule, std::size_t numbers, std::size_t numbers_after = 0) {
-  return {numbers, numbers_after, &draw_number, &rule, kShowMode, rule.also_deterministic};
+  return {numbers, numbers_after, &draw_numbers, &rule, kShowMode, rule.also_deterministic};
 }
 
 // Makes the sampling methods whose parameters are all numbers reachable as draws.

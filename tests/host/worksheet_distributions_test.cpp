@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <fstream>
 #include <iostream>
+#include <limits>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -114,6 +118,69 @@ TEST(WorksheetDistributions, MatchTheHighPrecisionReference) {
     }
   }
   for (const auto& [name, relative] : worst) std::cout << "  " << name << " max relative error " << relative << "\n";
+}
+
+// The number path the sampling functions take gives every reference case's number to the bit,
+// and nothing where the function gives an error value.
+TEST(WorksheetDistributions, TheNumberPathGivesWhatTheValuesGive) {
+  const std::vector<ReferenceRow> rows = read_reference(std::string(KX_TEST_DATA_DIR) + "/worksheet_distributions.csv");
+  std::size_t compared = 0;
+  for (const ReferenceRow& row : rows) {
+    std::vector<double> numbers;
+    for (const Value& argument : row.arguments) {
+      if (argument.is_number()) numbers.push_back(argument.number());
+    }
+    if (numbers.size() != row.arguments.size()) continue;  // booleans and omitted places go by value
+    SCOPED_TRACE(row.label);
+    std::optional<double> expected;
+    try {
+      const Value result = compute_worksheet_fn(row.fn, row.arguments);
+      if (result.is_number()) expected = result.number();
+    } catch (const kx::Failure&) {
+    }
+    const std::optional<double> number = compute_worksheet_number(row.fn, numbers);
+    ASSERT_EQ(number.has_value(), expected.has_value());
+    if (number) {
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(*number), std::bit_cast<std::uint64_t>(*expected));
+    }
+    ++compared;
+  }
+  EXPECT_GE(compared, 300u);
+  // Logarithms, the bounds of BETAINV given, and the domain errors of the quantiles.
+  struct Case {
+    kx::WorksheetFn fn;
+    std::vector<double> arguments;
+  };
+  using enum kx::WorksheetFn;
+  const Case cases[] = {
+      {Ln, {2.5}},
+      {Ln, {1e-300}},
+      {Ln, {0.0}},
+      {Ln, {-1.0}},
+      {BetaInv, {0.3, 2.0, 3.0, 10.0, 20.0}},
+      {BetaInv, {0.3, 2.0, 3.0, 1.0, 1.0}},
+      {GammaInv, {1.5, 2.0, 3.0}},
+      {NormInv, {0.5, 0.0, 0.0}},
+      {NormSInv, {0.0}},
+      {NormSDist, {-40.0}},
+      {NormInv, {0.5, 1e308, 1.0}},
+      {NormInv, {0.5, std::numeric_limits<double>::infinity(), 1.0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(kx::worksheet_fn_name(c.fn)) + " of " + std::to_string(c.arguments.front()));
+    const std::vector<Value> values(c.arguments.begin(), c.arguments.end());
+    std::optional<double> expected;
+    try {
+      const Value result = compute_worksheet_fn(c.fn, values);
+      if (result.is_number()) expected = result.number();
+    } catch (const kx::Failure&) {
+    }
+    const std::optional<double> number = compute_worksheet_number(c.fn, c.arguments);
+    ASSERT_EQ(number.has_value(), expected.has_value());
+    if (number) {
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(*number), std::bit_cast<std::uint64_t>(*expected));
+    }
+  }
 }
 
 // Cases with exact answers that the reference leaves out: the edges of each domain and the
