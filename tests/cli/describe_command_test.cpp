@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/cli/kx_program.hpp"
+#include "tests/cli/simulation_files.hpp"
 
 namespace cli {
 namespace {
@@ -15,15 +16,8 @@ namespace {
 namespace fs = std::filesystem;
 using testing::Outcome;
 using testing::run_kx;
-
-fs::path scratch(const std::string& name) {
-  return fs::temp_directory_path() / ("kx_describe_test_" + std::to_string(getpid()) + "_" + name);
-}
-
-std::string read_file(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
+using testing::scratch;
+using testing::read_bytes;
 
 TEST(DescribeCommand, PrintsTheStatisticsColumnByNameOrCode) {
   for (const char* distribution : {"Normal", "normal", "25"}) {
@@ -70,8 +64,8 @@ TEST(DescribeCommand, PlotsTheDensityWithTheInterval) {
   const fs::path svg = scratch("poisson.svg");
   ASSERT_EQ(run_kx({"describe", "Normal", "100", "15", "--plot", png.string()}).status, 0);
   ASSERT_EQ(run_kx({"describe", "Poisson", "4", "--plot", svg.string()}).status, 0);
-  EXPECT_EQ(read_file(png).substr(1, 3), "PNG");
-  const std::string picture = read_file(svg);
+  EXPECT_EQ(read_bytes(png).substr(1, 3), "PNG");
+  const std::string picture = read_bytes(svg);
   EXPECT_NE(picture.find("<svg"), std::string::npos);
   EXPECT_NE(picture.find("<path"), std::string::npos);
   for (const fs::path& path : {png, svg}) fs::remove(path);

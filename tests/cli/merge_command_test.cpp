@@ -20,9 +20,8 @@ namespace fs = std::filesystem;
 using testing::Outcome;
 using testing::run_kx;
 
-fs::path scratch(const std::string& name) { return testing::scratch("merge", name); }
-
 using testing::read_bytes;
+using testing::scratch;
 
 // An output that fails now and then (a division by zero), so that failures cross the parts.
 constexpr const char* kFailingModel =

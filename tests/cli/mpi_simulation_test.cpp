@@ -25,9 +25,8 @@ namespace fs = std::filesystem;
 using testing::Outcome;
 using testing::run_kx;
 
-fs::path scratch(const std::string& name) { return testing::scratch("mpi", name); }
-
 using testing::read_bytes;
+using testing::scratch;
 
 // mpirun with `ranks` processes on however many cores there are; none where it is missing.
 std::vector<std::string> mpirun(int ranks) {

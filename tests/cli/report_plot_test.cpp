@@ -17,13 +17,8 @@ namespace {
 namespace fs = std::filesystem;
 using testing::Outcome;
 using testing::run_kx;
-
-fs::path scratch(const std::string& name) { return testing::scratch("plot_test", name); }
-
-std::string read_file(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
+using testing::scratch;
+using testing::read_bytes;
 
 // Pages of a PDF: its page objects, not the page tree ("/Type /Pages").
 std::size_t pdf_pages(const std::string& pdf) {
@@ -63,7 +58,7 @@ TEST(ReportPlot, APagePerOutputOrAFileEachNamedAfterIt) {
     EXPECT_EQ(fs::exists(scratch(c.plot)), c.files.front() == c.plot);
     for (const std::string& name : c.files) {
       SCOPED_TRACE(name);
-      const std::string content = read_file(scratch(name));
+      const std::string content = read_bytes(scratch(name));
       EXPECT_EQ(content.rfind(c.signature, 0), 0U) << content.substr(0, 20);
       if (c.pages > 0) {
         EXPECT_EQ(pdf_pages(content), c.pages);
@@ -91,7 +86,7 @@ TEST(ReportPlot, LongNamesAreCutBetweenWholeCharacters) {
   const fs::path svg = scratch("names.svg");
   const Outcome run = run_kx({"simulate", model.string(), "-n", "300", "--seed", "2", "--plot", svg.string()});
   ASSERT_EQ(run.status, 0) << run.err;
-  const std::string picture = read_file(svg);
+  const std::string picture = read_bytes(svg);
   EXPECT_NE(picture.find("<svg"), std::string::npos);
   fs::remove(model);
   fs::remove(svg);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/cli/kx_program.hpp"
+#include "tests/cli/simulation_files.hpp"
 
 namespace cli {
 namespace {
@@ -17,21 +18,9 @@ namespace {
 namespace fs = std::filesystem;
 using testing::Outcome;
 using testing::run_kx;
-
-fs::path scratch(const std::string& name) {
-  return fs::temp_directory_path() / fmt::format("kx_simulate_test_{}_{}", getpid(), name);
-}
-
-std::string read_file(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-fs::path write_model(const std::string& name, const std::string& csv) {
-  const fs::path path = scratch(name);
-  std::ofstream(path) << csv;
-  return path;
-}
+using testing::scratch;
+using testing::read_bytes;
+using testing::model_file;
 
 TEST(SimulateCommand, SeededJsonReportIsTheSameForOneAndTwoThreads) {
   const Outcome one = run_kx({"simulate", "--seed", "11", "-n", "3000", "--threads", "1", "--json"});
@@ -63,7 +52,7 @@ TEST(SimulateCommand, DefaultModelReportNamesEveryOutputAndInput) {
 }
 
 TEST(SimulateCommand, WritesEveryIterationAndThePictures) {
-  const fs::path model = write_model(
+  const fs::path model = model_file(
       "model.csv", "\"=kxUNIFORM(0,1,,\"\"\"\")+kxNAME(\"\"u, first\"\")\",\"=IF(A1<0.5,1/0,A1)+kxOUTPUT()\"\n");
   const fs::path csv = scratch("iterations.csv");
   const fs::path png = scratch("plot.png");
@@ -73,19 +62,19 @@ TEST(SimulateCommand, WritesEveryIterationAndThePictures) {
         {"simulate", model.string(), "-n", "40", "--seed", "9", "--csv", csv.string(), "--plot", picture.string()});
     ASSERT_EQ(run.status, 0) << run.err;
   }
-  const std::string rows = read_file(csv);
-  EXPECT_EQ(rows.rfind("iteration,\"u, first\",kx_simulate_test_", 0), 0U) << rows.substr(0, 60);
+  const std::string rows = read_bytes(csv);
+  EXPECT_EQ(rows.rfind("iteration,\"u, first\",kx_SimulateCommand_", 0), 0U) << rows.substr(0, 60);
   EXPECT_NE(rows.find("_model!B1\n"), std::string::npos) << rows.substr(0, 60);
   EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 41);
   EXPECT_NE(rows.find(",#DIV/0!\n"), std::string::npos);
-  EXPECT_EQ(read_file(png).substr(1, 3), "PNG");
-  EXPECT_NE(read_file(svg).find("<svg"), std::string::npos);
+  EXPECT_EQ(read_bytes(png).substr(1, 3), "PNG");
+  EXPECT_NE(read_bytes(svg).find("<svg"), std::string::npos);
   for (const fs::path& path : {model, csv, png, svg}) fs::remove(path);
 }
 
 TEST(SimulateCommand, ReadsAFlatOdsModelAndSaysOnceWhatItCannotHold) {
   const fs::path model =
-      write_model("model.fods",
+      model_file("model.fods",
                   "<office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
                   "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
                   "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body><office:spreadsheet>"
@@ -112,7 +101,7 @@ TEST(SimulateCommand, ReadsAFlatOdsModelAndSaysOnceWhatItCannotHold) {
 TEST(SimulateCommand, MarketingFunctionsThroughTheServerGiveTheSameReport) {
   // A sampled input feeding a marketing function, whose result is the output.
   const fs::path model =
-      write_model("growth.csv", "\"=kxUNIFORM(100,200,,\"\"\"\")\",\"=kxCAGR(A1,100,5)+kxOUTPUT()\"\n");
+      model_file("growth.csv", "\"=kxUNIFORM(100,200,,\"\"\"\")\",\"=kxCAGR(A1,100,5)+kxOUTPUT()\"\n");
   const Outcome in_process = run_kx({"simulate", model.string(), "-n", "300", "--seed", "5", "--json"});
   const Outcome through_server =
       run_kx({"--server", "simulate", model.string(), "-n", "300", "--seed", "5", "--threads", "2", "--json"});
@@ -131,8 +120,8 @@ TEST(SimulateCommand, MarketingFunctionsThroughTheServerGiveTheSameReport) {
 }
 
 TEST(SimulateCommand, BadInputGivesOneLineAndAFailingStatus) {
-  const fs::path cycle = write_model("cycle.csv", "\"=B1+1\",\"=A1+kxOUTPUT()\"\n");
-  const fs::path no_output = write_model("plain.csv", "1,2\n");
+  const fs::path cycle = model_file("cycle.csv", "\"=B1+1\",\"=A1+kxOUTPUT()\"\n");
+  const fs::path no_output = model_file("plain.csv", "1,2\n");
   struct Case {
     const char* label;
     std::vector<std::string> arguments;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/cli/kx_program.hpp"
+#include "tests/cli/simulation_files.hpp"
 
 namespace cli {
 namespace {
@@ -18,6 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::Outcome;
 using testing::run_kx;
+using testing::model_file;
 
 // A model of k correlated normal inputs: the matrix in the top k rows, kxCORREL spilling over
 // the next row, the inputs below it and their sum as the output.
@@ -38,12 +40,6 @@ std::string model_with(const std::vector<std::vector<double>>& matrix) {
   return csv;
 }
 
-fs::path write_model(const std::string& name, const std::string& csv) {
-  const fs::path path = fs::temp_directory_path() / fmt::format("kx_correlations_test_{}_{}", getpid(), name);
-  std::ofstream(path) << csv;
-  return path;
-}
-
 TEST(SimulateCorrelations, InvalidMatrixStopsTheRunNamingItsRange) {
   struct Case {
     const char* label;
@@ -61,7 +57,7 @@ TEST(SimulateCorrelations, InvalidMatrixStopsTheRunNamingItsRange) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
-    const fs::path model = write_model("invalid.csv", model_with(c.matrix));
+    const fs::path model = model_file("invalid.csv", model_with(c.matrix));
     const Outcome run = run_kx({"simulate", model.string(), "-n", "100"});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
@@ -80,7 +76,7 @@ TEST(SimulateCorrelations, FixGivesTheNearestCorrelationMatrix) {
     SCOPED_TRACE(i);
     const auto matrix = cases[i]["matrix"].get<std::vector<std::vector<double>>>();
     const auto nearest = cases[i]["nearest"].get<std::vector<std::vector<double>>>();
-    const fs::path model = write_model("fix.csv", model_with(matrix));
+    const fs::path model = model_file("fix.csv", model_with(matrix));
     const Outcome run = run_kx({"simulate", model.string(), "-n", "2000", "--seed", "3", "--json", "--fix-correlations"});
     ASSERT_EQ(run.status, 0) << run.err;
     const auto report = nlohmann::json::parse(run.out);

@@ -26,15 +26,11 @@ namespace fs = std::filesystem;
 using testing::Outcome;
 using testing::read_columns;
 using testing::run_kx;
-
-fs::path scratch(const std::string& name) { return testing::scratch("decision_test", name); }
-
-fs::path write_model(const std::string& name, const std::string& csv) {
-  return testing::write_model(scratch(name), csv);
-}
+using testing::scratch;
+using testing::model_file;
 
 // A normal input, a skewed output of it and a second output.
-const char* const kModel =
+const char* const kDecisionModel =
     "\"=kxNORMAL(0,1,,\"\"\"\")+kxNAME(\"\"Driver\"\")\",\"=EXP(A1)+kxOUTPUT()+kxNAME(\"\"Cost\"\")\","
     "\"=10*A1+50+kxOUTPUT()+kxNAME(\"\"Scaled\"\")\"\n";
 
@@ -74,7 +70,7 @@ double t_quantile_975(double df) {
 }
 
 TEST(SimulateDecisionStatistics, TargetsPercentilesAndIntervalsMatchTheIterations) {
-  const fs::path model = write_model("model.csv", kModel);
+  const fs::path model = model_file("model.csv", kDecisionModel);
   const fs::path csv = scratch("runs.csv");
   const Outcome run = run_kx({"simulate", model.string(), "-n", "2000", "--seed", "77", "--csv", csv.string(),
                               "--json", "--percentiles", "1, 10,50,90,99.5", "--target", "1", "--target",
@@ -136,7 +132,7 @@ TEST(SimulateDecisionStatistics, TargetsPercentilesAndIntervalsMatchTheIteration
 }
 
 TEST(SimulateDecisionStatistics, PrecisionStopsWithinItAndTheSameForEveryThreadCount) {
-  const fs::path model = write_model("precision.csv", kModel);
+  const fs::path model = model_file("precision.csv", kDecisionModel);
   const fs::path csv = scratch("precision_runs.csv");
   struct Case {
     const char* precision;
@@ -207,7 +203,7 @@ TEST(SimulateDecisionStatistics, ReportFitsANarrowTerminal) {
 }
 
 TEST(SimulateDecisionStatistics, TextReportShowsIntervalsTargetsAndBaseCase) {
-  const fs::path model = write_model("text.csv", kModel);
+  const fs::path model = model_file("text.csv", kDecisionModel);
   const Outcome run = run_kx({"simulate", model.string(), "-n", "500", "--seed", "5", "--percentiles", "2.5,97.5",
                               "--target", "Cost<=1"});
   ASSERT_EQ(run.status, 0) << run.err;
@@ -222,7 +218,7 @@ TEST(SimulateDecisionStatistics, TextReportShowsIntervalsTargetsAndBaseCase) {
 }
 
 TEST(SimulateDecisionStatistics, LockAndSetChangeTheModelForOneRun) {
-  const fs::path model = write_model("overrides.csv", kModel);
+  const fs::path model = model_file("overrides.csv", kDecisionModel);
   struct Case {
     const char* label;
     std::vector<std::string> options;
@@ -251,7 +247,7 @@ TEST(SimulateDecisionStatistics, LockAndSetChangeTheModelForOneRun) {
 }
 
 TEST(SimulateDecisionStatistics, OptionMistakesGiveOneLineBeforeTheRun) {
-  const fs::path model = write_model("mistakes.csv", kModel);
+  const fs::path model = model_file("mistakes.csv", kDecisionModel);
   struct Case {
     const char* label;
     std::vector<std::string> options;
@@ -283,7 +279,7 @@ TEST(SimulateDecisionStatistics, OptionMistakesGiveOneLineBeforeTheRun) {
 }
 
 TEST(SimulateDecisionStatistics, SemicolonSeparatedModelIsRefusedWithHowToReadIt) {
-  const fs::path model = write_model("semicolons.csv", "\"=kxNORMAL(1,5;0,5;;\"\"\"\")\";\"=A1*2+kxOUTPUT()\"\n1,5;2\n");
+  const fs::path model = model_file("semicolons.csv", "\"=kxNORMAL(1,5;0,5;;\"\"\"\")\";\"=A1*2+kxOUTPUT()\"\n1,5;2\n");
   const Outcome run = run_kx({"simulate", model.string(), "-n", "10"});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("separated by ';'"), std::string::npos) << run.err;
@@ -295,7 +291,7 @@ TEST(SimulateDecisionStatistics, SemicolonSeparatedModelIsRefusedWithHowToReadIt
 TEST(SimulateDecisionStatistics, SemicolonModelReadsAsItsOptionsSay) {
   // 1,5 * 2 + 1.234,5: the base case is 1237.5, and so is every iteration with the input locked.
   const fs::path model =
-      write_model("semicolons_read.csv", "\"=kxNORMAL(1,5;0,5;;\"\"\"\")\";\"=A1*2+C1+kxOUTPUT()\";\"1.234,5\"\n");
+      model_file("semicolons_read.csv", "\"=kxNORMAL(1,5;0,5;;\"\"\"\")\";\"=A1*2+C1+kxOUTPUT()\";\"1.234,5\"\n");
   const Outcome run = run_kx({"simulate", model.string(), "-n", "20", "--seed", "3", "--json", "--delimiter", ";",
                               "--decimal", ",", "--lock", "A1"});
   ASSERT_EQ(run.status, 0) << run.err;
@@ -330,7 +326,7 @@ TEST(SimulateDecisionStatistics, CsvModelThatWouldReadAsAnotherIsRefusedUnlessTh
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
-    const fs::path model = write_model("formats.csv", c.csv);
+    const fs::path model = model_file("formats.csv", c.csv);
     std::vector<std::string> arguments = {"simulate", model.string(), "-n", "10", "--seed", "1", "--json"};
     arguments.insert(arguments.end(), c.options.begin(), c.options.end());
     const Outcome run = run_kx(arguments);
@@ -347,7 +343,7 @@ TEST(SimulateDecisionStatistics, CsvModelThatWouldReadAsAnotherIsRefusedUnlessTh
 }
 
 TEST(SimulateDecisionStatistics, CsvNamesErrorsAndWarnsOfColumnsSharingAName) {
-  const fs::path model = write_model(
+  const fs::path model = model_file(
       "shared.csv", "\"=kxUNIFORM(0,1,,\"\"\"\")+kxNAME(\"\"x\"\")\",\"=IF(A1<0.5,SQRT(-1),A1)+kxOUTPUT()+kxNAME(\"\"x\"\")\"\n");
   const fs::path csv = scratch("shared_runs.csv");
   const Outcome run = run_kx({"simulate", model.string(), "-n", "40", "--seed", "2", "--csv", csv.string()});

@@ -25,11 +25,10 @@ namespace fs = std::filesystem;
 using testing::Outcome;
 using testing::read_columns;
 using testing::run_kx;
-
-fs::path scratch(const std::string& name) { return testing::scratch("drivers_test", name); }
+using testing::scratch;
 
 // Three inputs, one of them a count with many ties, and their weighted sum.
-const char* const kModel =
+const char* const kDriversModel =
     "\"=kxNORMAL(0,1,,\"\"\"\")+kxNAME(\"\"X\"\")\",\"=A1+3*A2+0.5*A3+kxOUTPUT()+kxNAME(\"\"Total\"\")\"\n"
     "\"=kxUNIFORM(0,1,,\"\"\"\")+kxNAME(\"\"U\"\")\"\n"
     "\"=kxPOISSON(3,,\"\"\"\")+kxNAME(\"\"K\"\")\"\n";
@@ -75,7 +74,7 @@ double median(std::vector<double> values) {
 
 TEST(SimulateDrivers, ContributionSwingAndScenariosMatchTheIterations) {
   const fs::path model = scratch("model.csv");
-  std::ofstream(model) << kModel;
+  std::ofstream(model) << kDriversModel;
   const fs::path csv = scratch("runs.csv");
   const Outcome run = run_kx({"simulate", model.string(), "-n", "3001", "--seed", "21", "--threads", "2", "--json",
                               "--csv", csv.string(), "--scenario", "Total<10%", "--scenario", "Total>2.5"});

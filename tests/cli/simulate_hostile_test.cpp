@@ -35,8 +35,7 @@ namespace fs = std::filesystem;
 using testing::Outcome;
 using testing::run_kx;
 using testing::write_model;
-
-fs::path scratch(const std::string& name) { return testing::scratch("simulate_hostile", name); }
+using testing::scratch;
 
 // How often a file is opened while `work` runs.
 template <typename Work>

@@ -26,17 +26,16 @@ namespace {
 namespace fs = std::filesystem;
 using testing::Outcome;
 using testing::run_kx;
+using testing::scratch;
 
-fs::path scratch(const std::string& name) { return testing::scratch("workbook_test", name); }
-
-const char* const kModel =
+const char* const kWorkbookModel =
     "\"=kxNORMAL(0,1,,\"\"\"\")+kxNAME(\"\"Driver\"\")\",\"=EXP(A1)+kxOUTPUT()+kxNAME(\"\"Cost\"\")\"\n"
     "\"=kxUNIFORM(0,1,,\"\"\"\")+kxNAME(\"\"Share\"\")\",\"=IF(A2<0.1,SQRT(-1),10*A1+A2)+kxOUTPUT()+kxNAME(\"\"Mixed\"\")\"\n";
 
 class SimulateWorkbook : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::ofstream(model_) << kModel;
+    std::ofstream(model_) << kWorkbookModel;
     const Outcome run = run_kx({"simulate", model_.string(), "-n", "700", "--seed", "12345678901234567890", "--json",
                                 "--target", "1", "--xlsx", workbook_.string()});
     ASSERT_EQ(run.status, 0) << run.err;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <fmt/format.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -18,6 +19,11 @@ namespace cli::testing {
 // A path in the temporary folder, apart for each test program and suite.
 inline std::filesystem::path scratch(const std::string& suite, const std::string& name) {
   return std::filesystem::temp_directory_path() / fmt::format("kx_{}_{}_{}", suite, getpid(), name);
+}
+
+// A path in the temporary folder for the running test's suite.
+inline std::filesystem::path scratch(const std::string& name) {
+  return scratch(::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name(), name);
 }
 
 // A file's bytes, as they are.
@@ -46,6 +52,11 @@ inline std::map<std::string, std::vector<double>> read_columns(const std::filesy
     for (std::size_t i = 0; std::getline(row, field, ','); ++i) columns[names.at(i)].push_back(std::stod(field));
   }
   return columns;
+}
+
+// A CSV model written to the running test's scratch folder.
+inline std::filesystem::path model_file(const std::string& name, const std::string& csv) {
+  return write_model(scratch(name), csv);
 }
 
 }  // namespace cli::testing

@@ -17,14 +17,14 @@ namespace {
 using kx::Value;
 namespace error = kx::error;
 
-struct ReferenceCase {
+struct FunctionReferenceCase {
   std::string formula;
   std::string expected;
 };
 
-std::vector<ReferenceCase> load_references() {
+std::vector<FunctionReferenceCase> load_references() {
   std::ifstream file(std::string(KX_TEST_DATA_DIR) + "/formula_functions.tsv");
-  std::vector<ReferenceCase> references;
+  std::vector<FunctionReferenceCase> references;
   std::string line;
   std::getline(file, line);  // header
   while (std::getline(file, line)) {
@@ -38,7 +38,7 @@ TEST_F(FormulaTest, EverydayAndWorksheetFunctionsMatchTheReferenceValues) {
   constexpr double kRelativeTolerance = 4e-15;  // a few units in the last place
   const auto references = load_references();
   ASSERT_GE(references.size(), 40u);
-  for (const ReferenceCase& reference : references) {
+  for (const FunctionReferenceCase& reference : references) {
     SCOPED_TRACE(reference.formula);
     const Value result = eval(reference.formula);
     if (reference.expected.rfind("ERR:", 0) == 0) {

@@ -44,7 +44,7 @@ SimulationResult run(const std::string& csv, std::int64_t iterations, int thread
 }
 
 // Five sampling inputs and three outputs whose distributions are known exactly.
-const char* const kKnownModel =
+const char* const kSimulatedModel =
     "\"=kxNORMAL(10,2,,\"\"\"\")\",\"=A1+A2+kxOUTPUT()+kxNAME(\"\"normal sum\"\")\"\n"
     "\"=kxNORMAL(-3,1.5,,\"\"\"\")\",\"=A3*A4+kxOUTPUT()+kxNAME(\"\"uniform product\"\")\"\n"
     "\"=kxUNIFORM(0,1,,\"\"\"\")\",\"=A5+kxOUTPUT()+kxNAME(\"\"poisson count\"\")\"\n"
@@ -52,7 +52,7 @@ const char* const kKnownModel =
     "\"=kxPOISSON(4,,\"\"\"\")\"\n";
 
 TEST(Simulation, KnownOutputsMatchTheirExactStatisticsWithinSamplingError) {
-  const SimulationResult result = run(kKnownModel, 20000, 2, 2024);
+  const SimulationResult result = run(kSimulatedModel, 20000, 2, 2024);
   ASSERT_EQ(result.model.inputs.size(), 5U);
   ASSERT_EQ(result.model.outputs.size(), 3U);
   std::map<std::string, Summary> summaries;
@@ -91,28 +91,28 @@ TEST(Simulation, KnownOutputsMatchTheirExactStatisticsWithinSamplingError) {
 }
 
 TEST(Simulation, SeededRunsAreTheSameForEveryThreadCount) {
-  const SimulationResult one = run(kKnownModel, 1001, 1, 77);
+  const SimulationResult one = run(kSimulatedModel, 1001, 1, 77);
   for (const int threads : {2, 3, 8}) {
     SCOPED_TRACE(threads);
-    const SimulationResult more = run(kKnownModel, 1001, threads, 77);
+    const SimulationResult more = run(kSimulatedModel, 1001, threads, 77);
     for (std::size_t i = 0; i < one.collection.inputs.size(); ++i)
       EXPECT_EQ(one.collection.inputs[i].values, more.collection.inputs[i].values);
     for (std::size_t i = 0; i < one.collection.outputs.size(); ++i)
       EXPECT_EQ(one.collection.outputs[i].values, more.collection.outputs[i].values);
   }
   const auto& drawn = one.collection.inputs[0].values;
-  EXPECT_NE(run(kKnownModel, 100, 1, 78).collection.inputs[0].values,
+  EXPECT_NE(run(kSimulatedModel, 100, 1, 78).collection.inputs[0].values,
             std::remove_cvref_t<decltype(drawn)>(drawn.begin(), drawn.begin() + 100));
   // Without a seed, every run draws its own.
-  EXPECT_NE(simulate(model(kKnownModel), options_of(100, std::nullopt, 1)).collection.inputs[0].values,
-            simulate(model(kKnownModel), options_of(100, std::nullopt, 1)).collection.inputs[0].values);
+  EXPECT_NE(simulate(model(kSimulatedModel), options_of(100, std::nullopt, 1)).collection.inputs[0].values,
+            simulate(model(kSimulatedModel), options_of(100, std::nullopt, 1)).collection.inputs[0].values);
 }
 
 TEST(Simulation, LatinHypercubePutsOneDrawInEveryStratum) {
   const std::int64_t n = 1000;
   for (const int threads : {1, 2}) {
     SCOPED_TRACE(threads);
-    const SimulationResult result = run(kKnownModel, n, threads, 5, Sampling::LatinHypercube);
+    const SimulationResult result = run(kSimulatedModel, n, threads, 5, Sampling::LatinHypercube);
     // Inputs 3 and 4 are the uniforms: each of the n strata of (0, 1) holds exactly one value.
     for (const std::size_t input : {2U, 3U}) {
       std::vector<double> values(result.collection.inputs[input].values.begin(),
@@ -128,7 +128,7 @@ TEST(Simulation, LatinHypercubeMeanConvergesFasterThanPlainSampling) {
   double plain = 0, latin = 0;
   for (std::uint64_t seed = 1; seed <= 20; ++seed) {
     const auto error = [&](Sampling sampling) {
-      const double mean = AnalysedSeries(run(kKnownModel, 500, 1, seed, sampling).collection.outputs[0]).summary().mean;
+      const double mean = AnalysedSeries(run(kSimulatedModel, 500, 1, seed, sampling).collection.outputs[0]).summary().mean;
       return (mean - 7) * (mean - 7);
     };
     plain += error(Sampling::Plain);
@@ -348,7 +348,7 @@ TEST(SimulationStatistics, CorrelationMatrixGivesWhatEachPairGives) {
   const auto matrix = rank_correlations(pointers);
   for (std::size_t a = 0; a < series.size(); ++a) {
     for (std::size_t b = 0; b < series.size(); ++b) {
-      SCOPED_TRACE(testing::Message() << a << ", " << b);
+      SCOPED_TRACE(::testing::Message() << a << ", " << b);
       EXPECT_EQ(matrix[a][b], rank_correlation(analysed[a], analysed[b]));
     }
   }

@@ -27,7 +27,7 @@ namespace {
 
 using kx::Value;
 
-const std::string kDataDir = KX_TEST_DATA_DIR;
+const std::string kFilesDataDir = KX_TEST_DATA_DIR;
 
 std::string file_bytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -216,7 +216,7 @@ TEST(CsvReader, RefusesWhatItCannotHold) {
 }
 
 // The cells make_workbooks.py wrote, as it lists them in workbooks_expected.json.
-Value expected_value(const nlohmann::json& typed) {
+Value expected_cell_value(const nlohmann::json& typed) {
   if (typed.is_null()) return Value();
   const std::string kind = typed["kind"];
   if (kind == "number") return typed["value"].get<double>();
@@ -236,12 +236,12 @@ void expect_same(const Value& actual, const Value& expected) {
 }
 
 TEST(WorkbookFiles, HoldWhatTheScriptWrote) {
-  std::ifstream in(kDataDir + "/workbooks_expected.json");
+  std::ifstream in(kFilesDataDir + "/workbooks_expected.json");
   ASSERT_TRUE(in);
   const auto workbooks = nlohmann::json::parse(in);
   for (const auto& [file, cells] : workbooks.items()) {
     SCOPED_TRACE(file);
-    const auto book = load_workbook(kDataDir + "/" + file);
+    const auto book = load_workbook(kFilesDataDir + "/" + file);
     EXPECT_EQ(book->name(), file);
     std::vector<std::string> sheet_order;
     std::map<std::string, std::size_t> cells_per_sheet;
@@ -258,11 +258,11 @@ TEST(WorkbookFiles, HoldWhatTheScriptWrote) {
       ASSERT_NE(found, nullptr);
       if (!cell.contains("formula")) {
         EXPECT_FALSE(found->has_formula());
-        expect_same(found->value, expected_value(cell["value"]));
+        expect_same(found->value, expected_cell_value(cell["value"]));
         continue;
       }
       EXPECT_EQ(found->formula_text, cell["formula"].get<std::string>());
-      const Value cached = expected_value(cell["cached"]);
+      const Value cached = expected_cell_value(cell["cached"]);
       expect_same(found->value, cached);
     }
     std::vector<std::string> names;
@@ -281,8 +281,8 @@ TEST(WorkbookFiles, FailuresNameTheFileAndTheReason) {
     std::ofstream(scratch / name, std::ios::binary) << content;
     return (scratch / name).string();
   };
-  const std::string xlsx = file_bytes(kDataDir + "/model.xlsx");
-  const std::string ods = file_bytes(kDataDir + "/model.ods");
+  const std::string xlsx = file_bytes(kFilesDataDir + "/model.xlsx");
+  const std::string ods = file_bytes(kFilesDataDir + "/model.ods");
   struct Case {
     const char* label;
     std::string path;
@@ -317,7 +317,7 @@ TEST(WorkbookFiles, FailuresNameTheFileAndTheReason) {
   EXPECT_EQ(failure_message([&] { load_workbook(endless, one_megabyte); }),
             "Cannot read \"" + endless + "\": the file is larger than 1048576 bytes");
   // A part cut short is named, never read as the data before the cut.
-  const auto broken = kDataDir + "/broken.xlsx";
+  const auto broken = kFilesDataDir + "/broken.xlsx";
   EXPECT_EQ(failure_message([&] { load_workbook(broken); }),
             "Cannot read \"" + broken + "\": its part xl/worksheets/sheet1.xml breaks off before its elements close");
   std::filesystem::remove_all(scratch);
@@ -341,7 +341,7 @@ TEST(WorkbookFiles, DamagedArchivesFailNamingThePart) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.file) + " " + c.reason_part);
-    std::ifstream in(kDataDir + "/" + c.file, std::ios::binary);
+    std::ifstream in(kFilesDataDir + "/" + c.file, std::ios::binary);
     std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_NO_THROW(read_workbook(content, c.format, c.file));
     // The CRC test needs a part that is read: for .ods the content part, for .xlsx any part.
@@ -407,14 +407,14 @@ TEST(WorkbookFiles, KeepWithinTheLimits) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
-    const std::string content = file_bytes(kDataDir + "/" + c.file);
+    const std::string content = file_bytes(kFilesDataDir + "/" + c.file);
     EXPECT_EQ(failure_message([&] { read_workbook(content, c.format, c.file, c.limits); }),
               "Cannot read \"" + c.file + "\": " + c.reason);
   }
 }
 
 TEST(WorkbookFiles, AFormulaRepeatedAcrossTheWholeWidthLoads) {
-  const auto book = load_workbook(kDataDir + "/repeated_formula.ods");
+  const auto book = load_workbook(kFilesDataDir + "/repeated_formula.ods");
   Sheet& sheet = *book->sheets().front();
   EXPECT_EQ(sheet.cell_count(), std::size_t{kMaxColumns});
   // A repeated cell repeats its formula as written: every copy reads A2.
@@ -455,7 +455,7 @@ TEST(WorkbookFiles, FuzzFindingsFailCleanly) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
-    const auto path = kDataDir + "/fuzz/" + c.file;
+    const auto path = kFilesDataDir + "/fuzz/" + c.file;
     if (c.reason.empty()) {
       EXPECT_EQ(load_workbook(path)->sheets().size(), 1u);
       continue;

@@ -24,7 +24,7 @@ TEST(WorksheetAggregates, MomentsMatchTheExactReference) {
   }
 }
 
-struct ExactCase {
+struct AggregateCase {
   const char* label;
   WorksheetFn fn;
   std::vector<Value> arguments;
@@ -36,7 +36,7 @@ TEST(WorksheetAggregates, CountWhatTheSpreadsheetCounts) {
   constexpr double kTolerance = 1e-15;
   using enum WorksheetFn;
   const Value mixed = range_of({{1.0, "2", true}, {Value(), 4.0, kNA}});
-  const ExactCase cases[] = {
+  const AggregateCase cases[] = {
       {"sum of numbers", Sum, {1.0, 2.0, 3.0}, 6},
       {"direct boolean and numeric text count", Sum, {true, "3", 1.0}, 5},
       {"an omitted argument is 0", Average, {Value::missing(), 4.0}, 2},

@@ -23,7 +23,7 @@ TEST(WorksheetArithmetic, LogarithmsMatchTheReference) {
   }
 }
 
-struct ExactCase {
+struct ArithmeticCase {
   const char* label;
   WorksheetFn fn;
   std::vector<Value> arguments;
@@ -33,7 +33,7 @@ struct ExactCase {
 TEST(WorksheetArithmetic, RoundsOnTheDigitsTheUserSees) {
   using enum WorksheetFn;
   // Each result is the double nearest to the decimal written here.
-  const ExactCase cases[] = {
+  const ArithmeticCase cases[] = {
       {"half up", Round, {2.5, 0}, 3},
       {"half away from zero below 0", Round, {-2.5, 0}, -3},
       {"2.675 shows its 5", Round, {2.675, 2}, 2.68},
@@ -91,7 +91,7 @@ TEST(WorksheetArithmetic, RoundingNeverGivesNegativeZero) {
   EXPECT_FALSE(std::signbit(result.number()));
 }
 
-struct ErrorCase {
+struct ArithmeticErrorCase {
   const char* label;
   WorksheetFn fn;
   std::vector<Value> arguments;
@@ -100,7 +100,7 @@ struct ErrorCase {
 
 TEST(WorksheetArithmetic, ReportTheWorksheetError) {
   using enum WorksheetFn;
-  const ErrorCase cases[] = {
+  const ArithmeticErrorCase cases[] = {
       {"ln of 0", Ln, {0.0}, kx::error::kXlNum},
       {"ln below 0", Ln, {-1.0}, kx::error::kXlNum},
       {"ln of an empty value is ln 0", Ln, {Value()}, kx::error::kXlNum},

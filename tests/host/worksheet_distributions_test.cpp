@@ -185,7 +185,7 @@ TEST(WorksheetDistributions, TheNumberPathGivesWhatTheValuesGive) {
 
 // Cases with exact answers that the reference leaves out: the edges of each domain and the
 // way arguments are read.
-struct ExactCase {
+struct DistributionCase {
   const char* label;
   kx::WorksheetFn fn;
   std::vector<Value> arguments;
@@ -196,7 +196,7 @@ TEST(WorksheetDistributions, ExactValuesAtTheEdges) {
   // The values are exact in double; the tolerance only allows for the last bit of a quantile.
   constexpr double kTolerance = 1e-15;
   using enum kx::WorksheetFn;
-  const ExactCase cases[] = {
+  const DistributionCase cases[] = {
       {"gamma density at 0, shape 1", GammaDist, {0.0, 1.0, 4.0, false}, 0.25},
       {"gamma density at 0, shape 2", GammaDist, {0.0, 2.0, 4.0, false}, 0.0},
       {"gamma quantile at 0", GammaInv, {0.0, 2.0, 3.0}, 0.0},
@@ -240,7 +240,7 @@ TEST(WorksheetDistributions, ExactValuesAtTheEdges) {
   }
 }
 
-struct ErrorCase {
+struct DistributionErrorCase {
   const char* label;
   kx::WorksheetFn fn;
   std::vector<Value> arguments;
@@ -249,7 +249,7 @@ struct ErrorCase {
 
 TEST(WorksheetDistributions, ReportTheWorksheetError) {
   using enum kx::WorksheetFn;
-  const ErrorCase cases[] = {
+  const DistributionErrorCase cases[] = {
       {"gamma density at 0 below shape 1 is infinite", GammaDist, {0.0, 0.5, 1.0, false}, kx::error::kXlNum},
       {"weibull density at 0 below shape 1 is infinite", Weibull, {0.0, 0.5, 1.0, false}, kx::error::kXlNum},
       {"gamma quantile at 1 is infinite", GammaInv, {1.0, 2.0, 1.0}, kx::error::kXlNum},

@@ -17,7 +17,7 @@ namespace {
 
 using kx::Value;
 
-struct ReferenceCase {
+struct SheetFunctionCase {
   std::string formula;
   std::string expected;
 };
@@ -33,9 +33,9 @@ Value value_of(const std::string& text) {
 
 class SheetFunctionReferences : public FormulaTest {
  protected:
-  std::vector<ReferenceCase> load(const std::string& name) {
+  std::vector<SheetFunctionCase> load(const std::string& name) {
     std::ifstream file(std::string(KX_TEST_DATA_DIR) + "/" + name);
-    std::vector<ReferenceCase> cases;
+    std::vector<SheetFunctionCase> cases;
     std::string line;
     std::getline(file, line);  // header
     while (std::getline(file, line)) {
@@ -50,10 +50,10 @@ class SheetFunctionReferences : public FormulaTest {
     return cases;
   }
 
-  void check(const std::vector<ReferenceCase>& cases) {
+  void check(const std::vector<SheetFunctionCase>& cases) {
     // LibreOffice prints 15 significant digits; iterative rates settle within a few more ulp.
     constexpr double kRelativeTolerance = 2e-13;
-    for (const ReferenceCase& reference : cases) {
+    for (const SheetFunctionCase& reference : cases) {
       SCOPED_TRACE(reference.formula);
       const Value result = eval(reference.formula);
       const Value expected = value_of(reference.expected);

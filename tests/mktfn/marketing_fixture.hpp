@@ -46,7 +46,7 @@ struct FailureCase {
   int failure;
 };
 
-class MarketingTest : public testing::Test {
+class MarketingTest : public ::testing::Test {
  protected:
   MarketingTest() {
     main_->set_application(kx::Value(kx::ObjectRef(spreadsheet_)));

@@ -86,7 +86,7 @@ TEST(ParallelIndices, RunEachIndexOnceAndRaiseTheLowestFailure) {
   };
   const Case cases[] = {{0, {}, -1}, {1, {}, -1}, {26, {}, -1}, {26, {25, 3, 17}, 3}, {5, {4}, 4}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.count << " pieces");
+    SCOPED_TRACE(::testing::Message() << c.count << " pieces");
     std::vector<std::atomic<int>> runs(c.count);
     int raised = -1;
     try {

@@ -13,7 +13,7 @@
 
 namespace riskfn {
 
-class DialogTest : public testing::Test {
+class DialogTest : public ::testing::Test {
  protected:
   // Selects the distribution and types each parameter in turn, as a user fills the boxes.
   void fill(int code, const std::vector<std::string>& parameters) {

@@ -19,7 +19,7 @@
 
 namespace riskfn {
 
-class FittingTest : public testing::Test {
+class FittingTest : public ::testing::Test {
  protected:
   FittingTest() : main_(std::dynamic_pointer_cast<Main>(create_object("Main"))), session_({main_}) {
     session_.open_blank();

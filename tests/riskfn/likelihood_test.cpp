@@ -15,7 +15,7 @@
 namespace riskfn {
 namespace {
 
-std::vector<std::string> split(const std::string& text, char separator) {
+std::vector<std::string> fields_of(const std::string& text, char separator) {
   std::vector<std::string> fields;
   std::stringstream stream(text);
   for (std::string field; std::getline(stream, field, separator);) fields.push_back(field);
@@ -28,7 +28,7 @@ std::map<std::string, std::vector<double>> read_samples() {
   std::string line;
   std::getline(file, line);
   while (std::getline(file, line)) {
-    const auto fields = split(line, ',');
+    const auto fields = fields_of(line, ',');
     samples[fields[0]].push_back(std::stod(fields[1]));
   }
   for (auto& [name, values] : samples) std::sort(values.begin(), values.end());
@@ -41,7 +41,7 @@ std::vector<std::vector<std::string>> data_rows(const std::string& name) {
   std::vector<std::vector<std::string>> rows;
   std::string line;
   std::getline(file, line);
-  while (std::getline(file, line)) rows.push_back(split(line, ','));
+  while (std::getline(file, line)) rows.push_back(fields_of(line, ','));
   return rows;
 }
 
@@ -57,7 +57,7 @@ TEST_F(FittingTest, LikelihoodFitsAgreeWithScipy) {
   std::map<std::int32_t, int> compared;
   constexpr double kTolerance = 1e-6;
   while (std::getline(file, line)) {
-    const auto fields = split(line, ',');
+    const auto fields = fields_of(line, ',');
     const std::int32_t code = std::stoi(fields[1]);
     SCOPED_TRACE(fields[0] + " " + name_of(code));
     const fitting::CandidateSet set(*main_, samples.at(fields[0]));
@@ -66,7 +66,7 @@ TEST_F(FittingTest, LikelihoodFitsAgreeWithScipy) {
     ASSERT_TRUE(fitting::has_likelihood_fit(*candidate));
     const fitting::FittedCandidate fitted = fitting::fit_by_likelihood(set, *candidate);
     ASSERT_TRUE(fitted.fit.applicable);
-    const auto parameters = split(fields[2], ';');
+    const auto parameters = fields_of(fields[2], ';');
     for (std::size_t i = 0; i < parameters.size(); ++i)
       expect_relative(fitted.fit.parameter(i), std::stod(parameters[i]), kTolerance, "parameter");
     const auto statistics = fitting::fit_statistics(set, fitted);
@@ -96,7 +96,7 @@ TEST_F(FittingTest, SearchedLikelihoodFitsAgreeWithScipy) {
     const fitting::CandidateSet set(*main_, samples.at(fields[0]));
     const fitting::FittedCandidate fitted = fitting::fit_by_likelihood(set, *fitting::CandidateSet::find(code));
     ASSERT_TRUE(fitted.fit.applicable);
-    const auto parameters = split(fields[2], ';');
+    const auto parameters = fields_of(fields[2], ';');
     for (std::size_t i = 0; i < parameters.size(); ++i)
       expect_relative(fitted.fit.parameter(i), std::stod(parameters[i]), kTolerance, "parameter");
     const auto statistics = fitting::fit_statistics(set, fitted);
@@ -118,14 +118,14 @@ TEST_F(FittingTest, LogLikelihoodsAgreeWithTheDensitiesSummed) {
   std::getline(file, line);
   int compared = 0;
   while (std::getline(file, line)) {
-    const auto fields = split(line, ',');
+    const auto fields = fields_of(line, ',');
     const std::int32_t code = std::stoi(fields[1]);
     SCOPED_TRACE(fields[0] + " " + name_of(code) + " " + fields[2]);
     const fitting::CandidateSet set(*main_, samples.at(fields[0]));
     fitting::FittedCandidate fitted;
     fitted.candidate = fitting::CandidateSet::find(code);
     ASSERT_NE(fitted.candidate, nullptr);
-    const auto parameters = split(fields[2], ';');
+    const auto parameters = fields_of(fields[2], ';');
     for (std::size_t i = 0; i < parameters.size(); ++i) fitted.fit.slots[i] = std::stod(parameters[i]);
     fitted.distance = 0.0;
     const auto statistics = fitting::fit_statistics(set, fitted);

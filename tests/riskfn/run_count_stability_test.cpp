@@ -17,7 +17,7 @@ using kx::Value;
 
 using RunCountTest = SamplingTest;
 
-Value array_of(const std::vector<double>& numbers, std::int32_t base = 1) {
+Value numbers_array(const std::vector<double>& numbers, std::int32_t base = 1) {
   std::vector<Value> values(numbers.begin(), numbers.end());
   return kx::Array::vector(std::move(values), base);
 }
@@ -28,7 +28,7 @@ Value array_of(const std::vector<double>& numbers, std::int32_t base = 1) {
 double run_count_by_definition(kx::Application& host, const std::vector<double>& results, double periods,
                                double limit) {
   const auto host_number = [&](kx::WorksheetFn fn, const std::vector<double>& numbers) {
-    return kx::to_double(host.call(fn, {array_of(numbers)}));
+    return kx::to_double(host.call(fn, {numbers_array(numbers)}));
   };
   std::vector<double> read;
   std::vector<double> means;
@@ -93,7 +93,7 @@ TEST_F(RunCountTest, AgreesWithTheDefinitionThroughTheHost) {
     SCOPED_TRACE(c.label);
     const double expected = run_count_by_definition(*spreadsheet_, c.results, c.periods, c.limit);
     EXPECT_GT(expected, 0.0);  // the case exercises an answer, not only the 0 of "never"
-    EXPECT_EQ(call("kxOPTNUM", {array_of(c.results), static_cast<double>(c.periods), c.limit}), Value(expected));
+    EXPECT_EQ(call("kxOPTNUM", {numbers_array(c.results), static_cast<double>(c.periods), c.limit}), Value(expected));
   }
 }
 
@@ -108,13 +108,13 @@ TEST_F(RunCountTest, SettingsAndEdgeCases) {
     Value limit;
     double expected;
   } cases[] = {
-      {"omitted settings are 20 and 0.0005", array_of(noisy), kMissing, kMissing, with_defaults},
-      {"negative settings take the defaults", array_of(noisy), -1.0, -3.0, with_defaults},
-      {"a 0-based array reads every element", array_of(noisy, 0), kMissing, kMissing, with_defaults},
-      {"fewer than 2P + 1 results", array_of({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), 5.0, 1.0, 0.0},
-      {"2P + 1 results with a loose limit", array_of({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}), 5.0, 1.0, 11.0},
-      {"constant results never compare", array_of(constant), 5.0, 1.0, 0.0},
-      {"a limit of 0 needs unchanged spreads", array_of(noisy), 5.0, 0.0, 0.0},
+      {"omitted settings are 20 and 0.0005", numbers_array(noisy), kMissing, kMissing, with_defaults},
+      {"negative settings take the defaults", numbers_array(noisy), -1.0, -3.0, with_defaults},
+      {"a 0-based array reads every element", numbers_array(noisy, 0), kMissing, kMissing, with_defaults},
+      {"fewer than 2P + 1 results", numbers_array({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), 5.0, 1.0, 0.0},
+      {"2P + 1 results with a loose limit", numbers_array({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}), 5.0, 1.0, 11.0},
+      {"constant results never compare", numbers_array(constant), 5.0, 1.0, 0.0},
+      {"a limit of 0 needs unchanged spreads", numbers_array(noisy), 5.0, 0.0, 0.0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
@@ -158,7 +158,7 @@ TEST_F(RunCountTest, AFractionalPeriodCountIsTakenAsGiven) {
     SCOPED_TRACE(c.periods);
     const double expected = run_count_by_definition(*spreadsheet_, results, c.periods, c.limit);
     EXPECT_EQ(expected == 0.0, c.periods != std::floor(c.periods));
-    EXPECT_EQ(call("kxOPTNUM", {array_of(results), c.periods, c.limit}), Value(expected));
+    EXPECT_EQ(call("kxOPTNUM", {numbers_array(results), c.periods, c.limit}), Value(expected));
   }
 }
 
@@ -175,7 +175,7 @@ TEST_F(RunCountTest, ResultsInMemoryGiveWhatTheCallGives) {
   for (const int seed : {1, 2, 3}) {
     SCOPED_TRACE(seed);
     const auto results = simulated_results(seed, 3000, 50.0, 5.0);
-    EXPECT_EQ(Value(analysis::settled_run_count(results)), call("kxOPTNUM", {array_of(results)}));
+    EXPECT_EQ(Value(analysis::settled_run_count(results)), call("kxOPTNUM", {numbers_array(results)}));
   }
 }
 

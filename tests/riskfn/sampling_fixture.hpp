@@ -16,7 +16,7 @@
 
 namespace riskfn {
 
-class SamplingTest : public testing::Test {
+class SamplingTest : public ::testing::Test {
  protected:
   void SetUp() override { main_->set_application(kx::Value(kx::ObjectRef(spreadsheet_))); }
   void TearDown() override { kx::uniform_generator().set_fixed_seed(std::nullopt); }
