@@ -8,11 +8,10 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bundled_model.hpp"
 #include "cli/report_workbook.hpp"
 #include "cli/simulation_report.hpp"
-#include "host/files/workbook_files.hpp"
 #include "host/session/session.hpp"
-#include "host/simulation/simulation.hpp"
 #include "riskfn/frame/classes.hpp"
 
 namespace {
@@ -24,16 +23,10 @@ struct Run {
 
 const Run& bundled_model_run() {
   static const Run run = [] {
-    const std::string path = std::string(KX_SOURCE_DIR) + "/examples/product_launch.xlsx";
-    const host::ModelSource source{[path] { return host::load_workbook(path); },
-                                   [] { return std::vector<kx::ObjectRef>{riskfn::create_object("Main")}; }};
-    host::SimulationOptions options;
-    options.iterations = 100'000;
-    options.seed = 1;
-    options.threads = 2;
-    Run made{host::simulate(source, options), {}};
+    Run made{bench::run_bundled_model(100'000), {}};
     host::Session session({riskfn::create_object("Main")});
-    made.report = cli::build_report(path, made.result, options, {}, session.application());
+    made.report = cli::build_report(bench::kBundledModel, made.result, bench::bundled_model_options(100'000), {},
+                                    session.application());
     return made;
   }();
   return run;

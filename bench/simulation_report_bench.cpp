@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bundled_model.hpp"
 #include "cli/simulation_report.hpp"
 #include "host/files/workbook_files.hpp"
 #include "host/session/session.hpp"
@@ -56,19 +57,8 @@ BENCHMARK(BM_BuildReport)->ArgName("threads")->Arg(1)->Arg(2)->UseRealTime()->Un
 // The report of the bundled model's 100,000 iterations (twelve inputs, three outputs), as
 // `kx simulate` builds it after its run.
 void BM_BuildDefaultModelReport(benchmark::State& state) {
-  static const host::SimulationResult result = [] {
-    const std::string path = std::string(KX_SOURCE_DIR) + "/examples/product_launch.xlsx";
-    const host::ModelSource source{[path] { return host::load_workbook(path); },
-                                   [] { return std::vector<kx::ObjectRef>{riskfn::create_object("Main")}; }};
-    host::SimulationOptions options;
-    options.iterations = 100'000;
-    options.seed = 1;
-    options.threads = 2;
-    return host::simulate(source, options);
-  }();
-  host::SimulationOptions options;
-  options.iterations = result.collection.iterations;
-  options.seed = 1;
+  static const host::SimulationResult result = bench::run_bundled_model(100'000);
+  host::SimulationOptions options = bench::bundled_model_options(100'000);
   options.threads = static_cast<int>(state.range(0));
   host::Session session({riskfn::create_object("Main")});
   for (auto _ : state)
