@@ -60,5 +60,20 @@ TEST_F(FormulaTest, LargeSpillsTheFuzzerFoundSlowStayWithinTheBudget) {
   EXPECT_EQ(at("C5000"), kx::Value(std::string("751")));  // 75 - 0 - 0, joined to 2 - 1
 }
 
+TEST_F(FormulaTest, TextThatASpillFeedsBackStopsAtTheTextLimit) {
+  // Each pass joins the cells of the spill's last pass twice over, so the text doubles while
+  // the element count stays under its limit: 2.4 GB and 9.5 s before the text was counted.
+  set("A1", 1.0);
+  formula("B1", "=A1+C1");
+  formula("C1", "=3&3232:3&3:3&3");
+  engine().load();
+  try {
+    engine().recalculate_all();
+    ADD_FAILURE() << "recalculated";
+  } catch (const LimitExceeded& limit) {
+    EXPECT_NE(std::string(limit.what()).find("MB of text"), std::string::npos) << limit.what();
+  }
+}
+
 }  // namespace
 }  // namespace host::testing
