@@ -134,8 +134,10 @@ Value if_error(const Arguments& arguments) {
   const bool paired = replacement.is_array() && replacement.array().rows() == source.rows() &&
                       replacement.array().columns() == source.columns();
   kx::Array result = source;
+  ArrayTextBudget text("IFERROR");
   for (std::size_t i = 0; i < result.size(); ++i) {
     if (result.at(i).is_error()) result.at(i) = paired ? replacement.array().at(i) : single_of(replacement);
+    text.count(result.at(i));
   }
   return result;
 }

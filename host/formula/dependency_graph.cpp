@@ -37,7 +37,10 @@ class CellIndex {
     auto at = std::lower_bound(positions_.begin(), positions_.end(),
                                Position{where.sheet, where.area.left, where.area.top, 0});
     while (at != positions_.end() && at->sheet == where.sheet && at->column <= where.area.right) {
-      if (at->row <= where.area.bottom) {
+      if (at->row < where.area.top) {
+        // The first cell of a later column can lie above the rectangle.
+        at = std::lower_bound(at, positions_.end(), Position{where.sheet, at->column, where.area.top, 0});
+      } else if (at->row <= where.area.bottom) {
         found(at->cell);
         ++at;
       } else {

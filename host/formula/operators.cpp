@@ -169,17 +169,14 @@ kx::Value broadcast(const kx::Value& left, const kx::Value& right, ScalarBinary 
                         " elements a formula may build");
   }
   kx::Array result(rows, columns);
-  std::size_t text_bytes = 0;
+  ArrayTextBudget text("an operation on arrays");
   for (std::size_t r = 0; r < rows; ++r) {
     for (std::size_t c = 0; c < columns; ++c) {
       const kx::Value* x = element_at(left, r, c);
       const kx::Value* y = element_at(right, r, c);
       kx::Value& element = result.at(r, c);
       element = x && y ? operation(*x, *y) : kx::Value(kx::ErrorValue{kx::error::kXlNA});
-      if (element.is_text() && (text_bytes += element.text().size()) > kMaxFormulaArrayTextBytes) {
-        throw LimitExceeded("an operation on arrays would build more than " +
-                            std::to_string(kMaxFormulaArrayTextBytes >> 20) + " MB of text");
-      }
+      text.count(element);
     }
   }
   return result;

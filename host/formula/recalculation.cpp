@@ -17,6 +17,14 @@ constexpr int kMaxPasses = 4;
 // Computations spent on settling the cells of one circular reference before it counts as one.
 constexpr std::size_t kMaxCycleComputations = 1 << 20;
 
+bool spills_onto_own_reads(const GraphCell& place, const kx::Value& result) {
+  const std::optional<SheetArea> target = result_area(*place.sheet, place.row, place.column, result);
+  if (!target) return false;
+  const bool reads = std::any_of(place.reads.begin(), place.reads.end(),
+                                 [&](const SheetArea& read) { return read.intersects(*target); });
+  return reads && spill_is_free(*place.sheet, *target, place.spill);
+}
+
 }  // namespace
 
 void FormulaEngine::recalculate() { run(false); }
@@ -155,7 +163,7 @@ void FormulaEngine::resolve_cycle(std::size_t cycle, bool everything) {
     for (const std::uint32_t index : cells) value_of(index) = circular;
   }
   cycle_pending_[cycle] = 0;
-  circular_.erase(cells.front());
+  for (const std::uint32_t index : cells) circular_.erase(index);
   if (is_circle) circular_.emplace(cells.front(), cells);
   for (const std::uint32_t index : cells) computed_[index] = 1;
   for (const std::uint32_t range : graph_->cycle_ranges(cycle)) computed_[range] = 1;
@@ -166,7 +174,7 @@ void FormulaEngine::compute(std::uint32_t index) {
   GraphCell& place = places_[index];
   const CellRef self{place.sheet, place.row, place.column};
   application_->set_calling_cell(self, state.is_volatile);
-  const kx::Value result =
+  kx::Value result =
       evaluator_.evaluate(state.formula->tree(), state.intersects ? std::optional(Evaluator::Place{place.row, place.column})
                                                                   : std::nullopt);
   const bool marked = application_->calling_cell_marked();
@@ -183,6 +191,13 @@ void FormulaEngine::compute(std::uint32_t index) {
   }
   if (marked) state.is_volatile = true;
   state.dirty = false;
+  // A result that would spill onto cells its own formula reads is a circular reference, as in the
+  // common spreadsheet: computed again it would read itself, and could grow at every computation.
+  circular_.erase(index);
+  if (spills_onto_own_reads(place, result)) {
+    result = kx::ErrorValue{kErrCircularReference};
+    circular_.emplace(index, std::vector<std::uint32_t>{index});
+  }
 
   std::optional<SheetArea> spill = write_result(*state.sheet, place.row, place.column, result, place.spill);
   const auto same = [](const std::optional<SheetArea>& a, const std::optional<SheetArea>& b) {

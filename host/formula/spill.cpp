@@ -26,20 +26,35 @@ kx::Value cell_value_of(const kx::Value& element) {
   return is_cell_value(element) ? element : kx::Value(kx::ErrorValue{kx::error::kXlValue});
 }
 
-bool blocked(const Sheet& sheet, const SheetArea& target, const std::optional<SheetArea>& previous) {
+}  // namespace
+
+std::optional<SheetArea> result_area(const Sheet& sheet, std::int32_t row, std::int32_t column, const kx::Value& result) {
+  if (!result.is_array() || result.array().size() <= 1) return std::nullopt;
+  const kx::Array& array = result.array();
+  const std::int64_t bottom = std::int64_t{row} + static_cast<std::int64_t>(array.rows()) - 1;
+  const std::int64_t right = std::int64_t{column} + static_cast<std::int64_t>(array.columns()) - 1;
+  if (static_cast<std::int64_t>(array.size()) > kMaxFormulaArrayCells || bottom > kMaxRows || right > kMaxColumns)
+    return std::nullopt;
+  SheetArea target{&sheet, {}};
+  target.area.top = row;
+  target.area.left = column;
+  target.area.bottom = static_cast<std::int32_t>(bottom);
+  target.area.right = static_cast<std::int32_t>(right);
+  return target;
+}
+
+bool spill_is_free(const Sheet& sheet, const SheetArea& target, const std::optional<SheetArea>& previous) {
   for (std::int32_t row = target.area.top; row <= target.area.bottom; ++row) {
     for (std::int32_t column = target.area.left; column <= target.area.right; ++column) {
       if (is_anchor(target, row, column)) continue;
       const Cell* cell = sheet.find(row, column);
       if (cell == nullptr || (!cell->has_formula() && cell->value.is_empty())) continue;
       if (previous && previous->area.contains(row, column)) continue;  // our own earlier spill
-      return true;
+      return false;
     }
   }
-  return false;
+  return true;
 }
-
-}  // namespace
 
 void clear_spill(Sheet& sheet, const SheetArea& spill) {
   for (std::int32_t row = spill.area.top; row <= spill.area.bottom; ++row) {
@@ -62,27 +77,17 @@ std::optional<SheetArea> write_result(Sheet& sheet, std::int32_t row, std::int32
     }
     return std::nullopt;
   }
-  const kx::Array& array = result.array();
-  SheetArea target{&sheet, {}};
-  target.area.top = row;
-  target.area.left = column;
-  const std::int64_t bottom = std::int64_t{row} + static_cast<std::int64_t>(array.rows()) - 1;
-  const std::int64_t right = std::int64_t{column} + static_cast<std::int64_t>(array.columns()) - 1;
-  const bool fits = array.size() > 0 && static_cast<std::int64_t>(array.size()) <= kMaxFormulaArrayCells &&
-                    bottom <= kMaxRows && right <= kMaxColumns;
-  if (fits) {
-    target.area.bottom = static_cast<std::int32_t>(bottom);
-    target.area.right = static_cast<std::int32_t>(right);
-  }
-  if (!fits || blocked(sheet, target, previous)) {
+  const std::optional<SheetArea> target = result_area(sheet, row, column, result);
+  if (!target || !spill_is_free(sheet, *target, previous)) {
     if (previous) clear_spill(sheet, *previous);
-    sheet.cell(row, column).value = kx::ErrorValue{kErrSpill};
+    anchor.value = kx::ErrorValue{kErrSpill};
     return std::nullopt;
   }
+  const kx::Array& array = result.array();
   if (previous) {
     for (std::int32_t r = previous->area.top; r <= previous->area.bottom; ++r) {
       for (std::int32_t c = previous->area.left; c <= previous->area.right; ++c) {
-        if (!target.area.contains(r, c)) sheet.clear(r, c);
+        if (!target->area.contains(r, c)) sheet.clear(r, c);
       }
     }
   }

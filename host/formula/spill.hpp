@@ -21,6 +21,13 @@ class Sheet;
 std::optional<SheetArea> write_result(Sheet& sheet, std::int32_t row, std::int32_t column, const kx::Value& result,
                                       const std::optional<SheetArea>& previous);
 
+// The rectangle an array result of more than one element would cover from (row, column),
+// anchor included; nullopt for a single value or an array that does not fit on the sheet.
+std::optional<SheetArea> result_area(const Sheet& sheet, std::int32_t row, std::int32_t column, const kx::Value& result);
+
+// Whether a spill may take `target`: every cell but the anchor is empty or was the previous spill's.
+bool spill_is_free(const Sheet& sheet, const SheetArea& target, const std::optional<SheetArea>& previous);
+
 // Empties the cells of a spill area other than its anchor.
 void clear_spill(Sheet& sheet, const SheetArea& spill);
 

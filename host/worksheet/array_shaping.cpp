@@ -87,9 +87,11 @@ kx::Value choose_lines(Arguments args) {
   const double rows = Rows ? static_cast<double>(lines.size()) : static_cast<double>(grid.rows());
   const double columns = Rows ? static_cast<double>(grid.columns()) : static_cast<double>(lines.size());
   kx::Array result = checked_array(rows, columns, Rows ? "CHOOSEROWS" : "CHOOSECOLS");
+  ArrayTextBudget text(Rows ? "CHOOSEROWS" : "CHOOSECOLS");
   for (std::size_t r = 0; r < result.rows(); ++r) {
     for (std::size_t c = 0; c < result.columns(); ++c) {
       result.at(r, c) = Rows ? grid.at(lines[r], c) : grid.at(r, lines[c]);
+      text.count(result.at(r, c));
     }
   }
   return result;
@@ -184,9 +186,11 @@ kx::Value expand(Arguments args) {
   }
   const kx::Value pad = is_omitted(args[3]) ? kNotAvailable : single_arg(args[3]);
   kx::Array result = checked_array(rows, columns, "EXPAND");
+  ArrayTextBudget text("EXPAND");
   for (std::size_t r = 0; r < result.rows(); ++r) {
     for (std::size_t c = 0; c < result.columns(); ++c) {
       result.at(r, c) = r < grid.rows() && c < grid.columns() ? grid.at(r, c) : pad;
+      text.count(result.at(r, c));
     }
   }
   return result;

@@ -71,10 +71,12 @@ kx::Value map(const host::Arguments& arguments) {
     columns = array.columns();
   }
   kx::Array result(rows, columns);
+  ArrayTextBudget text("MAP");
   std::vector<kx::Value> values(count);
   for (std::size_t place = 0; place < result.size(); ++place) {
     for (std::size_t i = 0; i < count; ++i) values[i] = arrays[i].size() == 1 ? arrays[i].at(0) : arrays[i].at(place);
     result.at(place) = element_of(lambda->apply(values));
+    text.count(result.at(place));
   }
   return result;
 }
@@ -87,6 +89,7 @@ kx::Value accumulate(const host::Arguments& arguments) {
   kx::Value accumulator = first == 1 && arguments.given(0) ? arguments.value(0) : kx::Value();
   const kx::Array array = array_arg(arguments, first);
   kx::Array steps(EveryStep ? array.rows() : 0, EveryStep ? array.columns() : 0);
+  ArrayTextBudget text("SCAN");
   for (std::size_t place = 0; place < array.size(); ++place) {
     const std::array<kx::Value, 2> values{accumulator, array.at(place)};
     accumulator = lambda->apply(values);
@@ -94,6 +97,7 @@ kx::Value accumulate(const host::Arguments& arguments) {
     if constexpr (EveryStep) {
       accumulator = element_of(std::move(accumulator));
       steps.at(place) = accumulator;
+      text.count(accumulator);
     }
   }
   if constexpr (EveryStep) {
@@ -111,11 +115,13 @@ kx::Value by_line(const host::Arguments& arguments) {
   const std::size_t lines = ByRow ? array.rows() : array.columns();
   const std::size_t length = ByRow ? array.columns() : array.rows();
   kx::Array result(ByRow ? lines : 1, ByRow ? 1 : lines);
+  ArrayTextBudget text(ByRow ? "BYROW" : "BYCOL");
   for (std::size_t line = 0; line < lines; ++line) {
     kx::Array values(ByRow ? 1 : length, ByRow ? length : 1);
     for (std::size_t k = 0; k < length; ++k) values.at(k) = ByRow ? array.at(line, k) : array.at(k, line);
     const std::array<kx::Value, 1> given{kx::Value(std::move(values))};
     result.at(line) = element_of(lambda->apply(given));
+    text.count(result.at(line));
   }
   return result;
 }
@@ -128,10 +134,12 @@ kx::Value make_array(const host::Arguments& arguments) {
   check_cells(rows * columns, "MAKEARRAY");
   const auto lambda = lambda_arg(arguments, 2, 2);
   kx::Array result(static_cast<std::size_t>(rows), static_cast<std::size_t>(columns));
+  ArrayTextBudget text("MAKEARRAY");
   for (std::size_t row = 0; row < result.rows(); ++row) {
     for (std::size_t column = 0; column < result.columns(); ++column) {
       const std::array<kx::Value, 2> place{static_cast<double>(row + 1), static_cast<double>(column + 1)};
       result.at(row, column) = element_of(lambda->apply(place));
+      text.count(result.at(row, column));
     }
   }
   return result;

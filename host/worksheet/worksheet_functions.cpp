@@ -166,6 +166,7 @@ kx::Value computed_cell_by_cell(const Signature& row, Arguments args) {
                         " elements a formula may build");
   }
   kx::Array results(rows, columns);
+  ArrayTextBudget text(row.name);
   std::vector<kx::Value> cell_args(args.begin(), args.end());
   for (std::size_t i = 0; i < rows; ++i) {
     for (std::size_t j = 0; j < columns; ++j) {
@@ -182,6 +183,7 @@ kx::Value computed_cell_by_cell(const Signature& row, Arguments args) {
       } catch (const kx::Failure& failure) {
         results.at(i, j) = kx::ErrorValue{worksheet_error_of(failure.number())};
       }
+      text.count(results.at(i, j));
     }
   }
   return results;

@@ -121,6 +121,23 @@ TEST_F(FormulaTest, CellsThatOnlySeemCircularAreComputedInTheOrderTheirValuesAll
   EXPECT_EQ(at("D2"), error_value(kErrCircularReference));
 }
 
+TEST_F(FormulaTest, ARangeReadsNoFormulaAboveItInALaterColumn) {
+  // C1 reads A3:D5 and B1 reads C1: B1 lies above the range, in a column after its first, and
+  // was once taken as inside it, which made the two a circle that block runs then refused.
+  formula("C1", "=SUM(A3:D5)");
+  formula("B1", "=C1*2");
+  formula("D4", "=A3+1");
+  formula("A3", "=kxTICK()");
+  engine().load();
+  engine().recalculate();
+  EXPECT_EQ(at("B1"), Value(6.0));  // 2 × (1 + 2)
+  const auto cells = engine().computed_cells();
+  ASSERT_TRUE(cells.has_value());
+  std::vector<std::int32_t> columns;
+  for (const auto& cell : *cells) columns.push_back(cell.column);
+  EXPECT_EQ(columns, (std::vector<std::int32_t>{1, 4, 3, 2}));  // A3, D4, C1, then B1
+}
+
 TEST_F(FormulaTest, LongChainsAndLongCyclesNeedNoDeepRecursion) {
   constexpr int kLength = 100000;
   sheet->set_value(1, 1, 1.0);
