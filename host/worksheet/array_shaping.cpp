@@ -110,12 +110,15 @@ kx::Value stack(Arguments args) {
   }
   kx::Array result =
       checked_array(Vertical ? along : across, Vertical ? across : along, Vertical ? "VSTACK" : "HSTACK");
+  ArrayTextBudget text(Vertical ? "VSTACK" : "HSTACK");
   std::size_t offset = 0;
   for (const Grid& grid : grids) {
     for (std::size_t r = 0; r < (Vertical ? grid.rows() : result.rows()); ++r) {
       for (std::size_t c = 0; c < (Vertical ? result.columns() : grid.columns()); ++c) {
         const bool inside = r < grid.rows() && c < grid.columns();
-        (Vertical ? result.at(offset + r, c) : result.at(r, offset + c)) = inside ? grid.at(r, c) : kNotAvailable;
+        kx::Value& element = Vertical ? result.at(offset + r, c) : result.at(r, offset + c);
+        element = inside ? grid.at(r, c) : kNotAvailable;
+        text.count(element);
       }
     }
     offset += Vertical ? grid.rows() : grid.columns();
@@ -168,10 +171,13 @@ kx::Value wrap(Arguments args) {
   const std::size_t lines = (grid.size() + width - 1) / width;
   kx::Array result = checked_array(static_cast<double>(Rows ? lines : width), static_cast<double>(Rows ? width : lines),
                                    Rows ? "WRAPROWS" : "WRAPCOLS");
+  ArrayTextBudget text(Rows ? "WRAPROWS" : "WRAPCOLS");
   for (std::size_t i = 0; i < lines * width; ++i) {
     const std::size_t line = i / width;
     const std::size_t k = i % width;
-    (Rows ? result.at(line, k) : result.at(k, line)) = i < grid.size() ? grid.at(i) : pad;
+    kx::Value& element = Rows ? result.at(line, k) : result.at(k, line);
+    element = i < grid.size() ? grid.at(i) : pad;
+    text.count(element);
   }
   return result;
 }

@@ -134,9 +134,11 @@ kx::Value text_split(Arguments args) {
   }
   const kx::Value pad = is_omitted(args[5]) ? kx::Value(kx::ErrorValue{kx::error::kXlNA}) : single_arg(args[5]);
   kx::Array result(table.size(), width);
+  ArrayTextBudget built("TEXTSPLIT");
   for (std::size_t row = 0; row < table.size(); ++row) {
     for (std::size_t column = 0; column < width; ++column) {
       result.at(row, column) = column < table[row].size() ? kx::Value(table[row][column]) : pad;
+      built.count(result.at(row, column));
     }
   }
   return result;

@@ -118,6 +118,9 @@ TEST_F(FormulaTest, ArraysOfTextStopAtTheTextLimit) {
       "MAKEARRAY(2300,1,LAMBDA(r,c,REPT(\"x\",30000)))",
       "SCAN(\"\",SEQUENCE(2300),LAMBDA(a,n,REPT(\"x\",30000)))",
       "BYROW(SEQUENCE(2300),LAMBDA(n,REPT(\"x\",30000)))",
+      "LET(t,REPT(\"x\",SEQUENCE(1500)*0+30000),VSTACK(t,t))",  // each under the limit, together over
+      "WRAPROWS(SEQUENCE(2301),2300,REPT(\"x\",30000))",
+      "TEXTSPLIT(\"a,b;\"&REPT(\";\",2300),\",\",\";\",,,REPT(\"x\",30000))",
   };
   engine().load();
   for (const char* text : formulas) {
